@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Where option.ini and log.txt live: the program's folder when it is writable (portable use),
+// otherwise the user's configuration folder (QStandardPaths::AppConfigLocation), created on
+// demand. The window and the command-line tool resolve the same way, so installed side by side
+// they share one log. Needs a QCoreApplication.
+class TAppPaths
+{
+public:
+    [[nodiscard]] static QString Directory();
+    [[nodiscard]] static QString OptionFile();
+    [[nodiscard]] static QString LogFile();
+
+    // The rule itself, for a given program folder and fallback folder.
+    [[nodiscard]] static QString ChooseDirectory(const QString& programDir, const QString& fallbackDir);
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "TCompressRunObserver.h"
+
+#include <QString>
+#include <QtGlobal>
+
+class THTMLCompressor;
+class TFileList;
+
+// Figures of one run, 64-bit.
+struct TRunTotals
+{
+    int compressed = 0;    // files finished as "已完成" (including nothing to save)
+    int failed = 0;        // files finished as "失败"
+    quint64 uncompressed = 0; // stored uncompressed sizes of the finished files
+    quint64 compressedBytes = 0; // their sizes afterwards
+};
+
+// The Compress command: every entry still new is loaded, compressed and saved in place by the
+// engine, in list order; entries already done are skipped. Failed files never read "已完成", are
+// not counted and return to state New; the gauge still moves past them. Blocks until done.
+class TCompressRun
+{
+public:
+    TCompressRun(TFileList& list, THTMLCompressor& HC, TCompressRunObserver* observer = nullptr);
+
+    // Append one record per finished file to this log (created with its header when missing).
+    // Off by default.
+    void SetLogFile(const QString& path) { m_logPath = path; }
+
+    // Compress in memory only and write nothing (no file, no log). Off by default.
+    void SetDryRun(bool dryRun) { m_dryRun = dryRun; }
+
+    TRunTotals Execute();
+
+    // Label5's text: 100 - after*100/before, truncating ("30%", "-3%"); "0%" for 0 bytes.
+    [[nodiscard]] static QString PercentText(quint64 before, quint64 after);
+
+private:
+    TFileOutcome CompressOne(const QString& path);
+
+    TFileList& m_list;
+    THTMLCompressor& m_engine;
+    TCompressRunObserver* m_observer;
+    TCompressRunObserver m_silent; // stands in when no observer is given
+    QString m_logPath;
+    bool m_dryRun = false;
+};

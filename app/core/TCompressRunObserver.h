@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// How one file of a run ended.
+struct TFileOutcome
+{
+    enum Result
+    {
+        Compressed,    // rewritten with the shorter text
+        NothingToSave, // empty file, or nothing to write back: left untouched, still "已完成"
+        Failed,        // could not be loaded or saved: untouched, "失败", retried next run
+    };
+
+    Result result = Compressed;
+    QString path;         // full path
+    quint64 sizeBefore = 0; // measured just before the file's turn
+    quint64 sizeAfter = 0;  // measured afterwards (or the in-memory result of a dry run)
+    QString reason;       // why it failed; empty otherwise
+};
+
+// What a compression run shows while it works. The window binds these to its progress panel,
+// gauge and labels; the command line prints from them. Row texts are also kept in the list
+// itself (TFileList tells its own observer), so a table model does not need RowStatus or
+// RowCompressedSize. Calls come in this order: PanelShown, [LogUnavailable], per file
+// (RowStatus "压缩...", then RowCompressedSize, RowStatus "已完成"/"失败", Gauge, FileFinished),
+// [ResultLabels], PanelHidden, Gauge(0).
+class TCompressRunObserver
+{
+public:
+    virtual ~TCompressRunObserver() = default;
+
+    // The progress panel appears (before anything else) and hides (after everything else).
+    virtual void PanelShown() {}
+    virtual void PanelHidden() {}
+
+    // Column "状态" and column "缩减的大小" of a row.
+    virtual void RowStatus(int row, const QString& text) { (void)row, (void)text; }
+    virtual void RowCompressedSize(int row, const QString& text) { (void)row, (void)text; }
+
+    // The gauge, 0 to 100.
+    virtual void Gauge(int value) { (void)value; }
+
+    // The three result labels: "文件总的大小:" (FileSizeLabel), "文件被缩减的大小:" (Label4) and
+    // "缩减了" (Label5). Only sent when the run compressed something.
+    virtual void ResultLabels(const QString& fileSize, const QString& compressedSize, const QString& percent)
+    {
+        (void)fileSize, (void)compressedSize, (void)percent;
+    }
+
+    // Logging was asked for but the log file cannot be created, opened or written; the run goes
+    // on without it. Sent at most once per run.
+    virtual void LogUnavailable(const QString& path, const QString& reason) { (void)path, (void)reason; }
+
+    // One file is finished, whatever the result (command-line reports).
+    virtual void FileFinished(int row, const TFileOutcome& outcome) { (void)row, (void)outcome; }
+};

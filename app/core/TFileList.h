@@ -1,0 +1,90 @@
+#pragma once
+
+#include "TFileEntry.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+
+#include <vector>
+
+class TFileListObserver;
+
+// The files the next compression run rewrites, in insertion order, with the running total of
+// their uncompressed sizes. Duplicates (same directory and name, letter case significant) are
+// refused in constant time through a hash set kept beside the array; removing any number of
+// rows is one linear pass. Nothing here touches widgets: the window's model observes the list.
+class TFileList
+{
+public:
+    TFileList() = default;
+    TFileList(const TFileList&) = delete;
+    TFileList& operator=(const TFileList&) = delete;
+
+    // One observer (the window's model, or none). Not owned.
+    void SetObserver(TFileListObserver* observer) { m_observer = observer; }
+
+    // Appends the file unless the same directory and name are already listed. The directory is
+    // made absolute and clean, with native separators and no trailing one (a root keeps its
+    // own). The size is measured now. Returns true when an entry was added.
+    bool AddFile(const QString& directory, const QString& name);
+
+    // Convenience for a file path as a dialog returns it: splits it and calls AddFile.
+    bool AddPath(const QString& filePath);
+
+    // Removes entry index and lowers the total by its uncompressed size.
+    void DelFile(int index);
+
+    // Adds every HTML file below the folder: a folder's own files (name order) before its
+    // subfolders (name order), depth first. Hidden files are added; hidden folders (name
+    // beginning with "." or, on Windows, the hidden/system attributes) are not entered; links
+    // to folders are not followed. A folder that cannot be read adds nothing. Returns the
+    // number of entries added.
+    int FindFiles(const QString& directory);
+
+    // Removes the given rows (any order, repeats allowed) in one pass. Returns how many went.
+    int RemoveRows(const QList<int>& rows);
+
+    // Removes everything; count and total become 0.
+    void Clear();
+
+    [[nodiscard]] int Count() const { return static_cast<int>(m_entries.size()); }
+    [[nodiscard]] bool IsEmpty() const { return m_entries.empty(); }
+    [[nodiscard]] const TFileEntry& At(int index) const { return m_entries[std::size_t(index)]; }
+    [[nodiscard]] const std::vector<TFileEntry>& Entries() const { return m_entries; }
+    [[nodiscard]] quint64 TotalSize() const { return m_total; }
+
+    // State changes made by the compression run; each tells the observer RowChanged.
+    void MarkCompressing(int index);
+    void MarkDone(int index, quint64 compressedSize);
+    void MarkFailed(int index);
+
+    // Texts of the count and total labels ("文件:" and "文件总的大小:").
+    [[nodiscard]] QString CountText() const;
+    [[nodiscard]] QString TotalText() const;
+
+    // The size in a list column: whole kilobytes and "K" (12800 bytes: "12K").
+    [[nodiscard]] static QString ColumnSizeText(quint64 bytes);
+    // The size in a label: "12K (12800 字节)".
+    [[nodiscard]] static QString LabelSizeText(quint64 bytes);
+
+    // Size of one file; 0 when it does not exist (or is not a file).
+    [[nodiscard]] static quint64 GetFileSize(const QString& path);
+    // The path with a trailing native separator (appended unless already there).
+    [[nodiscard]] static QString GetDirectoryName(const QString& path);
+    // The directory text an entry stores for a folder path (see AddFile).
+    [[nodiscard]] static QString NormalizedDirectory(const QString& directory);
+    // Whether a file name is picked by a folder walk: ends in ".htm" or ".html", any case.
+    [[nodiscard]] static bool IsHtmlName(const QString& name);
+
+private:
+    static QString Key(const QString& directory, const QString& name);
+    // Appends entries not yet listed as one batch for the observer; returns how many.
+    int Append(std::vector<TFileEntry>&& candidates);
+    void Changed(int index);
+
+    std::vector<TFileEntry> m_entries;
+    QSet<QString> m_keys; // Key() of every entry
+    quint64 m_total = 0;
+    TFileListObserver* m_observer = nullptr;
+};
