@@ -3,9 +3,10 @@
 #include <QString>
 
 // Where option.ini and log.txt live: the program's folder when it is writable (portable use),
-// otherwise the user's configuration folder (QStandardPaths::AppConfigLocation), created on
-// demand. The window and the command-line tool resolve the same way, so installed side by side
-// they share one log. Needs a QCoreApplication.
+// otherwise the user's configuration folder (<GenericConfigLocation>/Mirel/Corvane XP, which is
+// AppConfigLocation for organisation "Mirel" and application "Corvane XP"), created on demand.
+// The window and the command-line tool resolve the same way whatever application name they
+// set, so installed side by side they share one log. Needs a QCoreApplication.
 class TAppPaths
 {
 public:

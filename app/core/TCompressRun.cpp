@@ -1,0 +1,141 @@
+#include "TCompressRun.h"
+
+#include "HTMLCompressor.h"
+#include "TFileList.h"
+#include "TLogFile.h"
+
+#include <QDateTime>
+#include <QFile>
+
+#include <memory>
+
+namespace {
+
+// part * 100 / whole, truncating, without the product overflowing 64 bits.
+quint64 Hundredths(quint64 part, quint64 whole)
+{
+    return part / whole * 100 + part % whole * 100 / whole;
+}
+
+} // namespace
+
+TCompressRun::TCompressRun(TFileList& list, THTMLCompressor& HC, TCompressRunObserver* observer)
+    : m_list(list), m_engine(HC), m_observer(observer ? observer : &m_silent)
+{
+}
+
+QString TCompressRun::PercentText(quint64 before, quint64 after)
+{
+    if (before == 0)
+        return QStringLiteral("0%");
+    // The compressed share truncates, so the saving rounds up (1000 -> 701 reads 30%).
+    return QString::number(100 - qint64(Hundredths(after, before))) + QLatin1Char('%');
+}
+
+TFileOutcome TCompressRun::CompressOne(const QString& path)
+{
+    TFileOutcome outcome;
+    outcome.path = path;
+    outcome.sizeBefore = TFileList::GetFileSize(path);
+    const std::string localPath = QFile::encodeName(path).toStdString();
+
+    // A failed load leaves nothing to save, so the previous document can never land here.
+    if (!m_engine.LoadFromFile(localPath)) {
+        outcome.result = TFileOutcome::Failed;
+        outcome.reason = QString::fromUtf8(FileStatusText(m_engine.LastStatus()));
+        return outcome;
+    }
+    m_engine.Compress();
+
+    if (m_dryRun) {
+        const bool hasResult = m_engine.IsCompressed() && m_engine.ResultLength() > 0;
+        outcome.result = hasResult ? TFileOutcome::Compressed : TFileOutcome::NothingToSave;
+        outcome.sizeAfter = hasResult ? m_engine.ResultLength() : outcome.sizeBefore;
+        return outcome;
+    }
+    if (m_engine.SaveToFile(localPath)) {
+        outcome.result = TFileOutcome::Compressed;
+    } else if (m_engine.LastStatus() == FileStatus::NothingToSave) {
+        outcome.result = TFileOutcome::NothingToSave;
+    } else {
+        outcome.result = TFileOutcome::Failed;
+        outcome.reason = QString::fromUtf8(FileStatusText(m_engine.LastStatus()));
+        return outcome;
+    }
+    outcome.sizeAfter = TFileList::GetFileSize(path);
+    return outcome;
+}
+
+TRunTotals TCompressRun::Execute()
+{
+    TRunTotals totals;
+    m_observer->PanelShown();
+
+    std::unique_ptr<TLogFile> log;
+    if (!m_logPath.isEmpty() && !m_dryRun) {
+        log = std::make_unique<TLogFile>(m_logPath);
+        if (!log->Open()) {
+            m_observer->LogUnavailable(m_logPath, log->ErrorString());
+            log.reset();
+        }
+    }
+
+    const int n = m_list.Count();
+    quint64 pendingTotal = 0;
+    int pendingCount = 0;
+    for (const TFileEntry& entry : m_list.Entries()) {
+        if (entry.state == TFileEntry::New) {
+            pendingTotal += entry.uncompressedSize;
+            ++pendingCount;
+        }
+    }
+
+    // The gauge counts every pending file it has passed, failed ones too, so it always ends at
+    // 100; when all pending files are empty it counts files instead of bytes.
+    quint64 passedBytes = 0;
+    int passedCount = 0;
+    for (int i = 0; i < n; ++i) {
+        if (m_list.At(i).state != TFileEntry::New)
+            continue;
+        m_list.MarkCompressing(i);
+        m_observer->RowStatus(i, m_list.At(i).StatusText());
+
+        const TFileOutcome outcome = CompressOne(m_list.At(i).FullPath());
+        const quint64 stored = m_list.At(i).uncompressedSize;
+        if (outcome.result == TFileOutcome::Failed) {
+            m_list.MarkFailed(i);
+            ++totals.failed;
+        } else {
+            m_list.MarkDone(i, outcome.sizeAfter);
+            ++totals.compressed;
+            totals.uncompressed += stored;
+            totals.compressedBytes += outcome.sizeAfter;
+        }
+        const TFileEntry& entry = m_list.At(i);
+        m_observer->RowCompressedSize(i, TFileList::ColumnSizeText(entry.compressedSize));
+        m_observer->RowStatus(i, entry.StatusText());
+
+        passedBytes += stored;
+        ++passedCount;
+        const quint64 gauge = pendingTotal > 0 ? Hundredths(passedBytes, pendingTotal)
+                                               : Hundredths(quint64(passedCount), quint64(pendingCount));
+        m_observer->Gauge(int(gauge));
+
+        if (log && outcome.result != TFileOutcome::Failed &&
+            !log->WriteRecord(QDateTime::currentDateTime(), outcome.path, outcome.sizeBefore, outcome.sizeAfter)) {
+            m_observer->LogUnavailable(m_logPath, log->ErrorString());
+            log.reset();
+        }
+        m_observer->FileFinished(i, outcome);
+    }
+
+    if (totals.uncompressed != 0) {
+        m_observer->ResultLabels(TFileList::LabelSizeText(totals.uncompressed),
+                                 TFileList::LabelSizeText(totals.compressedBytes),
+                                 PercentText(totals.uncompressed, totals.compressedBytes));
+    }
+    log.reset();
+    m_observer->PanelHidden();
+    m_observer->Gauge(0);
+    return totals;
+}

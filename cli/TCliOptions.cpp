@@ -1,0 +1,135 @@
+#include "TCliOptions.h"
+
+#include "HTMLCompressor.h"
+
+#include <array>
+#include <utility>
+
+namespace {
+
+using SwitchMember = bool THTMLCompressor::*;
+
+constexpr std::array<std::pair<const char*, SwitchMember>, 8> kSwitches{{
+    {"SimpleTags", &THTMLCompressor::SimpleTags},
+    {"Center", &THTMLCompressor::Center},
+    {"InvCommas", &THTMLCompressor::InvCommas},
+    {"Spaces", &THTMLCompressor::Spaces},
+    {"Returns", &THTMLCompressor::Returns},
+    {"AllReturns", &THTMLCompressor::AllReturns},
+    {"Webbots", &THTMLCompressor::Webbots},
+    {"BlockquoteToUl", &THTMLCompressor::BlockquoteToUl},
+}};
+
+// The engine's spelling of a switch name given in any letter case; empty when unknown.
+QString CanonicalSwitch(const QString& name)
+{
+    for (const auto& [known, member] : kSwitches) {
+        if (name.compare(QLatin1String(known), Qt::CaseInsensitive) == 0)
+            return QLatin1String(known);
+    }
+    return {};
+}
+
+} // namespace
+
+bool TCliOptions::Parse(const QStringList& arguments, QString& error)
+{
+    bool optionsEnded = false;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+            paths.append(argument);
+            continue;
+        }
+        if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        QString name = argument;
+        QString value;
+        bool hasValue = false;
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        if (argument.startsWith(QLatin1String("--")) && equals > 0) {
+            name = argument.left(equals);
+            value = argument.mid(equals + 1);
+            hasValue = true;
+        }
+
+        if (name == QLatin1String("--enable") || name == QLatin1String("--disable")) {
+            if (!hasValue) {
+                if (i + 1 >= arguments.size()) {
+                    error = QStringLiteral("%1 needs a switch name").arg(name);
+                    return false;
+                }
+                value = arguments[++i];
+            }
+            const QString canonical = CanonicalSwitch(value);
+            if (canonical.isEmpty()) {
+                error = QStringLiteral("unknown switch '%1' (known: SimpleTags, Center, InvCommas, Spaces, Returns, "
+                                       "AllReturns, Webbots, BlockquoteToUl)")
+                            .arg(value);
+                return false;
+            }
+            switches.append({canonical, name == QLatin1String("--enable")});
+            continue;
+        }
+        if (hasValue) {
+            error = QStringLiteral("option %1 takes no value").arg(name);
+            return false;
+        }
+        if (name == QLatin1String("--dry-run"))
+            dryRun = true;
+        else if (name == QLatin1String("--log"))
+            log = true;
+        else if (name == QLatin1String("--quiet") || name == QLatin1String("-q"))
+            quiet = true;
+        else if (name == QLatin1String("--help") || name == QLatin1String("-h"))
+            help = true;
+        else if (name == QLatin1String("--version"))
+            version = true;
+        else {
+            error = QStringLiteral("unknown option '%1'").arg(argument);
+            return false;
+        }
+    }
+    if (paths.isEmpty() && !help && !version) {
+        error = QStringLiteral("no file or folder given");
+        return false;
+    }
+    return true;
+}
+
+void TCliOptions::ApplySwitches(THTMLCompressor& HC) const
+{
+    for (const auto& [known, member] : kSwitches)
+        HC.*member = true;
+    HC.BlockquoteToUl = false;
+    for (const Switch& sw : switches) {
+        for (const auto& [known, member] : kSwitches) {
+            if (sw.name == QLatin1String(known))
+                HC.*member = sw.on;
+        }
+    }
+}
+
+QString TCliOptions::HelpText()
+{
+    return QStringLiteral(
+        "Usage: corvane [OPTIONS] PATH...\n"
+        "Compresses HTML files in place. A PATH is a file or a folder; a folder is searched\n"
+        "for *.htm and *.html files (hidden folders and links to folders are skipped).\n"
+        "\n"
+        "Options:\n"
+        "  --dry-run         compress in memory and report, write nothing (no files, no log)\n"
+        "  --log             append a record per compressed file to log.txt, like the window\n"
+        "  --enable NAME     turn a switch on\n"
+        "  --disable NAME    turn a switch off\n"
+        "                    switches: SimpleTags Center InvCommas Spaces Returns AllReturns\n"
+        "                    Webbots BlockquoteToUl (all on except BlockquoteToUl)\n"
+        "  -q, --quiet       print nothing but failures (on standard error)\n"
+        "  -h, --help        show this help\n"
+        "      --version     show the version\n"
+        "\n"
+        "Exit status: 0 all files compressed or nothing to save, 1 a file failed,\n"
+        "2 usage error.\n");
+}

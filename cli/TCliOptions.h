@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class THTMLCompressor;
+
+// The command line of corvane, parsed.
+class TCliOptions
+{
+public:
+    struct Switch
+    {
+        QString name; // as the engine spells it
+        bool on = false;
+    };
+
+    // False with a one-line reason on a usage error (unknown option or switch, missing value,
+    // no path unless --help or --version).
+    [[nodiscard]] bool Parse(const QStringList& arguments, QString& error);
+
+    // Sets the engine's switches to the window's values, then applies --enable/--disable in
+    // the order given.
+    void ApplySwitches(THTMLCompressor& HC) const;
+
+    [[nodiscard]] static QString HelpText();
+
+    bool dryRun = false;
+    bool log = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+    QList<Switch> switches;
+    QStringList paths;
+};

@@ -1,0 +1,105 @@
+#include "TCliReporter.h"
+
+#include "TCompressRun.h"
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#define corvane_isatty _isatty
+#define corvane_fileno _fileno
+#else
+#include <unistd.h>
+#define corvane_isatty isatty
+#define corvane_fileno fileno
+#endif
+
+namespace {
+constexpr int kBarWidth = 40;
+}
+
+TCliReporter::TCliReporter(bool quiet, bool progressBar) : m_quiet(quiet), m_progressBar(progressBar && !quiet)
+{
+}
+
+bool TCliReporter::StderrIsTerminal()
+{
+    return corvane_isatty(corvane_fileno(stderr)) != 0;
+}
+
+void TCliReporter::Print(std::FILE* stream, const QString& line)
+{
+    EraseBar();
+    const QByteArray bytes = line.toLocal8Bit() + '\n';
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+void TCliReporter::EraseBar()
+{
+    if (!m_barShown)
+        return;
+    std::fprintf(stderr, "\r%*s\r", kBarWidth + 8, "");
+    m_barShown = false;
+}
+
+void TCliReporter::DrawBar()
+{
+    if (!m_progressBar)
+        return;
+    const int filled = m_gauge * kBarWidth / 100;
+    std::fprintf(stderr, "\r[%.*s%.*s] %3d%%", filled, "########################################", kBarWidth - filled,
+                 "----------------------------------------", m_gauge);
+    std::fflush(stderr);
+    m_barShown = true;
+}
+
+void TCliReporter::Gauge(int value)
+{
+    if (value == m_gauge && m_barShown)
+        return;
+    m_gauge = value;
+    DrawBar();
+}
+
+void TCliReporter::PanelHidden()
+{
+    EraseBar();
+    m_progressBar = false; // the closing Gauge(0) must not draw a fresh bar
+}
+
+void TCliReporter::LogUnavailable(const QString& path, const QString& reason)
+{
+    Print(stderr, QStringLiteral("corvane: no log written to %1: %2").arg(path, reason));
+    DrawBar();
+}
+
+void TCliReporter::FileFinished(int, const TFileOutcome& outcome)
+{
+    if (outcome.result == TFileOutcome::Failed) {
+        Print(m_quiet ? stderr : stdout, QStringLiteral("%1: failed: %2").arg(outcome.path, outcome.reason));
+    } else if (!m_quiet) {
+        QString line = QStringLiteral("%1: %2 -> %3 bytes, %4 saved")
+                           .arg(outcome.path)
+                           .arg(outcome.sizeBefore)
+                           .arg(outcome.sizeAfter)
+                           .arg(TCompressRun::PercentText(outcome.sizeBefore, outcome.sizeAfter));
+        if (outcome.result == TFileOutcome::NothingToSave)
+            line += QStringLiteral(" (unchanged)");
+        Print(stdout, line);
+    }
+    DrawBar();
+}
+
+void TCliReporter::PrintTotals(const TRunTotals& totals, bool dryRun)
+{
+    if (m_quiet)
+        return;
+    QString line = QStringLiteral("%1 files: %2 -> %3 bytes, %4 saved, %5 failed")
+                       .arg(totals.compressed)
+                       .arg(totals.uncompressed)
+                       .arg(totals.compressedBytes)
+                       .arg(TCompressRun::PercentText(totals.uncompressed, totals.compressedBytes))
+                       .arg(totals.failed);
+    if (dryRun)
+        line += QStringLiteral(" (dry run, nothing written)");
+    Print(stdout, line);
+}
