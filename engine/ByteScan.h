@@ -1,0 +1,76 @@
+#pragma once
+
+// Byte-level search helpers shared by the passes. Internal to the engine.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace bytescan {
+
+inline constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+inline unsigned char Fold(unsigned char b)
+{
+    return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + 32) : b;
+}
+
+inline bool IsLower(unsigned char b)
+{
+    return b >= 'a' && b <= 'z';
+}
+
+// Case-blind comparison of the bytes at p (avail of them left) with a lower-case literal.
+inline bool MatchAt(const char* p, std::size_t avail, std::string_view lit)
+{
+    if (avail < lit.size())
+        return false;
+    for (std::size_t k = 0; k < lit.size(); ++k)
+        if (Fold(static_cast<unsigned char>(p[k])) != static_cast<unsigned char>(lit[k]))
+            return false;
+    return true;
+}
+
+inline std::size_t Find(const char* d, std::size_t from, std::size_t to, char b)
+{
+    if (from >= to)
+        return npos;
+    const void* hit = std::memchr(d + from, b, to - from);
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - d) : npos;
+}
+
+// Last position of b in [from, to), or npos.
+std::size_t FindLast(const char* d, std::size_t from, std::size_t to, char b);
+
+// First position in [from, to) holding either a or b, or npos.
+std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, char b);
+
+// First case-blind occurrence of a lower-case literal at or after `from`, or npos.
+std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::string_view lit);
+
+// Finds the positions where something may happen in a pass: the first one or two bytes of a
+// search text, and "<" followed by one of a few lower-case letters or "!". Every position it
+// passes over is one where nothing can happen; positions it returns are checked in full.
+class CandidateFinder
+{
+public:
+    // `lead` is the search text (only its first two bytes are used; may be empty for none).
+    // `afterLt` lists bytes that, following "<", make a candidate (lower-case letters match
+    // either case; "!" matches itself).
+    CandidateFinder(std::string_view lead, std::string_view afterLt);
+
+    // First candidate position in [from, len), or len when there is none.
+    std::size_t Next(const char* d, std::size_t from, std::size_t len) const;
+
+private:
+    bool IsCandidate(const char* d, std::size_t j, std::size_t len) const;
+
+    int m_leadLength;        // 0, 1 or 2
+    unsigned char m_lead[2]; // folded when a letter
+    bool m_leadFold[2];
+    unsigned char m_afterLt[4];
+    int m_afterLtCount;
+};
+
+} // namespace bytescan

@@ -1,0 +1,153 @@
+#include "HTMLCompressor.h"
+
+#include "FileStore.h"
+#include "Passes.h"
+
+#include <new>
+#include <utility>
+
+namespace {
+
+struct ReplaceRow
+{
+    bool THTMLCompressor::*enabled;
+    std::string_view search;
+    std::string_view replacement;
+    bool protectPreTextarea;
+    bool protectScript;
+};
+
+// The replace rows after the line-break rows, in the order they run.
+constexpr ReplaceRow kSpaceAndTagRows[] = {
+    {&THTMLCompressor::Spaces, "    ", " ", true, true},
+    {&THTMLCompressor::Spaces, "   ", " ", true, true},
+    {&THTMLCompressor::Spaces, "  ", " ", true, true},
+    {&THTMLCompressor::Spaces, "  ", " ", true, true},
+    {&THTMLCompressor::Spaces, " >", ">", true, true},
+    {&THTMLCompressor::Spaces, "> <t", "><t", true, true},
+    {&THTMLCompressor::Spaces, "> </t", "></t", true, true},
+    {&THTMLCompressor::Spaces, "> <l", "><l", true, true},
+    {&THTMLCompressor::Spaces, "> </l", "></l", true, true},
+    {&THTMLCompressor::Spaces, "> <p", "><p", true, true},
+    {&THTMLCompressor::Spaces, "> </p", "></p", true, true},
+    {&THTMLCompressor::SimpleTags, "<strong>", "<b>", false, true},
+    {&THTMLCompressor::SimpleTags, "</strong>", "</b>", false, true},
+    {&THTMLCompressor::SimpleTags, "<em>", "<i>", false, true},
+    {&THTMLCompressor::SimpleTags, "</em>", "</i>", false, true},
+    {&THTMLCompressor::SimpleTags, "<strike>", "<s>", false, true},
+    {&THTMLCompressor::SimpleTags, "</strike>", "</s>", false, true},
+    {&THTMLCompressor::BlockquoteToUl, "<blockquote>", "<ul>", false, true},
+    {&THTMLCompressor::BlockquoteToUl, "</blockquote>", "</ul>", false, true},
+};
+
+} // namespace
+
+const char* FileStatusText(FileStatus status)
+{
+    switch (status) {
+    case FileStatus::Ok:
+        return "ok";
+    case FileStatus::NothingToSave:
+        return "nothing to save";
+    case FileStatus::Missing:
+        return "file not found";
+    case FileStatus::NotWritable:
+        return "file is read-only or not writable";
+    case FileStatus::ReadFailed:
+        return "file could not be read";
+    case FileStatus::WriteFailed:
+        return "file could not be written";
+    case FileStatus::OutOfMemory:
+        return "out of memory";
+    }
+    return "unknown";
+}
+
+THTMLCompressor::THTMLCompressor()
+    : SimpleTags(true), Center(true), InvCommas(true), Spaces(true), Returns(true), AllReturns(true),
+      Webbots(true), BlockquoteToUl(false)
+{
+}
+
+void THTMLCompressor::Clear()
+{
+    m_document.clear();
+    m_document.shrink_to_fit();
+    m_loadedLength = 0;
+    m_resultLength = 0;
+    m_compressed = false;
+}
+
+bool THTMLCompressor::LoadFromFile(const std::string& fileName)
+{
+    Clear();
+    m_status = filestore::ReadForRewrite(fileName, m_document);
+    if (m_status != FileStatus::Ok) {
+        Clear(); // never keep a partial or earlier document that could be saved over this file
+        return false;
+    }
+    m_loadedLength = m_document.size();
+    return true;
+}
+
+void THTMLCompressor::LoadFromBytes(std::string_view bytes)
+{
+    LoadFromBytes(std::string(bytes));
+}
+
+void THTMLCompressor::LoadFromBytes(std::string&& bytes)
+{
+    Clear();
+    m_document = std::move(bytes);
+    m_loadedLength = m_document.size();
+    m_status = FileStatus::Ok;
+}
+
+void THTMLCompressor::Compress()
+{
+    if (m_loadedLength == 0 || m_compressed)
+        return;
+
+    // The document is edited in its own block; every pass only shortens it.
+    TWorkingDocument doc{m_document.data(), m_document.size()};
+    if (InvCommas)
+        QuoteRemovalPass(doc);
+    if (AllReturns) {
+        ReplacePass(doc, "\r\r", "\r", true, false, Webbots);
+        ReplacePass(doc, "\n\n", "\n", true, false, Webbots);
+        ReplacePass(doc, "\r\n", "", true, true, Webbots);
+        ReplacePass(doc, "\r", "", true, true, Webbots);
+        ReplacePass(doc, "\n", "", true, true, Webbots);
+    } else if (Returns) {
+        ReplacePass(doc, "\r\r", "\r", true, false, Webbots);
+        ReplacePass(doc, "\n\n", "\n", true, false, Webbots);
+    }
+    for (const ReplaceRow& row : kSpaceAndTagRows)
+        if (this->*row.enabled)
+            ReplacePass(doc, row.search, row.replacement, row.protectPreTextarea, row.protectScript, Webbots);
+    if (Center) {
+        PairReplacePass(doc, "<p align=center>", "<center>", "</p>", "</center>");
+        PairReplacePass(doc, "<p align=\"center\">", "<center>", "</p>", "</center>");
+    }
+
+    m_document.resize(doc.length);
+    m_resultLength = doc.length;
+    m_compressed = true;
+}
+
+bool THTMLCompressor::SaveToFile(const std::string& fileName)
+{
+    if (!m_compressed || m_resultLength == 0) {
+        m_status = FileStatus::NothingToSave;
+        return false;
+    }
+    m_status = filestore::Replace(fileName, m_document.data(), m_resultLength);
+    return m_status == FileStatus::Ok;
+}
+
+std::string THTMLCompressor::CompressBytes(std::string_view bytes)
+{
+    LoadFromBytes(bytes);
+    Compress();
+    return m_document;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// The document as the passes see it: one block edited in place and its current length. A pass
+// only ever shortens the length, so the block never has to grow.
+struct TWorkingDocument
+{
+    char* data;
+    std::size_t length;
+};
+
+// Replaces every case-blind occurrence of `search` (lower case, 1..13 bytes) by `replacement`
+// (shorter, possibly empty), skipping textarea/pre and script elements as asked. An empty
+// replacement deletes a match only next to ">" / space before or "<" / space / CR / LF after.
+// Passes whose search text begins with CR jump over tags and, with `webbots`, drop
+// "<!--webbot ... >" comments. One linear scan: the write position trails the read position.
+void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
+                 bool protectPreTextarea, bool protectScript, bool webbots);
+
+// Drops the double quotes inside tags, keeping them where the tag holds a single quote or a
+// value="..." / alt="..." holds a space; script elements and "<!" constructs are left alone.
+void QuoteRemovalPass(TWorkingDocument& doc);
+
+// Turns each `longOpening` into `shortOpening` and the next `longClosing` after it into
+// `shortClosing`. The net effect of an opening and its closing never lengthens the document.
+void PairReplacePass(TWorkingDocument& doc, std::string_view longOpening, std::string_view shortOpening,
+                     std::string_view longClosing, std::string_view shortClosing);

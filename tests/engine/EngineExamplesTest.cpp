@@ -1,0 +1,183 @@
+// The worked examples of the compressor, each with the switches it names; every example is
+// checked against both the engine and the literal reference implementation.
+#include "HTMLCompressor.h"
+#include "ReferenceCompressor.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+enum Switch : unsigned
+{
+    kSimpleTags = 1,
+    kCenter = 2,
+    kInvCommas = 4,
+    kSpaces = 8,
+    kReturns = 16,
+    kAllReturns = 32,
+    kWebbots = 64,
+    kBlockquoteToUl = 128,
+    kWindow = kSimpleTags | kCenter | kInvCommas | kSpaces | kReturns | kAllReturns | kWebbots,
+};
+
+struct Example
+{
+    const char* name;
+    unsigned switches;
+    std::string before;
+    std::string after;
+};
+
+void Apply(unsigned s, THTMLCompressor& c, ReferenceSwitches& r)
+{
+    c.SimpleTags = r.SimpleTags = s & kSimpleTags;
+    c.Center = r.Center = s & kCenter;
+    c.InvCommas = r.InvCommas = s & kInvCommas;
+    c.Spaces = r.Spaces = s & kSpaces;
+    c.Returns = r.Returns = s & kReturns;
+    c.AllReturns = r.AllReturns = s & kAllReturns;
+    c.Webbots = r.Webbots = s & kWebbots;
+    c.BlockquoteToUl = r.BlockquoteToUl = s & kBlockquoteToUl;
+}
+
+const std::vector<Example>& Examples()
+{
+    static const std::vector<Example> examples = {
+        // Line breaks
+        {"crlf_between_words", kAllReturns, "a\r\nb", "a\nb"},
+        {"crlf_after_space", kAllReturns, "a \r\nb", "a b"},
+        {"crlf_around_text", kAllReturns, "<p>\r\nHello\r\n</p>", "<p>Hello</p>"},
+        {"blank_line", kAllReturns, "a\r\n\r\nb", "a\nb"},
+        {"crlf_inside_tag_kept", kAllReturns, "<a\r\nhref=x>", "<a\r\nhref=x>"},
+        {"lf_inside_tag_after_space", kAllReturns, "<a \nhref=x>", "<a href=x>"},
+        {"script_keeps_crlf", kAllReturns, "<script>\r\nx=1;\r\n\r\n</script>\r\n", "<script>\r\nx=1;\r\n\r\n</script>"},
+        {"script_lf_runs_collapse", kAllReturns, "<script>\n\n\nx=1;\n</script>", "<script>\nx=1;\n</script>"},
+        {"pre_kept", kAllReturns, "<pre>\r\nA\r\n\r\nB\r\n</pre>\r\n", "<pre>\r\nA\r\n\r\nB\r\n</pre>"},
+        {"returns_blank_crlf_line_kept", kReturns, "a\r\n\r\nb", "a\r\n\r\nb"},
+        {"returns_runs", kReturns, "a\n\n\nb\r\r\rc", "a\nb\rc"},
+        {"returns_cr_run_in_tag_kept", kReturns, "<a title=x\r\r\ry>\r\r\r", "<a title=x\r\r\ry>\r"},
+        // Spaces
+        {"space_runs", kSpaces, "a    b  c", "a b c"},
+        {"space_before_gt", kSpaces, "x > y", "x> y"},
+        {"space_between_table_tags", kSpaces, "<TR> <TD>x</TD> </TR>", "<TR><tD>x</TD></tR>"},
+        {"space_between_list_tags", kSpaces, "<ul> <li>a</li> </ul>", "<ul><li>a</li> </ul>"},
+        {"space_between_paragraph_tags", kSpaces, "<p> <b>x</b> </p>", "<p> <b>x</b></p>"},
+        {"pre_spaces_kept", kSpaces, "<PRE>a  b</pre>  c", "<PRE>a  b</pre> c"},
+        {"pre_never_closed", kSpaces, "<pre>a  b</pre >  c", "<pre>a  b</pre >  c"},
+        {"textarea_never_closed", kSpaces, "<textarea>a  b", "<textarea>a  b"},
+        // Tag names
+        {"strong_to_b", kSimpleTags, "<STRONG>x</Strong>", "<b>x</b>"},
+        {"strong_with_attribute", kSimpleTags, "<strong class=y>z</strong>", "<strong class=y>z</b>"},
+        {"tags_in_pre_and_textarea", kSimpleTags, "<pre><em>x</em></pre><textarea><strike></textarea>",
+         "<pre><i>x</i></pre><textarea><s></textarea>"},
+        {"tags_in_script_kept", kSimpleTags, "<script><em>x</em></script>", "<script><em>x</em></script>"},
+        {"blockquote_to_ul", kBlockquoteToUl, "<BLOCKQUOTE>q</blockquote>", "<ul>q</ul>"},
+        // Marker comments
+        {"marker_removed", kWebbots | kAllReturns, "<!--WebBot bot=A -->x", "x"},
+        {"marker_pair_removed", kWebbots | kAllReturns,
+         "<!--webbot bot=A startspan -->T<!--webbot bot=A endspan -->\r\n<p>", "T<p>"},
+        {"marker_removed_by_returns", kWebbots | kReturns, "<!--webbot bot=A -->x\r\r\ny", "x\r\ny"},
+        {"marker_kept_alone", kWebbots, "<!--webbot bot=A -->x", "<!--webbot bot=A -->x"},
+        {"marker_kept_with_spaces", kWebbots | kSpaces, "<!--webbot bot=A -->x", "<!--webbot bot=A -->x"},
+        // Quotes
+        {"quotes_dropped", kInvCommas, R"(<a href="x.htm" title="a b">)", "<a href=x.htm title=a b>"},
+        {"value_with_space_kept", kInvCommas, R"(<input value="a b" alt="c">)", R"(<input value="a b" alt=c>)"},
+        {"upper_case_names_kept", kInvCommas, R"(<INPUT VALUE="a b" ALT="c d">)", R"(<INPUT VALUE="a b" ALT="c d">)"},
+        {"alt_with_space_kept", kInvCommas, R"(<img alt="a b" src="x">)", R"(<img alt="a b" src=x>)"},
+        {"alt_suffix_counts", kInvCommas, R"(<img data-alt="a b">)", R"(<img data-alt="a b">)"},
+        {"empty_value", kInvCommas, R"(<input value="">)", "<input value=>"},
+        {"quote_after_protected_value", kInvCommas, R"(<input value="a b""c">)", R"(<input value="a b"c>)"},
+        {"single_quote_keeps_all", kInvCommas, R"(<img src='x.gif' alt="y">)", R"(<img src='x.gif' alt="y">)"},
+        {"single_quote_in_value", kInvCommas, R"~(<a title="x" onclick="f('y')">)~", R"~(<a title="x" onclick="f('y')">)~"},
+        {"value_with_semicolon", kInvCommas, R"(<meta content="text/html; charset=gb2312">)",
+         "<meta content=text/html; charset=gb2312>"},
+        {"gt_in_value_ends_tag", kInvCommas, R"(<a title="a>b">)", R"(<a title=a>b">)"},
+        {"gt_in_protected_value", kInvCommas, R"(<input value="a>b">)", R"(<input value=a>b">)"},
+        {"gt_and_space_in_value", kInvCommas, R"(<input value="a >b">)", R"(<input value="a >b">)"},
+        {"text_quotes_kept", kInvCommas, R"(<p>Say "hi"</p>)", R"(<p>Say "hi"</p>)"},
+        {"comment_quotes_kept", kInvCommas, R"(<!-- "x" --><a href="y">)", R"(<!-- "x" --><a href=y>)"},
+        {"tag_in_comment", kInvCommas, R"(<!-- <a href="x"> -->)", "<!-- <a href=x> -->"},
+        {"script_skipped", kInvCommas, R"(<script src="a.js">var s="a";</script><a href="z">)",
+         R"(<script src="a.js">var s="a";</script><a href=z>)"},
+        {"upper_script_skipped", kInvCommas, R"(<SCRIPT>x="1"</SCRIPT><b class="c">)",
+         R"(<SCRIPT>x="1"</SCRIPT><b class=c>)"},
+        {"unterminated_script", kInvCommas, R"(<script>x="1")", R"(<script>x="1")"},
+        {"quoted_align", kInvCommas, R"(<p align="center">)", "<p align=center>"},
+        // Centred paragraphs
+        {"center_upper", kCenter, "<P ALIGN=CENTER>Title</P>", "<center>Title</center>"},
+        {"center_nested_p", kCenter, "<p align=center>A<p>B</p>", "<center>A<p>B</center>"},
+        {"center_unclosed", kCenter, "<p align=center>A", "<center>A"},
+        {"center_stray_closings", kCenter, "</p><p align=center>x</p></p>", "</p><center>x</center></p>"},
+        {"center_closing_in_pre", kCenter, "<p align=center><pre></p></pre>", "<center><pre></center></pre>"},
+        {"center_other_attribute", kCenter, "<p align=center class=x>a</p>", "<p align=center class=x>a</p>"},
+        {"center_trailing_space", kCenter, "<p align=center >a</p>", "<p align=center >a</p>"},
+        {"center_trailing_space_with_spaces", kCenter | kSpaces, "<p align=center >a</p>", "<center>a</center>"},
+        {"center_both_forms", kCenter, R"(<p align=center>a</p><p align="center">b</p>)",
+         "<center>a</center><center>b</center>"},
+        // The whole table, as the window runs it
+        {"window_table", kWindow, "<table border=\"1\">\r\n  <tr>\r\n    <td>One  two</td>\r\n  </tr>\r\n</table>\r\n",
+         "<table border=1><tr><td>One two</td></tr></table>"},
+        {"window_page", kWindow, "<html>\r\n<body>\r\nText\r\nmore text\r\n</body>\r\n</html>\r\n",
+         "<html><body>Text\nmore text</body></html>"},
+        {"window_centred", kWindow, "<p align=\"center\">\r\n<STRONG>Hello</STRONG>  world\r\n</p>\r\n<pre>a  b</pre>",
+         "<center><b>Hello</b> world</center><pre>a  b</pre>"},
+        {"window_marker_only", kWindow, "<!--webbot bot=Timestamp startspan -->", ""},
+    };
+    return examples;
+}
+
+class EngineExample : public testing::TestWithParam<Example>
+{
+};
+
+TEST_P(EngineExample, EngineAndReferenceGiveTheWrittenResult)
+{
+    const Example& e = GetParam();
+    THTMLCompressor engine;
+    ReferenceSwitches reference;
+    Apply(e.switches, engine, reference);
+    EXPECT_EQ(engine.CompressBytes(e.before), e.after);
+    EXPECT_EQ(ReferenceCompress(e.before, reference), e.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Written, EngineExample, testing::ValuesIn(Examples()),
+                         [](const testing::TestParamInfo<Example>& info) { return std::string(info.param.name); });
+
+TEST(Engine, ConstructionValues)
+{
+    const THTMLCompressor c;
+    EXPECT_TRUE(c.SimpleTags && c.Center && c.InvCommas && c.Spaces && c.Returns && c.AllReturns && c.Webbots);
+    EXPECT_FALSE(c.BlockquoteToUl);
+    EXPECT_EQ(c.LoadedLength(), 0u);
+    EXPECT_EQ(c.ResultLength(), 0u);
+    EXPECT_FALSE(c.IsCompressed());
+}
+
+TEST(Engine, StatesAndCompressingTwice)
+{
+    THTMLCompressor c;
+    c.Compress(); // Empty: nothing happens
+    EXPECT_FALSE(c.IsCompressed());
+
+    c.LoadFromBytes(std::string("a    b"));
+    EXPECT_EQ(c.LoadedLength(), 6u);
+    EXPECT_EQ(c.ResultLength(), 0u);
+    c.Compress();
+    EXPECT_TRUE(c.IsCompressed());
+    EXPECT_EQ(c.Text(), "a b");
+    EXPECT_EQ(c.ResultLength(), 3u);
+    // The result of the first Compress is not compressed again.
+    c.Spaces = false;
+    c.Compress();
+    EXPECT_EQ(c.Text(), "a b");
+
+    c.LoadFromBytes(std::string());
+    c.Compress();
+    EXPECT_FALSE(c.IsCompressed());
+    EXPECT_EQ(c.ResultLength(), 0u);
+}
+
+} // namespace

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+// The compression algorithm written the slow, obvious way: every replacement moves the rest of
+// the document, every step is the written step. The fast engine must match it byte for byte.
+struct ReferenceSwitches
+{
+    bool SimpleTags = true;
+    bool Center = true;
+    bool InvCommas = true;
+    bool Spaces = true;
+    bool Returns = true;
+    bool AllReturns = true;
+    bool Webbots = true;
+    bool BlockquoteToUl = false;
+};
+
+std::string ReferenceCompress(std::string doc, const ReferenceSwitches& switches);
