@@ -1,0 +1,352 @@
+#include "HTMLCompressor.h"
+#include "ReadOnlyFile.h"
+#include "TCompressRun.h"
+#include "TFileList.h"
+#include "TLogFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QByteArray kPage("<html>\r\n  <head>   <title>T</title>   </head>\r\n\r\n  <body>\r\n    <p   class=\"x\">  Hello  "
+                       "</p>\r\n\r\n  </body>\r\n</html>\r\n");
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Keeps every call as one text, in order.
+class RecordingObserver final : public TCompressRunObserver
+{
+public:
+    void PanelShown() override { calls << QStringLiteral("shown"); }
+    void PanelHidden() override { calls << QStringLiteral("hidden"); }
+    void RowStatus(int row, const QString& text) override { calls << QStringLiteral("status %1 %2").arg(row).arg(text); }
+    void RowCompressedSize(int row, const QString& text) override
+    {
+        calls << QStringLiteral("size %1 %2").arg(row).arg(text);
+    }
+    void Gauge(int value) override
+    {
+        calls << QStringLiteral("gauge %1").arg(value);
+        gauges << value;
+    }
+    void ResultLabels(const QString& fileSize, const QString& compressed, const QString& percent) override
+    {
+        labels = QStringList{fileSize, compressed, percent};
+    }
+    void LogUnavailable(const QString&, const QString& reason) override { logProblem = reason; }
+    void FileFinished(int, const TFileOutcome& outcome) override { outcomes.append(outcome); }
+
+    QStringList calls;
+    QList<int> gauges;
+    QStringList labels;
+    QString logProblem;
+    QList<TFileOutcome> outcomes;
+};
+
+} // namespace
+
+class TCompressRunTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void testEmptyList();
+    void testSecondRunTouchesNothing();
+    void testDoneAndNewMixed();
+    void testGauge_data();
+    void testGauge();
+    void testFileThatDoesNotShrink();
+    void testFailure_data();
+    void testFailure();
+    void testLogOfTwoRuns();
+    void testClearedLogStartsAgain();
+    void testUnavailableLog();
+    void testDryRunWritesNothing();
+    void testPercentText_data();
+    void testPercentText();
+
+private:
+    QString PathOf(const QString& name) const { return m_dir->filePath(name); }
+    QString LogPath() const { return m_dir->filePath(QStringLiteral("log/log.txt")); }
+    void AddPage(const QString& name, const QByteArray& bytes = kPage);
+    TRunTotals Run(RecordingObserver& observer, bool logging = false);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TFileList> m_list;
+    THTMLCompressor m_engine;
+};
+
+void TCompressRunTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("log")));
+    m_list = std::make_unique<TFileList>();
+}
+
+void TCompressRunTest::AddPage(const QString& name, const QByteArray& bytes)
+{
+    WriteBytes(PathOf(name), bytes);
+    QVERIFY(m_list->AddPath(PathOf(name)));
+}
+
+TRunTotals TCompressRunTest::Run(RecordingObserver& observer, bool logging)
+{
+    TCompressRun run(*m_list, m_engine, &observer);
+    if (logging)
+        run.SetLogFile(LogPath());
+    return run.Execute();
+}
+
+void TCompressRunTest::testEmptyList()
+{
+    RecordingObserver observer;
+    const TRunTotals totals = Run(observer, true);
+    QCOMPARE(observer.calls, (QStringList{"shown", "hidden", "gauge 0"}));
+    QVERIFY(observer.labels.isEmpty());
+    QCOMPARE(totals.compressed + totals.failed, 0);
+    // A logged run over nothing still creates the file, with its header only.
+    QCOMPARE(TLogFile::ReadLines(LogPath()), QStringList{TLogFile::HeaderLine()});
+}
+
+void TCompressRunTest::testSecondRunTouchesNothing()
+{
+    AddPage(QStringLiteral("a.htm"));
+    RecordingObserver first;
+    Run(first);
+    QCOMPARE(m_list->At(0).StatusText(), QStringLiteral("已完成"));
+    const QByteArray compressed = ReadBytes(PathOf(QStringLiteral("a.htm")));
+    QVERIFY(compressed.size() < kPage.size());
+    QCOMPARE(m_list->At(0).compressedSize, quint64(compressed.size()));
+
+    WriteBytes(PathOf(QStringLiteral("a.htm")), kPage); // would shrink again if touched
+    RecordingObserver second;
+    Run(second);
+    QCOMPARE(second.calls, (QStringList{"shown", "hidden", "gauge 0"}));
+    QCOMPARE(ReadBytes(PathOf(QStringLiteral("a.htm"))), kPage);
+}
+
+void TCompressRunTest::testDoneAndNewMixed()
+{
+    AddPage(QStringLiteral("a.htm"));
+    RecordingObserver first;
+    Run(first);
+    AddPage(QStringLiteral("b.htm"), kPage + kPage);
+    RecordingObserver second;
+    const TRunTotals totals = Run(second);
+
+    QCOMPARE(second.outcomes.size(), 1);
+    QCOMPARE(second.outcomes[0].path, PathOf(QStringLiteral("b.htm")));
+    const quint64 after = quint64(ReadBytes(PathOf(QStringLiteral("b.htm"))).size());
+    QCOMPARE(totals.uncompressed, quint64(2 * kPage.size()));
+    QCOMPARE(totals.compressedBytes, after);
+    QCOMPARE(second.labels, (QStringList{TFileList::LabelSizeText(2 * kPage.size()), TFileList::LabelSizeText(after),
+                                         TCompressRun::PercentText(2 * kPage.size(), after)}));
+    QCOMPARE(second.calls.mid(0, 5), (QStringList{"shown", "status 1 压缩...", "size 1 0K", "status 1 已完成",
+                                                  "gauge 100"}));
+}
+
+void TCompressRunTest::testGauge_data()
+{
+    QTest::addColumn<QList<int>>("sizes"); // one file each; -1: the file vanishes before the run
+    QTest::addColumn<QList<int>>("gauges");
+
+    QTest::newRow("one file") << QList<int>{400} << QList<int>{100, 0};
+    QTest::newRow("three files") << QList<int>{100, 300, 600} << QList<int>{10, 40, 100, 0};
+    QTest::newRow("failure still advances") << QList<int>{100, -1, 600} << QList<int>{10, 40, 100, 0};
+    QTest::newRow("all empty") << QList<int>{0, 0, 0} << QList<int>{33, 66, 100, 0};
+}
+
+void TCompressRunTest::testGauge()
+{
+    QFETCH(QList<int>, sizes);
+    QFETCH(QList<int>, gauges);
+    for (int i = 0; i < sizes.size(); ++i) {
+        const QString name = QStringLiteral("p%1.htm").arg(i);
+        // A vanishing file still counts its stored size, here 300.
+        const int size = sizes[i] < 0 ? 300 : sizes[i];
+        AddPage(name, kPage.repeated(size / kPage.size() + 1).left(size));
+        if (sizes[i] < 0)
+            QVERIFY(QFile::remove(PathOf(name)));
+    }
+    RecordingObserver observer;
+    Run(observer);
+    QCOMPARE(observer.gauges, gauges);
+    QCOMPARE(observer.calls.last(), QStringLiteral("gauge 0"));
+}
+
+void TCompressRunTest::testFileThatDoesNotShrink()
+{
+    AddPage(QStringLiteral("tight.htm"), "<b>x</b>");
+    RecordingObserver observer;
+    Run(observer);
+    QCOMPARE(ReadBytes(PathOf(QStringLiteral("tight.htm"))), QByteArray("<b>x</b>"));
+    QCOMPARE(observer.labels, (QStringList{"0K (8 字节)", "0K (8 字节)", "0%"}));
+    QCOMPARE(m_list->At(0).StatusText(), QStringLiteral("已完成"));
+}
+
+void TCompressRunTest::testFailure_data()
+{
+    QTest::addColumn<bool>("vanish"); // else read-only
+    QTest::newRow("vanished") << true;
+    QTest::newRow("read-only") << false;
+}
+
+void TCompressRunTest::testFailure()
+{
+    QFETCH(bool, vanish);
+    AddPage(QStringLiteral("ok.htm"));
+    AddPage(QStringLiteral("bad.htm"));
+    const QString bad = PathOf(QStringLiteral("bad.htm"));
+    std::unique_ptr<ReadOnlyFile> guard;
+    if (vanish) {
+        QVERIFY(QFile::remove(bad));
+    } else {
+        guard = std::make_unique<ReadOnlyFile>(bad);
+        if (!guard->IsProtected())
+            QSKIP("cannot make a file read-only for this user");
+    }
+
+    RecordingObserver observer;
+    const TRunTotals totals = Run(observer, true);
+    QCOMPARE(totals.compressed, 1);
+    QCOMPARE(totals.failed, 1);
+    QVERIFY(observer.calls.contains(QStringLiteral("status 1 失败")));
+    QVERIFY(!observer.calls.contains(QStringLiteral("status 1 已完成")));
+    QCOMPARE(observer.outcomes[1].result, TFileOutcome::Failed);
+    QVERIFY(!observer.outcomes[1].reason.isEmpty());
+    QCOMPARE(m_list->At(1).state, int(TFileEntry::New));
+    QCOMPARE(m_list->At(1).StatusText(), QStringLiteral("失败"));
+    // Only the good file counts and is logged; the bad one is exactly as it was.
+    QCOMPARE(totals.uncompressed, quint64(kPage.size()));
+    QCOMPARE(observer.labels.first(), TFileList::LabelSizeText(kPage.size()));
+    QCOMPARE(TLogFile::ReadLines(LogPath()).size(), 2);
+    QVERIFY(!TLogFile::ReadLines(LogPath()).join('\n').contains(QStringLiteral("bad.htm")));
+    if (vanish)
+        QVERIFY(!QFile::exists(bad));
+    else
+        QCOMPARE(ReadBytes(bad), kPage);
+
+    // Once the cause is gone, the next run tries the file again and only it.
+    guard.reset();
+    if (vanish)
+        WriteBytes(bad, kPage);
+    RecordingObserver retry;
+    Run(retry);
+    QCOMPARE(retry.outcomes.size(), 1);
+    QCOMPARE(retry.outcomes[0].path, bad);
+    QCOMPARE(m_list->At(1).StatusText(), QStringLiteral("已完成"));
+    QVERIFY(ReadBytes(bad).size() < kPage.size());
+}
+
+void TCompressRunTest::testLogOfTwoRuns()
+{
+    for (int run = 0; run < 2; ++run) {
+        AddPage(QStringLiteral("r%1a.htm").arg(run));
+        AddPage(QStringLiteral("r%1b.htm").arg(run), QByteArray());
+        RecordingObserver observer;
+        Run(observer, true);
+    }
+    const QStringList lines = TLogFile::ReadLines(LogPath());
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[0], TLogFile::HeaderLine());
+    const QRegularExpression record(QStringLiteral("^\\d{4}-\\d{1,2}-\\d{1,2}( \\d\\d:\\d\\d:\\d\\d)?  (.+)   (\\d+)B   (\\d+)B$"));
+    const QStringList names{"r0a.htm", "r0b.htm", "r1a.htm", "r1b.htm"};
+    for (int i = 0; i < names.size(); ++i) {
+        const QRegularExpressionMatch match = record.match(lines[i + 1]);
+        QVERIFY2(match.hasMatch(), qPrintable(lines[i + 1]));
+        QCOMPARE(match.captured(2), PathOf(names[i]));
+        const bool empty = names[i].contains(QLatin1Char('b'));
+        QCOMPARE(match.captured(3).toLongLong(), empty ? 0 : kPage.size());
+        QCOMPARE(match.captured(4).toLongLong(), ReadBytes(PathOf(names[i])).size());
+    }
+}
+
+void TCompressRunTest::testClearedLogStartsAgain()
+{
+    AddPage(QStringLiteral("a.htm"));
+    RecordingObserver first;
+    Run(first, true);
+    QVERIFY(TLogFile::Clear(LogPath()));
+    AddPage(QStringLiteral("b.htm"));
+    RecordingObserver second;
+    Run(second, true);
+    const QStringList lines = TLogFile::ReadLines(LogPath());
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], TLogFile::HeaderLine());
+    QVERIFY(lines[1].contains(PathOf(QStringLiteral("b.htm"))));
+}
+
+void TCompressRunTest::testUnavailableLog()
+{
+    QVERIFY(QDir(m_dir->path()).rmdir(QStringLiteral("log")));
+    AddPage(QStringLiteral("a.htm"));
+    RecordingObserver observer;
+    Run(observer, true);
+    QVERIFY(!observer.logProblem.isEmpty());
+    QCOMPARE(m_list->At(0).StatusText(), QStringLiteral("已完成"));
+    QCOMPARE(observer.calls.last(), QStringLiteral("gauge 0"));
+    QVERIFY(observer.calls.contains(QStringLiteral("hidden")));
+}
+
+void TCompressRunTest::testDryRunWritesNothing()
+{
+    AddPage(QStringLiteral("a.htm"));
+    AddPage(QStringLiteral("empty.htm"), QByteArray());
+    RecordingObserver observer;
+    TCompressRun run(*m_list, m_engine, &observer);
+    run.SetDryRun(true);
+    run.SetLogFile(LogPath());
+    const TRunTotals totals = run.Execute();
+    QCOMPARE(ReadBytes(PathOf(QStringLiteral("a.htm"))), kPage);
+    QVERIFY(!QFile::exists(LogPath()));
+    QCOMPARE(observer.outcomes[0].result, TFileOutcome::Compressed);
+    QVERIFY(observer.outcomes[0].sizeAfter < quint64(kPage.size()));
+    QCOMPARE(observer.outcomes[1].result, TFileOutcome::NothingToSave);
+    QCOMPARE(totals.compressed, 2);
+}
+
+void TCompressRunTest::testPercentText_data()
+{
+    QTest::addColumn<quint64>("before");
+    QTest::addColumn<quint64>("after");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("saving rounds up") << quint64(1000) << quint64(701) << QStringLiteral("30%");
+    QTest::newRow("no change") << quint64(1000) << quint64(1000) << QStringLiteral("0%");
+    QTest::newRow("grew") << quint64(1000) << quint64(1030) << QStringLiteral("-3%");
+    QTest::newRow("nothing") << quint64(0) << quint64(0) << QStringLiteral("0%");
+    QTest::newRow("beyond 32-bit products") << quint64(50'000'000) << quint64(25'000'000) << QStringLiteral("50%");
+    QTest::newRow("petabytes") << quint64(100'000'000'000'000'000) << quint64(30'000'000'000'000'001)
+                               << QStringLiteral("70%");
+}
+
+void TCompressRunTest::testPercentText()
+{
+    QFETCH(quint64, before);
+    QFETCH(quint64, after);
+    QFETCH(QString, text);
+    QCOMPARE(TCompressRun::PercentText(before, after), text);
+}
+
+QTEST_GUILESS_MAIN(TCompressRunTest)
+#include "TCompressRunTest.moc"

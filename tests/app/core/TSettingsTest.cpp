@@ -1,0 +1,134 @@
+#include "ReadOnlyFile.h"
+#include "TAppPaths.h"
+#include "TSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+class TSettingsTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void testFreshFileHasEightLines();
+    void testRoundTripKeepsForeignLines();
+    void testDefaults_data();
+    void testDefaults();
+    void testReadOnlyFileUntouched();
+    void testChooseDirectory();
+
+private:
+    QString IniPath() const { return m_dir->filePath(QStringLiteral("option.ini")); }
+    QByteArray FileBytes() const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TSettingsTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+QByteArray TSettingsTest::FileBytes() const
+{
+    QFile file(IniPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TSettingsTest::testFreshFileHasEightLines()
+{
+    TSettings settings;
+    settings.Read(IniPath());
+    for (int i = 0; i < TSettings::ColumnCount; ++i)
+        settings.setColumnWidth(i, 60 + i);
+    QVERIFY(settings.Write(IniPath()));
+    QCOMPARE(FileBytes(), QByteArray("\r\n[option]\r\nbLog=1\r\nlvwidth0=60\r\nlvwidth1=61\r\nlvwidth2=62\r\n"
+                                     "lvwidth3=63\r\nlvwidth4=64\r\n"));
+}
+
+void TSettingsTest::testRoundTripKeepsForeignLines()
+{
+    QFile file(IniPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[mine]\r\nkeep=1\r\n[Option]\r\nbLog=1\r\nlvwidth2=0x20\r\n[later]\r\nx=y\r\n");
+    file.close();
+
+    TSettings settings;
+    settings.Read(IniPath());
+    QCOMPARE(settings.ColumnWidth(2), 32);
+    settings.setLogging(false);
+    settings.setColumnWidth(4, -5);
+    QVERIFY(settings.Write(IniPath()));
+    QCOMPARE(FileBytes(), QByteArray("[mine]\r\nkeep=1\r\n[Option]\r\nbLog=0\r\nlvwidth2=32\r\nlvwidth0=0\r\n"
+                                     "lvwidth1=0\r\nlvwidth3=0\r\nlvwidth4=-5\r\n[later]\r\nx=y\r\n"));
+
+    TSettings again;
+    again.Read(IniPath());
+    QCOMPARE(again.Logging(), false);
+    QCOMPARE(again.ColumnWidth(4), -5);
+}
+
+void TSettingsTest::testDefaults_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty: no file
+    QTest::addColumn<bool>("logging");
+
+    QTest::newRow("no file") << QByteArray() << true;
+    QTest::newRow("empty value") << QByteArray("[option]\r\nbLog=\r\n") << true;
+    QTest::newRow("off") << QByteArray("[OPTION]\r\n bLog = 0 \r\n") << false;
+    QTest::newRow("wrong key case") << QByteArray("[option]\r\nBLOG=0\r\n") << true;
+}
+
+void TSettingsTest::testDefaults()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, logging);
+    if (!content.isEmpty()) {
+        QFile file(IniPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    TSettings settings;
+    settings.Read(IniPath());
+    QCOMPARE(settings.Logging(), logging);
+    for (int i = 0; i < TSettings::ColumnCount; ++i)
+        QCOMPARE(settings.ColumnWidth(i), 0);
+}
+
+void TSettingsTest::testReadOnlyFileUntouched()
+{
+    const QByteArray content("[option]\r\nbLog=0\r\nuser=line\r\n");
+    {
+        QFile file(IniPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    ReadOnlyFile guard(IniPath());
+    if (!guard.IsProtected())
+        QSKIP("cannot make a file read-only for this user");
+    TSettings settings;
+    settings.Read(IniPath());
+    settings.setLogging(true);
+    QVERIFY(!settings.Write(IniPath()));
+    QCOMPARE(FileBytes(), content);
+}
+
+void TSettingsTest::testChooseDirectory()
+{
+    const QString fallback = m_dir->filePath(QStringLiteral("config/Corvane"));
+    QCOMPARE(TAppPaths::ChooseDirectory(m_dir->path(), fallback), m_dir->path());
+    QVERIFY(!QFileInfo::exists(fallback));
+    const QString missing = m_dir->filePath(QStringLiteral("no/such/program/folder"));
+    QCOMPARE(TAppPaths::ChooseDirectory(missing, fallback), fallback);
+    QVERIFY(QFileInfo(fallback).isDir());
+}
+
+QTEST_GUILESS_MAIN(TSettingsTest)
+#include "TSettingsTest.moc"
