@@ -4,6 +4,10 @@
 #include <emmintrin.h>
 #define CORVANE_SSE2 1
 #endif
+#if defined(CORVANE_SSE2) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define CORVANE_AVX2 1 // compiled for AVX2 separately and chosen at run time
+#endif
 
 namespace bytescan {
 
@@ -88,59 +92,82 @@ std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::s
     return npos;
 }
 
-CandidateFinder::CandidateFinder(std::string_view lead, std::string_view afterLt)
-    : m_leadLength(static_cast<int>(lead.size() < 2 ? lead.size() : 2)), m_lead{0, 0}, m_leadFold{false, false},
-      m_afterLt{0, 0, 0, 0}, m_afterLtCount(0)
+void CandidateFinder::Add(std::string_view text)
 {
-    for (int k = 0; k < m_leadLength; ++k) {
-        m_lead[k] = Fold(static_cast<unsigned char>(lead[k]));
-        m_leadFold[k] = IsLower(m_lead[k]);
+    if (text.empty())
+        return;
+    Pattern p{};
+    p.length = static_cast<int>(text.size() < 3 ? text.size() : 3);
+    for (int k = 0; k < p.length; ++k) {
+        p.bytes[k] = Fold(static_cast<unsigned char>(text[k]));
+        p.fold[k] = IsLower(p.bytes[k]);
     }
-    for (char c : afterLt)
-        if (m_afterLtCount < 4)
-            m_afterLt[m_afterLtCount++] = static_cast<unsigned char>(c);
+    for (int i = 0; i < m_count; ++i)
+        if (m_patterns[i].length == p.length && std::memcmp(m_patterns[i].bytes, p.bytes, 3) == 0)
+            return; // texts with the same first bytes share a pattern
+    if (m_count == kMaxPatterns) {
+        m_everywhere = true; // too many to test at once: every position gets checked in full
+        return;
+    }
+    for (int k = 0; k < 3; ++k) {
+        // Past a short pattern's end every byte matches: b | 0xFF equals 0xFF.
+        const bool used = k < p.length;
+        std::memset(m_lanes[m_count][k].byte, used ? p.bytes[k] : 0xFF, 32);
+        std::memset(m_lanes[m_count][k].fold, !used ? 0xFF : p.fold[k] ? 0x20 : 0, 32);
+    }
+    m_patterns[m_count++] = p;
 }
 
 bool CandidateFinder::IsCandidate(const char* d, std::size_t j, std::size_t len) const
 {
-    const unsigned char b0 = static_cast<unsigned char>(d[j]);
-    if (m_leadLength > 0 && Fold(b0) == m_lead[0]) {
-        if (m_leadLength == 1)
+    for (int i = 0; i < m_count; ++i) {
+        const Pattern& p = m_patterns[i];
+        if (j + p.length > len)
+            continue;
+        bool all = true;
+        for (int k = 0; k < p.length && all; ++k)
+            all = Fold(static_cast<unsigned char>(d[j + k])) == p.bytes[k];
+        if (all)
             return true;
-        if (j + 1 < len && Fold(static_cast<unsigned char>(d[j + 1])) == m_lead[1])
-            return true;
-    }
-    if (m_afterLtCount > 0 && b0 == '<' && j + 1 < len) {
-        const unsigned char b1 = Fold(static_cast<unsigned char>(d[j + 1]));
-        for (int k = 0; k < m_afterLtCount; ++k)
-            if (b1 == m_afterLt[k])
-                return true;
     }
     return false;
 }
 
 std::size_t CandidateFinder::Next(const char* d, std::size_t from, std::size_t len) const
 {
+    if (m_everywhere)
+        return from < len ? from : len;
+#ifdef CORVANE_AVX2
+    static const bool wide = __builtin_cpu_supports("avx2");
+    if (wide)
+        return NextWide(d, from, len);
+#endif
     std::size_t j = from;
 #ifdef CORVANE_SSE2
-    // Two overlapping loads give each position and the byte after it.
-    for (; j + 17 <= len; j += 16) {
-        const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j));
-        const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j + 1));
+    // Three overlapping loads give each position and the two bytes after it; the constants of
+    // every pattern were laid out when it was added.
+    const auto hitsAt = [this, d](std::size_t at) {
+        __m128i v[3];
+        for (int k = 0; k < 3; ++k)
+            v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + at + k));
         __m128i hits = _mm_setzero_si128();
-        if (m_leadLength > 0) {
-            __m128i lead = Equal(v0, m_lead[0], m_leadFold[0]);
-            if (m_leadLength > 1)
-                lead = _mm_and_si128(lead, Equal(v1, m_lead[1], m_leadFold[1]));
-            hits = lead;
+        for (int i = 0; i < m_count; ++i) {
+            const Lanes* lanes = m_lanes[i];
+            const auto test = [&](int k) {
+                const __m128i folded = _mm_or_si128(v[k], _mm_load_si128(reinterpret_cast<const __m128i*>(lanes[k].fold)));
+                return _mm_cmpeq_epi8(folded, _mm_load_si128(reinterpret_cast<const __m128i*>(lanes[k].byte)));
+            };
+            hits = _mm_or_si128(hits, _mm_and_si128(_mm_and_si128(test(0), test(1)), test(2)));
         }
-        if (m_afterLtCount > 0) {
-            __m128i next = _mm_setzero_si128();
-            for (int k = 0; k < m_afterLtCount; ++k)
-                next = _mm_or_si128(next, Equal(v1, m_afterLt[k], IsLower(m_afterLt[k])));
-            hits = _mm_or_si128(hits, _mm_and_si128(_mm_cmpeq_epi8(v0, _mm_set1_epi8('<')), next));
-        }
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+        return static_cast<unsigned>(_mm_movemask_epi8(hits));
+    };
+    for (; j + 34 <= len; j += 32) {
+        const unsigned mask = hitsAt(j) | (hitsAt(j + 16) << 16);
+        if (mask)
+            return j + LowestBit(mask);
+    }
+    for (; j + 18 <= len; j += 16) {
+        const unsigned mask = hitsAt(j);
         if (mask)
             return j + LowestBit(mask);
     }
@@ -150,5 +177,48 @@ std::size_t CandidateFinder::Next(const char* d, std::size_t from, std::size_t l
             return j;
     return len;
 }
+
+#ifdef CORVANE_AVX2
+namespace {
+
+__attribute__((target("avx2"))) inline __m256i WideTest(__m256i v, const unsigned char* fold, const unsigned char* byte)
+{
+    const __m256i folded = _mm256_or_si256(v, _mm256_load_si256(reinterpret_cast<const __m256i*>(fold)));
+    return _mm256_cmpeq_epi8(folded, _mm256_load_si256(reinterpret_cast<const __m256i*>(byte)));
+}
+
+} // namespace
+
+__attribute__((target("avx2"))) std::size_t CandidateFinder::NextWide(const char* d, std::size_t from,
+                                                                      std::size_t len) const
+{
+    std::size_t j = from;
+    for (; j + 34 <= len; j += 32) {
+        __m256i v[3];
+        for (int k = 0; k < 3; ++k)
+            v[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + j + k));
+        __m256i hits = _mm256_setzero_si256();
+        for (int i = 0; i < m_count; ++i) {
+            const Lanes* l = m_lanes[i];
+            const __m256i all = _mm256_and_si256(_mm256_and_si256(WideTest(v[0], l[0].fold, l[0].byte),
+                                                                  WideTest(v[1], l[1].fold, l[1].byte)),
+                                                 WideTest(v[2], l[2].fold, l[2].byte));
+            hits = _mm256_or_si256(hits, all);
+        }
+        const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(hits));
+        if (mask)
+            return j + LowestBit(mask);
+    }
+    for (; j < len; ++j)
+        if (IsCandidate(d, j, len))
+            return j;
+    return len;
+}
+#else
+std::size_t CandidateFinder::NextWide(const char* d, std::size_t from, std::size_t len) const
+{
+    return Next(d, from, len);
+}
+#endif
 
 } // namespace bytescan

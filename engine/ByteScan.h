@@ -49,28 +49,41 @@ std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, 
 // First case-blind occurrence of a lower-case literal at or after `from`, or npos.
 std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::string_view lit);
 
-// Finds the positions where something may happen in a pass: the first one or two bytes of a
-// search text, and "<" followed by one of a few lower-case letters or "!". Every position it
-// passes over is one where nothing can happen; positions it returns are checked in full.
+// Finds the positions where something may happen in a pass: where one of a few texts may
+// begin, judged by its first three bytes (letters in either case). Every position it passes
+// over is one where none of the texts begins; positions it returns are checked in full.
 class CandidateFinder
 {
 public:
-    // `lead` is the search text (only its first two bytes are used; may be empty for none).
-    // `afterLt` lists bytes that, following "<", make a candidate (lower-case letters match
-    // either case; "!" matches itself).
-    CandidateFinder(std::string_view lead, std::string_view afterLt);
+    static constexpr int kMaxPatterns = 8;
+
+    // Adds a lower-case text (only its first three bytes are looked at).
+    void Add(std::string_view text);
 
     // First candidate position in [from, len), or len when there is none.
     std::size_t Next(const char* d, std::size_t from, std::size_t len) const;
 
 private:
-    bool IsCandidate(const char* d, std::size_t j, std::size_t len) const;
+    struct Pattern
+    {
+        unsigned char bytes[3];
+        bool fold[3];
+        int length;
+    };
+    // Per pattern and byte: the byte repeated, and 0x20 repeated where letters fold (or 0).
+    struct alignas(32) Lanes
+    {
+        unsigned char byte[32];
+        unsigned char fold[32];
+    };
 
-    int m_leadLength;        // 0, 1 or 2
-    unsigned char m_lead[2]; // folded when a letter
-    bool m_leadFold[2];
-    unsigned char m_afterLt[4];
-    int m_afterLtCount;
+    bool IsCandidate(const char* d, std::size_t j, std::size_t len) const;
+    std::size_t NextWide(const char* d, std::size_t from, std::size_t len) const;
+
+    Pattern m_patterns[kMaxPatterns] = {};
+    Lanes m_lanes[kMaxPatterns][3] = {};
+    int m_count = 0;
+    bool m_everywhere = false;
 };
 
 } // namespace bytescan

@@ -8,36 +8,18 @@
 
 namespace {
 
-struct ReplaceRow
-{
-    bool THTMLCompressor::*enabled;
-    std::string_view search;
-    std::string_view replacement;
-    bool protectPreTextarea;
-    bool protectScript;
+// "> <t" to "> </p": one space between a tag and a following t, l or p tag goes.
+constexpr TReplaceRule kTagGapRules[] = {
+    {"> <t", "><t"}, {"> </t", "></t"}, {"> <l", "><l"}, {"> </l", "></l"}, {"> <p", "><p"}, {"> </p", "></p"},
 };
 
-// The replace rows after the line-break rows, in the order they run.
-constexpr ReplaceRow kSpaceAndTagRows[] = {
-    {&THTMLCompressor::Spaces, "    ", " ", true, true},
-    {&THTMLCompressor::Spaces, "   ", " ", true, true},
-    {&THTMLCompressor::Spaces, "  ", " ", true, true},
-    {&THTMLCompressor::Spaces, "  ", " ", true, true},
-    {&THTMLCompressor::Spaces, " >", ">", true, true},
-    {&THTMLCompressor::Spaces, "> <t", "><t", true, true},
-    {&THTMLCompressor::Spaces, "> </t", "></t", true, true},
-    {&THTMLCompressor::Spaces, "> <l", "><l", true, true},
-    {&THTMLCompressor::Spaces, "> </l", "></l", true, true},
-    {&THTMLCompressor::Spaces, "> <p", "><p", true, true},
-    {&THTMLCompressor::Spaces, "> </p", "></p", true, true},
-    {&THTMLCompressor::SimpleTags, "<strong>", "<b>", false, true},
-    {&THTMLCompressor::SimpleTags, "</strong>", "</b>", false, true},
-    {&THTMLCompressor::SimpleTags, "<em>", "<i>", false, true},
-    {&THTMLCompressor::SimpleTags, "</em>", "</i>", false, true},
-    {&THTMLCompressor::SimpleTags, "<strike>", "<s>", false, true},
-    {&THTMLCompressor::SimpleTags, "</strike>", "</s>", false, true},
-    {&THTMLCompressor::BlockquoteToUl, "<blockquote>", "<ul>", false, true},
-    {&THTMLCompressor::BlockquoteToUl, "</blockquote>", "</ul>", false, true},
+constexpr TReplaceRule kSimpleTagRules[] = {
+    {"<strong>", "<b>"}, {"</strong>", "</b>"}, {"<em>", "<i>"}, {"</em>", "</i>"}, {"<strike>", "<s>"}, {"</strike>", "</s>"},
+};
+
+constexpr TReplaceRule kBlockquoteRules[] = {
+    {"<blockquote>", "<ul>"},
+    {"</blockquote>", "</ul>"},
 };
 
 } // namespace
@@ -122,9 +104,17 @@ void THTMLCompressor::Compress()
         ReplacePass(doc, "\r\r", "\r", true, false, Webbots);
         ReplacePass(doc, "\n\n", "\n", true, false, Webbots);
     }
-    for (const ReplaceRow& row : kSpaceAndTagRows)
-        if (this->*row.enabled)
-            ReplacePass(doc, row.search, row.replacement, row.protectPreTextarea, row.protectScript, Webbots);
+    if (Spaces) {
+        // A two-space search re-examined in place collapses every run at once, so the four-,
+        // three- and two-space rows together come down to this one scan.
+        ReplacePass(doc, "  ", " ", true, true, Webbots);
+        ReplacePass(doc, " >", ">", true, true, Webbots);
+        ReplacePass(doc, kTagGapRules, true, true, Webbots);
+    }
+    if (SimpleTags)
+        ReplacePass(doc, kSimpleTagRules, false, true, Webbots);
+    if (BlockquoteToUl)
+        ReplacePass(doc, kBlockquoteRules, false, true, Webbots);
     if (Center) {
         PairReplacePass(doc, "<p align=center>", "<center>", "</p>", "</center>");
         PairReplacePass(doc, "<p align=\"center\">", "<center>", "</p>", "</center>");

@@ -22,8 +22,9 @@ struct Stream
     void Emit(std::size_t upto)
     {
         const std::size_t n = upto - r;
-        if (w != r && n != 0)
+        if (w != r) {
             std::memmove(d + w, d + r, n);
+        }
         w += n;
         r = upto;
     }
@@ -48,6 +49,32 @@ bool IsDeletableNeighbourAfter(char b)
     return b == '<' || b == ' ' || b == '\r' || b == '\n';
 }
 
+// Tries the rules at the read position: a replacement takes the place of the match's tail in
+// the unread bytes, so that the position can be examined again with it; a deletion happens only
+// beside the right neighbours. True when the document changed.
+bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules)
+{
+    for (const TReplaceRule& rule : rules) {
+        if (!MatchAt(s.At(), s.Left(), rule.search))
+            continue;
+        const std::size_t n = rule.search.size();
+        const std::size_t rl = rule.replacement.size();
+        if (rl > 0) {
+            s.r += n - rl;
+            for (std::size_t k = 0; k < rl; ++k)
+                s.d[s.r + k] = rule.replacement[k];
+            return true;
+        }
+        if ((s.w > 0 && IsDeletableNeighbourBefore(s.d[s.w - 1])) ||
+            (s.r + n < s.len && IsDeletableNeighbourAfter(s.d[s.r + n]))) {
+            s.r += n;
+            return true;
+        }
+        return false; // rules never overlap, so no other one can match here
+    }
+    return false;
+}
+
 struct ProtectedElement
 {
     std::string_view opening;
@@ -64,43 +91,42 @@ constexpr std::string_view kMarker = "<!--webbot";
 void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
                  bool protectPreTextarea, bool protectScript, bool webbots)
 {
-    if (doc.length == 0 || search.empty())
+    const TReplaceRule rule{search, replacement};
+    ReplacePass(doc, std::span<const TReplaceRule>(&rule, 1), protectPreTextarea, protectScript, webbots);
+}
+
+void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
+                 bool protectScript, bool webbots)
+{
+    if (doc.length == 0 || rules.empty())
         return;
-    const bool tagSkipping = search[0] == '\r';
+    const bool tagSkipping = rules[0].search[0] == '\r';
     const bool markers = tagSkipping && webbots;
 
-    // Without a single occurrence of the search text (or of a marker, where markers go) the
-    // pass can change nothing: protections only ever keep bytes.
-    if (FindLiteral(doc.data, 0, doc.length, search) == npos &&
-        (!markers || FindLiteral(doc.data, 0, doc.length, kMarker) == npos))
-        return;
-
-    char afterLt[4];
-    int afterLtCount = 0;
+    CandidateFinder finder;
+    for (const TReplaceRule& rule : rules)
+        finder.Add(rule.search);
     if (protectPreTextarea) {
-        afterLt[afterLtCount++] = 't';
-        afterLt[afterLtCount++] = 'p';
+        finder.Add(kTextarea.opening);
+        finder.Add(kPre.opening);
     }
     if (protectScript)
-        afterLt[afterLtCount++] = 's';
+        finder.Add(kScript.opening);
     if (markers)
-        afterLt[afterLtCount++] = '!';
-    const CandidateFinder finder(search, std::string_view(afterLt, afterLtCount));
+        finder.Add(kMarker);
 
-    const std::size_t n = search.size();
-    const std::size_t rl = replacement.size();
     Stream s{doc.data, doc.length};
-
     while (s.r < s.len) {
         const std::size_t c = finder.Next(s.d, s.r, s.len);
         if (c >= s.len)
             break;
         if (tagSkipping) {
-            // The scan is outside any tag at r. A "<" after the last ">" before c opens a tag
-            // that is still open at c, and the scan jumps from it past the first ">" after c.
-            const std::size_t gt = FindLast(s.d, s.r, c, '>');
-            const std::size_t from = gt == npos ? s.r : gt + 1;
-            if (Find(s.d, from, c, '<') != npos) {
+            // The scan is outside any tag at r. When the last "<" or ">" before c is a "<", it
+            // opens a tag still open at c, and the scan jumps from it past the first ">" after c.
+            std::size_t j = c;
+            while (j > s.r && s.d[j - 1] != '<' && s.d[j - 1] != '>')
+                --j;
+            if (j > s.r && s.d[j - 1] == '<') {
                 const std::size_t end = Find(s.d, c, s.len, '>');
                 if (end == npos)
                     break;
@@ -126,20 +152,12 @@ void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_vie
             continue;
         }
 
-        if (MatchAt(s.At(), s.Left(), search)) {
-            if (rl > 0) {
-                // The replacement takes the place of the match's tail in the unread bytes,
-                // so the same position is examined again, replacement included.
-                s.r += n - rl;
-                std::memcpy(s.d + s.r, replacement.data(), rl);
-                continue;
+        if (ApplyRules(s, rules)) {
+            // The same position is examined again. Without a "<" there, no protected element
+            // or tag can begin, so only the rules need trying: runs collapse in this loop.
+            while (s.r < s.len && s.d[s.r] != '<' && ApplyRules(s, rules)) {
             }
-            const bool before = s.w > 0 && IsDeletableNeighbourBefore(s.d[s.w - 1]);
-            const bool after = s.r + n < s.len && IsDeletableNeighbourAfter(s.d[s.r + n]);
-            if (before || after) {
-                s.r += n;
-                continue;
-            }
+            continue;
         }
 
         if (tagSkipping && s.d[s.r] == '<') {
@@ -162,24 +180,36 @@ void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_vie
 
 namespace {
 
-// Remembers, for the last "<" whose tag was pre-scanned, where the tag's first ">" is and the
-// last single quote before it, so that a "<" inside the same tag needs no second pre-scan.
+// Pre-scans a tag from its "<" to its first ">" (or the end) and remembers where the last
+// single and double quotes are, so that a "<" inside the same tag needs no second pre-scan.
 struct TagPrescan
 {
     std::size_t start = npos;
-    std::size_t end = 0;           // first ">" after start, or the length
-    std::size_t lastQuote = npos;  // last single quote in (start, end]
+    std::size_t end = 0; // first ">" after start, or the length
+    std::size_t lastSingle = npos;
+    std::size_t lastDouble = npos;
 
-    bool HoldsSingleQuote(const char* d, std::size_t len, std::size_t p)
+    void Scan(const char* d, std::size_t len, std::size_t p)
     {
-        if (start == npos || p < start || p >= end) {
-            start = p;
-            const std::size_t gt = Find(d, p + 1, len, '>');
-            end = gt == npos ? len : gt;
-            lastQuote = FindLast(d, p + 1, gt == npos ? len : gt + 1, '\'');
+        if (start != npos && p >= start && p < end)
+            return;
+        start = p;
+        lastSingle = lastDouble = npos;
+        std::size_t k = p + 1;
+        for (; k < len; ++k) {
+            const char c = d[k];
+            if (c == '\'')
+                lastSingle = k;
+            else if (c == '"')
+                lastDouble = k;
+            else if (c == '>')
+                break;
         }
-        return lastQuote != npos && lastQuote > p;
+        end = k;
     }
+    // Whether (p, end] holds such a quote, for a p in [start, end).
+    bool HoldsSingle(std::size_t p) const { return lastSingle != npos && lastSingle > p; }
+    bool HoldsDouble(std::size_t p) const { return lastDouble != npos && lastDouble > p; }
 };
 
 // Removes the double quotes of one tag. Starts at its "<"; returns false when the whole pass
@@ -268,8 +298,20 @@ void QuoteRemovalPass(TWorkingDocument& doc)
             s.Emit(q + 2);
             continue;
         }
-        if ((s.r + 1 < s.len && s.d[s.r + 1] == '!') || prescan.HoldsSingleQuote(s.d, s.len, s.r)) {
+        if (s.r + 1 < s.len && s.d[s.r + 1] == '!') {
             s.Emit(s.r + 1);
+            continue;
+        }
+        prescan.Scan(s.d, s.len, s.r);
+        if (prescan.HoldsSingle(s.r)) {
+            s.Emit(s.r + 1); // left alone; its bytes are passed over one by one
+            continue;
+        }
+        if (!prescan.HoldsDouble(s.r)) {
+            // Nothing to drop, and no protected value can begin without a quote before ">".
+            if (prescan.end >= s.len)
+                break;
+            s.Emit(prescan.end + 1);
             continue;
         }
         if (!ScanTag(s))
@@ -281,10 +323,12 @@ void QuoteRemovalPass(TWorkingDocument& doc)
 void PairReplacePass(TWorkingDocument& doc, std::string_view longOpening, std::string_view shortOpening,
                      std::string_view longClosing, std::string_view shortClosing)
 {
-    if (FindLiteral(doc.data, 0, doc.length, longOpening) == npos)
+    CandidateFinder openings;
+    openings.Add(longOpening);
+    CandidateFinder closings;
+    closings.Add(longClosing);
+    if (openings.Next(doc.data, 0, doc.length) == doc.length)
         return;
-    const CandidateFinder openings(longOpening, {});
-    const CandidateFinder closings(longClosing, {});
 
     Stream s{doc.data, doc.length};
     bool lookingForOpening = true;

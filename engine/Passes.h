@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string_view>
 
 // The document as the passes see it: one block edited in place and its current length. A pass
@@ -18,6 +19,18 @@ struct TWorkingDocument
 // "<!--webbot ... >" comments. One linear scan: the write position trails the read position.
 void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
                  bool protectPreTextarea, bool protectScript, bool webbots);
+
+struct TReplaceRule
+{
+    std::string_view search;
+    std::string_view replacement;
+};
+
+// Several replace passes in one scan. Only for rules that can never both match at one place and
+// whose replacements neither create a match of another rule nor touch the texts that open and
+// close protected elements: then one scan gives what running them one after another gives.
+void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
+                 bool protectScript, bool webbots);
 
 // Drops the double quotes inside tags, keeping them where the tag holds a single quote or a
 // value="..." / alt="..." holds a space; script elements and "<!" constructs are left alone.
