@@ -1,0 +1,186 @@
+#include "Controls.h"
+#include "ProductInfo.h"
+#include "TestDoubles.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "UnitAbout.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestDialogs final : public QObject
+{
+    Q_OBJECT
+
+private:
+    TScriptedPrompts m_prompts;
+    TRecordingShell m_shell;
+    std::unique_ptr<TAbout> m_about;
+
+    void ShowAbout()
+    {
+        m_about->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_about.get()));
+    }
+
+private slots:
+    void init()
+    {
+        m_prompts = TScriptedPrompts();
+        m_shell = TRecordingShell();
+        m_about = std::make_unique<TAbout>(m_shell, m_prompts);
+        m_about->Fill(TProductInfo::Corvane());
+    }
+    void cleanup() { m_about.reset(); }
+
+    void testFilled()
+    {
+        QCOMPARE(m_about->windowTitle(), QString("关于"));
+        QCOMPARE(m_about->Company->text(), QString("Mirel"));
+        QCOMPARE(m_about->VersionSM->text(), QString("Standard"));
+        QCOMPARE(m_about->Version->text(), QString("Version:1.1"));
+        QCOMPARE(m_about->CompanyLineLabel->text(), QString("Mirel Software,Inc."));
+        QCOMPARE(m_about->EMAIL->text(), QString("E-Mail:support@corvane.example"));
+        QCOMPARE(m_about->Image1->pixmap().size(), QSize(176, 301)); // the JPEG decoded
+        ShowAbout();
+        // Black title on top, its gray and white copies one and two pixels lower.
+        const QPoint origin = TControls::InClient({208, 66, 0, 0}).topLeft();
+        QCOMPARE(m_about->ProductName2->pos(), origin);
+        QCOMPARE(m_about->ProductName3->pos(), origin + QPoint(0, 1));
+        QCOMPARE(m_about->ProductName1->pos(), origin + QPoint(0, 2));
+        QCOMPARE(m_about->childAt(origin + QPoint(10, 10)), m_about->ProductName2);
+    }
+
+    void testCreditsGesture_data()
+    {
+        QTest::addColumn<bool>("companyFirst");
+        QTest::addColumn<QPoint>("pressAt");
+        QTest::addColumn<Qt::KeyboardModifiers>("pressKeys");
+        QTest::addColumn<QPoint>("releaseAt");
+        QTest::addColumn<Qt::KeyboardModifiers>("releaseKeys");
+        QTest::addColumn<bool>("revealed");
+        const QPoint in1 = TAbout::PressRect().center();
+        const QPoint in2 = TAbout::ReleaseRect().center();
+        const Qt::KeyboardModifiers keys = TAbout::GestureModifiers();
+        QTest::newRow("whole gesture") << true << in1 << keys << in2 << keys << true;
+        QTest::newRow("company not clicked") << false << in1 << keys << in2 << keys << false;
+        QTest::newRow("press outside") << true << in2 << keys << in2 << keys << false;
+        QTest::newRow("release outside") << true << in1 << keys << in1 << keys << false;
+        QTest::newRow("press without keys") << true << in1 << Qt::KeyboardModifiers() << in2 << keys << false;
+        QTest::newRow("release with an extra key")
+            << true << in1 << keys << in2 << (keys | Qt::AltModifier) << false;
+    }
+    void testCreditsGesture()
+    {
+        QFETCH(bool, companyFirst);
+        QFETCH(QPoint, pressAt);
+        QFETCH(Qt::KeyboardModifiers, pressKeys);
+        QFETCH(QPoint, releaseAt);
+        QFETCH(Qt::KeyboardModifiers, releaseKeys);
+        QFETCH(bool, revealed);
+        ShowAbout();
+        if (companyFirst)
+            QTest::mouseClick(m_about->Company, Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mousePress(m_about->Image1, Qt::LeftButton, pressKeys, pressAt);
+        QTest::mouseRelease(m_about->Image1, Qt::LeftButton, releaseKeys, releaseAt);
+        QCOMPARE(m_about->Memo1->isVisible(), revealed);
+
+        // A failed attempt leaves the gesture at its start: the picture alone never reveals.
+        if (!revealed) {
+            QTest::mousePress(m_about->Image1, Qt::LeftButton, TAbout::GestureModifiers(), TAbout::PressRect().center());
+            QTest::mouseRelease(m_about->Image1, Qt::LeftButton, TAbout::GestureModifiers(),
+                                TAbout::ReleaseRect().center());
+            QVERIFY(!m_about->Memo1->isVisible());
+        }
+    }
+
+    void testHomePageLink_data()
+    {
+        QTest::addColumn<bool>("registered");
+        QTest::addColumn<bool>("starts");
+        QTest::addColumn<QStringList>("started");
+        QTest::addColumn<QStringList>("errors");
+        const QString line = "webview  http://www.corvane.example";
+        QTest::newRow("browser starts") << true << true << QStringList{line} << QStringList{};
+        QTest::newRow("browser fails") << true << false << QStringList{line} << QStringList{"不能载入默认的浏览器"};
+        QTest::newRow("none registered") << false << true << QStringList{} << QStringList{};
+    }
+    void testHomePageLink()
+    {
+        QFETCH(bool, registered);
+        QFETCH(bool, starts);
+        QFETCH(QStringList, started);
+        QFETCH(QStringList, errors);
+        if (registered)
+            m_shell.browserCommand = "webview ";
+        m_shell.startSucceeds = starts;
+        ShowAbout();
+        QTest::mouseClick(m_about->URL, Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(m_shell.started, started);
+        QCOMPARE(m_prompts.errors, errors);
+        QVERIFY(m_about->isVisible());
+    }
+
+    void testMailLink()
+    {
+        ShowAbout();
+        QTest::mouseClick(m_about->EMAIL, Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(m_shell.opened, QList<QUrl>{QUrl("mailto:support@corvane.example")});
+    }
+
+    // Enter and Esc reach the default and cancel buttons, whatever widget has the focus.
+    void testDialogKeys_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<int>("result");
+        QTest::newRow("about, Enter") << "about" << int(Qt::Key_Return) << true << int(QDialog::Accepted);
+        QTest::newRow("about, Esc") << "about" << int(Qt::Key_Escape) << true << int(QDialog::Accepted);
+        QTest::newRow("preferences, Enter") << "preferences" << int(Qt::Key_Enter) << true << int(QDialog::Accepted);
+        QTest::newRow("preferences, Esc") << "preferences" << int(Qt::Key_Escape) << true << int(QDialog::Rejected);
+        QTest::newRow("log viewer, Enter") << "log" << int(Qt::Key_Return) << false << int(QDialog::Rejected);
+        QTest::newRow("log viewer, Esc") << "log" << int(Qt::Key_Escape) << false << int(QDialog::Rejected);
+    }
+    void testDialogKeys()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(int, key);
+        QFETCH(bool, closes);
+        QFETCH(int, result);
+        QTemporaryDir dir;
+        TForm3 preferences;
+        TForm4 viewer(dir.filePath("log.txt"));
+        QDialog* shown = dialog == "about" ? static_cast<QDialog*>(m_about.get())
+                         : dialog == "preferences" ? static_cast<QDialog*>(&preferences)
+                                                   : static_cast<QDialog*>(&viewer);
+        shown->setResult(QDialog::Rejected);
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        if (dialog == "preferences")
+            preferences.XP_CheckBox2->setFocus(); // Enter on the box still accepts
+        const bool wasChecked = preferences.XP_CheckBox2->isChecked();
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : shown, Qt::Key(key));
+        QCOMPARE(!shown->isVisible(), closes);
+        QCOMPARE(shown->result(), result);
+        QCOMPARE(preferences.XP_CheckBox2->isChecked(), wasChecked);
+    }
+
+    void testDialogGeometry()
+    {
+        TForm3 preferences;
+        QCOMPARE(preferences.size(), QSize(326, 183));
+        QCOMPARE(preferences.XP_Button1->geometry(), QRect(136, 128, 81, 25));
+        QCOMPARE(preferences.XP_CheckBox2->parentWidget()->geometry(), QRect(24, 16, 281, 97));
+        TForm4 viewer("log.txt");
+        QCOMPARE(viewer.size(), QSize(488, 291));
+        QCOMPARE(viewer.Memo1->geometry(), QRect(16, 24, 457, 193));
+        QCOMPARE(m_about->size().grownBy(TControls::FrameMargins()), QSize(491, 354));
+    }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "tst_Dialogs.moc"

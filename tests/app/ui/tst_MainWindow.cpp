@@ -1,0 +1,541 @@
+#include "Controls.h"
+#include "Program.h"
+#include "TCompressRun.h"
+#include "TestDoubles.h"
+#include "Unit1.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "UnitAbout.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeView>
+
+namespace {
+
+// A page with plenty for the engine to remove: runs of blanks and line breaks, quoted values.
+QByteArray Page(int paragraphs)
+{
+    QByteArray page = "<html>\r\n<head>  <title> Test </title>  </head>\r\n<body bgcolor=\"#ffffff\">\r\n";
+    for (int i = 0; i < paragraphs; ++i)
+        page += "<p align=\"center\">   Some    text   " + QByteArray::number(i) + "    here   </p>\r\n\r\n";
+    return page + "</body>\r\n</html>\r\n";
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestMainWindow final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TScriptedPrompts> m_prompts;
+    std::unique_ptr<TRecordingShell> m_shell;
+    std::unique_ptr<TForm1> m_form;
+
+    QString Path(const QString& relative) const { return QDir::cleanPath(m_dir->filePath(relative)); }
+    QString DataDir() const { return Path("data"); }
+    QString Cell(int row, int column) const { return m_form->LV->model()->index(row, column).data().toString(); }
+    int Rows() const { return m_form->LV->model()->rowCount(); }
+
+    void CreateForm(bool show = true)
+    {
+        m_form = CreateForms(*m_shell, *m_prompts, DataDir());
+        if (show) {
+            m_form->show();
+            QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        }
+    }
+
+    void AddThroughDialog(const QStringList& paths)
+    {
+        m_prompts->nextFiles.push_back([paths] { return std::optional<QStringList>(paths); });
+        m_form->Addfile1->trigger();
+    }
+
+    void AddThroughFolder(const QString& folder)
+    {
+        m_shell->nextFolders.push_back(folder);
+        m_form->Adddirectory1->trigger();
+    }
+
+    TAbout* About() const { return m_form->findChild<TAbout*>(); }
+    TForm3* Preferences() const { return m_form->findChild<TForm3*>(); }
+    TForm4* LogViewer() const { return m_form->findChild<TForm4*>(); }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        QDir().mkpath(DataDir());
+        WriteFile(Path("site/a.htm"), Page(40));
+        WriteFile(Path("site/b.htm"), Page(80));
+        WriteFile(Path("site/sub/c.htm"), Page(20));
+        WriteFile(Path("site/notes.txt"), "not a page");
+        m_prompts = std::make_unique<TScriptedPrompts>();
+        m_shell = std::make_unique<TRecordingShell>();
+        QGuiApplication::setApplicationDisplayName("Tessan XP");
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        m_dir.reset();
+    }
+
+    void testStartUp()
+    {
+        CreateForm(false);
+        QCOMPARE(m_form->windowTitle(), QString("Corvane XP"));
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("Tessan XP"));
+        const QList<QDialog*> dialogs = m_form->findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
+        QCOMPARE(dialogs.size(), 3);
+        QVERIFY(qobject_cast<TAbout*>(dialogs[0]) && qobject_cast<TForm3*>(dialogs[1]) &&
+                qobject_cast<TForm4*>(dialogs[2]));
+        for (QDialog* dialog : dialogs)
+            QVERIFY(!dialog->isVisible());
+
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("Corvane XP"));
+        QCOMPARE(m_form->Label1->text(), QString("Mirel Software,Inc."));
+        QCOMPARE(About()->windowTitle(), QString("关于"));
+        QCOMPARE(About()->URL->text(), QString("http://www.corvane.example"));
+        QCOMPARE(m_form->FormSize(), QSize(600, 485));
+        QVERIFY(!m_form->CompressPanel->isVisible());
+    }
+
+    void testLoggingSwitchAtStart_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("logging");
+        QTest::newRow("no settings file") << QByteArray() << true;
+        QTest::newRow("switched off") << QByteArray("[option]\r\nbLog=0\r\n") << false;
+        QTest::newRow("switched on") << QByteArray("[option]\r\nbLog=1\r\n") << true;
+    }
+    void testLoggingSwitchAtStart()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, logging);
+        if (!ini.isEmpty())
+            WriteFile(DataDir() + "/option.ini", ini);
+        CreateForm();
+        QCOMPARE(m_form->Logfile1->isEnabled(), logging);
+        QCOMPARE(Preferences()->XP_CheckBox2->isChecked(), logging);
+    }
+
+    // Everything a user does in one sitting, checked against the files on disk.
+    void testSession()
+    {
+        CreateForm();
+        AddThroughDialog({Path("site/a.htm"), Path("site/b.htm")});
+        QCOMPARE(Rows(), 2);
+        QCOMPARE(m_form->FileCountLabel->text(), QString("2"));
+        AddThroughFolder(Path("site"));
+        QCOMPARE(Rows(), 3); // a and b are already listed; notes.txt is no page
+        QCOMPARE(Cell(2, 0), QString("c.htm"));
+        QCOMPARE(Cell(2, 1), QDir::toNativeSeparators(Path("site/sub")));
+        QCOMPARE(Cell(2, 4), QString("默认值"));
+        QCOMPARE(Cell(2, 2), QString("0K"));
+
+        quint64 before = 0;
+        for (const char* name : {"site/a.htm", "site/b.htm", "site/sub/c.htm"})
+            before += QFileInfo(Path(name)).size();
+        QCOMPARE(m_form->FileSizeLabel->text(), TFileList::LabelSizeText(before));
+
+        m_form->Compress1->trigger();
+        quint64 after = 0;
+        for (int row = 0; row < 3; ++row) {
+            const QString path = Cell(row, 1) + QDir::separator() + Cell(row, 0);
+            const quint64 size = QFileInfo(path).size();
+            QCOMPARE(Cell(row, 4), QString("已完成"));
+            QCOMPARE(Cell(row, 2), TFileList::ColumnSizeText(size));
+            after += size;
+        }
+        QVERIFY(after < before);
+        QCOMPARE(m_form->FileSizeLabel->text(), TFileList::LabelSizeText(before));
+        QCOMPARE(m_form->Label4->text(), TFileList::LabelSizeText(after));
+        QCOMPARE(m_form->Label5->text(), TCompressRun::PercentText(before, after));
+        QVERIFY(!m_form->CompressPanel->isVisible());
+        QCOMPARE(m_form->p->value(), 0);
+        QVERIFY(m_prompts->errors.isEmpty());
+
+        const QList<QByteArray> log = ReadFile(DataDir() + "/log.txt").split('\n');
+        QCOMPARE(log.size(), 5); // header, three records, nothing after the last CR LF
+        QVERIFY(log[0].contains("Corvane XP"));
+        QVERIFY(log[3].endsWith("B\r"));
+        QVERIFY(log[3].contains(QFile::encodeName(QDir::toNativeSeparators(Path("site/sub/c.htm")))));
+
+        // A second run has nothing left to do.
+        m_form->Compress1->trigger();
+        QCOMPARE(ReadFile(DataDir() + "/log.txt").count('\n'), 4);
+
+        m_form->close();
+        QCOMPARE(ReadFile(DataDir() + "/option.ini"),
+                 QByteArray("\r\n[option]\r\nbLog=1\r\nlvwidth0=60\r\nlvwidth1=150\r\nlvwidth2=85\r\n"
+                            "lvwidth3=55\r\nlvwidth4=60\r\n"));
+    }
+
+    void testDuplicates_data()
+    {
+        QTest::addColumn<bool>("firstByFolder");
+        QTest::addColumn<bool>("secondByFolder");
+        QTest::newRow("dialog twice") << false << false;
+        QTest::newRow("dialog, then folder") << false << true;
+        QTest::newRow("folder, then dialog") << true << false;
+        QTest::newRow("folder twice") << true << true;
+    }
+    void testDuplicates()
+    {
+        QFETCH(bool, firstByFolder);
+        QFETCH(bool, secondByFolder);
+        CreateForm();
+        for (bool byFolder : {firstByFolder, secondByFolder}) {
+            if (byFolder)
+                AddThroughFolder(Path("site/sub"));
+            else
+                AddThroughDialog({Path("site/sub/c.htm")});
+        }
+        QCOMPARE(Rows(), 1);
+        QCOMPARE(m_form->FileCountLabel->text(), QString("1"));
+        QCOMPARE(m_form->FileSizeLabel->text(), TFileList::LabelSizeText(QFileInfo(Path("site/sub/c.htm")).size()));
+    }
+
+    void testCancelledDialogsChangeNothing()
+    {
+        CreateForm();
+        AddThroughDialog({Path("site/a.htm")});
+        m_form->Addfile1->trigger();      // nothing scripted: cancelled
+        m_form->Adddirectory1->trigger(); // likewise
+        QCOMPARE(Rows(), 1);
+        QCOMPARE(m_shell->prompts, QStringList{"选择你想要添加的包含有 HTML 文件的目录:"});
+    }
+
+    void testDeleteKey_data()
+    {
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<QStringList>("left");
+        QTest::newRow("first and last") << QList<int>{0, 2} << QStringList{"b.htm"};
+        QTest::newRow("nothing selected") << QList<int>{} << QStringList{"a.htm", "b.htm", "c.htm"};
+        QTest::newRow("everything") << QList<int>{0, 1, 2} << QStringList{};
+    }
+    void testDeleteKey()
+    {
+        QFETCH(QList<int>, selected);
+        QFETCH(QStringList, left);
+        CreateForm();
+        AddThroughDialog({Path("site/a.htm"), Path("site/b.htm"), Path("site/sub/c.htm")});
+        m_form->Compress1->trigger();
+        const QString compressed = m_form->Label4->text();
+        m_form->LV->clearSelection();
+        for (int row : selected)
+            m_form->LV->selectionModel()->select(m_form->LV->model()->index(row, 0),
+                                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        m_form->LV->setFocus();
+        QTest::keyClick(m_form->LV, Qt::Key_Delete);
+
+        QStringList names;
+        quint64 total = 0;
+        for (int row = 0; row < Rows(); ++row) {
+            names << Cell(row, 0);
+            total += m_form->Files().At(row).uncompressedSize;
+        }
+        QCOMPARE(names, left);
+        QCOMPARE(m_form->FileCountLabel->text(), QString::number(left.size()));
+        QCOMPARE(m_form->FileSizeLabel->text(), TFileList::LabelSizeText(total));
+        // The last run's result stays until the list is empty.
+        QCOMPARE(m_form->Label4->text(), left.isEmpty() ? QString("0K (0 字节)") : compressed);
+    }
+
+    void testSelectAllAndInvert()
+    {
+        CreateForm();
+        AddThroughFolder(Path("site"));
+        QCOMPARE(Rows(), 3);
+        const auto selectedRows = [this] {
+            QList<int> rows;
+            for (const QModelIndex& index : m_form->LV->selectionModel()->selectedRows())
+                rows << index.row();
+            std::sort(rows.begin(), rows.end());
+            return rows;
+        };
+        m_form->LV->selectionModel()->select(m_form->LV->model()->index(1, 0),
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_form->Invertselect1->trigger();
+        QCOMPARE(selectedRows(), (QList<int>{0, 2}));
+        m_form->Selectall1->trigger();
+        QCOMPARE(selectedRows(), (QList<int>{0, 1, 2}));
+        m_form->Invertselect1->trigger();
+        QCOMPARE(selectedRows(), QList<int>{});
+    }
+
+    void testRemoveAll_data()
+    {
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void testRemoveAll()
+    {
+        QFETCH(bool, answer);
+        CreateForm();
+        m_form->ToolButton7->trigger(); // empty list: not even asked
+        QVERIFY(m_prompts->questions.isEmpty());
+
+        AddThroughFolder(Path("site"));
+        m_form->Compress1->trigger();
+        const QString compressed = m_form->Label4->text();
+        m_prompts->nextAnswers.push_back(answer);
+        m_form->Removeall1->trigger();
+        QCOMPARE(m_prompts->questions, QStringList{"确认|你确定要删除所有文件吗?"});
+        QCOMPARE(Rows(), answer ? 0 : 3);
+        QCOMPARE(m_form->FileCountLabel->text(), answer ? QString("0") : QString("3"));
+        QCOMPARE(m_form->Label4->text(), answer ? QString("0K (0 字节)") : compressed);
+        QCOMPARE(m_form->Label5->text() == "0%", answer);
+        if (answer) {
+            QCOMPARE(m_form->FileSizeLabel->text(), QString("0K (0 字节)"));
+            AddThroughDialog({Path("site/a.htm")}); // a file listed before comes back as row 0
+            QCOMPARE(Cell(0, 0), QString("a.htm"));
+        }
+    }
+
+    void testLayout_data()
+    {
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<QSize>("form");
+        QTest::newRow("start size") << QSize(600, 485) << QSize(600, 485);
+        QTest::newRow("larger") << QSize(801, 640) << QSize(801, 640);
+        QTest::newRow("too small is refused") << QSize(500, 300) << QSize(575, 485);
+        QTest::newRow("too narrow only") << QSize(400, 700) << QSize(575, 700);
+    }
+    void testLayout()
+    {
+        QFETCH(QSize, asked);
+        QFETCH(QSize, form);
+        CreateForm();
+        m_form->resize(asked.shrunkBy(TControls::FrameMargins()));
+        QCOMPARE(m_form->FormSize(), form);
+        const int W = form.width();
+        const int H = form.height();
+        QCOMPARE(m_form->LV->geometry(), QRect(16, 80, W - 37, H - 64 - 115 - 90));
+        QCOMPARE(m_form->PackMessage->geometry(), QRect(16, H - 64 - 115, W - 37, 105));
+        QCOMPARE(m_form->Label1->geometry(), QRect(19, H - 64, 180, 24));
+        QCOMPARE(m_form->CompressPanel->geometry(), QRect((W - 345) / 2, (H - 137) / 3, 345, 137));
+        QCOMPARE(m_form->ToolBar2->geometry(), QRect(0, 23, W - 6, 50));
+    }
+
+    void testColumnWidths_data()
+    {
+        QTest::addColumn<QByteArray>("widths"); // lvwidth0..4 as stored
+        QTest::addColumn<QList<int>>("shown");
+        QTest::newRow("stored widths") << QByteArray("100,200,0,70,90") << QList<int>{100, 200, 85, 70, 90};
+        QTest::newRow("below the minimum") << QByteArray("5,5,5,5,5") << QList<int>{20, 20, 5, 20, 20};
+        QTest::newRow("not stored yet") << QByteArray() << QList<int>{60, 150, 85, 55, 60};
+    }
+    void testColumnWidths()
+    {
+        QFETCH(QByteArray, widths);
+        QFETCH(QList<int>, shown);
+        QByteArray ini = "[option]\r\n";
+        const QList<QByteArray> values = widths.split(',');
+        for (int i = 0; i < values.size() && !widths.isEmpty(); ++i)
+            ini += "lvwidth" + QByteArray::number(i) + "=" + values[i] + "\r\n";
+        WriteFile(DataDir() + "/option.ini", ini);
+        CreateForm();
+        QHeaderView* header = m_form->LV->header();
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(header->sectionSize(i), shown[i]);
+
+        // Dragging below a minimum is undone; the reduced-size column may vanish.
+        header->resizeSection(1, 3);
+        header->resizeSection(2, 0);
+        QCOMPARE(header->sectionSize(1), 20);
+        QCOMPARE(header->sectionSize(2), 0);
+        m_form->close();
+        QVERIFY(ReadFile(DataDir() + "/option.ini").contains("lvwidth1=20\r\nlvwidth2=0\r\n"));
+    }
+
+    void testPreferences_data()
+    {
+        QTest::addColumn<bool>("loggingBefore");
+        QTest::addColumn<bool>("accept");
+        QTest::addColumn<bool>("loggingAfter");
+        QTest::newRow("switched off, accepted") << true << true << false;
+        QTest::newRow("switched off, cancelled") << true << false << true;
+        QTest::newRow("switched on, accepted") << false << true << true;
+        QTest::newRow("switched on, cancelled") << false << false << false;
+    }
+    void testPreferences()
+    {
+        QFETCH(bool, loggingBefore);
+        QFETCH(bool, accept);
+        QFETCH(bool, loggingAfter);
+        WriteFile(DataDir() + "/option.ini", loggingBefore ? "[option]\r\nbLog=1\r\n" : "[option]\r\nbLog=0\r\n");
+        CreateForm();
+        bool boxShown = !loggingBefore;
+        m_prompts->nextModal.push_back([&](QDialog& dialog) {
+            auto& form3 = static_cast<TForm3&>(dialog);
+            dialog.show();
+            boxShown = form3.XP_CheckBox2->isChecked();
+            form3.XP_CheckBox2->click();
+            QTest::keyClick(&dialog, accept ? Qt::Key_Return : Qt::Key_Escape);
+            QVERIFY(!dialog.isVisible());
+        });
+        m_form->ToolButton9->trigger();
+        QCOMPARE(m_prompts->modals, QStringList{"TForm3"});
+        QCOMPARE(boxShown, loggingBefore);
+        QCOMPARE(m_form->Settings().Logging(), loggingAfter);
+        QCOMPARE(m_form->Logfile1->isEnabled(), loggingAfter);
+
+        // The switch decides whether a run keeps a log, and it is saved at close.
+        AddThroughDialog({Path("site/a.htm")});
+        m_form->Compress1->trigger();
+        QCOMPARE(QFile::exists(DataDir() + "/log.txt"), loggingAfter);
+        m_form->close();
+        QVERIFY(ReadFile(DataDir() + "/option.ini").contains(loggingAfter ? "bLog=1" : "bLog=0"));
+    }
+
+    void testLogViewer()
+    {
+        CreateForm();
+        AddThroughFolder(Path("site"));
+        m_form->Compress1->trigger();
+        const QString logText = QString::fromLocal8Bit(ReadFile(DataDir() + "/log.txt"));
+        QString shown;
+        bool stillOpen = false;
+        m_prompts->nextModal.push_back([&](QDialog& dialog) {
+            auto& viewer = static_cast<TForm4&>(dialog);
+            dialog.show();
+            shown = viewer.Memo1->toPlainText();
+            QTest::keyClick(&dialog, Qt::Key_Escape); // neither button answers Esc
+            viewer.XP_Button2->click();
+            stillOpen = dialog.isVisible() && viewer.Memo1->toPlainText().isEmpty();
+            viewer.XP_Button1->click();
+        });
+        m_form->Logfile1->trigger();
+        QCOMPARE(shown.split('\n'), logText.split("\r\n", Qt::SkipEmptyParts));
+        QCOMPARE(shown.count('\n'), 3); // header and three records
+        QVERIFY(stillOpen);
+        QVERIFY(!LogViewer()->isVisible());
+        QVERIFY(!QFile::exists(DataDir() + "/log.txt"));
+
+        // The next run starts a new file with its header.
+        AddThroughDialog({Path("site/notes.txt")});
+        m_form->Compress1->trigger();
+        QVERIFY(ReadFile(DataDir() + "/log.txt").startsWith("--------------   Corvane XP"));
+    }
+
+    void testDragAndDrop()
+    {
+        CreateForm();
+        QMimeData web;
+        web.setUrls({QUrl("http://www.corvane.example/index.htm")});
+        QDragEnterEvent refused(QPoint(100, 150), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_form.get(), &refused);
+        QVERIFY(!refused.isAccepted());
+
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(Path("site/notes.txt")), QUrl::fromLocalFile(Path("site/sub")),
+                       QUrl::fromLocalFile(Path("site/sub/c.htm")), QUrl::fromLocalFile(Path("site/gone.htm"))});
+        QDragEnterEvent enter(QPoint(100, 150), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_form.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(100, 150), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_form.get(), &drop);
+        QCOMPARE(Rows(), 2); // the file as chosen, the folder walked; c.htm only once
+        QCOMPARE(Cell(0, 0), QString("notes.txt"));
+        QCOMPARE(Cell(1, 0), QString("c.htm"));
+        QCOMPARE(m_form->FileCountLabel->text(), QString("2"));
+    }
+
+    void testShellCommands_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QUrl>("opened");
+        const QUrl home("http://www.corvane.example");
+        QTest::newRow("home page menu") << "HomePage1" << home;
+        QTest::newRow("home page button") << "ToolButton10" << home;
+        QTest::newRow("mail") << "Email1" << QUrl("mailto:support@corvane.example");
+        QTest::newRow("help button")
+            << "ToolButton11" << QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath("HelpMirel.chm"));
+    }
+    void testShellCommands()
+    {
+        QFETCH(QString, command);
+        QFETCH(QUrl, opened);
+        CreateForm();
+        const QHash<QString, QAction*> actions{{"HomePage1", m_form->HomePage1},
+                                               {"ToolButton10", m_form->ToolButton10},
+                                               {"Email1", m_form->Email1},
+                                               {"ToolButton11", m_form->ToolButton11}};
+        actions.value(command)->trigger();
+        QCOMPARE(m_shell->opened, QList<QUrl>{opened});
+    }
+
+    void testLinkLabel()
+    {
+        CreateForm();
+        QLabel* link = m_form->Label1;
+        const auto colour = [link] { return link->palette().color(QPalette::WindowText); };
+        QCOMPARE(colour(), QColor(128, 128, 128));
+        QTest::mouseMove(link, QPoint(10, 10));
+        QCOMPARE(colour(), QColor(255, 0, 0));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(link, &leave);
+        QCOMPARE(colour(), QColor(128, 128, 128));
+        QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(m_shell->opened, QList<QUrl>{QUrl("http://www.corvane.example")});
+    }
+
+    void testEscapingErrorIsShown()
+    {
+        CreateForm();
+        m_prompts->nextFiles.push_back([]() -> std::optional<QStringList> { throw std::runtime_error("disk on fire"); });
+        m_form->Addfile1->trigger();
+        QCOMPARE(m_prompts->errors, QStringList{"disk on fire"});
+        // The program goes on.
+        AddThroughDialog({Path("site/a.htm")});
+        QCOMPARE(Rows(), 1);
+    }
+
+    void testUnwritableLogIsReported()
+    {
+        CreateForm();
+        QDir().mkpath(DataDir() + "/log.txt"); // a folder where the log should be
+        AddThroughDialog({Path("site/a.htm")});
+        m_form->Compress1->trigger();
+        QCOMPARE(Cell(0, 4), QString("已完成"));
+        QCOMPARE(m_prompts->errors.size(), 1);
+        QVERIFY(m_prompts->errors[0].startsWith("不能写入日志文件"));
+        QVERIFY(!m_form->CompressPanel->isVisible());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_MainWindow.moc"
