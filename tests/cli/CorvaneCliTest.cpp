@@ -1,4 +1,5 @@
 #include "ReadOnlyFile.h"
+#include "TestFiles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -36,14 +37,6 @@ Result RunCorvane(const QStringList& arguments)
     return result;
 }
 
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 // Every file below a folder with a digest of its bytes.
 QMap<QString, QByteArray> Snapshot(const QString& root)
 {
@@ -51,9 +44,7 @@ QMap<QString, QByteArray> Snapshot(const QString& root)
     QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            files.insert(path, QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256));
+        files.insert(path, QCryptographicHash::hash(ReadFile(path), QCryptographicHash::Sha256));
     }
     return files;
 }
@@ -85,17 +76,17 @@ void CorvaneCliTest::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    WriteBytes(Site() + QStringLiteral("/index.htm"), kPage);
-    WriteBytes(Site() + QStringLiteral("/docs/guide.HTML"), kPage + kPage);
-    WriteBytes(Site() + QStringLiteral("/docs/empty.htm"), QByteArray());
-    WriteBytes(Site() + QStringLiteral("/docs/readme.txt"), kPage);
-    WriteBytes(Site() + QStringLiteral("/.cache/old.htm"), kPage);
+    QVERIFY(WriteFile(Site() + QStringLiteral("/index.htm"), kPage));
+    QVERIFY(WriteFile(Site() + QStringLiteral("/docs/guide.HTML"), kPage + kPage));
+    QVERIFY(WriteFile(Site() + QStringLiteral("/docs/empty.htm"), QByteArray()));
+    QVERIFY(WriteFile(Site() + QStringLiteral("/docs/readme.txt"), kPage));
+    QVERIFY(WriteFile(Site() + QStringLiteral("/.cache/old.htm"), kPage));
 }
 
 void CorvaneCliTest::testOutputLines()
 {
     const QString loose = m_dir->filePath(QStringLiteral("loose.txt")); // named files need no .htm
-    WriteBytes(loose, kPage);
+    QVERIFY(WriteFile(loose, kPage));
     const Result result = RunCorvane({Site(), loose});
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.err.isEmpty());
@@ -219,9 +210,7 @@ void CorvaneCliTest::testLogAppends()
     QFile::remove(log);
     QCOMPARE(RunCorvane({QStringLiteral("--log"), Site() + QStringLiteral("/index.htm")}).exitCode, 0);
     QCOMPARE(RunCorvane({QStringLiteral("--log"), Site() + QStringLiteral("/docs")}).exitCode, 0);
-    QFile file(log);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QList<QByteArray> lines = ReadFile(log).split('\n');
     QFile::remove(log);
     QCOMPARE(lines.size(), 5); // header, three records, nothing after the last CR LF
     QVERIFY(lines[0].contains("Corvane XP"));

@@ -1,5 +1,6 @@
 #include "HTMLCompressor.h"
 #include "ReadOnlyFile.h"
+#include "TestFiles.h"
 #include "TCompressRun.h"
 #include "TFileList.h"
 #include "TLogFile.h"
@@ -16,19 +17,6 @@ namespace {
 
 const QByteArray kPage("<html>\r\n  <head>   <title>T</title>   </head>\r\n\r\n  <body>\r\n    <p   class=\"x\">  Hello  "
                        "</p>\r\n\r\n  </body>\r\n</html>\r\n");
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Keeps every call as one text, in order.
 class RecordingObserver final : public TCompressRunObserver
@@ -105,7 +93,7 @@ void TCompressRunTest::init()
 
 void TCompressRunTest::AddPage(const QString& name, const QByteArray& bytes)
 {
-    WriteBytes(PathOf(name), bytes);
+    QVERIFY(WriteFile(PathOf(name), bytes));
     QVERIFY(m_list->AddPath(PathOf(name)));
 }
 
@@ -134,15 +122,15 @@ void TCompressRunTest::testSecondRunTouchesNothing()
     RecordingObserver first;
     Run(first);
     QCOMPARE(m_list->At(0).StatusText(), QStringLiteral("已完成"));
-    const QByteArray compressed = ReadBytes(PathOf(QStringLiteral("a.htm")));
+    const QByteArray compressed = ReadFile(PathOf(QStringLiteral("a.htm")));
     QVERIFY(compressed.size() < kPage.size());
     QCOMPARE(m_list->At(0).compressedSize, quint64(compressed.size()));
 
-    WriteBytes(PathOf(QStringLiteral("a.htm")), kPage); // would shrink again if touched
+    QVERIFY(WriteFile(PathOf(QStringLiteral("a.htm")), kPage)); // would shrink again if touched
     RecordingObserver second;
     Run(second);
     QCOMPARE(second.calls, (QStringList{"shown", "hidden", "gauge 0"}));
-    QCOMPARE(ReadBytes(PathOf(QStringLiteral("a.htm"))), kPage);
+    QCOMPARE(ReadFile(PathOf(QStringLiteral("a.htm"))), kPage);
 }
 
 void TCompressRunTest::testDoneAndNewMixed()
@@ -156,7 +144,7 @@ void TCompressRunTest::testDoneAndNewMixed()
 
     QCOMPARE(second.outcomes.size(), 1);
     QCOMPARE(second.outcomes[0].path, PathOf(QStringLiteral("b.htm")));
-    const quint64 after = quint64(ReadBytes(PathOf(QStringLiteral("b.htm"))).size());
+    const quint64 after = quint64(ReadFile(PathOf(QStringLiteral("b.htm"))).size());
     QCOMPARE(totals.uncompressed, quint64(2 * kPage.size()));
     QCOMPARE(totals.compressedBytes, after);
     QCOMPARE(second.labels, (QStringList{TFileList::LabelSizeText(2 * kPage.size()), TFileList::LabelSizeText(after),
@@ -199,7 +187,7 @@ void TCompressRunTest::testFileThatDoesNotShrink()
     AddPage(QStringLiteral("tight.htm"), "<b>x</b>");
     RecordingObserver observer;
     Run(observer);
-    QCOMPARE(ReadBytes(PathOf(QStringLiteral("tight.htm"))), QByteArray("<b>x</b>"));
+    QCOMPARE(ReadFile(PathOf(QStringLiteral("tight.htm"))), QByteArray("<b>x</b>"));
     QCOMPARE(observer.labels, (QStringList{"0K (8 字节)", "0K (8 字节)", "0%"}));
     QCOMPARE(m_list->At(0).StatusText(), QStringLiteral("已完成"));
 }
@@ -244,18 +232,18 @@ void TCompressRunTest::testFailure()
     if (vanish)
         QVERIFY(!QFile::exists(bad));
     else
-        QCOMPARE(ReadBytes(bad), kPage);
+        QCOMPARE(ReadFile(bad), kPage);
 
     // Once the cause is gone, the next run tries the file again and only it.
     guard.reset();
     if (vanish)
-        WriteBytes(bad, kPage);
+        QVERIFY(WriteFile(bad, kPage));
     RecordingObserver retry;
     Run(retry);
     QCOMPARE(retry.outcomes.size(), 1);
     QCOMPARE(retry.outcomes[0].path, bad);
     QCOMPARE(m_list->At(1).StatusText(), QStringLiteral("已完成"));
-    QVERIFY(ReadBytes(bad).size() < kPage.size());
+    QVERIFY(ReadFile(bad).size() < kPage.size());
 }
 
 void TCompressRunTest::testLogOfTwoRuns()
@@ -277,7 +265,7 @@ void TCompressRunTest::testLogOfTwoRuns()
         QCOMPARE(match.captured(2), PathOf(names[i]));
         const bool empty = names[i].contains(QLatin1Char('b'));
         QCOMPARE(match.captured(3).toLongLong(), empty ? 0 : kPage.size());
-        QCOMPARE(match.captured(4).toLongLong(), ReadBytes(PathOf(names[i])).size());
+        QCOMPARE(match.captured(4).toLongLong(), ReadFile(PathOf(names[i])).size());
     }
 }
 
@@ -317,7 +305,7 @@ void TCompressRunTest::testDryRunWritesNothing()
     run.SetDryRun(true);
     run.SetLogFile(LogPath());
     const TRunTotals totals = run.Execute();
-    QCOMPARE(ReadBytes(PathOf(QStringLiteral("a.htm"))), kPage);
+    QCOMPARE(ReadFile(PathOf(QStringLiteral("a.htm"))), kPage);
     QVERIFY(!QFile::exists(LogPath()));
     QCOMPARE(observer.outcomes[0].result, TFileOutcome::Compressed);
     QVERIFY(observer.outcomes[0].sizeAfter < quint64(kPage.size()));

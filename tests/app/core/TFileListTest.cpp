@@ -197,7 +197,7 @@ void TFileListTest::testRemoveRows()
     QFETCH(QString, event);
 
     TFileList list;
-    for (const QString& name : {"b.html", "a.htm", "C.HTM", ".hidden.htm", "page.HtMl"})
+    for (const QString& name : QStringList{"b.html", "a.htm", "C.HTM", ".hidden.htm", "page.HtMl"})
         MakeFile(m_dir->filePath(QStringLiteral("flat/") + name), name.size() * 100);
     list.FindFiles(m_dir->filePath(QStringLiteral("flat")));
     // Compressed entries leave by their uncompressed size, not their compressed one.

@@ -1,4 +1,5 @@
 #include "ReadOnlyFile.h"
+#include "TestFiles.h"
 #include "TIniFile32.h"
 
 #include <QDir>
@@ -15,19 +16,6 @@ template <std::size_t N>
 QByteArray Bytes(const char (&text)[N])
 {
     return QByteArray(text, N - 1);
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -110,7 +98,7 @@ void TIniFile32Test::testReadString()
     QFETCH(QByteArray, content);
     QFETCH(QByteArray, key);
     QFETCH(QByteArray, expected);
-    WriteBytes(IniPath(), content);
+    QVERIFY(WriteFile(IniPath(), content));
     const TIniFile32 ini(IniPath());
     QCOMPARE(ini.ReadString("option", key, "dflt"), expected);
 }
@@ -146,7 +134,7 @@ void TIniFile32Test::testReadInteger()
 {
     QFETCH(QByteArray, value);
     QFETCH(int, expected);
-    WriteBytes(IniPath(), "[option]\r\nn=" + value + "\r\n");
+    QVERIFY(WriteFile(IniPath(), "[option]\r\nn=" + value + "\r\n"));
     const TIniFile32 ini(IniPath());
     QCOMPARE(ini.ReadInteger("option", "n", 7), expected);
 }
@@ -170,7 +158,7 @@ void TIniFile32Test::testReadBool()
     QFETCH(QByteArray, value);
     QFETCH(bool, defaultValue);
     QFETCH(bool, expected);
-    WriteBytes(IniPath(), "[option]\r\nbLog=" + value + "\r\n");
+    QVERIFY(WriteFile(IniPath(), "[option]\r\nbLog=" + value + "\r\n"));
     const TIniFile32 ini(IniPath());
     QCOMPARE(ini.ReadBool("option", "bLog", defaultValue), expected);
 }
@@ -211,10 +199,10 @@ void TIniFile32Test::testWriteString()
     QFETCH(QByteArray, key);
     QFETCH(QByteArray, after);
     if (!before.isEmpty())
-        WriteBytes(IniPath(), before);
+        QVERIFY(WriteFile(IniPath(), before));
     TIniFile32 ini(IniPath());
     QVERIFY(ini.WriteString("option", key, "1"));
-    QCOMPARE(ReadBytes(IniPath()), after);
+    QCOMPARE(ReadFile(IniPath()), after);
     if (!key.isEmpty())
         QCOMPARE(TIniFile32(IniPath()).ReadString("option", key, "dflt"), QByteArray("1"));
 }
@@ -255,7 +243,7 @@ void TIniFile32Test::testUnsavableFileKeepsItsLines()
     QString path = IniPath();
     std::unique_ptr<ReadOnlyFile> guard;
     if (kind == QLatin1String("readonly")) {
-        WriteBytes(path, content);
+        QVERIFY(WriteFile(path, content));
         guard = std::make_unique<ReadOnlyFile>(path);
         if (!guard->IsProtected())
             QSKIP("cannot make a file read-only for this user");
@@ -270,7 +258,7 @@ void TIniFile32Test::testUnsavableFileKeepsItsLines()
     QVERIFY(!ini.WriteInteger("option", "lvwidth0", 5));
     QVERIFY(!ini.ErrorString().isEmpty());
     if (kind == QLatin1String("readonly"))
-        QCOMPARE(ReadBytes(path), content);
+        QCOMPARE(ReadFile(path), content);
     else if (kind == QLatin1String("directory"))
         QVERIFY(QFileInfo(path).isDir());
     else

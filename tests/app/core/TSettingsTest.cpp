@@ -1,9 +1,9 @@
 #include "ReadOnlyFile.h"
+#include "TestFiles.h"
 #include "TAppPaths.h"
 #include "TSettings.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,7 +25,7 @@ private slots:
 
 private:
     QString IniPath() const { return m_dir->filePath(QStringLiteral("option.ini")); }
-    QByteArray FileBytes() const;
+    QByteArray FileBytes() const { return ReadFile(IniPath()); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
 };
@@ -34,12 +34,6 @@ void TSettingsTest::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-}
-
-QByteArray TSettingsTest::FileBytes() const
-{
-    QFile file(IniPath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void TSettingsTest::testFreshFileHasEightLines()
@@ -55,10 +49,7 @@ void TSettingsTest::testFreshFileHasEightLines()
 
 void TSettingsTest::testRoundTripKeepsForeignLines()
 {
-    QFile file(IniPath());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[mine]\r\nkeep=1\r\n[Option]\r\nbLog=1\r\nlvwidth2=0x20\r\n[later]\r\nx=y\r\n");
-    file.close();
+    QVERIFY(WriteFile(IniPath(), "[mine]\r\nkeep=1\r\n[Option]\r\nbLog=1\r\nlvwidth2=0x20\r\n[later]\r\nx=y\r\n"));
 
     TSettings settings;
     settings.Read(IniPath());
@@ -90,11 +81,8 @@ void TSettingsTest::testDefaults()
 {
     QFETCH(QByteArray, content);
     QFETCH(bool, logging);
-    if (!content.isEmpty()) {
-        QFile file(IniPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
+    if (!content.isEmpty())
+        QVERIFY(WriteFile(IniPath(), content));
     TSettings settings;
     settings.Read(IniPath());
     QCOMPARE(settings.Logging(), logging);
@@ -105,11 +93,7 @@ void TSettingsTest::testDefaults()
 void TSettingsTest::testReadOnlyFileUntouched()
 {
     const QByteArray content("[option]\r\nbLog=0\r\nuser=line\r\n");
-    {
-        QFile file(IniPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
+    QVERIFY(WriteFile(IniPath(), content));
     ReadOnlyFile guard(IniPath());
     if (!guard.IsProtected())
         QSKIP("cannot make a file read-only for this user");
