@@ -86,6 +86,17 @@ constexpr ProtectedElement kPre{"<pre", "</pre>"};
 constexpr ProtectedElement kScript{"<script", "</script>"};
 constexpr std::string_view kMarker = "<!--webbot";
 
+// Moves the read position from the opening of a protected element to the "/" of its closing
+// text, copying the element unchanged. False when the element is never closed.
+bool SkipToClosingTag(Stream& s, std::string_view closing)
+{
+    const std::size_t q = FindLiteral(s.d, s.r + 1, s.len, closing);
+    if (q == npos)
+        return false;
+    s.Emit(q + 1);
+    return true;
+}
+
 } // namespace
 
 void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
@@ -145,10 +156,9 @@ void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
         else if (protectScript && MatchAt(s.At(), s.Left(), kScript.opening))
             element = &kScript;
         if (element) {
-            const std::size_t q = FindLiteral(s.d, s.r + 1, s.len, element->closing);
-            if (q == npos)
+            if (!SkipToClosingTag(s, element->closing))
                 break; // unterminated: the rest stays as it is
-            s.Emit(q + 2);
+            s.Emit(s.r + 1); // no search text begins with "/"
             continue;
         }
 
