@@ -59,6 +59,7 @@ void TControls::Frame(QWidget* form, bool sizeable)
     if (sizeable)
         flags |= Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
     else
-        flags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint;
+        flags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                Qt::WindowCloseButtonHint;
     form->setWindowFlags(flags);
 }

@@ -453,7 +453,9 @@ void TForm1::PanelShown()
 {
     CompressPanel->show();
     CompressPanel->raise();
-    // The run keeps the event loop waiting: only what is repainted here changes on screen.
+    // The run keeps the event loop waiting: only what is repainted here changes on screen. The
+    // window is painted once as a whole first, so a menu that just closed leaves no trace.
+    Panel1->repaint();
     Label8->repaint();
     p->repaint();
     CompressPanel->repaint();

@@ -7,6 +7,7 @@
 TForm3::TForm3(QWidget* parent) : TDialogBase(parent)
 {
     setWindowTitle(QStringLiteral("参数选择"));
+    TControls::Frame(this, false);
     TControls::BalloonBackground(this);
     setFixedSize(326, 183);
     QWidget* group = TControls::GroupBox(this, QStringLiteral("参数选择"), {24, 16, 281, 97});

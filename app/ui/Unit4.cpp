@@ -10,6 +10,7 @@
 TForm4::TForm4(const QString& logPath, QWidget* parent) : TDialogBase(parent), m_logPath(logPath)
 {
     setWindowTitle(QStringLiteral("日志文件"));
+    TControls::Frame(this, false);
     TControls::BalloonBackground(this);
     setFixedSize(488, 291);
     Memo1 = new QPlainTextEdit(this);
