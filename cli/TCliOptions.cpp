@@ -65,8 +65,9 @@ bool TCliOptions::Parse(const QStringList& arguments, QString& error)
             }
             const QString canonical = CanonicalSwitch(value);
             if (canonical.isEmpty()) {
-                error = QStringLiteral("unknown switch '%1' (known: SimpleTags, Center, InvCommas, Spaces, Returns, "
-                                       "AllReturns, Webbots, BlockquoteToUl)")
+                error = QStringLiteral(
+                            "unknown switch '%1' (known: SimpleTags, Center, InvCommas, Spaces, Returns, "
+                            "AllReturns, Webbots, BlockquoteToUl)")
                             .arg(value);
                 return false;
             }

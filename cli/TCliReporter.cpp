@@ -16,7 +16,8 @@ namespace {
 constexpr int kBarWidth = 40;
 }
 
-TCliReporter::TCliReporter(bool quiet, bool progressBar) : m_quiet(quiet), m_progressBar(progressBar && !quiet)
+TCliReporter::TCliReporter(bool quiet, bool progressBar)
+    : m_quiet(quiet), m_progressBar(progressBar && !quiet)
 {
 }
 
@@ -46,8 +47,8 @@ void TCliReporter::DrawBar()
     if (!m_progressBar)
         return;
     const int filled = m_gauge * kBarWidth / 100;
-    std::fprintf(stderr, "\r[%.*s%.*s] %3d%%", filled, "########################################", kBarWidth - filled,
-                 "----------------------------------------", m_gauge);
+    std::fprintf(stderr, "\r[%.*s%.*s] %3d%%", filled, "########################################",
+                 kBarWidth - filled, "----------------------------------------", m_gauge);
     std::fflush(stderr);
     m_barShown = true;
 }

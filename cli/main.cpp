@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-
 #include <cstdio>
 
 namespace {
@@ -58,8 +57,8 @@ int main(int argc, char* argv[])
 
     THTMLCompressor HC;
     options.ApplySwitches(HC);
-    TCliReporter reporter(options.quiet,
-                          TCliReporter::StderrIsTerminal() && list.Count() >= TCliReporter::ProgressThreshold);
+    TCliReporter reporter(options.quiet, TCliReporter::StderrIsTerminal() &&
+                                             list.Count() >= TCliReporter::ProgressThreshold);
     TCompressRun run(list, HC, &reporter);
     run.SetDryRun(options.dryRun);
     if (options.log)

@@ -19,9 +19,10 @@ QString TAppPaths::Directory()
     // Decided once per process, so settings and log never move halfway through a session.
     // The fallback is spelled out rather than taken from AppConfigLocation so that it does not
     // depend on the application name each program sets: window and command line must agree.
-    static const QString directory = ChooseDirectory(
-        QCoreApplication::applicationDirPath(),
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Mirel/Corvane XP"));
+    static const QString directory =
+        ChooseDirectory(QCoreApplication::applicationDirPath(),
+                        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                            QStringLiteral("/Mirel/Corvane XP"));
     return directory;
 }
 

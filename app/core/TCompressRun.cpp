@@ -6,7 +6,6 @@
 
 #include <QDateTime>
 #include <QFile>
-
 #include <memory>
 
 namespace {
@@ -122,7 +121,8 @@ TRunTotals TCompressRun::Execute()
         m_observer->Gauge(int(gauge));
 
         if (log && outcome.result != TFileOutcome::Failed &&
-            !log->WriteRecord(QDateTime::currentDateTime(), outcome.path, outcome.sizeBefore, outcome.sizeAfter)) {
+            !log->WriteRecord(QDateTime::currentDateTime(), outcome.path, outcome.sizeBefore,
+                              outcome.sizeAfter)) {
             m_observer->LogUnavailable(m_logPath, log->ErrorString());
             log.reset();
         }

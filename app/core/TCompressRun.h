@@ -11,9 +11,9 @@ class TFileList;
 // Figures of one run, 64-bit.
 struct TRunTotals
 {
-    int compressed = 0;    // files finished as "已完成" (including nothing to save)
-    int failed = 0;        // files finished as "失败"
-    quint64 uncompressed = 0; // stored uncompressed sizes of the finished files
+    int compressed = 0;          // files finished as "已完成" (including nothing to save)
+    int failed = 0;              // files finished as "失败"
+    quint64 uncompressed = 0;    // stored uncompressed sizes of the finished files
     quint64 compressedBytes = 0; // their sizes afterwards
 };
 

@@ -14,10 +14,10 @@ struct TFileOutcome
     };
 
     Result result = Compressed;
-    QString path;         // full path
+    QString path;           // full path
     quint64 sizeBefore = 0; // measured just before the file's turn
     quint64 sizeAfter = 0;  // measured afterwards (or the in-memory result of a dry run)
-    QString reason;       // why it failed; empty otherwise
+    QString reason;         // why it failed; empty otherwise
 };
 
 // What a compression run shows while it works. The window binds these to its progress panel,

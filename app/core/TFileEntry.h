@@ -13,8 +13,8 @@ struct TFileEntry
         Done = 2,
     };
 
-    QString name;      // file name with extension, no folder part
-    QString directory; // native separators, no trailing separator except for a root ("/", "C:\")
+    QString name;                 // file name with extension, no folder part
+    QString directory;            // native separators, no trailing separator except for a root ("/", "C:\")
     quint64 uncompressedSize = 0; // measured when the entry was added, never updated
     quint64 compressedSize = 0;   // measured after a successful compression, 0 until then
     int state = New;

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-
 #include <algorithm>
 
 namespace {
@@ -38,7 +37,8 @@ QString TFileList::NormalizedDirectory(const QString& directory)
     QString clean = QDir::toNativeSeparators(QDir(directory).absolutePath());
     const QChar separator = QDir::separator();
     // A root keeps its separator ("/", "C:\") so that it never reads as a relative path.
-    while (clean.size() > 1 && clean.endsWith(separator) && !(clean.size() == 3 && clean.at(1) == QLatin1Char(':')))
+    while (clean.size() > 1 && clean.endsWith(separator) &&
+           !(clean.size() == 3 && clean.at(1) == QLatin1Char(':')))
         clean.chop(1);
     return clean;
 }
@@ -171,8 +171,7 @@ int TFileList::FindFiles(const QString& directory)
         pending.pop_back();
         const QDir dir(folder);
 
-        QFileInfoList files =
-            dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+        QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
         std::sort(files.begin(), files.end(), NameLess);
         std::vector<TFileEntry> batch;
         for (const QFileInfo& info : files) {
@@ -188,7 +187,8 @@ int TFileList::FindFiles(const QString& directory)
         added += Append(std::move(batch));
 
         // Links to folders are never followed, so a link loop cannot trap the walk.
-        QFileInfoList subfolders = dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Unsorted);
+        QFileInfoList subfolders =
+            dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Unsorted);
         std::sort(subfolders.begin(), subfolders.end(), NameLess);
         for (auto it = subfolders.crbegin(); it != subfolders.crend(); ++it) {
             if (!IsHiddenFolder(*it))
@@ -246,7 +246,8 @@ QString TFileList::ColumnSizeText(quint64 bytes)
 
 QString TFileList::LabelSizeText(quint64 bytes)
 {
-    return QString::number(bytes >> 10) + QStringLiteral("K (") + QString::number(bytes) + QStringLiteral(" 字节)");
+    return QString::number(bytes >> 10) + QStringLiteral("K (") + QString::number(bytes) +
+           QStringLiteral(" 字节)");
 }
 
 quint64 TFileList::GetFileSize(const QString& path)

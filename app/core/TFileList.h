@@ -5,7 +5,6 @@
 #include <QList>
 #include <QSet>
 #include <QString>
-
 #include <vector>
 
 class TFileListObserver;

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
 #include <limits>
 
 namespace {
@@ -107,7 +106,8 @@ bool ParseInteger(const QByteArray& text, qint32& result)
         result = qint32(negative ? 0u - bits : bits);
         return true;
     }
-    const quint64 limit = negative ? quint64(std::numeric_limits<qint32>::max()) + 1 : quint64(std::numeric_limits<qint32>::max());
+    const quint64 limit = negative ? quint64(std::numeric_limits<qint32>::max()) + 1
+                                   : quint64(std::numeric_limits<qint32>::max());
     if (!ParseDigits(text.mid(at), 10, limit, value))
         return false;
     result = negative ? qint32(-qint64(value)) : qint32(value);

@@ -18,7 +18,8 @@ public:
     [[nodiscard]] QByteArray ReadString(const QByteArray& section, const QByteArray& key,
                                         const QByteArray& defaultValue) const;
     // Decimal with optional sign, "$" or "0x" hexadecimal; anything else gives the default.
-    [[nodiscard]] qint32 ReadInteger(const QByteArray& section, const QByteArray& key, qint32 defaultValue) const;
+    [[nodiscard]] qint32 ReadInteger(const QByteArray& section, const QByteArray& key,
+                                     qint32 defaultValue) const;
     // ReadInteger(..., default ? 1 : 0) != 0.
     [[nodiscard]] bool ReadBool(const QByteArray& section, const QByteArray& key, bool defaultValue) const;
 

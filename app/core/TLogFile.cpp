@@ -6,9 +6,7 @@ namespace {
 const QString kProductTitle = QStringLiteral("Corvane XP");
 }
 
-TLogFile::TLogFile(const QString& path) : m_path(path), m_file(path)
-{
-}
+TLogFile::TLogFile(const QString& path) : m_path(path), m_file(path) {}
 
 TLogFile::~TLogFile()
 {
@@ -28,7 +26,8 @@ bool TLogFile::Open()
     return true;
 }
 
-bool TLogFile::WriteRecord(const QDateTime& when, const QString& fullPath, quint64 sizeBefore, quint64 sizeAfter)
+bool TLogFile::WriteRecord(const QDateTime& when, const QString& fullPath, quint64 sizeBefore,
+                           quint64 sizeAfter)
 {
     return WriteLine(RecordLine(when, fullPath, sizeBefore, sizeAfter));
 }
@@ -64,13 +63,16 @@ bool TLogFile::Clear(const QString& path)
 
 QString TLogFile::HeaderLine()
 {
-    return QStringLiteral("--------------   ") + kProductTitle + QStringLiteral("  日志文件   --------------");
+    return QStringLiteral("--------------   ") + kProductTitle +
+           QStringLiteral("  日志文件   --------------");
 }
 
-QString TLogFile::RecordLine(const QDateTime& when, const QString& fullPath, quint64 sizeBefore, quint64 sizeAfter)
+QString TLogFile::RecordLine(const QDateTime& when, const QString& fullPath, quint64 sizeBefore,
+                             quint64 sizeAfter)
 {
-    return DateTimeText(when) + QStringLiteral("  ") + fullPath + QStringLiteral("   ") + QString::number(sizeBefore) +
-           QStringLiteral("B   ") + QString::number(sizeAfter) + QLatin1Char('B');
+    return DateTimeText(when) + QStringLiteral("  ") + fullPath + QStringLiteral("   ") +
+           QString::number(sizeBefore) + QStringLiteral("B   ") + QString::number(sizeAfter) +
+           QLatin1Char('B');
 }
 
 QString TLogFile::DateTimeText(const QDateTime& when)

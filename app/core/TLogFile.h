@@ -33,8 +33,8 @@ public:
     static bool Clear(const QString& path);
 
     [[nodiscard]] static QString HeaderLine();
-    [[nodiscard]] static QString RecordLine(const QDateTime& when, const QString& fullPath, quint64 sizeBefore,
-                                            quint64 sizeAfter);
+    [[nodiscard]] static QString RecordLine(const QDateTime& when, const QString& fullPath,
+                                            quint64 sizeBefore, quint64 sizeAfter);
     // "2024-3-9 14:03:22"; just "2024-3-9" at exactly midnight.
     [[nodiscard]] static QString DateTimeText(const QDateTime& when);
 

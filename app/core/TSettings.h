@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <array>
 
 // The window's settings in option.ini, section "option": the logging switch ("bLog", default

@@ -10,12 +10,12 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <memory>
 
 namespace {
 
-const QByteArray kPage("<html>\n  <body>\n    <p   align=\"center\">  Hello,   world  </p>\n\n\n  </body>\n</html>\n");
+const QByteArray
+    kPage("<html>\n  <body>\n    <p   align=\"center\">  Hello,   world  </p>\n\n\n  </body>\n</html>\n");
 
 struct Result
 {
@@ -92,8 +92,10 @@ void CorvaneCliTest::testOutputLines()
     QVERIFY(result.err.isEmpty());
     QCOMPARE(result.out.size(), 5);
 
-    const QRegularExpression line(QStringLiteral("^(.+): (\\d+) -> (\\d+) bytes, (-?\\d+)% saved( \\(unchanged\\))?$"));
-    const QStringList paths{Site() + "/index.htm", Site() + "/docs/empty.htm", Site() + "/docs/guide.HTML", loose};
+    const QRegularExpression line(
+        QStringLiteral("^(.+): (\\d+) -> (\\d+) bytes, (-?\\d+)% saved( \\(unchanged\\))?$"));
+    const QStringList paths{Site() + "/index.htm", Site() + "/docs/empty.htm", Site() + "/docs/guide.HTML",
+                            loose};
     qint64 before = 0;
     qint64 after = 0;
     for (int i = 0; i < paths.size(); ++i) {
@@ -134,8 +136,10 @@ void CorvaneCliTest::testUsageErrors_data()
     QTest::newRow("unknown option") << QStringList{"--fast", "SITE"} << 2 << QStringLiteral("'--fast'");
     QTest::newRow("missing path among good ones")
         << QStringList{"SITE", "SITE/nope.htm"} << 2 << QStringLiteral("no such file or folder");
-    QTest::newRow("unknown switch") << QStringList{"--enable", "Tables", "SITE"} << 2 << QStringLiteral("'Tables'");
-    QTest::newRow("switch without name") << QStringList{"SITE", "--disable"} << 2 << QStringLiteral("--disable");
+    QTest::newRow("unknown switch") << QStringList{"--enable", "Tables", "SITE"} << 2
+                                    << QStringLiteral("'Tables'");
+    QTest::newRow("switch without name")
+        << QStringList{"SITE", "--disable"} << 2 << QStringLiteral("--disable");
     QTest::newRow("value on a flag") << QStringList{"--quiet=yes", "SITE"} << 2 << QStringLiteral("--quiet");
     QTest::newRow("help") << QStringList{"--help"} << 0 << QString();
     QTest::newRow("version") << QStringList{"--version"} << 0 << QString();
@@ -188,7 +192,8 @@ void CorvaneCliTest::testFailedFileGivesOne()
 void CorvaneCliTest::testSwitchesReachTheEngine()
 {
     QStringList arguments;
-    for (const char* name : {"SimpleTags", "center", "InvCommas", "Spaces", "Returns", "AllReturns", "Webbots"})
+    for (const char* name :
+         {"SimpleTags", "center", "InvCommas", "Spaces", "Returns", "AllReturns", "Webbots"})
         arguments << QStringLiteral("--disable") << QLatin1String(name);
     const QString page = Site() + QStringLiteral("/index.htm");
     const Result off = RunCorvane(arguments + QStringList{QStringLiteral("--quiet"), page});
@@ -204,7 +209,8 @@ void CorvaneCliTest::testSwitchesReachTheEngine()
 void CorvaneCliTest::testLogAppends()
 {
     // The log lives beside the program when that folder is writable, as in a build tree.
-    const QString log = QFileInfo(QStringLiteral(CORVANE_BINARY)).absoluteDir().filePath(QStringLiteral("log.txt"));
+    const QString log =
+        QFileInfo(QStringLiteral(CORVANE_BINARY)).absoluteDir().filePath(QStringLiteral("log.txt"));
     if (!QFileInfo(QFileInfo(log).absolutePath()).isWritable())
         QSKIP("the program's folder is not writable here");
     QFile::remove(log);

@@ -1,22 +1,23 @@
+#include "TCompressRun.h"
+
 #include "HTMLCompressor.h"
 #include "ReadOnlyFile.h"
-#include "TestFiles.h"
-#include "TCompressRun.h"
 #include "TFileList.h"
 #include "TLogFile.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <memory>
 
 namespace {
 
-const QByteArray kPage("<html>\r\n  <head>   <title>T</title>   </head>\r\n\r\n  <body>\r\n    <p   class=\"x\">  Hello  "
-                       "</p>\r\n\r\n  </body>\r\n</html>\r\n");
+const QByteArray
+    kPage("<html>\r\n  <head>   <title>T</title>   </head>\r\n\r\n  <body>\r\n    <p   class=\"x\">  Hello  "
+          "</p>\r\n\r\n  </body>\r\n</html>\r\n");
 
 // Keeps every call as one text, in order.
 class RecordingObserver final : public TCompressRunObserver
@@ -24,7 +25,10 @@ class RecordingObserver final : public TCompressRunObserver
 public:
     void PanelShown() override { calls << QStringLiteral("shown"); }
     void PanelHidden() override { calls << QStringLiteral("hidden"); }
-    void RowStatus(int row, const QString& text) override { calls << QStringLiteral("status %1 %2").arg(row).arg(text); }
+    void RowStatus(int row, const QString& text) override
+    {
+        calls << QStringLiteral("status %1 %2").arg(row).arg(text);
+    }
     void RowCompressedSize(int row, const QString& text) override
     {
         calls << QStringLiteral("size %1 %2").arg(row).arg(text);
@@ -147,10 +151,11 @@ void TCompressRunTest::testDoneAndNewMixed()
     const quint64 after = quint64(ReadFile(PathOf(QStringLiteral("b.htm"))).size());
     QCOMPARE(totals.uncompressed, quint64(2 * kPage.size()));
     QCOMPARE(totals.compressedBytes, after);
-    QCOMPARE(second.labels, (QStringList{TFileList::LabelSizeText(2 * kPage.size()), TFileList::LabelSizeText(after),
-                                         TCompressRun::PercentText(2 * kPage.size(), after)}));
-    QCOMPARE(second.calls.mid(0, 5), (QStringList{"shown", "status 1 压缩...", "size 1 0K", "status 1 已完成",
-                                                  "gauge 100"}));
+    QCOMPARE(second.labels,
+             (QStringList{TFileList::LabelSizeText(2 * kPage.size()), TFileList::LabelSizeText(after),
+                          TCompressRun::PercentText(2 * kPage.size(), after)}));
+    QCOMPARE(second.calls.mid(0, 5),
+             (QStringList{"shown", "status 1 压缩...", "size 1 0K", "status 1 已完成", "gauge 100"}));
 }
 
 void TCompressRunTest::testGauge_data()
@@ -257,7 +262,8 @@ void TCompressRunTest::testLogOfTwoRuns()
     const QStringList lines = TLogFile::ReadLines(LogPath());
     QCOMPARE(lines.size(), 5);
     QCOMPARE(lines[0], TLogFile::HeaderLine());
-    const QRegularExpression record(QStringLiteral("^\\d{4}-\\d{1,2}-\\d{1,2}( \\d\\d:\\d\\d:\\d\\d)?  (.+)   (\\d+)B   (\\d+)B$"));
+    const QRegularExpression record(
+        QStringLiteral("^\\d{4}-\\d{1,2}-\\d{1,2}( \\d\\d:\\d\\d:\\d\\d)?  (.+)   (\\d+)B   (\\d+)B$"));
     const QStringList names{"r0a.htm", "r0b.htm", "r1a.htm", "r1b.htm"};
     for (int i = 0; i < names.size(); ++i) {
         const QRegularExpressionMatch match = record.match(lines[i + 1]);
@@ -323,7 +329,8 @@ void TCompressRunTest::testPercentText_data()
     QTest::newRow("no change") << quint64(1000) << quint64(1000) << QStringLiteral("0%");
     QTest::newRow("grew") << quint64(1000) << quint64(1030) << QStringLiteral("-3%");
     QTest::newRow("nothing") << quint64(0) << quint64(0) << QStringLiteral("0%");
-    QTest::newRow("beyond 32-bit products") << quint64(50'000'000) << quint64(25'000'000) << QStringLiteral("50%");
+    QTest::newRow("beyond 32-bit products")
+        << quint64(50'000'000) << quint64(25'000'000) << QStringLiteral("50%");
     QTest::newRow("petabytes") << quint64(100'000'000'000'000'000) << quint64(30'000'000'000'000'001)
                                << QStringLiteral("70%");
 }

@@ -1,11 +1,11 @@
 #include "TFileList.h"
+
 #include "TFileListObserver.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <memory>
 
 #ifdef Q_OS_UNIX
@@ -87,7 +87,8 @@ void TFileListTest::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     // Root: own files in mixed case and extension, a hidden file, files that must not match.
-    for (const char* name : {"b.html", "a.htm", "C.HTM", ".hidden.htm", "page.HtMl", "notes.txt", "x.htmx", "htm"})
+    for (const char* name :
+         {"b.html", "a.htm", "C.HTM", ".hidden.htm", "page.HtMl", "notes.txt", "x.htmx", "htm"})
         MakeFile(m_dir->filePath(QLatin1String(name)));
     MakeFile(m_dir->filePath(QStringLiteral("sub/d.htm")));
     MakeFile(m_dir->filePath(QStringLiteral("sub/deeper/f.htm")));
@@ -155,8 +156,8 @@ void TFileListTest::testFindFilesOrderAndSkips()
     QCOMPARE(list.FindFiles(Root()), 8);
     // Own files in name order before the subfolders, depth first; hidden folder, links,
     // folders named like pages, the pipe and non-matching names left out.
-    QCOMPARE(RelativePaths(list), (QStringList{".hidden.htm", "a.htm", "b.html", "C.HTM", "page.HtMl", "sub/d.htm",
-                                               "sub/deeper/f.htm", "zz/g.htm"}));
+    QCOMPARE(RelativePaths(list), (QStringList{".hidden.htm", "a.htm", "b.html", "C.HTM", "page.HtMl",
+                                               "sub/d.htm", "sub/deeper/f.htm", "zz/g.htm"}));
     QCOMPARE(list.TotalSize(), quint64(80));
     for (const TFileEntry& entry : list.Entries()) {
         QCOMPARE(entry.state, int(TFileEntry::New));
@@ -243,7 +244,8 @@ void TFileListTest::testSizeTexts_data()
     QTest::addColumn<QString>("label");
 
     QTest::newRow("1023 bytes") << qint64(1023) << QStringLiteral("0K") << QStringLiteral("0K (1023 字节)");
-    QTest::newRow("12800 bytes") << qint64(12800) << QStringLiteral("12K") << QStringLiteral("12K (12800 字节)");
+    QTest::newRow("12800 bytes") << qint64(12800) << QStringLiteral("12K")
+                                 << QStringLiteral("12K (12800 字节)");
     QTest::newRow("5 GiB") << (qint64(5) << 30) << QStringLiteral("5242880K")
                            << QStringLiteral("5242880K (5368709120 字节)");
 }
@@ -270,8 +272,8 @@ void TFileListTest::testPaths_data()
 
     QTest::newRow("plain") << QStringLiteral("/srv/site") << QStringLiteral("/srv/site")
                            << QStringLiteral("/srv/site/x.htm");
-    QTest::newRow("trailing separators") << QStringLiteral("/srv/site//") << QStringLiteral("/srv/site")
-                                         << QStringLiteral("/srv/site/x.htm");
+    QTest::newRow("trailing separators")
+        << QStringLiteral("/srv/site//") << QStringLiteral("/srv/site") << QStringLiteral("/srv/site/x.htm");
     QTest::newRow("root") << QStringLiteral("/") << QStringLiteral("/") << QStringLiteral("/x.htm");
 }
 

@@ -1,19 +1,18 @@
+#include "TIniFile32.h"
+
 #include "ReadOnlyFile.h"
 #include "TestFiles.h"
-#include "TIniFile32.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <memory>
 
 namespace {
 
 // A literal with its embedded NUL bytes.
-template <std::size_t N>
-QByteArray Bytes(const char (&text)[N])
+template <std::size_t N> QByteArray Bytes(const char (&text)[N])
 {
     return QByteArray(text, N - 1);
 }
@@ -59,15 +58,20 @@ void TIniFile32Test::testReadString_data()
     QTest::addColumn<QByteArray>("expected");
 
     // All rows read section "option" with the default "dflt".
-    QTest::newRow("section case blind") << QByteArray("[OPTION]\r\nbLog=0\r\n") << QByteArray("bLog") << QByteArray("0");
-    QTest::newRow("key case exact") << QByteArray("[option]\r\nBLOG=0\r\n") << QByteArray("bLog") << QByteArray("dflt");
+    QTest::newRow("section case blind")
+        << QByteArray("[OPTION]\r\nbLog=0\r\n") << QByteArray("bLog") << QByteArray("0");
+    QTest::newRow("key case exact") << QByteArray("[option]\r\nBLOG=0\r\n") << QByteArray("bLog")
+                                    << QByteArray("dflt");
     QTest::newRow("blanks around key and value")
         << QByteArray("[option]\r\n bLog = 0 \r\n") << QByteArray("bLog") << QByteArray("0");
     QTest::newRow("control bytes trimmed")
         << QByteArray("[option]\r\n\tbLog\x01=\x1f 7\t\r\n") << QByteArray("bLog") << QByteArray("7");
-    QTest::newRow("empty value") << QByteArray("[option]\r\nbLog=\r\n") << QByteArray("bLog") << QByteArray("dflt");
-    QTest::newRow("first equals splits") << QByteArray("[option]\nk=a=b\n") << QByteArray("k") << QByteArray("a=b");
-    QTest::newRow("quotes are value") << QByteArray("[option]\nk=\"x\"\n") << QByteArray("k") << QByteArray("\"x\"");
+    QTest::newRow("empty value") << QByteArray("[option]\r\nbLog=\r\n") << QByteArray("bLog")
+                                 << QByteArray("dflt");
+    QTest::newRow("first equals splits")
+        << QByteArray("[option]\nk=a=b\n") << QByteArray("k") << QByteArray("a=b");
+    QTest::newRow("quotes are value")
+        << QByteArray("[option]\nk=\"x\"\n") << QByteArray("k") << QByteArray("\"x\"");
     QTest::newRow("first matching key wins")
         << QByteArray("[option]\nk=1\nk=2\n") << QByteArray("k") << QByteArray("1");
     QTest::newRow("indented header not found")
@@ -88,9 +92,10 @@ void TIniFile32Test::testReadString_data()
         << Bytes("[option]\r\nbLog=0\r\n\0lvwidth0=5\r\n") << QByteArray("lvwidth0") << QByteArray("dflt");
     QTest::newRow("before NUL still read")
         << Bytes("[option]\r\nbLog=0\0junk\r\n") << QByteArray("bLog") << QByteArray("0");
-    QTest::newRow("empty key") << QByteArray("[option]\r\n=5\r\nplain\r\n") << QByteArray() << QByteArray("dflt");
-    QTest::newRow("bytes above 127 untouched")
-        << QByteArray("[option]\r\nname=\xc4\xe3\xba\xc3\r\n") << QByteArray("name") << QByteArray("\xc4\xe3\xba\xc3");
+    QTest::newRow("empty key") << QByteArray("[option]\r\n=5\r\nplain\r\n") << QByteArray()
+                               << QByteArray("dflt");
+    QTest::newRow("bytes above 127 untouched") << QByteArray("[option]\r\nname=\xc4\xe3\xba\xc3\r\n")
+                                               << QByteArray("name") << QByteArray("\xc4\xe3\xba\xc3");
 }
 
 void TIniFile32Test::testReadString()
@@ -170,15 +175,17 @@ void TIniFile32Test::testWriteString_data()
     QTest::addColumn<QByteArray>("after");
 
     // Every row writes value "1" into section "option".
-    QTest::newRow("no file") << QByteArray() << QByteArray("bLog") << QByteArray("\r\n[option]\r\nbLog=1\r\n");
-    QTest::newRow("empty key adds only header") << QByteArray() << QByteArray() << QByteArray("\r\n[option]\r\n");
-    QTest::newRow("replace drops spacing")
-        << QByteArray("[option]\r\n bLog = 0 \r\n") << QByteArray("bLog") << QByteArray("[option]\r\nbLog=1\r\n");
+    QTest::newRow("no file") << QByteArray() << QByteArray("bLog")
+                             << QByteArray("\r\n[option]\r\nbLog=1\r\n");
+    QTest::newRow("empty key adds only header")
+        << QByteArray() << QByteArray() << QByteArray("\r\n[option]\r\n");
+    QTest::newRow("replace drops spacing") << QByteArray("[option]\r\n bLog = 0 \r\n") << QByteArray("bLog")
+                                           << QByteArray("[option]\r\nbLog=1\r\n");
     QTest::newRow("insert before next header after blank lines")
         << QByteArray("[option]\r\na=1\r\n\r\n[next]\r\nb=2\r\n") << QByteArray("bLog")
         << QByteArray("[option]\r\na=1\r\n\r\nbLog=1\r\n[next]\r\nb=2\r\n");
-    QTest::newRow("append to last section") << QByteArray("[Option]\na=1") << QByteArray("bLog")
-                                            << QByteArray("[Option]\r\na=1\r\nbLog=1\r\n");
+    QTest::newRow("append to last section")
+        << QByteArray("[Option]\na=1") << QByteArray("bLog") << QByteArray("[Option]\r\na=1\r\nbLog=1\r\n");
     QTest::newRow("indented header appends new section")
         << QByteArray(" [option]\r\nx=1\r\n") << QByteArray("bLog")
         << QByteArray(" [option]\r\nx=1\r\n\r\n[option]\r\nbLog=1\r\n");

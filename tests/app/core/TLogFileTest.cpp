@@ -1,10 +1,10 @@
 #include "TLogFile.h"
+
 #include "TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <memory>
 
 class TLogFileTest final : public QObject
@@ -35,14 +35,14 @@ void TLogFileTest::testDateTimeText_data()
     QTest::addColumn<QDateTime>("when");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("no leading zeros in the date") << QDateTime(QDate(2024, 3, 9), QTime(14, 3, 22))
-                                                  << QStringLiteral("2024-3-9 14:03:22");
-    QTest::newRow("leading zeros in the time") << QDateTime(QDate(2024, 12, 31), QTime(9, 5, 7))
-                                               << QStringLiteral("2024-12-31 09:05:07");
-    QTest::newRow("midnight drops the time") << QDateTime(QDate(2024, 1, 1), QTime(0, 0, 0))
-                                             << QStringLiteral("2024-1-1");
-    QTest::newRow("one second past midnight") << QDateTime(QDate(2024, 1, 1), QTime(0, 0, 1))
-                                              << QStringLiteral("2024-1-1 00:00:01");
+    QTest::newRow("no leading zeros in the date")
+        << QDateTime(QDate(2024, 3, 9), QTime(14, 3, 22)) << QStringLiteral("2024-3-9 14:03:22");
+    QTest::newRow("leading zeros in the time")
+        << QDateTime(QDate(2024, 12, 31), QTime(9, 5, 7)) << QStringLiteral("2024-12-31 09:05:07");
+    QTest::newRow("midnight drops the time")
+        << QDateTime(QDate(2024, 1, 1), QTime(0, 0, 0)) << QStringLiteral("2024-1-1");
+    QTest::newRow("one second past midnight")
+        << QDateTime(QDate(2024, 1, 1), QTime(0, 0, 1)) << QStringLiteral("2024-1-1 00:00:01");
 }
 
 void TLogFileTest::testDateTimeText()
@@ -61,10 +61,12 @@ void TLogFileTest::testLinesOnDisk()
         QVERIFY(log.Open());
         QVERIFY(log.WriteRecord(when, QStringLiteral("/site/index.htm"), 5120, 3840));
     }
-    const QByteArray header("--------------   Corvane XP  \xe6\x97\xa5\xe5\xbf\x97\xe6\x96\x87\xe4\xbb\xb6   --------------");
+    const QByteArray header(
+        "--------------   Corvane XP  \xe6\x97\xa5\xe5\xbf\x97\xe6\x96\x87\xe4\xbb\xb6   --------------");
     const QByteArray record("2024-3-9 14:03:22  /site/index.htm   5120B   3840B");
     // The header marks the file, not the run.
-    QCOMPARE(ReadFile(LogPath()), QString::fromUtf8(header).toLocal8Bit() + "\r\n" + record + "\r\n" + record + "\r\n");
+    QCOMPARE(ReadFile(LogPath()),
+             QString::fromUtf8(header).toLocal8Bit() + "\r\n" + record + "\r\n" + record + "\r\n");
 }
 
 QTEST_GUILESS_MAIN(TLogFileTest)

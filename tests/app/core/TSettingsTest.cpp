@@ -1,12 +1,12 @@
-#include "ReadOnlyFile.h"
-#include "TestFiles.h"
-#include "TAppPaths.h"
 #include "TSettings.h"
+
+#include "ReadOnlyFile.h"
+#include "TAppPaths.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <memory>
 
 class TSettingsTest final : public QObject
@@ -50,7 +50,8 @@ void TSettingsTest::testFreshFileHasEightLines()
 
 void TSettingsTest::testRoundTripKeepsForeignLines()
 {
-    QVERIFY(WriteFile(IniPath(), "[mine]\r\nkeep=1\r\n[Option]\r\nbLog=1\r\nlvwidth2=0x20\r\n[later]\r\nx=y\r\n"));
+    QVERIFY(WriteFile(IniPath(),
+                      "[mine]\r\nkeep=1\r\n[Option]\r\nbLog=1\r\nlvwidth2=0x20\r\n[later]\r\nx=y\r\n"));
 
     TSettings settings;
     settings.Read(IniPath());
@@ -66,7 +67,6 @@ void TSettingsTest::testRoundTripKeepsForeignLines()
     QCOMPARE(again.Logging(), false);
     QCOMPARE(again.ColumnWidth(4), -5);
 }
-
 
 void TSettingsTest::testReadOnlyFileUntouched()
 {
