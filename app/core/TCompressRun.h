@@ -29,7 +29,8 @@ public:
     // Off by default.
     void SetLogFile(const QString& path) { m_logPath = path; }
 
-    // Compress in memory only and write nothing (no file, no log). Off by default.
+    // Compress in memory only and write nothing (no file, no log); entries still end as done,
+    // with the size the file would have had. Off by default.
     void SetDryRun(bool dryRun) { m_dryRun = dryRun; }
 
     TRunTotals Execute();
