@@ -21,14 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         doc.assign(reinterpret_cast<const char*>(data + 2), size - 2);
 
     THTMLCompressor engine;
-    engine.SimpleTags = s.SimpleTags;
-    engine.Center = s.Center;
-    engine.InvCommas = s.InvCommas;
-    engine.Spaces = s.Spaces;
-    engine.Returns = s.Returns;
-    engine.AllReturns = s.AllReturns;
-    engine.Webbots = s.Webbots;
-    engine.BlockquoteToUl = s.BlockquoteToUl;
+    ApplySwitches(s, engine);
     const std::string fast = engine.CompressBytes(doc);
     if (fast.size() > doc.size() || fast != ReferenceCompress(doc, s)) {
         std::fprintf(stderr, "engine and reference differ on a %zu-byte document\n", doc.size());

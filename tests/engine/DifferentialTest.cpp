@@ -10,18 +10,6 @@
 
 namespace {
 
-void Configure(THTMLCompressor& c, const ReferenceSwitches& s)
-{
-    c.SimpleTags = s.SimpleTags;
-    c.Center = s.Center;
-    c.InvCommas = s.InvCommas;
-    c.Spaces = s.Spaces;
-    c.Returns = s.Returns;
-    c.AllReturns = s.AllReturns;
-    c.Webbots = s.Webbots;
-    c.BlockquoteToUl = s.BlockquoteToUl;
-}
-
 std::string Escaped(const std::string& s)
 {
     std::string out;
@@ -49,7 +37,7 @@ TEST(Differential, GeneratedDocumentsMatchTheReference)
         DocumentGenerator gen(bytes.data(), bytes.size());
         const ReferenceSwitches switches = gen.Switches();
         const std::string doc = gen.Document(64);
-        Configure(engine, switches);
+        ApplySwitches(switches, engine);
         const std::string fast = engine.CompressBytes(doc);
         const std::string slow = ReferenceCompress(doc, switches);
         EXPECT_LE(fast.size(), doc.size());

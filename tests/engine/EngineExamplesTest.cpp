@@ -31,16 +31,18 @@ struct Example
     std::string after;
 };
 
-void Apply(unsigned s, THTMLCompressor& c, ReferenceSwitches& r)
+ReferenceSwitches FromBits(unsigned s)
 {
-    c.SimpleTags = r.SimpleTags = s & kSimpleTags;
-    c.Center = r.Center = s & kCenter;
-    c.InvCommas = r.InvCommas = s & kInvCommas;
-    c.Spaces = r.Spaces = s & kSpaces;
-    c.Returns = r.Returns = s & kReturns;
-    c.AllReturns = r.AllReturns = s & kAllReturns;
-    c.Webbots = r.Webbots = s & kWebbots;
-    c.BlockquoteToUl = r.BlockquoteToUl = s & kBlockquoteToUl;
+    ReferenceSwitches r;
+    r.SimpleTags = s & kSimpleTags;
+    r.Center = s & kCenter;
+    r.InvCommas = s & kInvCommas;
+    r.Spaces = s & kSpaces;
+    r.Returns = s & kReturns;
+    r.AllReturns = s & kAllReturns;
+    r.Webbots = s & kWebbots;
+    r.BlockquoteToUl = s & kBlockquoteToUl;
+    return r;
 }
 
 const std::vector<Example>& Examples()
@@ -137,8 +139,8 @@ TEST_P(EngineExample, EngineAndReferenceGiveTheWrittenResult)
 {
     const Example& e = GetParam();
     THTMLCompressor engine;
-    ReferenceSwitches reference;
-    Apply(e.switches, engine, reference);
+    const ReferenceSwitches reference = FromBits(e.switches);
+    ApplySwitches(reference, engine);
     EXPECT_EQ(engine.CompressBytes(e.before), e.after);
     EXPECT_EQ(ReferenceCompress(e.before, reference), e.after);
 }

@@ -1,5 +1,7 @@
 #include "ReferenceCompressor.h"
 
+#include "HTMLCompressor.h"
+
 #include <cstddef>
 
 namespace {
@@ -227,4 +229,16 @@ std::string ReferenceCompress(std::string doc, const ReferenceSwitches& sw)
         PairReplacePass(doc, "<p align=\"center\">", "<center>", "</p>", "</center>");
     }
     return doc;
+}
+
+void ApplySwitches(const ReferenceSwitches& s, THTMLCompressor& engine)
+{
+    engine.SimpleTags = s.SimpleTags;
+    engine.Center = s.Center;
+    engine.InvCommas = s.InvCommas;
+    engine.Spaces = s.Spaces;
+    engine.Returns = s.Returns;
+    engine.AllReturns = s.AllReturns;
+    engine.Webbots = s.Webbots;
+    engine.BlockquoteToUl = s.BlockquoteToUl;
 }

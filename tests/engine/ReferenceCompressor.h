@@ -17,3 +17,8 @@ struct ReferenceSwitches
 };
 
 std::string ReferenceCompress(std::string doc, const ReferenceSwitches& switches);
+
+class THTMLCompressor;
+
+// Gives the engine the same switches.
+void ApplySwitches(const ReferenceSwitches& switches, THTMLCompressor& engine);
