@@ -154,17 +154,15 @@ FileStatus Replace(const std::string& path, const char* data, std::size_t size)
     if (ok && ::fchown(fd.Get(), info.st_uid, info.st_gid) != 0) {
         // Only root may give a file away; keeping our own ownership is fine then.
     }
-    ok = ok && ::fsync(fd.Get()) == 0;
+    ok = ok && ::fdatasync(fd.Get()) == 0; // the content must be on disk before the rename
     ok = ::close(fd.Release()) == 0 && ok;
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(temp.c_str());
         return FileStatus::WriteFailed;
     }
-    // Make the rename itself durable; failing here leaves a complete file either way.
-    Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Get() >= 0)
-        ::fsync(dir.Get());
+    // The folder is not synced: after a crash the name holds either the old or the new complete
+    // content, and a sync per file would cost more than the compression itself.
     return FileStatus::Ok;
 }
 
