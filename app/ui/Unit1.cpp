@@ -100,7 +100,9 @@ TForm1::TForm1(TShell& shell, TPrompts& prompts, const QString& dataDir, QWidget
 
 TForm1::~TForm1()
 {
+    // The model observes m_files, which dies before the children do: let it go first.
     LV->setModel(nullptr);
+    delete m_model;
 }
 
 void TForm1::FormCreate()
