@@ -2,6 +2,8 @@
 
 #include "TIniFile32.h"
 
+#include <limits>
+
 namespace {
 const QByteArray kSection = QByteArrayLiteral("option");
 
@@ -15,8 +17,12 @@ void TSettings::Read(const QString& iniPath)
 {
     const TIniFile32 ini(iniPath);
     m_logging = ini.ReadBool(kSection, QByteArrayLiteral("bLog"), true);
-    for (int i = 0; i < ColumnCount; ++i)
-        m_widths[std::size_t(i)] = ini.ReadInteger(kSection, WidthKey(i), 0);
+    constexpr int kNone = std::numeric_limits<int>::min();
+    for (int i = 0; i < ColumnCount; ++i) {
+        const int width = ini.ReadInteger(kSection, WidthKey(i), kNone);
+        m_stored[std::size_t(i)] = width != kNone;
+        m_widths[std::size_t(i)] = width == kNone ? 0 : width;
+    }
 }
 
 bool TSettings::Write(const QString& iniPath) const

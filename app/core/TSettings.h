@@ -21,8 +21,12 @@ public:
     void setLogging(bool on) { m_logging = on; }
     [[nodiscard]] int ColumnWidth(int column) const { return m_widths[std::size_t(column)]; }
     void setColumnWidth(int column, int width) { m_widths[std::size_t(column)] = width; }
+    // Whether the last Read found a width for the column (a first start finds none, and the
+    // window then keeps its designed widths rather than a width of 0).
+    [[nodiscard]] bool ColumnWidthStored(int column) const { return m_stored[std::size_t(column)]; }
 
 private:
     bool m_logging = true;
     std::array<int, ColumnCount> m_widths{};
+    std::array<bool, ColumnCount> m_stored{};
 };

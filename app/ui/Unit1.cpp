@@ -110,12 +110,11 @@ void TForm1::FormCreate()
     m_product = TProductInfo::Corvane();
     setWindowTitle(m_product.title);
     m_settings.Read(OptionFile());
-    // A width of 0 is what a first start reads (no option.ini yet): the columns then keep their
-    // designed widths instead of collapsing to their minimum, the reduced-size one to nothing.
-    for (int i = 0; i < TSettings::ColumnCount; ++i) {
-        const int width = m_settings.ColumnWidth(i);
-        SetColumnWidth(i, width > 0 ? width : TFileListModel::Columns[std::size_t(i)].width);
-    }
+    // A first start (no width stored yet) keeps the designed widths instead of collapsing every
+    // column to its minimum and the reduced-size one to nothing; a stored width is the user's.
+    for (int i = 0; i < TSettings::ColumnCount; ++i)
+        SetColumnWidth(i, m_settings.ColumnWidthStored(i) ? m_settings.ColumnWidth(i)
+                                                          : TFileListModel::Columns[std::size_t(i)].width);
 }
 
 void TForm1::AttachDialogs(TAbout* about, TForm3* form3, TForm4* form4)

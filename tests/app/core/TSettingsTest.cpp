@@ -38,9 +38,10 @@ void TSettingsTest::testFreshFileHasEightLines()
 {
     TSettings settings;
     settings.Read(IniPath());
-    QVERIFY(settings.Logging()); // no file: logging on, every width 0
+    QVERIFY(settings.Logging()); // no file: logging on, every width 0 and not stored
     for (int i = 0; i < TSettings::ColumnCount; ++i) {
         QCOMPARE(settings.ColumnWidth(i), 0);
+        QVERIFY(!settings.ColumnWidthStored(i));
         settings.setColumnWidth(i, 60 + i);
     }
     QVERIFY(settings.Write(IniPath()));
@@ -56,6 +57,8 @@ void TSettingsTest::testRoundTripKeepsForeignLines()
     TSettings settings;
     settings.Read(IniPath());
     QCOMPARE(settings.ColumnWidth(2), 32);
+    QVERIFY(settings.ColumnWidthStored(2));
+    QVERIFY(!settings.ColumnWidthStored(0));
     settings.setLogging(false);
     settings.setColumnWidth(4, -5);
     QVERIFY(settings.Write(IniPath()));

@@ -354,9 +354,10 @@ private slots:
     {
         QTest::addColumn<QByteArray>("widths"); // lvwidth0..4 as stored
         QTest::addColumn<QList<int>>("shown");
-        QTest::newRow("stored widths") << QByteArray("100,200,0,70,90") << QList<int>{100, 200, 85, 70, 90};
+        QTest::newRow("stored widths") << QByteArray("100,200,0,70,90") << QList<int>{100, 200, 0, 70, 90};
         QTest::newRow("below the minimum") << QByteArray("5,5,5,5,5") << QList<int>{20, 20, 5, 20, 20};
         QTest::newRow("not stored yet") << QByteArray() << QList<int>{60, 150, 85, 55, 60};
+        QTest::newRow("not a number") << QByteArray("80px,$50,x,0x10,") << QList<int>{60, 80, 85, 20, 60};
     }
     void testColumnWidths()
     {
