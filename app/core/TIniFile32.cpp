@@ -236,8 +236,10 @@ bool TIniFile32::Save()
     if (m_unreadable)
         return false; // writing now would drop the lines we could not read
     const QFileInfo existing(m_fileName);
-    if (existing.exists() && !existing.isWritable()) {
-        // A rename would replace a read-only file; respect the user's protection instead.
+    constexpr QFile::Permissions kWriteBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (existing.exists() && (!existing.isWritable() || !(existing.permissions() & kWriteBits))) {
+        // A rename would replace a read-only file; respect the user's protection instead, also
+        // where the system would let an administrator write it.
         m_error = QStringLiteral("%1 is not writable").arg(m_fileName);
         return false;
     }

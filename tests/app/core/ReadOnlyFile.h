@@ -2,9 +2,8 @@
 
 #include <QString>
 
-// Makes a file refuse every write while it lives, even for root, where permission bits mean
-// nothing: the write bits go, and as root the immutable attribute is set as well. Restores
-// both when it goes, so temporary folders can still be removed.
+// Takes a file's write bits away while it lives and gives them back when it goes. A file
+// without write bits is read-only to this program whoever runs it, root included.
 class ReadOnlyFile
 {
 public:
@@ -13,11 +12,6 @@ public:
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-    // False when this machine cannot protect the file (the test should be skipped).
-    [[nodiscard]] bool IsProtected() const { return m_protected; }
-
 private:
     QString m_path;
-    bool m_protected = false;
-    bool m_immutable = false;
 };

@@ -252,8 +252,6 @@ void TIniFile32Test::testUnsavableFileKeepsItsLines()
     if (kind == QLatin1String("readonly")) {
         QVERIFY(WriteFile(path, content));
         guard = std::make_unique<ReadOnlyFile>(path);
-        if (!guard->IsProtected())
-            QSKIP("cannot make a file read-only for this user");
     } else if (kind == QLatin1String("directory")) {
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("option.ini")));
     } else {
