@@ -205,17 +205,10 @@ struct TagPrescan
             return;
         start = p;
         lastSingle = lastDouble = npos;
-        std::size_t k = p + 1;
-        for (; k < len; ++k) {
-            const char c = d[k];
-            if (c == '\'')
-                lastSingle = k;
-            else if (c == '"')
-                lastDouble = k;
-            else if (c == '>')
-                break;
-        }
-        end = k;
+        std::size_t k = p;
+        while ((k = FindAny(d, k + 1, len, '\'', '"', '>')) != npos && d[k] != '>')
+            (d[k] == '"' ? lastDouble : lastSingle) = k;
+        end = k == npos ? len : k;
     }
     // Whether (p, end] holds such a quote, for a p in [start, end).
     bool HoldsSingle(std::size_t p) const { return lastSingle != npos && lastSingle > p; }
