@@ -51,24 +51,22 @@ std::size_t FindLast(const char* d, std::size_t from, std::size_t to, char b)
 #endif
 }
 
-std::size_t FindAny(const char* d, std::size_t from, std::size_t to, char a, char b, char c)
+std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, char b)
 {
     std::size_t j = from;
 #ifdef CORVANE_SSE2
     const __m128i va = _mm_set1_epi8(a);
     const __m128i vb = _mm_set1_epi8(b);
-    const __m128i vc = _mm_set1_epi8(c);
     for (; j + 16 <= to; j += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j));
-        const __m128i hits =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)), _mm_cmpeq_epi8(v, vc));
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+        const unsigned mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
         if (mask)
             return j + LowestBit(mask);
     }
 #endif
     for (; j < to; ++j)
-        if (d[j] == a || d[j] == b || d[j] == c)
+        if (d[j] == a || d[j] == b)
             return j;
     return npos;
 }

@@ -43,13 +43,8 @@ inline std::size_t Find(const char* d, std::size_t from, std::size_t to, char b)
 // Last position of b in [from, to), or npos.
 std::size_t FindLast(const char* d, std::size_t from, std::size_t to, char b);
 
-// First position in [from, to) holding a, b or c, or npos.
-std::size_t FindAny(const char* d, std::size_t from, std::size_t to, char a, char b, char c);
-
-inline std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, char b)
-{
-    return FindAny(d, from, to, a, b, b);
-}
+// First position in [from, to) holding either a or b, or npos.
+std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, char b);
 
 // First case-blind occurrence of a lower-case literal at or after `from`, or npos.
 std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::string_view lit);

@@ -2,6 +2,7 @@
 
 #include "ByteScan.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace bytescan;
@@ -205,10 +206,24 @@ struct TagPrescan
             return;
         start = p;
         lastSingle = lastDouble = npos;
-        std::size_t k = p;
-        while ((k = FindAny(d, k + 1, len, '\'', '"', '>')) != npos && d[k] != '>')
-            (d[k] == '"' ? lastDouble : lastSingle) = k;
-        end = k == npos ? len : k;
+        // Most tags are short and byte steps win; the rest of a long one is searched whole.
+        std::size_t k = p + 1;
+        for (const std::size_t stepsEnd = std::min(len, p + 64); k < stepsEnd && d[k] != '>'; ++k) {
+            if (d[k] == '"')
+                lastDouble = k;
+            else if (d[k] == '\'')
+                lastSingle = k;
+        }
+        if (k < len && d[k] != '>') {
+            const std::size_t gt = Find(d, k, len, '>');
+            const std::size_t stop = gt == npos ? len : gt;
+            if (const std::size_t q = FindLast(d, k, stop, '"'); q != npos)
+                lastDouble = q;
+            if (const std::size_t q = FindLast(d, k, stop, '\''); q != npos)
+                lastSingle = q;
+            k = stop;
+        }
+        end = k;
     }
     // Whether (p, end] holds such a quote, for a p in [start, end).
     bool HoldsSingle(std::size_t p) const { return lastSingle != npos && lastSingle > p; }
