@@ -23,9 +23,8 @@ struct Stream
     void Emit(std::size_t upto)
     {
         const std::size_t n = upto - r;
-        if (w != r) {
+        if (w != r)
             std::memmove(d + w, d + r, n);
-        }
         w += n;
         r = upto;
     }

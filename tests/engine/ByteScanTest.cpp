@@ -1,0 +1,77 @@
+// The block-at-a-time searches against byte-by-byte ones, at every alignment and length, since
+// a slip at a block edge would only show on rare documents.
+#include "ByteScan.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using bytescan::CandidateFinder;
+
+bool BeginsWith(const std::string& d, std::size_t j, std::string_view text)
+{
+    const std::size_t n = std::min<std::size_t>(text.size(), 3);
+    if (j + n > d.size())
+        return false;
+    for (std::size_t k = 0; k < n; ++k)
+        if (bytescan::Fold(static_cast<unsigned char>(d[j + k])) != static_cast<unsigned char>(text[k]))
+            return false;
+    return true;
+}
+
+TEST(ByteScan, CandidatesMatchAByteByByteSearch)
+{
+    const std::vector<std::string_view> texts = {"\r\n", "<pre", "<textarea", "  ", "> <t", "\n", "<!--webbot"};
+    CandidateFinder finder;
+    for (std::string_view t : texts)
+        finder.Add(t);
+
+    std::mt19937 random(7);
+    const char alphabet[] = "<>!-\r\n pPrReEtT\"xX";
+    for (int round = 0; round < 2000; ++round) {
+        std::string d(random() % 120, ' ');
+        for (char& c : d)
+            c = alphabet[random() % (sizeof alphabet - 1)];
+        for (std::size_t from = 0; from <= d.size(); from += 1 + random() % 5) {
+            std::size_t expected = d.size();
+            for (std::size_t j = from; j < d.size() && expected == d.size(); ++j)
+                for (std::string_view t : texts)
+                    if (BeginsWith(d, j, t))
+                        expected = j;
+            ASSERT_EQ(finder.Next(d.data(), from, d.size()), expected) << "round " << round << " from " << from;
+        }
+    }
+}
+
+TEST(ByteScan, TooManyPatternsStillFindEverything)
+{
+    CandidateFinder finder;
+    const std::string letters = "abcdefghijk";
+    for (char c : letters)
+        finder.Add(std::string(1, c) + "z");
+    const std::string d = std::string(40, '.') + "kz" + std::string(40, '.');
+    const std::size_t found = finder.Next(d.data(), 0, d.size());
+    // Every position may be offered, but never one past the real match.
+    EXPECT_LE(found, 40u);
+}
+
+TEST(ByteScan, LiteralAndLastAndEither)
+{
+    std::string d(100, 'x');
+    d.replace(70, 6, "</PrE>");
+    d[20] = '"';
+    d[90] = '>';
+    EXPECT_EQ(bytescan::FindLiteral(d.data(), 0, d.size(), "</pre>"), 70u);
+    EXPECT_EQ(bytescan::FindLiteral(d.data(), 71, d.size(), "</pre>"), bytescan::npos);
+    EXPECT_EQ(bytescan::FindLiteral(d.data(), 0, 75, "</pre>"), bytescan::npos);
+    EXPECT_EQ(bytescan::FindLast(d.data(), 0, 100, '"'), 20u);
+    EXPECT_EQ(bytescan::FindLast(d.data(), 21, 100, '"'), bytescan::npos);
+    EXPECT_EQ(bytescan::FindEither(d.data(), 21, 100, '"', '>'), 75u);
+    EXPECT_EQ(bytescan::FindEither(d.data(), 0, 100, '"', '>'), 20u);
+}
+
+} // namespace
