@@ -25,6 +25,17 @@ inline int LowestBit(unsigned mask)
 #endif
 }
 
+inline int HighestBit(unsigned mask)
+{
+#if defined(_MSC_VER) && !defined(__clang__)
+    unsigned long index;
+    _BitScanReverse(&index, mask);
+    return static_cast<int>(index);
+#else
+    return 31 - __builtin_clz(mask);
+#endif
+}
+
 // Bytes equal to `b`, or equal to it after folding when b is a lower-case letter.
 inline __m128i Equal(__m128i v, unsigned char b, bool fold)
 {
@@ -69,6 +80,41 @@ std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, 
         if (d[j] == a || d[j] == b)
             return j;
     return npos;
+}
+
+void ScanToTagEnd(const char* d, std::size_t from, std::size_t len, std::size_t& end, std::size_t& lastDouble,
+                  std::size_t& lastSingle)
+{
+    lastDouble = lastSingle = npos;
+    std::size_t j = from;
+#ifdef CORVANE_SSE2
+    const __m128i gt = _mm_set1_epi8('>');
+    const __m128i dq = _mm_set1_epi8('"');
+    const __m128i sq = _mm_set1_epi8('\'');
+    for (; j + 16 <= len; j += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j));
+        const unsigned gts = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, gt)));
+        // Quotes count only before the block's first ">".
+        const unsigned before = gts ? (1u << LowestBit(gts)) - 1 : 0xFFFFu;
+        const unsigned dqs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, dq))) & before;
+        const unsigned sqs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, sq))) & before;
+        if (dqs)
+            lastDouble = j + HighestBit(dqs);
+        if (sqs)
+            lastSingle = j + HighestBit(sqs);
+        if (gts) {
+            end = j + LowestBit(gts);
+            return;
+        }
+    }
+#endif
+    for (; j < len && d[j] != '>'; ++j) {
+        if (d[j] == '"')
+            lastDouble = j;
+        else if (d[j] == '\'')
+            lastSingle = j;
+    }
+    end = j;
 }
 
 std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::string_view lit)

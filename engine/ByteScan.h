@@ -46,6 +46,11 @@ std::size_t FindLast(const char* d, std::size_t from, std::size_t to, char b);
 // First position in [from, to) holding either a or b, or npos.
 std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, char b);
 
+// From `from` to the first ">" (or `len`): sets `end` to that position and `lastDouble` /
+// `lastSingle` to the last double / single quote before it (npos when none). One pass.
+void ScanToTagEnd(const char* d, std::size_t from, std::size_t len, std::size_t& end, std::size_t& lastDouble,
+                  std::size_t& lastSingle);
+
 // First case-blind occurrence of a lower-case literal at or after `from`, or npos.
 std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::string_view lit);
 

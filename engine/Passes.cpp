@@ -127,6 +127,7 @@ void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
         finder.Add(kMarker);
 
     Stream s{doc.data, doc.length};
+    bool stoppedUnclosed = false;
     while (s.r < s.len) {
         const std::size_t c = finder.Next(s.d, s.r, s.len);
         if (c >= s.len)
@@ -156,8 +157,15 @@ void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
         else if (protectScript && MatchAt(s.At(), s.Left(), kScript.opening))
             element = &kScript;
         if (element) {
-            if (!SkipToClosingTag(s, element->closing))
-                break; // unterminated: the rest stays as it is
+            const std::size_t tail = s.len - s.r;
+            const bool knownUnclosed = doc.unclosedBy == element->closing && doc.unclosedTail == tail;
+            if (knownUnclosed || !SkipToClosingTag(s, element->closing)) {
+                // Unterminated: the rest stays as it is, and the next pass may know so.
+                doc.unclosedBy = element->closing;
+                doc.unclosedTail = tail;
+                stoppedUnclosed = true;
+                break;
+            }
             s.Emit(s.r + 1); // no search text begins with "/"
             continue;
         }
@@ -185,6 +193,8 @@ void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
         }
         s.Emit(s.r + 1);
     }
+    if (!stoppedUnclosed)
+        doc.unclosedBy = {}; // this pass may have changed any byte
     s.Finish(doc);
 }
 
@@ -204,25 +214,7 @@ struct TagPrescan
         if (start != npos && p >= start && p < end)
             return;
         start = p;
-        lastSingle = lastDouble = npos;
-        // Most tags are short and byte steps win; the rest of a long one is searched whole.
-        std::size_t k = p + 1;
-        for (const std::size_t stepsEnd = std::min(len, p + 64); k < stepsEnd && d[k] != '>'; ++k) {
-            if (d[k] == '"')
-                lastDouble = k;
-            else if (d[k] == '\'')
-                lastSingle = k;
-        }
-        if (k < len && d[k] != '>') {
-            const std::size_t gt = Find(d, k, len, '>');
-            const std::size_t stop = gt == npos ? len : gt;
-            if (const std::size_t q = FindLast(d, k, stop, '"'); q != npos)
-                lastDouble = q;
-            if (const std::size_t q = FindLast(d, k, stop, '\''); q != npos)
-                lastSingle = q;
-            k = stop;
-        }
-        end = k;
+        ScanToTagEnd(d, p + 1, len, end, lastDouble, lastSingle);
     }
     // Whether (p, end] holds such a quote, for a p in [start, end).
     bool HoldsSingle(std::size_t p) const { return lastSingle != npos && lastSingle > p; }
@@ -301,6 +293,8 @@ void QuoteRemovalPass(TWorkingDocument& doc)
     static constexpr std::string_view kScriptOpening = "<script";
     static constexpr std::string_view kScriptClosing = "</script";
 
+    doc.unclosedBy = {};
+
     Stream s{doc.data, doc.length};
     TagPrescan prescan;
     while (s.r < s.len) {
@@ -340,6 +334,7 @@ void QuoteRemovalPass(TWorkingDocument& doc)
 void PairReplacePass(TWorkingDocument& doc, std::string_view longOpening, std::string_view shortOpening,
                      std::string_view longClosing, std::string_view shortClosing)
 {
+    doc.unclosedBy = {};
     CandidateFinder openings;
     openings.Add(longOpening);
     CandidateFinder closings;

@@ -10,6 +10,13 @@ struct TWorkingDocument
 {
     char* data;
     std::size_t length;
+
+    // What a replace pass learnt when it stopped at a protected element that is never closed:
+    // the last `unclosedTail` bytes, from that element's opening on, hold no `unclosedBy` text.
+    // The pass left those bytes as they were, so the next replace pass that stops at the same
+    // element need not search them again. Any pass that may change them forgets it.
+    std::string_view unclosedBy = {};
+    std::size_t unclosedTail = 0;
 };
 
 // Replaces every case-blind occurrence of `search` (lower case, 1..13 bytes) by `replacement`

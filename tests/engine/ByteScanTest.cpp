@@ -47,6 +47,30 @@ TEST(ByteScan, CandidatesMatchAByteByByteSearch)
     }
 }
 
+TEST(ByteScan, TagEndAndLastQuotesMatchAByteByByteScan)
+{
+    std::mt19937 random(11);
+    const char alphabet[] = "ab\"'>..........";
+    for (int round = 0; round < 3000; ++round) {
+        std::string d(random() % 100, '.');
+        for (char& c : d)
+            c = alphabet[random() % (sizeof alphabet - 1)];
+        const std::size_t from = d.empty() ? 0 : random() % d.size();
+        std::size_t end = from, lastDouble = bytescan::npos, lastSingle = bytescan::npos;
+        for (; end < d.size() && d[end] != '>'; ++end) {
+            if (d[end] == '"')
+                lastDouble = end;
+            if (d[end] == '\'')
+                lastSingle = end;
+        }
+        std::size_t gotEnd = 0, gotDouble = 0, gotSingle = 0;
+        bytescan::ScanToTagEnd(d.data(), from, d.size(), gotEnd, gotDouble, gotSingle);
+        ASSERT_EQ(gotEnd, end) << d << " from " << from;
+        ASSERT_EQ(gotDouble, lastDouble) << d << " from " << from;
+        ASSERT_EQ(gotSingle, lastSingle) << d << " from " << from;
+    }
+}
+
 TEST(ByteScan, TooManyPatternsStillFindEverything)
 {
     CandidateFinder finder;
