@@ -135,6 +135,13 @@ bool THTMLCompressor::SaveToFile(const std::string& fileName)
     return m_status == FileStatus::Ok;
 }
 
+std::string THTMLCompressor::TakeText()
+{
+    std::string text = std::move(m_document);
+    Clear();
+    return text;
+}
+
 std::string THTMLCompressor::CompressBytes(std::string_view bytes)
 {
     LoadFromBytes(bytes);

@@ -64,6 +64,9 @@ public:
     [[nodiscard]] bool IsCompressed() const { return m_compressed; }
     [[nodiscard]] FileStatus LastStatus() const { return m_status; }
 
+    // Hands the document block over (state Empty), so a caller can reuse its memory.
+    [[nodiscard]] std::string TakeText();
+
     // Convenience: load bytes, compress with this object's switches, return the result.
     [[nodiscard]] std::string CompressBytes(std::string_view bytes);
 
