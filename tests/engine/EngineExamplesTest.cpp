@@ -175,6 +175,11 @@ TEST(Engine, StatesAndCompressingTwice)
     c.Spaces = false;
     c.Compress();
     EXPECT_EQ(c.Text(), "a b");
+    // Handing the block over leaves the component Empty.
+    EXPECT_EQ(c.TakeText(), "a b");
+    EXPECT_FALSE(c.IsCompressed());
+    EXPECT_EQ(c.ResultLength(), 0u);
+    EXPECT_TRUE(c.Text().empty());
 
     c.LoadFromBytes(std::string());
     c.Compress();
