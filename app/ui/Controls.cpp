@@ -48,11 +48,6 @@ void TControls::BalloonBackground(QWidget* dialog)
     dialog->setAutoFillBackground(true);
 }
 
-QRect TControls::InClient(const QRect& formPlace)
-{
-    return formPlace.translated(-FrameMargins().left(), -FrameMargins().top());
-}
-
 void TControls::Frame(QWidget* form, bool sizeable)
 {
     Qt::WindowFlags flags = Qt::Window;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QColor>
-#include <QMargins>
 #include <QRect>
 #include <QString>
 
@@ -25,11 +24,6 @@ public:
     // The background of a balloon dialog (preferences, log viewer): the dialog's whole face.
     static void BalloonBackground(QWidget* dialog);
 
-    // The form tables place controls as if the skinned frame were there: its 3-pixel border and
-    // 29-pixel caption lie inside the form. While the system frame stands in, these margins are
-    // outside the client, so a form's client is its size less these and controls move up-left.
-    [[nodiscard]] static QMargins FrameMargins() { return {3, 29, 3, 3}; }
-    [[nodiscard]] static QRect InClient(const QRect& formPlace);
-    // Applies the window frame: sizeable main window or fixed dialog-style box.
+    // Applies the system's window frame to a dialog-style box.
     static void Frame(QWidget* form, bool sizeable);
 };

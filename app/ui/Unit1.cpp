@@ -10,6 +10,7 @@
 #include "Unit3.h"
 #include "Unit4.h"
 #include "UnitAbout.h"
+#include "XP_Form.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -66,12 +67,12 @@ void SetFace(QWidget* widget, const QColor& colour)
 TForm1::TForm1(TShell& shell, TPrompts& prompts, const QString& dataDir, QWidget* parent)
     : QWidget(parent), m_shell(shell), m_prompts(prompts), m_dataDir(dataDir)
 {
-    TControls::Frame(this, true);
+    XP_Form1 = new TXP_Form(this);
     setFont(TFonts::SongTi(12));
     setAcceptDrops(true);
     Panel1 = new QWidget(this);
     SetFace(Panel1, kFace);
-    SetFace(this, kFace);
+    XP_Form1->setClientPanel(Panel1);
 
     BuildMenus();
     BuildToolBars();
@@ -85,8 +86,8 @@ TForm1::TForm1(TShell& shell, TPrompts& prompts, const QString& dataDir, QWidget
     SetTextColour(Label1, kLinkIdle);
     BuildProgressPanel();
 
-    setMinimumSize(QSize(575, 485).shrunkBy(TControls::FrameMargins()));
-    resize(QSize(600, 485).shrunkBy(TControls::FrameMargins()));
+    setMinimumSize(575, 485);
+    resize(600, 485);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
@@ -136,7 +137,7 @@ QString TForm1::LogFile() const
 
 QSize TForm1::FormSize() const
 {
-    return size().grownBy(TControls::FrameMargins());
+    return size();
 }
 
 QAction* TForm1::MakeAction(const QString& caption, int image, void (TForm1::*handler)())
@@ -338,7 +339,6 @@ void TForm1::FormResize()
     const QSize form = FormSize();
     const int W = form.width();
     const int H = form.height();
-    Panel1->setGeometry(TControls::InClient({3, 29, W - 6, H - 32}));
     ToolBar1->setGeometry(0, 0, Panel1->width(), kToolBar1Height);
     ToolBar2->setGeometry(0, kToolBar1Height, Panel1->width(), kToolBar2Height);
 

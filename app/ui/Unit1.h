@@ -21,6 +21,7 @@ class TForm3;
 class TForm4;
 class TPrompts;
 class TShell;
+class TXP_Form;
 
 // The main window: the file list, its totals, the commands and the progress panel of a run.
 class TForm1 : public QWidget, private TCompressRunObserver
@@ -40,9 +41,10 @@ public:
     [[nodiscard]] QString OptionFile() const;
     [[nodiscard]] QString LogFile() const;
     [[nodiscard]] const TProductInfo& Product() const { return m_product; }
-    // The outer size the layout rules speak of, frame included.
+    // The outer size the layout rules speak of: the window, its skinned frame included.
     [[nodiscard]] QSize FormSize() const;
 
+    TXP_Form* XP_Form1;
     QWidget* Panel1;
     QToolBar* ToolBar1;
     QToolBar* ToolBar2;

@@ -6,6 +6,7 @@
 #include "ProductInfo.h"
 #include "Prompts.h"
 #include "Shell.h"
+#include "XP_Form.h"
 
 #include <QAbstractButton>
 #include <QImageReader>
@@ -35,8 +36,9 @@ Qt::KeyboardModifiers Held(Qt::KeyboardModifiers modifiers)
 TAbout::TAbout(TShell& shell, TPrompts& prompts, QWidget* parent)
     : TDialogBase(parent), m_shell(shell), m_prompts(prompts)
 {
-    TControls::Frame(this, false);
-    setFixedSize(QSize(491, 354).shrunkBy(TControls::FrameMargins()));
+    XP_Form1 = new TXP_Form(this);
+    XP_Form1->setBorderStyle(TXP_Form::bsDialog);
+    setFixedSize(491, 354);
     setFont(TFonts::SongTi(12));
     QPalette face = palette();
     face.setColor(QPalette::Window, kFace);
@@ -45,9 +47,9 @@ TAbout::TAbout(TShell& shell, TPrompts& prompts, QWidget* parent)
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Bevel1->setGeometry(TControls::InClient({16, 40, 176, 301}));
+    Bevel1->setGeometry(16, 40, 176, 301);
     Image1 = new QLabel(this);
-    Image1->setGeometry(TControls::InClient({17, 41, 176, 301}));
+    Image1->setGeometry(17, 41, 176, 301);
     QImageReader picture(QStringLiteral(":/pictures/about.jpg"), "jpeg");
     Image1->setPixmap(QPixmap::fromImage(picture.read()));
     Image1->installEventFilter(this);
@@ -72,11 +74,11 @@ TAbout::TAbout(TShell& shell, TPrompts& prompts, QWidget* parent)
     }
 
     Memo1 = new QPlainTextEdit(QString::fromUtf8(kCredits), this);
-    Memo1->setGeometry(TControls::InClient({24, 48, 153, 281}));
+    Memo1->setGeometry(24, 48, 153, 281);
     Memo1->setReadOnly(true);
     Memo1->hide();
 
-    XP_Button1 = TControls::Button(this, QStringLiteral("OK"), TControls::InClient({360, 304, 73, 25}));
+    XP_Button1 = TControls::Button(this, QStringLiteral("OK"), {360, 304, 73, 25});
     SetDefaultButton(XP_Button1);
     SetCancelButton(XP_Button1);
     connect(XP_Button1, &QAbstractButton::clicked, this, &TAbout::XP_Button1Click);
@@ -89,7 +91,7 @@ QLabel* TAbout::MakeLabel(const QRect& formPlace, const QFont& font, const QColo
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
     label->setPalette(palette);
-    label->move(TControls::InClient(formPlace).topLeft());
+    label->move(formPlace.topLeft());
     return label;
 }
 

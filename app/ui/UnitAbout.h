@@ -8,6 +8,7 @@ class QLabel;
 class QPlainTextEdit;
 class TPrompts;
 class TShell;
+class TXP_Form;
 struct TProductInfo;
 
 // The about box: the product strings beside the about picture, two links, and credit lines
@@ -28,6 +29,7 @@ public:
     static QRect ReleaseRect() { return {176 - 32, 301 - 32, 32, 32}; }
     static Qt::KeyboardModifiers GestureModifiers() { return Qt::ControlModifier | Qt::ShiftModifier; }
 
+    TXP_Form* XP_Form1;
     QFrame* Bevel1;
     QLabel* Image1;
     QLabel* Company;

@@ -42,7 +42,7 @@ private slots:
         QCOMPARE(m_about->Image1->pixmap().size(), QSize(176, 301)); // the JPEG decoded
         ShowAbout();
         // Black title on top, its gray and white copies one and two pixels lower.
-        const QPoint origin = TControls::InClient({208, 66, 0, 0}).topLeft();
+        const QPoint origin(208, 66);
         QCOMPARE(m_about->ProductName2->pos(), origin);
         QCOMPARE(m_about->ProductName3->pos(), origin + QPoint(0, 1));
         QCOMPARE(m_about->ProductName1->pos(), origin + QPoint(0, 2));

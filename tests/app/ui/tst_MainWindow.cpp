@@ -339,7 +339,7 @@ private slots:
         QFETCH(QSize, asked);
         QFETCH(QSize, form);
         CreateForm();
-        m_form->resize(asked.shrunkBy(TControls::FrameMargins()));
+        m_form->resize(asked);
         QCOMPARE(m_form->FormSize(), form);
         const int W = form.width();
         const int H = form.height();

@@ -1,0 +1,725 @@
+#include "XP_Form.h"
+
+#include "XP_Unit.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kGrip = 5;         // resize grips reach past the 3-pixel border
+constexpr int kButtonsRight = 8; // gap between the last caption button and the right edge
+constexpr int kTextLeft = 8;     // caption picture or text start
+constexpr int kCornerDiameter = 13;
+constexpr int kMinimumSize = 100;
+constexpr int kSnapDelayMs = 150; // lets the desktop's last move arrive before snapping
+constexpr int kMaximizeCheckMs = 150;
+const QRgb kMagenta = qRgb(255, 0, 255);
+const QColor kInactiveText(212, 208, 200);
+
+// A caption-button frame with its magenta corners cleared.
+QImage Keyed(const QImage& frame)
+{
+    QImage image = frame.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if ((line[x] | 0xFF000000u) == kMagenta)
+                line[x] = 0;
+    }
+    return image;
+}
+
+QImage Frame(const char* name, int count, int index, bool horizontal)
+{
+    QImage frame;
+    const QImage strip = LoadSkin(QString::fromLatin1(name));
+    if (!strip.isNull())
+        ExtractFrame(strip, frame, count, index, horizontal);
+    return frame;
+}
+
+bool Hit(const QRect& rect, QPoint at)
+{
+    return !rect.isNull() && PointInside(rect, at.x(), at.y());
+}
+
+Qt::CursorShape GripCursor(Qt::Edges edges)
+{
+    if (edges == (Qt::TopEdge | Qt::LeftEdge) || edges == (Qt::BottomEdge | Qt::RightEdge))
+        return Qt::SizeFDiagCursor;
+    if (edges == (Qt::TopEdge | Qt::RightEdge) || edges == (Qt::BottomEdge | Qt::LeftEdge))
+        return Qt::SizeBDiagCursor;
+    return edges & (Qt::LeftEdge | Qt::RightEdge) ? Qt::SizeHorCursor : Qt::SizeVerCursor;
+}
+
+} // namespace
+
+TXP_Form::TXP_Form(QWidget* owner) : QWidget(owner), m_owner(owner)
+{
+    Q_ASSERT(owner && owner->isWindow());
+    owner->setWindowFlag(Qt::FramelessWindowHint, true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setGeometry(owner->rect());
+    lower();
+
+    // A maximised owner stops above a taskbar at the bottom of the screen.
+    if (const QScreen* screen = owner->screen()) {
+        const int limit = screen->geometry().height() - TaskbarReserve(screen);
+        if (limit < owner->maximumHeight())
+            owner->setMaximumHeight(limit);
+    }
+
+    m_snapTimer.setSingleShot(true);
+    m_snapTimer.setInterval(kSnapDelayMs);
+    connect(&m_snapTimer, &QTimer::timeout, this, &TXP_Form::SnapToEdges);
+    owner->installEventFilter(this);
+    WatchWindow();
+    Layout();
+}
+
+TXP_Form::~TXP_Form()
+{
+    m_owner->removeEventFilter(this);
+    if (m_window)
+        m_window->removeEventFilter(this);
+}
+
+template <typename T> void TXP_Form::Change(T& field, const T& value)
+{
+    if (field == value)
+        return;
+    field = value;
+    Layout();
+    update();
+}
+
+void TXP_Form::setBtnClose(bool on)
+{
+    Change(m_btnClose, on);
+}
+
+void TXP_Form::setBtnMax(bool on)
+{
+    Change(m_btnMax, on);
+}
+
+void TXP_Form::setBtnMin(bool on)
+{
+    Change(m_btnMin, on);
+}
+
+void TXP_Form::setBtnHelp(bool on)
+{
+    Change(m_btnHelp, on);
+}
+
+void TXP_Form::setIconOffSet(int offset)
+{
+    Change(m_iconOffSet, offset);
+}
+
+void TXP_Form::setCaptionOffSet(int offset)
+{
+    Change(m_captionOffSet, offset);
+}
+
+void TXP_Form::setPicture(const QPixmap& picture)
+{
+    m_picture = picture;
+    Layout();
+    update();
+}
+
+void TXP_Form::setBorderStyle(TFormBorderStyle style)
+{
+    Change(m_borderStyle, style);
+}
+
+void TXP_Form::setTopMost(bool on)
+{
+    if (m_topMost == on)
+        return;
+    m_topMost = on;
+    ApplyTopMost();
+}
+
+void TXP_Form::setBoldCaption(bool on)
+{
+    Change(m_boldCaption, on);
+}
+
+void TXP_Form::setClientPanel(QWidget* panel)
+{
+    if (panel == m_clientPanel)
+        return;
+    m_clientPanel = panel;
+    if (auto* frame = qobject_cast<QFrame*>(panel))
+        frame->setFrameStyle(QFrame::NoFrame);
+    PlaceClientPanel();
+    update();
+}
+
+void TXP_Form::setUseSystemFont(bool on)
+{
+    Change(m_useSystemFont, on);
+}
+
+void TXP_Form::setCaptionShadow(bool on)
+{
+    Change(m_captionShadow, on);
+}
+
+void TXP_Form::setPictureTrans(bool on)
+{
+    Change(m_pictureTrans, on);
+}
+
+void TXP_Form::setPictureTransColor(const QColor& color)
+{
+    Change(m_pictureTransColor, color);
+}
+
+void TXP_Form::setColor(const QColor& color)
+{
+    Change(m_color, color);
+}
+
+QRect TXP_Form::ClientRect() const
+{
+    return {m_leftWidth, m_captionHeight, width() - m_leftWidth - m_rightWidth,
+            height() - m_captionHeight - m_bottomHeight};
+}
+
+bool TXP_Form::ShowsClose() const
+{
+    return m_btnClose && m_borderStyle != bsNone;
+}
+
+bool TXP_Form::ShowsMax() const
+{
+    return m_btnMax && m_borderStyle != bsNone && m_borderStyle != bsDialog && m_borderStyle != bsToolWindow;
+}
+
+bool TXP_Form::ShowsMin() const
+{
+    return m_btnMin && m_borderStyle != bsNone && m_borderStyle != bsDialog;
+}
+
+bool TXP_Form::ShowsHelp() const
+{
+    return m_btnHelp && m_borderStyle != bsNone;
+}
+
+bool TXP_Form::Maximized() const
+{
+    return m_selfMaximized || (m_owner->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
+// Metrics and hit rectangles for the current size. A frame without border keeps the metrics of
+// the last layout that had one, so its client panel stays where it was.
+void TXP_Form::Layout()
+{
+    m_iconRect = QRect();
+    m_captionRect = QRect();
+    m_closeRect = m_maxRect = m_minRect = m_helpRect = QRect();
+    if (m_borderStyle == bsNone)
+        return;
+    m_leftWidth = LoadSkin(QStringLiteral("xpform_left")).width() / 2;
+    m_rightWidth = LoadSkin(QStringLiteral("xpform_right")).width() / 2;
+    m_captionHeight = LoadSkin(QStringLiteral("xpform_caption")).height() / 2;
+    m_bottomHeight = LoadSkin(QStringLiteral("xpform_bottom")).height() / 2;
+    m_captionRect = QRect(0, 0, width(), m_captionHeight);
+
+    const int top = (m_captionHeight - 16) / 2 + 1;
+    int right = width() - kButtonsRight;
+    for (auto [rect, shown] : {std::pair{&m_closeRect, ShowsClose()}, std::pair{&m_maxRect, ShowsMax()},
+                               std::pair{&m_minRect, ShowsMin()}, std::pair{&m_helpRect, ShowsHelp()}}) {
+        if (!shown)
+            continue;
+        right -= 15;
+        *rect = QRect(right, top, 15, 16);
+    }
+    if (m_picture.width() >= 1 && m_picture.height() >= 1)
+        m_iconRect = QRect(QPoint(kTextLeft, (m_captionHeight - m_picture.height()) / 2 + m_iconOffSet),
+                           m_picture.size());
+}
+
+void TXP_Form::Paint(QPainter& canvas)
+{
+    Layout();
+    canvas.fillRect(rect(), m_color);
+    if (m_borderStyle == bsNone)
+        return;
+    const int frame = m_active ? 1 : 2;
+    const int W = width();
+    const int H = height();
+    StretchSkin(Frame("xpform_right", 2, frame, true), canvas, QRect(W - m_rightWidth, 0, m_rightWidth, H));
+    StretchSkin(Frame("xpform_left", 2, frame, true), canvas, QRect(0, 0, m_leftWidth, H));
+    const int middle = W - m_leftWidth - m_rightWidth;
+    StretchSkin(Frame("xpform_caption", 2, frame, false), canvas,
+                QRect(m_leftWidth, 0, middle, m_captionHeight));
+    canvas.drawImage(QRect(m_leftWidth, H - m_bottomHeight, middle, m_bottomHeight),
+                     Frame("xpform_bottom", 2, frame, false));
+    PaintButtons(canvas);
+    PaintCaption(canvas);
+}
+
+void TXP_Form::PaintButtons(QPainter& canvas)
+{
+    const struct
+    {
+        const QRect& rect;
+        const char* image;
+        int code;
+    } buttons[] = {{m_closeRect, "xpform_close", btClose},
+                   {m_maxRect, Maximized() ? "xpform_Restore" : "xpform_max", btMax},
+                   {m_minRect, "xpform_min", btMin},
+                   {m_helpRect, "xpform_help", btHelp}};
+    for (const auto& button : buttons) {
+        if (button.rect.isNull())
+            continue;
+        const int frame = m_buttonState == button.code ? 3 : m_buttonState == button.code * 10 ? 2 : 1;
+        canvas.drawImage(button.rect.topLeft(), Keyed(Frame(button.image, 3, frame, true)));
+    }
+}
+
+void TXP_Form::PaintCaption(QPainter& canvas)
+{
+    int textLeft = kTextLeft;
+    if (!m_iconRect.isNull()) {
+        QPixmap picture = m_picture;
+        if (m_pictureTrans)
+            picture.setMask(picture.createMaskFromColor(m_pictureTransColor));
+        canvas.drawPixmap(m_iconRect.topLeft(), picture);
+        textLeft = kTextLeft + m_picture.width() + 2 + m_captionOffSet;
+    }
+    QFont font = m_useSystemFont ? QApplication::font("QMenu") : this->font();
+    if (m_boldCaption)
+        font.setBold(true);
+    canvas.setFont(font);
+    const QFontMetrics metrics(font);
+    const int top = (m_captionHeight - metrics.height()) / 2;
+    const QString text = m_owner->windowTitle();
+    if (m_captionShadow) {
+        canvas.setPen(Qt::black);
+        canvas.drawText(textLeft + 1, top + 2 + metrics.ascent(), text);
+    }
+    canvas.setPen(m_active ? QColor(Qt::white) : kInactiveText);
+    canvas.drawText(textLeft, top + 1 + metrics.ascent(), text);
+}
+
+QRegion TXP_Form::WindowRegion(QSize size)
+{
+    QRegion region(0, 0, size.width(), size.height());
+    // Cut the top corners along a 13 x 13 ellipse: a pixel stays when its centre lies inside.
+    const double r = kCornerDiameter / 2.0;
+    for (int y = 0; y < kCornerDiameter / 2; ++y) {
+        const double dy = r - (y + 0.5);
+        const int cut = int(std::ceil(r - std::sqrt(r * r - dy * dy) - 0.5));
+        if (cut <= 0)
+            break;
+        region -= QRegion(0, y, cut, 1);
+        region -= QRegion(size.width() - cut, y, cut, 1);
+    }
+    return region;
+}
+
+Qt::Edges TXP_Form::HitTest(QPoint at) const
+{
+    if ((m_borderStyle != bsSizeable && m_borderStyle != bsSizeToolWin) || Maximized() ||
+        (m_owner->windowState() & Qt::WindowMinimized))
+        return {};
+    const int x = at.x();
+    const int y = at.y();
+    const int W = width();
+    const int H = height();
+    const bool left = x < kGrip;
+    const bool top = y < kGrip;
+    const bool right = x > W - kGrip;
+    const bool bottom = y > H - kGrip;
+    // First match wins, corners before sides.
+    if (left && top)
+        return Qt::TopEdge | Qt::LeftEdge;
+    if (right && top)
+        return Qt::TopEdge | Qt::RightEdge;
+    if (right && bottom)
+        return Qt::BottomEdge | Qt::RightEdge;
+    if (left && bottom)
+        return Qt::BottomEdge | Qt::LeftEdge;
+    if (left)
+        return Qt::LeftEdge;
+    if (top)
+        return Qt::TopEdge;
+    if (right)
+        return Qt::RightEdge;
+    if (bottom)
+        return Qt::BottomEdge;
+    return {};
+}
+
+int TXP_Form::TaskbarReserve(const QScreen* screen)
+{
+    if (!screen)
+        return 0;
+    return std::max(0, screen->geometry().bottom() - screen->availableGeometry().bottom());
+}
+
+void TXP_Form::SnapToEdges()
+{
+    m_snapTimer.stop();
+    const QScreen* screen = m_owner->screen();
+    if (m_magnet <= 0 || !screen)
+        return;
+    const QRect window = m_owner->frameGeometry();
+    const QPoint snapped = Snapped(window, screen->geometry(), TaskbarReserve(screen), m_magnet);
+    if (snapped != window.topLeft())
+        m_owner->move(snapped);
+}
+
+QPoint TXP_Form::Snapped(const QRect& window, const QRect& desk, int reserve, int magnet)
+{
+    if (magnet <= 0)
+        return window.topLeft();
+    int top = window.top() - desk.top();
+    int left = window.left() - desk.left();
+    // Each test sees the result of the ones before it; a window partly off the screen comes back.
+    if (top <= magnet)
+        top = 0;
+    if (left <= magnet)
+        left = 0;
+    if (desk.height() - top - window.height() - reserve <= magnet)
+        top = desk.height() - window.height() - reserve;
+    if (desk.width() - left - window.width() <= magnet)
+        left = desk.width() - window.width();
+    return desk.topLeft() + QPoint(left, top);
+}
+
+int TXP_Form::ButtonAt(QPoint at) const
+{
+    if (Hit(m_closeRect, at))
+        return btClose;
+    if (Hit(m_maxRect, at))
+        return btMax;
+    if (Hit(m_minRect, at))
+        return btMin;
+    if (Hit(m_helpRect, at))
+        return btHelp;
+    return btNone;
+}
+
+// Only a change of code redraws, and only the buttons.
+void TXP_Form::DrawButtons(int code)
+{
+    if (code == m_buttonState)
+        return;
+    m_buttonState = code;
+    update(m_closeRect | m_maxRect | m_minRect | m_helpRect);
+}
+
+void TXP_Form::PlaceClientPanel()
+{
+    if (m_clientPanel && m_clientPanel->geometry() != ClientRect())
+        m_clientPanel->setGeometry(ClientRect());
+}
+
+void TXP_Form::paintEvent(QPaintEvent*)
+{
+    QPainter canvas(this);
+    Paint(canvas);
+    canvas.end();
+    PlaceClientPanel();
+}
+
+void TXP_Form::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Layout();
+    PlaceClientPanel();
+    if (m_owner->size() == size() && m_owner->mask() != WindowRegion(size()))
+        m_owner->setMask(WindowRegion(size()));
+    if (m_owner->minimumWidth() < kMinimumSize)
+        m_owner->setMinimumWidth(kMinimumSize);
+    if (m_owner->minimumHeight() < kMinimumSize)
+        m_owner->setMinimumHeight(kMinimumSize);
+}
+
+void TXP_Form::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    if (const int button = ButtonAt(at)) {
+        DrawButtons(button * 10);
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    if (Maximized() || (m_owner->windowState() & Qt::WindowMinimized) || !Hit(m_captionRect, at))
+        return;
+    if (m_window && m_window->startSystemMove()) {
+        m_drag = Drag::SystemMove;
+        return;
+    }
+    // Nothing on the desktop moves windows (no window manager): follow the mouse ourselves.
+    m_drag = Drag::Move;
+    m_dragStart = event->globalPosition().toPoint();
+    m_dragGeometry = m_owner->geometry();
+}
+
+void TXP_Form::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_drag == Drag::Move) {
+        m_owner->move(m_dragGeometry.topLeft() + event->globalPosition().toPoint() - m_dragStart);
+        return;
+    }
+    QWidget::mouseMoveEvent(event);
+    DrawButtons(ButtonAt(event->position().toPoint()));
+}
+
+void TXP_Form::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && m_drag != Drag::None) {
+        // The desktop reports its move's last position a little later: snap once it has settled.
+        if (m_drag == Drag::Move)
+            SnapToEdges();
+        else if (m_magnet > 0)
+            m_snapTimer.start();
+        m_drag = Drag::None;
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    // The release position decides, wherever the press was.
+    switch (ButtonAt(event->position().toPoint())) {
+    case btClose:
+        m_owner->close();
+        break;
+    case btMax:
+        ToggleMaximized();
+        break;
+    case btMin:
+        MinimizeApplication();
+        break;
+    case btHelp:
+        emit OnHelp();
+        break;
+    default:
+        break;
+    }
+}
+
+void TXP_Form::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        if (!ButtonAt(at) && !Hit(m_iconRect, at) && !PointInside(ClientRect(), at.x(), at.y()) &&
+            !m_maxRect.isNull()) {
+            ToggleMaximized();
+        } else if (Hit(m_iconRect, at)) {
+            m_owner->close();
+            return;
+        }
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+// A hovered button must not stay lit once the mouse has left the frame.
+void TXP_Form::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    if (m_drag == Drag::None)
+        DrawButtons(btNone);
+}
+
+void TXP_Form::ToggleMaximized()
+{
+    if (Maximized()) {
+        if (m_selfMaximized) {
+            m_selfMaximized = false;
+            m_owner->setGeometry(m_normalGeometry);
+            update();
+        } else {
+            m_owner->setWindowState(m_owner->windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+        }
+        return;
+    }
+    const QRect before = m_owner->geometry();
+    m_owner->setWindowState((m_owner->windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+    // Without a window manager nothing on the desktop maximises the window: the frame does it.
+    QTimer::singleShot(kMaximizeCheckMs, this, [this, before] {
+        if (!m_owner->isVisible() || !(m_owner->windowState() & Qt::WindowMaximized) ||
+            m_owner->geometry() != before)
+            return;
+        const QScreen* screen = m_owner->screen();
+        if (!screen)
+            return;
+        QRect target = screen->availableGeometry();
+        target.setSize(target.size().boundedTo(m_owner->maximumSize()));
+        m_normalGeometry = before;
+        m_selfMaximized = true;
+        m_owner->setGeometry(target);
+        update();
+    });
+}
+
+void TXP_Form::MinimizeApplication()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && (window->windowType() == Qt::Window || window->windowType() == Qt::Dialog))
+            window->showMinimized();
+}
+
+void TXP_Form::ApplyTopMost()
+{
+    if (!m_window) {
+        if (m_owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != m_topMost)
+            m_owner->setWindowFlag(Qt::WindowStaysOnTopHint, m_topMost);
+        return;
+    }
+    // On the native window, so that a visible owner is not hidden and created anew.
+    if (m_window->flags().testFlag(Qt::WindowStaysOnTopHint) != m_topMost) {
+        m_window->setFlag(Qt::WindowStaysOnTopHint, m_topMost);
+        m_owner->overrideWindowFlags(m_window->flags());
+    }
+    if (m_topMost && m_window->isVisible())
+        m_window->raise();
+}
+
+void TXP_Form::WatchWindow()
+{
+    if (m_owner->windowHandle() == m_window)
+        return;
+    if (m_window)
+        m_window->removeEventFilter(this);
+    m_window = m_owner->windowHandle();
+    if (m_window)
+        m_window->installEventFilter(this);
+    ApplyTopMost();
+}
+
+bool TXP_Form::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_window)
+        return WindowEvent(event);
+    if (watched != m_owner)
+        return false;
+    switch (event->type()) {
+    case QEvent::Resize:
+        setGeometry(m_owner->rect());
+        break;
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate: {
+        ApplyTopMost();
+        m_active = event->type() == QEvent::WindowActivate;
+        update();
+        if (m_active)
+            emit OnActive();
+        else
+            emit OnInActive();
+        break;
+    }
+    case QEvent::WindowStateChange:
+    case QEvent::WindowTitleChange:
+        Layout();
+        update();
+        break;
+    case QEvent::Move:
+        if (m_snapTimer.isActive())
+            m_snapTimer.start();
+        break;
+    case QEvent::WinIdChange:
+    case QEvent::Show:
+        WatchWindow();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+// The owner window's own events, before any child sees them: the resize grips.
+bool TXP_Form::WindowEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (m_drag == Drag::Resize) {
+            ResizeBy(mouse->globalPosition().toPoint());
+            return true;
+        }
+        if (mouse->buttons() != Qt::NoButton)
+            return false;
+        const Qt::Edges edges = HitTest(mouse->position().toPoint());
+        SetGripCursor(edges, mouse->position().toPoint());
+        return edges != Qt::Edges();
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const Qt::Edges edges = HitTest(mouse->position().toPoint());
+        if (mouse->button() != Qt::LeftButton || m_drag != Drag::None || !edges)
+            return false;
+        if (!m_window->startSystemResize(edges)) {
+            m_drag = Drag::Resize;
+            m_dragEdges = edges;
+            m_dragStart = mouse->globalPosition().toPoint();
+            m_dragGeometry = m_owner->geometry();
+        }
+        return true;
+    }
+    case QEvent::MouseButtonRelease:
+        if (m_drag != Drag::Resize || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            return false;
+        m_drag = Drag::None;
+        return true;
+    case QEvent::Leave:
+        if (m_gripCursor) {
+            m_gripCursor = false;
+            m_window->unsetCursor();
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TXP_Form::SetGripCursor(Qt::Edges edges, QPoint at)
+{
+    if (edges) {
+        m_window->setCursor(GripCursor(edges));
+        m_gripCursor = true;
+    } else if (m_gripCursor) {
+        // Back to the cursor of whatever lies under the mouse.
+        m_gripCursor = false;
+        const QWidget* under = m_owner->childAt(at);
+        m_window->setCursor((under ? under : m_owner)->cursor());
+    }
+}
+
+void TXP_Form::ResizeBy(QPoint globalPos)
+{
+    const QPoint delta = globalPos - m_dragStart;
+    const QSize least = m_owner->minimumSize();
+    const QSize most = m_owner->maximumSize();
+    QRect g = m_dragGeometry;
+    if (m_dragEdges & Qt::LeftEdge)
+        g.setLeft(g.right() + 1 - std::clamp(g.width() - delta.x(), least.width(), most.width()));
+    else if (m_dragEdges & Qt::RightEdge)
+        g.setWidth(std::clamp(g.width() + delta.x(), least.width(), most.width()));
+    if (m_dragEdges & Qt::TopEdge)
+        g.setTop(g.bottom() + 1 - std::clamp(g.height() - delta.y(), least.height(), most.height()));
+    else if (m_dragEdges & Qt::BottomEdge)
+        g.setHeight(std::clamp(g.height() + delta.y(), least.height(), most.height()));
+    m_owner->setGeometry(g);
+}
