@@ -466,19 +466,23 @@ void TXP_Form::mousePressEvent(QMouseEvent* event)
     }
     if (Maximized() || (m_owner->windowState() & Qt::WindowMinimized) || !Hit(m_captionRect, at))
         return;
-    if (m_window && m_window->startSystemMove()) {
-        m_drag = Drag::SystemMove;
-        return;
-    }
-    // Nothing on the desktop moves windows (no window manager): follow the mouse ourselves.
-    m_drag = Drag::Move;
+    // The move starts with the first motion: a desktop's move loop started on the press would
+    // take the mouse and swallow the second click of a double-click.
+    m_drag = Drag::PendingMove;
     m_dragStart = event->globalPosition().toPoint();
     m_dragGeometry = m_owner->geometry();
 }
 
 void TXP_Form::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_drag == Drag::Move) {
+    if (m_drag == Drag::PendingMove || m_drag == Drag::Move) {
+        // Where the desktop moves windows, it takes over from the press position; where nothing
+        // does (no window manager), the frame follows the mouse itself.
+        if (m_drag == Drag::PendingMove && m_window && m_window->startSystemMove()) {
+            m_drag = Drag::SystemMove;
+            return;
+        }
+        m_drag = Drag::Move;
         m_owner->move(m_dragGeometry.topLeft() + event->globalPosition().toPoint() - m_dragStart);
         return;
     }
@@ -490,7 +494,7 @@ void TXP_Form::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && m_drag != Drag::None) {
         // The desktop reports its move's last position a little later: snap once it has settled.
-        if (m_drag == Drag::Move)
+        if (m_drag != Drag::SystemMove)
             SnapToEdges();
         else if (m_magnet > 0)
             m_snapTimer.start();
@@ -519,19 +523,20 @@ void TXP_Form::mouseReleaseEvent(QMouseEvent* event)
     }
 }
 
+// Qt's default would treat the double-click as another press.
 void TXP_Form::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    const QPoint at = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) {
-        if (!ButtonAt(at) && !Hit(m_iconRect, at) && !PointInside(ClientRect(), at.x(), at.y()) &&
-            !m_maxRect.isNull()) {
-            ToggleMaximized();
-        } else if (Hit(m_iconRect, at)) {
-            m_owner->close();
-            return;
-        }
-    }
-    QWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        DoubleClick(event->position().toPoint());
+}
+
+void TXP_Form::DoubleClick(QPoint at)
+{
+    if (!ButtonAt(at) && !Hit(m_iconRect, at) && !PointInside(ClientRect(), at.x(), at.y()) &&
+        !m_maxRect.isNull())
+        ToggleMaximized();
+    else if (Hit(m_iconRect, at))
+        m_owner->close();
 }
 
 // A hovered button must not stay lit once the mouse has left the frame.

@@ -153,6 +153,7 @@ private:
     [[nodiscard]] bool ShowsMax() const;
     [[nodiscard]] bool ShowsMin() const;
     [[nodiscard]] bool ShowsHelp() const;
+    void DoubleClick(QPoint at);
     void ToggleMaximized();
     void MinimizeApplication();
     void ApplyTopMost();
@@ -199,6 +200,7 @@ private:
     enum class Drag
     {
         None,
+        PendingMove,
         Move,
         Resize,
         SystemMove
