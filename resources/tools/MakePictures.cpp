@@ -2,15 +2,15 @@
 // about picture. Run once after changing a motif; the results are committed beside the .qrc.
 // Usage: corvane-make-pictures <resources/pictures folder>
 
+#include "PictureTool.h"
+
 #include <QDir>
-#include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QtMath>
-
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -288,32 +288,24 @@ QImage aboutPicture()
     return image;
 }
 
-bool save(const QImage& image, const QString& path, const char* format, int quality = -1)
+bool drawAll(const QDir& dir)
 {
-    if (image.save(path, format, quality))
-        return true;
-    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    return false;
+    // Order = image numbers used by the menu items and the tool buttons.
+    const std::vector<Motif> menu{mail, homePage, help, compress, preferences, addFile, removeAll, addFolder};
+    const std::vector<Motif> tools{addFile, addFolder, removeAll, compress, preferences, homePage, help};
+    bool ok = SavePicture(strip(menu, 16), dir.filePath("menu16.png"), "PNG");
+    ok = SavePicture(strip(tools, 32), dir.filePath("toolbar32.png"), "PNG") && ok;
+    for (int size : {16, 32, 48, 256})
+        ok = SavePicture(strip({icon}, size), dir.filePath(QStringLiteral("corvane%1.png").arg(size)),
+                         "PNG") &&
+             ok;
+    ok = SavePicture(aboutPicture(), dir.filePath("about.jpg"), "JPEG", 90) && ok;
+    return ok;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <pictures folder>\n", argv[0]);
-        return 2;
-    }
-    const QDir dir(QString::fromLocal8Bit(argv[1]));
-    // Order = image numbers used by the menu items and the tool buttons.
-    const std::vector<Motif> menu{mail, homePage, help, compress, preferences, addFile, removeAll, addFolder};
-    const std::vector<Motif> tools{addFile, addFolder, removeAll, compress, preferences, homePage, help};
-    bool ok = save(strip(menu, 16), dir.filePath("menu16.png"), "PNG");
-    ok = save(strip(tools, 32), dir.filePath("toolbar32.png"), "PNG") && ok;
-    for (int size : {16, 32, 48, 256})
-        ok = save(strip({icon}, size), dir.filePath(QStringLiteral("corvane%1.png").arg(size)), "PNG") && ok;
-    ok = save(aboutPicture(), dir.filePath("about.jpg"), "JPEG", 90) && ok;
-    return ok ? 0 : 1;
+    return RunPictureTool(argc, argv, "pictures folder", drawAll);
 }

@@ -3,8 +3,11 @@
 // layout; the results are committed beside skins.qrc.
 // Usage: corvane-make-skins <resources/skins folder>
 
+#include "PictureTool.h"
+
 #include <QDir>
-#include <QGuiApplication>
+#include <QFile>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -413,41 +416,66 @@ QImage handCursor()
 
 // ---- output --------------------------------------------------------------------------------------
 
-// Palette images are saved with a full 256-entry table, so they stay 8-bit whatever colours they use.
+// Palette images are saved with a full 256-entry table, so they stay 8-bit whatever colours they
+// use; colours are numbered in the order they first appear, so the files come out the same each time.
 QImage paletted(const QImage& image)
 {
-    QImage indexed = image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
-    QList<QRgb> table = indexed.colorTable();
-    if (table.size() > 256 ||
-        indexed.convertToFormat(QImage::Format_RGB32) != image.convertToFormat(QImage::Format_RGB32)) {
-        std::fprintf(stderr, "too many colours for a palette image\n");
-        return {};
+    const QImage source = image.convertToFormat(QImage::Format_RGB32);
+    QImage indexed(source.size(), QImage::Format_Indexed8);
+    QList<QRgb> table;
+    QHash<QRgb, int> numbers;
+    for (int y = 0; y < source.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        uchar* out = indexed.scanLine(y);
+        for (int x = 0; x < source.width(); ++x) {
+            auto found = numbers.constFind(in[x]);
+            if (found == numbers.constEnd()) {
+                if (table.size() == 256) {
+                    std::fprintf(stderr, "too many colours for a palette image\n");
+                    return {};
+                }
+                found = numbers.insert(in[x], int(table.size()));
+                table << in[x];
+            }
+            out[x] = uchar(*found);
+        }
     }
     table.resize(256, qRgb(0, 0, 0));
     indexed.setColorTable(table);
     return indexed;
 }
 
+// The BMP writer leaves the padding at the end of each row as it finds it in memory; zeroed, the
+// files come out the same on every run.
+bool zeroRowPadding(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray bytes = file.readAll();
+    const auto field = [&](int at, int size) {
+        qint64 value = 0;
+        for (int i = size - 1; i >= 0; --i)
+            value = value << 8 | quint8(bytes[at + i]);
+        return value;
+    };
+    const qint64 offset = field(10, 4), width = field(18, 4), height = field(22, 4), bits = field(28, 2);
+    const qint64 used = (width * bits + 7) / 8;
+    const qint64 stride = (width * bits + 31) / 32 * 4;
+    for (qint64 row = 0; row < height; ++row)
+        for (qint64 i = used; i < stride; ++i)
+            bytes[offset + row * stride + i] = 0;
+    return file.seek(0) && file.write(bytes) == bytes.size();
+}
+
 bool save(const QImage& image, const QDir& dir, const char* name, const char* format)
 {
     const QString path = dir.filePath(QString::fromLatin1(name));
-    if (image.save(path, format))
-        return true;
-    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    return false;
+    return SavePicture(image, path, format) && (qstrcmp(format, "BMP") != 0 || zeroRowPadding(path));
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+bool drawAll(const QDir& dir)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <skins folder>\n", argv[0]);
-        return 2;
-    }
-    const QDir dir(QString::fromLocal8Bit(argv[1]));
     bool ok = save(paletted(caption()), dir, "XPFORM_CAPTION.bmp", "BMP");
     ok = save(paletted(leftBorder()), dir, "XPFORM_LEFT.bmp", "BMP") && ok;
     ok = save(paletted(rightBorder()), dir, "XPFORM_RIGHT.bmp", "BMP") && ok;
@@ -461,5 +489,12 @@ int main(int argc, char** argv)
     ok = save(paletted(checkBox()), dir, "XPCHECKBOX.bmp", "BMP") && ok;
     ok = save(paletted(radioBox()), dir, "XPRADIOBOX.bmp", "BMP") && ok;
     ok = save(handCursor(), dir, "XPHANDCUR.png", "PNG") && ok;
-    return ok ? 0 : 1;
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return RunPictureTool(argc, argv, "skins folder", drawAll);
 }
