@@ -476,8 +476,9 @@ void TXP_Form::mousePressEvent(QMouseEvent* event)
 void TXP_Form::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_drag == Drag::PendingMove || m_drag == Drag::Move) {
-        // Where the desktop moves windows, it takes over from the press position; where nothing
-        // does (no window manager), the frame follows the mouse itself.
+        // Where the desktop moves windows, its move loop carries on from here (the first motion,
+        // a pixel or two, is lost); where nothing does (no window manager), the frame follows
+        // the mouse itself.
         if (m_drag == Drag::PendingMove && m_window && m_window->startSystemMove()) {
             m_drag = Drag::SystemMove;
             return;
