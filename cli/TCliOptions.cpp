@@ -39,6 +39,7 @@ bool TCliOptions::Parse(const QStringList& arguments, QString& error)
         const QString& argument = arguments[i];
         if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
             paths.append(argument);
+            pathArguments.append(i);
             continue;
         }
         if (argument == QLatin1String("--")) {

@@ -59,7 +59,7 @@ void TLogFileTest::testLinesOnDisk()
     for (int run = 0; run < 2; ++run) {
         TLogFile log(LogPath());
         QVERIFY(log.Open());
-        QVERIFY(log.WriteRecord(when, QStringLiteral("/site/index.htm"), 5120, 3840));
+        QVERIFY(log.WriteRecord(when, QByteArrayLiteral("/site/index.htm"), 5120, 3840));
     }
     const QByteArray header(
         "--------------   Corvane XP  \xe6\x97\xa5\xe5\xbf\x97\xe6\x96\x87\xe4\xbb\xb6   --------------");
