@@ -5,6 +5,12 @@
 #include "TRegularFile.h"
 
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 namespace {
 const QString kProductTitle = QStringLiteral("Corvane XP");
@@ -48,10 +54,26 @@ bool TLogFile::WriteLine(const QByteArray& line)
 {
     const QByteArray bytes = line + "\r\n";
     const qint64 before = m_file.size();
+#ifdef Q_OS_WIN
     if (m_file.write(bytes) == bytes.size())
         return true;
-    // A torn record (a full disk) is taken back, so the file never ends in half a line.
     m_error = m_file.errorString();
+#else
+    // Written by hand to keep the system's reason for a failure (QFile says "Unknown error").
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_file.handle(), bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    if (done == bytes.size())
+        return true;
+    m_error = QString::fromLocal8Bit(std::strerror(errno));
+#endif
+    // A torn record (a full disk) is taken back, so the file never ends in half a line.
     m_file.resize(before);
     return false;
 }
