@@ -38,6 +38,8 @@ void CatchStopSignals()
     sigemptyset(&action.sa_mask);
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
+    // Past a file size limit a write fails cleanly instead of killing us mid-file.
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }
 
