@@ -78,7 +78,8 @@ void TCliReporter::LogUnavailable(const QString& path, const QString& reason)
 
 void TCliReporter::PrintProblem(const QString& what, const QByteArray& name, const QString& reason)
 {
-    Print(stderr, "corvane: " + what.toLocal8Bit() + ' ' + TNameText::Escaped(name) + ": " + reason.toLocal8Bit());
+    Print(stderr,
+          "corvane: " + what.toLocal8Bit() + ' ' + TNameText::Escaped(name) + ": " + reason.toLocal8Bit());
 }
 
 void TCliReporter::FileFinished(int, const TFileOutcome& outcome)

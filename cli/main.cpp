@@ -70,7 +70,9 @@ PathKind KindOf(const QByteArray& path)
     struct stat info;
     if (::stat(path.constData(), &info) != 0)
         return PathKind::Missing;
-    return S_ISDIR(info.st_mode) ? PathKind::Folder : S_ISREG(info.st_mode) ? PathKind::File : PathKind::Other;
+    return S_ISDIR(info.st_mode)   ? PathKind::Folder
+           : S_ISREG(info.st_mode) ? PathKind::File
+                                   : PathKind::Other;
 #endif
 }
 
@@ -111,8 +113,9 @@ int main(int argc, char* argv[])
         const PathKind kind = KindOf(path);
         if (kind == PathKind::Missing || kind == PathKind::Other) {
             const QByteArray name = TNameText::Escaped(path);
-            return UsageError((kind == PathKind::Missing ? "no such file or folder: " : "not a regular file or folder: ") +
-                              QString::fromLocal8Bit(name));
+            return UsageError(
+                (kind == PathKind::Missing ? "no such file or folder: " : "not a regular file or folder: ") +
+                QString::fromLocal8Bit(name));
         }
     }
 

@@ -230,7 +230,8 @@ int CreateOwnFile(int folderFd, const char* suffix, std::string& name)
         for (unsigned char r : random)
             name += kDigits[r % 36];
         name += suffix;
-        const int fd = ::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        const int fd =
+            ::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0 && errno == EEXIST)
             continue;
         if (fd >= 0)
@@ -495,8 +496,8 @@ FileStatus PageFile::RewriteInPlace()
     if (!WriteAll(m_fd, m_data, m_size, 0) || ::ftruncate(m_fd, static_cast<off_t>(m_size)) != 0 ||
         ::fsync(m_fd) != 0) {
         // Put the old bytes back; if even that fails the recovery copy stays for a later run.
-        if (WriteAll(m_fd, old.data(), old.size(), 0) && ::ftruncate(m_fd, static_cast<off_t>(oldSize)) == 0 &&
-            ::fsync(m_fd) == 0)
+        if (WriteAll(m_fd, old.data(), old.size(), 0) &&
+            ::ftruncate(m_fd, static_cast<off_t>(oldSize)) == 0 && ::fsync(m_fd) == 0)
             dropRecovery();
         else
             CloseFd(recovery);
@@ -551,7 +552,8 @@ bool Restore(int folderFd, int recovery)
     unsigned long long inode = 0;
     std::size_t nameLength = 0;
     int consumed = 0;
-    if (std::sscanf(bytes.c_str() + magic, "%llu %llu %zu\n%n", &device, &inode, &nameLength, &consumed) != 3 ||
+    if (std::sscanf(bytes.c_str() + magic, "%llu %llu %zu\n%n", &device, &inode, &nameLength, &consumed) !=
+            3 ||
         consumed == 0)
         return false;
     const std::size_t nameAt = magic + static_cast<std::size_t>(consumed);
@@ -597,13 +599,15 @@ int RemoveStaleTemporaries(const std::string& folder)
 
     int removed = 0;
     for (const std::string& name : candidates) {
-        const int fd = ::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        const int fd =
+            ::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (fd < 0)
             continue;
         struct stat info;
         struct stat named;
         // Unlocked means its writer is gone; the name must still be this file when it goes.
-        const bool stale = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        const bool stale = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                           ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
                            ::fstatat(folderFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
                            named.st_ino == info.st_ino && named.st_dev == info.st_dev;
         if (stale && (EndsWith(name, kTempSuffix) || Restore(folderFd, fd)) &&
@@ -630,11 +634,13 @@ int OpenRegular(const std::string& path, int flags, FileStatus& status)
     struct stat existing;
     if ((flags & O_CREAT) && ::fstatat(folderFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0 &&
         errno == ENOENT) {
-        fd = ::openat(folderFd, name.c_str(), flags | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+        fd = ::openat(folderFd, name.c_str(), flags | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
+                      0666);
         status = fd >= 0 ? FileStatus::Ok : OpenError(errno);
     } else {
         fd = OpenInFolder(folderFd, name, flags & ~O_CREAT, status, viaLink);
-        if (fd >= 0 && (flags & O_ACCMODE) != O_RDONLY && ::fstat(fd, &existing) == 0 && !HasWriteBits(existing)) {
+        if (fd >= 0 && (flags & O_ACCMODE) != O_RDONLY && ::fstat(fd, &existing) == 0 &&
+            !HasWriteBits(existing)) {
             ::close(fd);
             fd = -1;
             errno = EACCES;

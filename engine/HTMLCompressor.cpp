@@ -66,7 +66,9 @@ namespace {
 // By the byte-order mark; the passes work on single bytes and would tear such text apart.
 bool IsWideText(const std::string& bytes)
 {
-    auto startsWith = [&](std::string_view mark) { return std::string_view(bytes).substr(0, mark.size()) == mark; };
+    auto startsWith = [&](std::string_view mark) {
+        return std::string_view(bytes).substr(0, mark.size()) == mark;
+    };
     using namespace std::string_view_literals;
     return startsWith("\xFF\xFE"sv) || startsWith("\xFE\xFF"sv) || startsWith("\x00\x00\xFE\xFF"sv);
 }

@@ -41,7 +41,10 @@ public:
     void SetStopRequest(std::function<bool()> stopRequested) { m_stopRequested = std::move(stopRequested); }
 
     // Called between compressing a file and saving it (tests edit or swap the file here).
-    void SetBeforeSaveHook(std::function<void(const QByteArray& path)> hook) { m_beforeSave = std::move(hook); }
+    void SetBeforeSaveHook(std::function<void(const QByteArray& path)> hook)
+    {
+        m_beforeSave = std::move(hook);
+    }
 
     TRunTotals Execute();
 

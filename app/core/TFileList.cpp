@@ -228,7 +228,8 @@ int TFileList::FindFiles(const QByteArray& directory)
         const QDir dir(QFile::decodeName(folder));
         if (!dir.isReadable())
             m_walkProblems.push_back({folder, QStringLiteral("cannot be read")});
-        for (const QFileInfo& info : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted)) {
+        for (const QFileInfo& info :
+             dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted)) {
             // isFile() is false for pipes, sockets and devices, which a load would hang on.
             if (IsHtmlName(QFile::encodeName(info.fileName())) && info.isFile()) {
                 TFileEntry entry;
@@ -239,7 +240,8 @@ int TFileList::FindFiles(const QByteArray& directory)
             }
         }
         // Links to folders are never followed, so a link loop cannot trap the walk.
-        for (const QFileInfo& info : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+        for (const QFileInfo& info :
+             dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
             if (!info.fileName().startsWith(QLatin1Char('.')) && !info.isHidden())
                 subfolders.push_back(QFile::encodeName(info.fileName()));
         }

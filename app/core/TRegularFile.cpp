@@ -10,7 +10,8 @@
 #include <fcntl.h>
 #endif
 
-TRegularFile::Result TRegularFile::Open(QFile& file, const QString& path, QIODevice::OpenMode mode, QString& error)
+TRegularFile::Result TRegularFile::Open(QFile& file, const QString& path, QIODevice::OpenMode mode,
+                                        QString& error)
 {
 #ifdef Q_OS_WIN
     file.setFileName(path);
@@ -32,7 +33,8 @@ TRegularFile::Result TRegularFile::Open(QFile& file, const QString& path, QIODev
             return Missing;
         const bool ours = status == FileStatus::Changed || status == FileStatus::ForeignLink ||
                           status == FileStatus::NotRegular || errno == 0;
-        error = ours ? QString::fromUtf8(FileStatusText(status)) : QString::fromLocal8Bit(std::strerror(errno));
+        error =
+            ours ? QString::fromUtf8(FileStatusText(status)) : QString::fromLocal8Bit(std::strerror(errno));
         return Refused;
     }
     if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {

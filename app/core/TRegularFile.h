@@ -18,5 +18,6 @@ public:
 
     // mode: ReadOnly, or WriteOnly | Append (creating a missing file). The file is unbuffered
     // when mode asks for it.
-    [[nodiscard]] static Result Open(QFile& file, const QString& path, QIODevice::OpenMode mode, QString& error);
+    [[nodiscard]] static Result Open(QFile& file, const QString& path, QIODevice::OpenMode mode,
+                                     QString& error);
 };

@@ -405,7 +405,8 @@ void TForm1::ReportWalkProblems()
         return;
     QString text = QStringLiteral("不能读取以下文件夹:");
     for (const TWalkProblem& problem : problems)
-        text += QStringLiteral("\n%1: %2").arg(QDir::toNativeSeparators(QFile::decodeName(problem.path)), problem.reason);
+        text += QStringLiteral("\n%1: %2")
+                    .arg(QDir::toNativeSeparators(QFile::decodeName(problem.path)), problem.reason);
     m_prompts.ShowError(this, text);
 }
 

@@ -16,7 +16,6 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-
 #include <sys/stat.h>
 
 namespace {
@@ -54,12 +53,14 @@ Result RunCorvane(const QStringList& arguments)
 // Through a shell, for what QProcess cannot pass: raw bytes in arguments, limits.
 Result RunCorvaneInShell(const QString& script, const QStringList& arguments)
 {
-    return Run(QStringLiteral("sh"), QStringList{QStringLiteral("-c"), script, QStringLiteral(CORVANE_BINARY)} + arguments);
+    return Run(QStringLiteral("sh"),
+               QStringList{QStringLiteral("-c"), script, QStringLiteral(CORVANE_BINARY)} + arguments);
 }
 
 QByteArray LogBesideProgram()
 {
-    return QFile::encodeName(QFileInfo(QStringLiteral(CORVANE_BINARY)).absoluteDir().filePath(QStringLiteral("log.txt")));
+    return QFile::encodeName(
+        QFileInfo(QStringLiteral(CORVANE_BINARY)).absoluteDir().filePath(QStringLiteral("log.txt")));
 }
 
 // Every file below a folder with a digest of its bytes.
@@ -258,7 +259,10 @@ void CorvaneCliTest::testAnyBytesInNames()
     // Names the locale cannot decode are compressed like any other; names holding line ends
     // or terminal escapes reach the terminal escaped.
     const QByteArray site = QFile::encodeName(m_dir->filePath(QStringLiteral("bytes")));
-    const QList<QByteArray> names{"\xff.html", "caf\xe9.html", "\xff" "dir/x.htm", "evil\r\nforged.htm", "\x1b[2J.htm"};
+    const QList<QByteArray> names{"\xff.html", "caf\xe9.html",
+                                  "\xff"
+                                  "dir/x.htm",
+                                  "evil\r\nforged.htm", "\x1b[2J.htm"};
     for (const QByteArray& name : names)
         QVERIFY(WriteFileBytes(site + '/' + name, kPage));
     const Result walked = RunCorvane({QFile::decodeName(site)});
@@ -273,8 +277,8 @@ void CorvaneCliTest::testAnyBytesInNames()
 
     // Named on the command line.
     QVERIFY(WriteFileBytes(site + "/again\xff.htm", kPage));
-    const Result named = RunCorvaneInShell(QStringLiteral("exec \"$0\" \"$(printf '%s/again\\377.htm' \"$1\")\""),
-                                           {QFile::decodeName(site)});
+    const Result named = RunCorvaneInShell(
+        QStringLiteral("exec \"$0\" \"$(printf '%s/again\\377.htm' \"$1\")\""), {QFile::decodeName(site)});
     QCOMPARE(named.exitCode, 0);
     QVERIFY(named.out.last().startsWith(QStringLiteral("1 files:")));
     std::filesystem::remove_all(site.toStdString());
@@ -350,7 +354,8 @@ void CorvaneCliTest::testOtherUsersFilesStayTheirs()
     QCOMPARE(::lchown(QFile::encodeName(planted).constData(), user.Uid(), user.Gid()), 0);
     const Result byRoot = RunCorvane({Site()});
     QCOMPARE(byRoot.exitCode, 1);
-    QVERIFY(byRoot.out.contains(planted + QStringLiteral(": failed: symbolic link not followed: its owner does not own the target")));
+    QVERIFY(byRoot.out.contains(
+        planted + QStringLiteral(": failed: symbolic link not followed: its owner does not own the target")));
     QCOMPARE(ReadFile(outside), kPage);
 
     // The user runs, in their own folder: root's page and a page of group root keep their owners.
@@ -365,7 +370,8 @@ void CorvaneCliTest::testOtherUsersFilesStayTheirs()
     // A copy the user can surely reach, wherever the build tree is.
     const QString program = folder + QStringLiteral("/corvane");
     QVERIFY(QFile::copy(QStringLiteral(CORVANE_BINARY), program));
-    const Result byUser = Run(QStringLiteral("setpriv"), user.RunAs() + QStringList{program, rootsPage, groupPage});
+    const Result byUser =
+        Run(QStringLiteral("setpriv"), user.RunAs() + QStringList{program, rootsPage, groupPage});
     QCOMPARE(byUser.exitCode, 0);
     struct stat info;
     QCOMPARE(::stat(QFile::encodeName(rootsPage).constData(), &info), 0);

@@ -3,17 +3,15 @@
 #include "FileStore.h"
 #include "HTMLCompressor.h"
 
-#include <gtest/gtest.h>
-
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <sstream>
-
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -302,7 +300,7 @@ TEST_F(PageIdentity, LongestNamesSave)
 
 TEST_F(PageIdentity, WideTextIsLeftAlone)
 {
-    for (const std::string bom : {std::string("\xFF\xFE"), std::string("\xFE\xFF"),
+    for (const std::string& bom : {std::string("\xFF\xFE"), std::string("\xFE\xFF"),
                                   std::string("\xFF\xFE\0\0", 4), std::string("\0\0\xFE\xFF", 4)}) {
         std::string page = bom;
         for (char c : std::string("<p align=\"center\">x</p>"))

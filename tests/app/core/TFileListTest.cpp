@@ -311,7 +311,9 @@ void TFileListTest::testAnyBytesInNames()
 #endif
     // Names the local encoding cannot decode are found and lead back to their files.
     const QByteArray root = QFile::encodeName(m_dir->filePath(QStringLiteral("bytes")));
-    for (const QByteArray name : {QByteArray("\xff.html"), QByteArray("caf\xe9.html"), QByteArray("\xff" "dir/x.htm")})
+    for (const QByteArray& name : {QByteArray("\xff.html"), QByteArray("caf\xe9.html"),
+                                  QByteArray("\xff"
+                                             "dir/x.htm")})
         QVERIFY(WriteFileBytes(root + '/' + name, "<p>x</p>"));
     TFileList list;
     QCOMPARE(list.FindFiles(root), 3);

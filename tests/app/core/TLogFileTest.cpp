@@ -12,7 +12,6 @@
 #include <csignal>
 #include <cstring>
 #include <memory>
-
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -88,7 +87,8 @@ void TLogFileTest::testNamesCannotForgeRecords()
     const QDateTime when(QDate(2024, 3, 9), QTime(14, 3, 22));
     TLogFile log(LogPath());
     QVERIFY(log.Open());
-    QVERIFY(log.WriteRecord(when, "/site/a\r\n2024-3-9 14:03:22  /etc/passwd   1B   1B\x1b[2J\xff\\.htm", 5, 4));
+    QVERIFY(
+        log.WriteRecord(when, "/site/a\r\n2024-3-9 14:03:22  /etc/passwd   1B   1B\x1b[2J\xff\\.htm", 5, 4));
     const QList<QByteArray> lines = ReadFile(LogPath()).split('\n');
     QCOMPARE(lines.size(), 3); // header, one record, nothing after its line end
     QCOMPARE(lines[1], QByteArray("2024-3-9 14:03:22  /site/a\\x0d\\x0a2024-3-9 14:03:22  /etc/passwd   1B   "

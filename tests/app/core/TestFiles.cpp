@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QStringList>
-
 #include <grp.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -14,7 +13,8 @@ bool Run(const QString& program, const QStringList& arguments)
 {
     QProcess process;
     process.start(program, arguments);
-    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
 }
 
 } // namespace
@@ -26,8 +26,9 @@ ThrowawayUser::ThrowawayUser()
         return;
     if (!Run(QStringLiteral("groupadd"), {m_name}))
         return;
-    if (!Run(QStringLiteral("useradd"), {QStringLiteral("-M"), QStringLiteral("-N"), QStringLiteral("-g"), m_name,
-                                         QStringLiteral("-s"), QStringLiteral("/usr/sbin/nologin"), m_name})) {
+    if (!Run(QStringLiteral("useradd"),
+             {QStringLiteral("-M"), QStringLiteral("-N"), QStringLiteral("-g"), m_name, QStringLiteral("-s"),
+              QStringLiteral("/usr/sbin/nologin"), m_name})) {
         Run(QStringLiteral("groupdel"), {m_name});
         return;
     }

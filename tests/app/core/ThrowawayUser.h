@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <sys/types.h>
 
 // A user and a group of their own, made for one test and removed with it. Only root can make
