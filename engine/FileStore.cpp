@@ -432,15 +432,8 @@ FileStatus PageFile::MakeDurable()
     return FileStatus::Ok;
 }
 
-FileStatus PageFile::Commit()
+FileStatus PageFile::ReplaceByTemporary()
 {
-    const FileStatus status = CheckUnchanged();
-    if (status != FileStatus::Ok) {
-        Discard();
-        return status;
-    }
-    if (m_inPlace)
-        return RewriteInPlace();
     if (m_tempFd < 0)
         return FileStatus::WriteFailed;
     if (::renameat(m_folderFd, m_tempName.c_str(), m_folderFd, m_name.c_str()) != 0) {
@@ -521,17 +514,6 @@ void PageFile::Discard()
     }
     m_tempName.clear();
     m_inPlace = false;
-}
-
-FileStatus PageFile::Save(const char* data, std::size_t size)
-{
-    FileStatus status = WriteTemporary(data, size);
-    if (status == FileStatus::Ok)
-        status = MakeDurable();
-    if (status == FileStatus::Ok)
-        status = Commit();
-    Discard();
-    return status;
 }
 
 namespace {
@@ -734,13 +716,8 @@ FileStatus PageFile::MakeDurable()
     return FileStatus::Ok;
 }
 
-FileStatus PageFile::Commit()
+FileStatus PageFile::ReplaceByTemporary()
 {
-    const FileStatus status = CheckUnchanged();
-    if (status != FileStatus::Ok) {
-        Discard();
-        return status;
-    }
     std::error_code ec;
     fs::rename(m_tempName, fs::u8path(m_path), ec);
     if (ec) {
@@ -770,15 +747,6 @@ void PageFile::Discard()
     m_tempName.clear();
 }
 
-FileStatus PageFile::Save(const char* data, std::size_t size)
-{
-    FileStatus status = WriteTemporary(data, size);
-    if (status == FileStatus::Ok)
-        status = Commit();
-    Discard();
-    return status;
-}
-
 int RemoveStaleTemporaries(const std::string&)
 {
     return 0;
@@ -791,5 +759,26 @@ int OpenRegular(const std::string&, int, FileStatus& status)
 }
 
 #endif
+
+FileStatus PageFile::Commit()
+{
+    const FileStatus status = CheckUnchanged();
+    if (status != FileStatus::Ok) {
+        Discard();
+        return status;
+    }
+    return m_inPlace ? RewriteInPlace() : ReplaceByTemporary();
+}
+
+FileStatus PageFile::Save(const char* data, std::size_t size)
+{
+    FileStatus status = WriteTemporary(data, size);
+    if (status == FileStatus::Ok)
+        status = MakeDurable();
+    if (status == FileStatus::Ok)
+        status = Commit();
+    Discard();
+    return status;
+}
 
 } // namespace filestore

@@ -60,6 +60,7 @@ public:
 private:
     [[nodiscard]] FileStatus CheckUnchanged() const;
     [[nodiscard]] bool CopyIdentity(int to) const;
+    [[nodiscard]] FileStatus ReplaceByTemporary();
     [[nodiscard]] FileStatus RewriteInPlace();
 
     std::string m_path;
