@@ -39,6 +39,7 @@ bool TCliOptions::Parse(const QStringList& arguments, QString& error)
         const QString& argument = arguments[i];
         if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
             paths.append(argument);
+            pathArguments.append(i);
             continue;
         }
         if (argument == QLatin1String("--")) {
@@ -131,6 +132,7 @@ QString TCliOptions::HelpText()
         "  -h, --help        show this help\n"
         "      --version     show the version\n"
         "\n"
-        "Exit status: 0 all files compressed or nothing to save, 1 a file failed,\n"
-        "2 usage error.\n");
+        "Exit status: 0 all files compressed or nothing to save, 1 a file failed, a folder\n"
+        "could not be read or the log could not be written, 2 usage error. Ctrl+C, SIGTERM\n"
+        "and SIGHUP stop after the file in hand.\n");
 }

@@ -33,4 +33,5 @@ public:
     bool version = false;
     QList<Switch> switches;
     QStringList paths;
+    QList<int> pathArguments; // where each path stands in the arguments, to take its raw bytes
 };

@@ -1,6 +1,9 @@
 #include "TCliReporter.h"
 
 #include "TCompressRun.h"
+#include "TNameText.h"
+
+#include <QFile>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -26,10 +29,10 @@ bool TCliReporter::StderrIsTerminal()
     return corvane_isatty(corvane_fileno(stderr)) != 0;
 }
 
-void TCliReporter::Print(std::FILE* stream, const QString& line)
+void TCliReporter::Print(std::FILE* stream, const QByteArray& line)
 {
     EraseBar();
-    const QByteArray bytes = line.toLocal8Bit() + '\n';
+    const QByteArray bytes = line + '\n';
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
     std::fflush(stream);
 }
@@ -69,23 +72,29 @@ void TCliReporter::PanelHidden()
 
 void TCliReporter::LogUnavailable(const QString& path, const QString& reason)
 {
-    Print(stderr, QStringLiteral("corvane: no log written to %1: %2").arg(path, reason));
+    PrintProblem(QStringLiteral("no log written to"), QFile::encodeName(path), reason);
     DrawBar();
+}
+
+void TCliReporter::PrintProblem(const QString& what, const QByteArray& name, const QString& reason)
+{
+    Print(stderr,
+          "corvane: " + what.toLocal8Bit() + ' ' + TNameText::Escaped(name) + ": " + reason.toLocal8Bit());
 }
 
 void TCliReporter::FileFinished(int, const TFileOutcome& outcome)
 {
+    const QByteArray name = TNameText::Escaped(outcome.path);
     if (outcome.result == TFileOutcome::Failed) {
-        Print(m_quiet ? stderr : stdout, QStringLiteral("%1: failed: %2").arg(outcome.path, outcome.reason));
+        Print(m_quiet ? stderr : stdout, name + ": failed: " + outcome.reason.toLocal8Bit());
     } else if (!m_quiet) {
-        QString line = QStringLiteral("%1: %2 -> %3 bytes, %4 saved")
-                           .arg(outcome.path)
+        QString line = QStringLiteral(": %1 -> %2 bytes, %3 saved")
                            .arg(outcome.sizeBefore)
                            .arg(outcome.sizeAfter)
                            .arg(TCompressRun::PercentText(outcome.sizeBefore, outcome.sizeAfter));
         if (outcome.result == TFileOutcome::NothingToSave)
             line += QStringLiteral(" (unchanged)");
-        Print(stdout, line);
+        Print(stdout, name + line.toLocal8Bit());
     }
     DrawBar();
 }
@@ -102,5 +111,5 @@ void TCliReporter::PrintTotals(const TRunTotals& totals, bool dryRun)
                        .arg(totals.failed);
     if (dryRun)
         line += QStringLiteral(" (dry run, nothing written)");
-    Print(stdout, line);
+    Print(stdout, line.toLocal8Bit());
 }

@@ -20,6 +20,8 @@ public:
     void PanelHidden() override;
 
     void PrintTotals(const TRunTotals& totals, bool dryRun);
+    // "corvane: <what> <name>: <reason>" on standard error, the name escaped.
+    void PrintProblem(const QString& what, const QByteArray& name, const QString& reason);
 
     // Terminals only; at least this many files.
     static constexpr int ProgressThreshold = 20;
@@ -28,7 +30,7 @@ public:
 private:
     void EraseBar();
     void DrawBar();
-    void Print(std::FILE* stream, const QString& line);
+    void Print(std::FILE* stream, const QByteArray& line);
 
     bool m_quiet;
     bool m_progressBar;

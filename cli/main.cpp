@@ -4,12 +4,77 @@
 #include "TCliReporter.h"
 #include "TCompressRun.h"
 #include "TFileList.h"
+#include "TNameText.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <csignal>
 #include <cstdio>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 namespace {
+
+volatile std::sig_atomic_t g_signal = 0;
+
+void RememberSignal(int signal)
+{
+    g_signal = signal;
+}
+
+// Ctrl+C, SIGTERM and SIGHUP end the run after the page in hand, so no temporary file is left.
+void CatchStopSignals()
+{
+#ifdef Q_OS_WIN
+    std::signal(SIGINT, RememberSignal);
+    std::signal(SIGTERM, RememberSignal);
+#else
+    struct sigaction action = {};
+    action.sa_handler = RememberSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+    // Past a file size limit a write fails cleanly instead of killing us mid-file.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+// Then the process ends the usual way for that signal.
+void DieOfSignal(int signal)
+{
+    std::fflush(nullptr);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+enum class PathKind
+{
+    Missing,
+    Folder,
+    File,
+    Other,
+};
+
+PathKind KindOf(const QByteArray& path)
+{
+#ifdef Q_OS_WIN
+    const QFileInfo info(QFile::decodeName(path));
+    if (!info.exists())
+        return PathKind::Missing;
+    return info.isDir() ? PathKind::Folder : info.isFile() ? PathKind::File : PathKind::Other;
+#else
+    struct stat info;
+    if (::stat(path.constData(), &info) != 0)
+        return PathKind::Missing;
+    return S_ISDIR(info.st_mode)   ? PathKind::Folder
+           : S_ISREG(info.st_mode) ? PathKind::File
+                                   : PathKind::Other;
+#endif
+}
 
 int UsageError(const QString& message)
 {
@@ -38,18 +103,26 @@ int main(int argc, char* argv[])
         return 0;
     }
 
+    // Paths as the system's bytes: the decoded arguments lose names the locale cannot decode.
+    QList<QByteArray> paths;
+    for (int index : options.pathArguments)
+        paths.append(QByteArray(argv[index + 1]));
+
     // Every path is checked before anything is touched: a typo must not leave half a site done.
-    for (const QString& path : options.paths) {
-        const QFileInfo info(path);
-        if (!info.exists())
-            return UsageError(QStringLiteral("no such file or folder: %1").arg(path));
-        if (!info.isDir() && !info.isFile())
-            return UsageError(QStringLiteral("not a regular file or folder: %1").arg(path));
+    for (const QByteArray& path : paths) {
+        const PathKind kind = KindOf(path);
+        if (kind == PathKind::Missing || kind == PathKind::Other) {
+            const QByteArray name = TNameText::Escaped(path);
+            return UsageError(
+                (kind == PathKind::Missing ? "no such file or folder: " : "not a regular file or folder: ") +
+                QString::fromLocal8Bit(name));
+        }
     }
 
+    CatchStopSignals();
     TFileList list;
-    for (const QString& path : options.paths) {
-        if (QFileInfo(path).isDir())
+    for (const QByteArray& path : paths) {
+        if (KindOf(path) == PathKind::Folder)
             list.FindFiles(path);
         else
             list.AddPath(path);
@@ -59,11 +132,19 @@ int main(int argc, char* argv[])
     options.ApplySwitches(HC);
     TCliReporter reporter(options.quiet, TCliReporter::StderrIsTerminal() &&
                                              list.Count() >= TCliReporter::ProgressThreshold);
+    // A folder the walk could not enter is no silent success.
+    const std::vector<TWalkProblem> problems = list.TakeWalkProblems();
+    for (const TWalkProblem& problem : problems)
+        reporter.PrintProblem(QStringLiteral("cannot read folder"), problem.path, problem.reason);
+
     TCompressRun run(list, HC, &reporter);
     run.SetDryRun(options.dryRun);
+    run.SetStopRequest([] { return g_signal != 0; });
     if (options.log)
         run.SetLogFile(TAppPaths::LogFile());
     const TRunTotals totals = run.Execute();
     reporter.PrintTotals(totals, options.dryRun);
-    return totals.failed > 0 ? 1 : 0;
+    if (g_signal != 0)
+        DieOfSignal(g_signal);
+    return totals.failed > 0 || !problems.empty() || totals.logFailed ? 1 : 0;
 }

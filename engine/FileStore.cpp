@@ -2,23 +2,69 @@
 
 #include "HTMLCompressor.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 #ifdef _WIN32
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 #else
-#include <climits>
-#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
 namespace filestore {
+
+bool Identity::SameContent(const Identity& other) const
+{
+    return device == other.device && inode == other.inode && size == other.size &&
+           mtimeSec == other.mtimeSec && mtimeNsec == other.mtimeNsec && ctimeSec == other.ctimeSec &&
+           ctimeNsec == other.ctimeNsec;
+}
+
+namespace {
+
+// Our temporary and recovery files: hidden, a fixed length whatever the page's name, so they
+// always fit the 255-byte limit, and a pattern no user file is likely to have.
+constexpr char kPrefix[] = ".corvane-";
+constexpr std::size_t kRandomLength = 12;
+constexpr char kTempSuffix[] = ".tmp";
+constexpr char kRecoverySuffix[] = ".rec";
+constexpr char kRecoveryMagic[] = "corvane recovery 1\n";
+
+bool EndsWith(const std::string& text, const char* suffix)
+{
+    const std::size_t n = std::strlen(suffix);
+    return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
+}
+
+} // namespace
+
+bool IsTemporaryName(const std::string& name)
+{
+    const std::size_t prefix = sizeof(kPrefix) - 1;
+    if (name.size() != prefix + kRandomLength + 4 || name.compare(0, prefix, kPrefix) != 0)
+        return false;
+    if (!EndsWith(name, kTempSuffix) && !EndsWith(name, kRecoverySuffix))
+        return false;
+    for (std::size_t i = prefix; i < prefix + kRandomLength; ++i) {
+        const char c = name[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z')))
+            return false;
+    }
+    return true;
+}
 
 #ifndef _WIN32
 
@@ -29,13 +75,14 @@ FileStatus OpenError(int error)
     switch (error) {
     case ENOENT:
     case ENOTDIR:
-    case ELOOP:
         return FileStatus::Missing;
     case EACCES:
     case EPERM:
     case EROFS:
     case ETXTBSY:
         return FileStatus::NotWritable;
+    case ELOOP:
+        return FileStatus::Changed; // was a plain file when looked at, a link when opened
     case ENOMEM:
         return FileStatus::OutOfMemory;
     default:
@@ -50,134 +97,569 @@ bool HasWriteBits(const struct stat& info)
     return (info.st_mode & 0222) != 0;
 }
 
-class Descriptor
+Identity IdentityOf(const struct stat& info)
 {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return m_fd; }
-    int Release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
+    Identity id;
+    id.device = info.st_dev;
+    id.inode = info.st_ino;
+    id.size = info.st_size;
+    id.mtimeSec = info.st_mtim.tv_sec;
+    id.mtimeNsec = info.st_mtim.tv_nsec;
+    id.ctimeSec = info.st_ctim.tv_sec;
+    id.ctimeNsec = info.st_ctim.tv_nsec;
+    id.mode = info.st_mode & 07777;
+    id.uid = info.st_uid;
+    id.gid = info.st_gid;
+    id.links = info.st_nlink;
+    return id;
+}
 
-private:
-    int m_fd;
-};
+void CloseFd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
 
-bool WriteAll(int fd, const char* data, std::size_t size)
+bool WriteAll(int fd, const char* data, std::size_t size, off_t offset)
 {
     while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
+        const ssize_t n = ::pwrite(fd, data, size, offset);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             return false;
         }
         data += n;
+        offset += n;
         size -= static_cast<std::size_t>(n);
     }
     return true;
 }
 
-} // namespace
-
-FileStatus ReadForRewrite(const std::string& path, std::string& bytes)
+bool ReadAll(int fd, char* data, std::size_t size, off_t offset)
 {
-    struct stat info;
-    if (::stat(path.c_str(), &info) != 0)
-        return OpenError(errno);
-    if (!S_ISREG(info.st_mode))
-        return FileStatus::ReadFailed; // folders, pipes and devices are no documents
-    if (!HasWriteBits(info))
-        return FileStatus::NotWritable;
-    Descriptor fd(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
-    if (fd.Get() < 0)
-        return OpenError(errno);
-    if (::fstat(fd.Get(), &info) != 0)
-        return FileStatus::ReadFailed;
-    try {
-        bytes.resize(static_cast<std::size_t>(info.st_size));
-    } catch (const std::bad_alloc&) {
-        return FileStatus::OutOfMemory;
-    } catch (const std::length_error&) {
-        return FileStatus::OutOfMemory;
-    }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd.Get(), bytes.data() + done, bytes.size() - done);
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, data, size, offset);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return FileStatus::ReadFailed; // an error, or the file shrank under us
-        done += static_cast<std::size_t>(n);
+            return false; // an error, or the file shrank under us
+        data += n;
+        offset += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool ResizeTo(std::string& bytes, std::size_t size)
+{
+    try {
+        bytes.resize(size);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+}
+
+// The folder part ("." for a bare name) and the last part of a path.
+void SplitPath(const std::string& path, std::string& folder, std::string& name)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        folder = ".";
+        name = path;
+    } else {
+        folder = slash == 0 ? "/" : path.substr(0, slash);
+        name = path.substr(slash + 1);
+    }
+}
+
+// Opens `name` in the folder: regular files only, a symbolic link only when its owner is the
+// runner or owns the target too, the file checked after opening to be the one looked at.
+int OpenInFolder(int folderFd, const std::string& name, int flags, FileStatus& status, bool& viaLink)
+{
+    struct stat link;
+    if (::fstatat(folderFd, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0) {
+        status = OpenError(errno);
+        return -1;
+    }
+    viaLink = S_ISLNK(link.st_mode);
+    struct stat target = link;
+    if (viaLink) {
+        if (::fstatat(folderFd, name.c_str(), &target, 0) != 0) {
+            status = OpenError(errno);
+            return -1;
+        }
+        if (link.st_uid != ::geteuid() && link.st_uid != target.st_uid) {
+            status = FileStatus::ForeignLink;
+            return -1;
+        }
+    }
+    if (!S_ISREG(target.st_mode)) {
+        status = FileStatus::NotRegular; // folders, pipes and devices are no documents
+        return -1;
+    }
+    const int fd = ::openat(folderFd, name.c_str(),
+                            flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (viaLink ? 0 : O_NOFOLLOW), 0666);
+    if (fd < 0) {
+        status = OpenError(errno);
+        return -1;
+    }
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0 || opened.st_dev != target.st_dev || opened.st_ino != target.st_ino) {
+        ::close(fd);
+        status = FileStatus::Changed;
+        return -1;
+    }
+    status = FileStatus::Ok;
+    return fd;
+}
+
+// A fresh hidden file of ours in the folder, locked while it lives.
+int CreateOwnFile(int folderFd, const char* suffix, std::string& name)
+{
+    static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[kRandomLength];
+        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+            return -1;
+        name = kPrefix;
+        for (unsigned char r : random)
+            name += kDigits[r % 36];
+        name += suffix;
+        const int fd =
+            ::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd >= 0)
+            ::flock(fd, LOCK_EX); // a later run tells a live file from a dead run's by this lock
+        return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Every extended attribute (ACLs included) as name and value, sorted by name. False when they
+// cannot be listed.
+bool Attributes(int fd, std::vector<std::pair<std::string, std::string>>& attributes)
+{
+    attributes.clear();
+    ssize_t length = ::flistxattr(fd, nullptr, 0);
+    if (length < 0)
+        return errno == ENOTSUP;
+    std::string names(static_cast<std::size_t>(length), '\0');
+    length = ::flistxattr(fd, names.data(), names.size());
+    if (length < 0)
+        return false;
+    names.resize(static_cast<std::size_t>(length));
+    for (std::size_t at = 0; at < names.size();) {
+        const std::string name = names.c_str() + at;
+        at += name.size() + 1;
+        ssize_t size = ::fgetxattr(fd, name.c_str(), nullptr, 0);
+        if (size < 0)
+            return false;
+        std::string value(static_cast<std::size_t>(size), '\0');
+        size = ::fgetxattr(fd, name.c_str(), value.data(), value.size());
+        if (size < 0)
+            return false;
+        value.resize(static_cast<std::size_t>(size));
+        attributes.emplace_back(name, std::move(value));
+    }
+    std::sort(attributes.begin(), attributes.end());
+    return true;
+}
+
+bool SyncFolder(int folderFd)
+{
+    return ::fsync(folderFd) == 0 || errno == EINVAL;
+}
+
+} // namespace
+
+PageFile::~PageFile()
+{
+    Close();
+}
+
+void PageFile::Close()
+{
+    Discard();
+    CloseFd(m_fd);
+    CloseFd(m_folderFd);
+    m_path.clear();
+    m_name.clear();
+}
+
+FileStatus PageFile::Open(const std::string& path, std::string& bytes)
+{
+    Close();
+    std::string folder;
+    SplitPath(path, folder, m_name);
+    m_folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_folderFd < 0) {
+        const FileStatus status = OpenError(errno);
+        Close();
+        return status;
+    }
+    FileStatus status = FileStatus::Ok;
+    m_fd = OpenInFolder(m_folderFd, m_name, O_RDWR, status, m_viaLink);
+    if (m_fd < 0) {
+        // Report a read-only file as such rather than as a failed open for writing.
+        Close();
+        return status;
+    }
+    struct stat info;
+    if (::fstat(m_fd, &info) != 0) {
+        Close();
+        return FileStatus::ReadFailed;
+    }
+    if (!HasWriteBits(info)) {
+        Close();
+        return FileStatus::NotWritable;
+    }
+    m_identity = IdentityOf(info);
+    m_path = path;
+    if (!ResizeTo(bytes, static_cast<std::size_t>(info.st_size))) {
+        Close();
+        return FileStatus::OutOfMemory;
+    }
+    if (!ReadAll(m_fd, bytes.data(), bytes.size(), 0)) {
+        Close();
+        return FileStatus::ReadFailed;
     }
     return FileStatus::Ok;
 }
 
-FileStatus Replace(const std::string& path, const char* data, std::size_t size)
+FileStatus PageFile::CheckUnchanged() const
 {
-    // Replace the file a link points to, not the link.
-    char resolved[PATH_MAX];
-    if (!::realpath(path.c_str(), resolved))
-        return OpenError(errno);
-    const std::string target = resolved;
-
-    struct stat info;
-    if (::stat(target.c_str(), &info) != 0)
-        return OpenError(errno);
-    if (!S_ISREG(info.st_mode))
+    struct stat now;
+    if (::fstat(m_fd, &now) != 0)
         return FileStatus::WriteFailed;
-    if (!HasWriteBits(info) || ::access(target.c_str(), W_OK) != 0)
-        return FileStatus::NotWritable; // a rename would get past a read-only bit
-
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = target.substr(0, slash + 1);
-    struct stat folderInfo;
-    if (::stat(folder.c_str(), &folderInfo) != 0 || !HasWriteBits(folderInfo))
+    if (!HasWriteBits(now))
         return FileStatus::NotWritable;
-    std::string temp = folder + "." + target.substr(slash + 1) + ".corvane-XXXXXX";
-    Descriptor fd(::mkstemp(temp.data()));
-    if (fd.Get() < 0)
-        return errno == EACCES || errno == EROFS ? FileStatus::NotWritable : FileStatus::WriteFailed;
-
-    bool ok = WriteAll(fd.Get(), data, size);
-    ok = ok && ::fchmod(fd.Get(), info.st_mode & 07777) == 0;
-    if (ok && ::fchown(fd.Get(), info.st_uid, info.st_gid) != 0) {
-        // Only root may give a file away; keeping our own ownership is fine then.
+    if (!IdentityOf(now).SameContent(m_identity) || now.st_nlink == 0)
+        return FileStatus::Changed;
+    // The name must still lead to this very file, by the same road.
+    struct stat named;
+    if (::fstatat(m_folderFd, m_name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0)
+        return FileStatus::Changed;
+    if (S_ISLNK(named.st_mode) != m_viaLink)
+        return FileStatus::Changed;
+    if (m_viaLink) {
+        const uid_t linkOwner = named.st_uid;
+        if (::fstatat(m_folderFd, m_name.c_str(), &named, 0) != 0)
+            return FileStatus::Changed;
+        if (linkOwner != ::geteuid() && linkOwner != named.st_uid)
+            return FileStatus::ForeignLink;
     }
-    ok = ok && ::fdatasync(fd.Get()) == 0; // the content must be on disk before the rename
-    ok = ::close(fd.Release()) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
+    if (named.st_dev != now.st_dev || named.st_ino != now.st_ino)
+        return FileStatus::Changed;
+    return FileStatus::Ok;
+}
+
+bool PageFile::CopyIdentity(int to) const
+{
+    // Owner first: the system clears set-id bits on a change of owner, so the mode comes last.
+    // Attributes (ACLs among them) before the mode, which then only restates the ACL's mask.
+    struct stat info;
+    if (::fstat(to, &info) != 0)
+        return false;
+    if ((info.st_uid != m_identity.uid || info.st_gid != m_identity.gid) &&
+        ::fchown(to, m_identity.uid, m_identity.gid) != 0)
+        return false;
+    std::vector<std::pair<std::string, std::string>> wanted;
+    if (!Attributes(m_fd, wanted))
+        return false;
+    for (const auto& [name, value] : wanted) {
+        if (::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) != 0)
+            return false;
+    }
+    if (::fchmod(to, m_identity.mode) != 0)
+        return false;
+
+    // Checked after the fact: the system may quietly drop what it would not allow.
+    std::vector<std::pair<std::string, std::string>> carried;
+    if (::fstat(to, &info) != 0 || !Attributes(to, carried))
+        return false;
+    return info.st_uid == m_identity.uid && info.st_gid == m_identity.gid &&
+           (info.st_mode & 07777) == m_identity.mode && carried == wanted;
+}
+
+FileStatus PageFile::WriteTemporary(const char* data, std::size_t size)
+{
+    if (m_fd < 0)
+        return FileStatus::NothingToSave;
+    Discard();
+    m_data = data;
+    m_size = size;
+    struct stat folderInfo;
+    if (::fstat(m_folderFd, &folderInfo) != 0 || !HasWriteBits(folderInfo))
+        return FileStatus::NotWritable;
+    const FileStatus status = CheckUnchanged();
+    if (status != FileStatus::Ok)
+        return status;
+
+    // A page with several names, reached through a link, or whose identity a new file cannot
+    // carry is rewritten where it is instead of being replaced.
+    m_inPlace = m_viaLink || m_identity.links > 1;
+    if (m_inPlace)
+        return FileStatus::Ok;
+    m_tempFd = CreateOwnFile(m_folderFd, kTempSuffix, m_tempName);
+    if (m_tempFd < 0)
+        return errno == EACCES || errno == EROFS ? FileStatus::NotWritable : FileStatus::WriteFailed;
+    if (!WriteAll(m_tempFd, data, size, 0)) {
+        Discard();
         return FileStatus::WriteFailed;
     }
-    // The folder is not synced: after a crash the name holds either the old or the new complete
-    // content, and a sync per file would cost more than the compression itself.
+    if (!CopyIdentity(m_tempFd)) {
+        Discard();
+        m_inPlace = true;
+    }
     return FileStatus::Ok;
+}
+
+FileStatus PageFile::MakeDurable()
+{
+    if (m_inPlace || m_tempFd < 0)
+        return FileStatus::Ok; // the in-place rewrite makes itself durable as it goes
+    if (::fdatasync(m_tempFd) != 0) {
+        Discard();
+        return FileStatus::WriteFailed;
+    }
+    return FileStatus::Ok;
+}
+
+FileStatus PageFile::ReplaceByTemporary()
+{
+    if (m_tempFd < 0)
+        return FileStatus::WriteFailed;
+    if (::renameat(m_folderFd, m_tempName.c_str(), m_folderFd, m_name.c_str()) != 0) {
+        Discard();
+        return FileStatus::WriteFailed;
+    }
+    // The new file is the page now; a second save goes through it. The folder is not synced:
+    // after a crash the name holds either the old or the new complete content, and a sync per
+    // file would cost more than the compression itself.
+    CloseFd(m_fd);
+    m_fd = m_tempFd;
+    m_tempFd = -1;
+    m_tempName.clear();
+    struct stat info;
+    if (::fstat(m_fd, &info) == 0)
+        m_identity = IdentityOf(info);
+    return FileStatus::Ok;
+}
+
+FileStatus PageFile::RewriteInPlace()
+{
+    // The old bytes go to a recovery copy first, made durable before the page is touched, so
+    // a crash at any moment leaves old or new content: a later run puts the old bytes back.
+    const std::size_t oldSize = static_cast<std::size_t>(m_identity.size);
+    std::string old;
+    if (!ResizeTo(old, oldSize))
+        return FileStatus::OutOfMemory;
+    if (!ReadAll(m_fd, old.data(), oldSize, 0))
+        return FileStatus::ReadFailed;
+    std::string header = kRecoveryMagic;
+    header += std::to_string(m_identity.device) + ' ' + std::to_string(m_identity.inode) + ' ' +
+              std::to_string(m_name.size()) + '\n' + m_name + '\n';
+    std::string recoveryName;
+    int recovery = CreateOwnFile(m_folderFd, kRecoverySuffix, recoveryName);
+    if (recovery < 0)
+        return errno == EACCES || errno == EROFS ? FileStatus::NotWritable : FileStatus::WriteFailed;
+    auto dropRecovery = [&] {
+        ::unlinkat(m_folderFd, recoveryName.c_str(), 0);
+        CloseFd(recovery);
+    };
+    if (!WriteAll(recovery, header.data(), header.size(), 0) ||
+        !WriteAll(recovery, old.data(), old.size(), static_cast<off_t>(header.size())) ||
+        ::fsync(recovery) != 0 || !SyncFolder(m_folderFd)) {
+        dropRecovery();
+        return FileStatus::WriteFailed;
+    }
+    // Checked once more right before the page is touched.
+    FileStatus status = CheckUnchanged();
+    if (status != FileStatus::Ok) {
+        dropRecovery();
+        return status;
+    }
+    if (!WriteAll(m_fd, m_data, m_size, 0) || ::ftruncate(m_fd, static_cast<off_t>(m_size)) != 0 ||
+        ::fsync(m_fd) != 0) {
+        // Put the old bytes back; if even that fails the recovery copy stays for a later run.
+        if (WriteAll(m_fd, old.data(), old.size(), 0) &&
+            ::ftruncate(m_fd, static_cast<off_t>(oldSize)) == 0 && ::fsync(m_fd) == 0)
+            dropRecovery();
+        else
+            CloseFd(recovery);
+        return FileStatus::WriteFailed;
+    }
+    // Writing clears set-id bits for most runners; give them back where we may.
+    struct stat info;
+    if (::fstat(m_fd, &info) == 0 && (info.st_mode & 07777) != m_identity.mode)
+        (void)::fchmod(m_fd, m_identity.mode);
+    dropRecovery();
+    if (::fstat(m_fd, &info) == 0)
+        m_identity = IdentityOf(info);
+    return FileStatus::Ok;
+}
+
+void PageFile::Discard()
+{
+    if (m_tempFd >= 0) {
+        ::unlinkat(m_folderFd, m_tempName.c_str(), 0);
+        CloseFd(m_tempFd);
+    }
+    m_tempName.clear();
+    m_inPlace = false;
+}
+
+namespace {
+
+// Puts a dead run's recovery copy back into its page, then removes it. A copy whose page is
+// gone or is another file now is left for the user.
+bool Restore(int folderFd, int recovery)
+{
+    struct stat info;
+    std::string bytes;
+    if (::fstat(recovery, &info) != 0 || !ResizeTo(bytes, static_cast<std::size_t>(info.st_size)) ||
+        !ReadAll(recovery, bytes.data(), bytes.size(), 0))
+        return false;
+    const std::size_t magic = sizeof(kRecoveryMagic) - 1;
+    if (bytes.compare(0, magic, kRecoveryMagic) != 0)
+        return false;
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    std::size_t nameLength = 0;
+    int consumed = 0;
+    if (std::sscanf(bytes.c_str() + magic, "%llu %llu %zu\n%n", &device, &inode, &nameLength, &consumed) !=
+            3 ||
+        consumed == 0)
+        return false;
+    const std::size_t nameAt = magic + static_cast<std::size_t>(consumed);
+    if (nameAt + nameLength + 1 > bytes.size() || bytes[nameAt + nameLength] != '\n')
+        return false;
+    const std::string name = bytes.substr(nameAt, nameLength);
+    const std::size_t contentAt = nameAt + nameLength + 1;
+    FileStatus status = FileStatus::Ok;
+    bool viaLink = false;
+    int page = OpenInFolder(folderFd, name, O_RDWR, status, viaLink);
+    if (page < 0)
+        return false;
+    struct stat pageInfo;
+    bool ok = ::fstat(page, &pageInfo) == 0 && pageInfo.st_dev == device && pageInfo.st_ino == inode;
+    const std::size_t size = bytes.size() - contentAt;
+    ok = ok && WriteAll(page, bytes.data() + contentAt, size, 0) &&
+         ::ftruncate(page, static_cast<off_t>(size)) == 0 && ::fsync(page) == 0;
+    ::close(page);
+    return ok;
+}
+
+} // namespace
+
+int RemoveStaleTemporaries(const std::string& folder)
+{
+    int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0)
+        return 0;
+    const int listFd = ::dup(folderFd);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!dir) {
+        if (listFd >= 0)
+            ::close(listFd);
+        ::close(folderFd);
+        return 0;
+    }
+    std::vector<std::string> candidates;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (IsTemporaryName(entry->d_name))
+            candidates.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+
+    int removed = 0;
+    for (const std::string& name : candidates) {
+        const int fd =
+            ::openat(folderFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0)
+            continue;
+        struct stat info;
+        struct stat named;
+        // Unlocked means its writer is gone; the name must still be this file when it goes.
+        const bool stale = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                           ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                           ::fstatat(folderFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                           named.st_ino == info.st_ino && named.st_dev == info.st_dev;
+        if (stale && (EndsWith(name, kTempSuffix) || Restore(folderFd, fd)) &&
+            ::unlinkat(folderFd, name.c_str(), 0) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    ::close(folderFd);
+    return removed;
+}
+
+int OpenRegular(const std::string& path, int flags, FileStatus& status)
+{
+    std::string folder;
+    std::string name;
+    SplitPath(path, folder, name);
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0) {
+        status = OpenError(errno);
+        return -1;
+    }
+    int fd = -1;
+    bool viaLink = false;
+    struct stat existing;
+    if ((flags & O_CREAT) && ::fstatat(folderFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0 &&
+        errno == ENOENT) {
+        fd = ::openat(folderFd, name.c_str(), flags | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
+                      0666);
+        status = fd >= 0 ? FileStatus::Ok : OpenError(errno);
+    } else {
+        fd = OpenInFolder(folderFd, name, flags & ~O_CREAT, status, viaLink);
+        if (fd >= 0 && (flags & O_ACCMODE) != O_RDONLY && ::fstat(fd, &existing) == 0 &&
+            !HasWriteBits(existing)) {
+            ::close(fd);
+            fd = -1;
+            errno = EACCES;
+            status = FileStatus::NotWritable;
+        }
+    }
+    const int error = errno;
+    ::close(folderFd);
+    errno = error;
+    return fd;
 }
 
 #else // _WIN32
 
 namespace fs = std::filesystem;
 
-FileStatus ReadForRewrite(const std::string& path, std::string& bytes)
+PageFile::~PageFile()
 {
+    Close();
+}
+
+void PageFile::Close()
+{
+    Discard();
+    m_path.clear();
+    m_fd = -1;
+}
+
+FileStatus PageFile::Open(const std::string& path, std::string& bytes)
+{
+    Close();
     std::error_code ec;
     const fs::path p = fs::u8path(path);
     if (!fs::exists(p, ec))
         return FileStatus::Missing;
     if (!fs::is_regular_file(p, ec))
-        return FileStatus::ReadFailed;
+        return FileStatus::NotRegular;
     std::fstream file(p, std::ios::in | std::ios::out | std::ios::binary);
     if (!file)
         return FileStatus::NotWritable;
@@ -188,38 +670,115 @@ FileStatus ReadForRewrite(const std::string& path, std::string& bytes)
     }
     if (ec || !file.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         return FileStatus::ReadFailed;
+    m_path = path;
+    m_identity.size = static_cast<long long>(bytes.size());
+    m_identity.mtimeSec = fs::last_write_time(p, ec).time_since_epoch().count();
+    m_fd = 0;
     return FileStatus::Ok;
 }
 
-FileStatus Replace(const std::string& path, const char* data, std::size_t size)
+FileStatus PageFile::CheckUnchanged() const
 {
     std::error_code ec;
-    fs::path target = fs::u8path(path);
-    if (fs::is_symlink(target, ec))
-        target = fs::canonical(target, ec);
-    if (ec || !fs::is_regular_file(target, ec))
-        return FileStatus::Missing;
-    const auto perms = fs::status(target, ec).permissions();
-    if ((perms & fs::perms::owner_write) == fs::perms::none)
-        return FileStatus::NotWritable;
-    fs::path temp = target;
-    temp += ".corvane-tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out || !out.write(data, static_cast<std::streamsize>(size)) || !out.flush()) {
-            out.close();
-            fs::remove(temp, ec);
-            return FileStatus::WriteFailed;
-        }
-    }
-    fs::rename(temp, target, ec);
-    if (ec) {
-        fs::remove(temp, ec);
+    const fs::path p = fs::u8path(m_path);
+    if (!fs::is_regular_file(p, ec) || static_cast<long long>(fs::file_size(p, ec)) != m_identity.size ||
+        fs::last_write_time(p, ec).time_since_epoch().count() != m_identity.mtimeSec)
+        return FileStatus::Changed;
+    return FileStatus::Ok;
+}
+
+bool PageFile::CopyIdentity(int) const
+{
+    return true;
+}
+
+FileStatus PageFile::WriteTemporary(const char* data, std::size_t size)
+{
+    if (m_fd < 0)
+        return FileStatus::NothingToSave;
+    Discard();
+    const FileStatus status = CheckUnchanged();
+    if (status != FileStatus::Ok)
+        return status;
+    m_tempName = (fs::u8path(m_path).parent_path() / ".corvane-000000000000.tmp").string();
+    std::ofstream out(m_tempName, std::ios::binary | std::ios::trunc);
+    if (!out || !out.write(data, static_cast<std::streamsize>(size)) || !out.flush()) {
+        out.close();
+        Discard();
         return FileStatus::WriteFailed;
     }
+    m_tempFd = 0;
     return FileStatus::Ok;
+}
+
+FileStatus PageFile::MakeDurable()
+{
+    return FileStatus::Ok;
+}
+
+FileStatus PageFile::ReplaceByTemporary()
+{
+    std::error_code ec;
+    fs::rename(m_tempName, fs::u8path(m_path), ec);
+    if (ec) {
+        Discard();
+        return FileStatus::WriteFailed;
+    }
+    m_tempFd = -1;
+    m_tempName.clear();
+    const fs::path p = fs::u8path(m_path);
+    m_identity.size = static_cast<long long>(fs::file_size(p, ec));
+    m_identity.mtimeSec = fs::last_write_time(p, ec).time_since_epoch().count();
+    return FileStatus::Ok;
+}
+
+FileStatus PageFile::RewriteInPlace()
+{
+    return FileStatus::WriteFailed;
+}
+
+void PageFile::Discard()
+{
+    if (m_tempFd >= 0) {
+        std::error_code ec;
+        fs::remove(m_tempName, ec);
+    }
+    m_tempFd = -1;
+    m_tempName.clear();
+}
+
+int RemoveStaleTemporaries(const std::string&)
+{
+    return 0;
+}
+
+int OpenRegular(const std::string&, int, FileStatus& status)
+{
+    status = FileStatus::ReadFailed;
+    return -1;
 }
 
 #endif
+
+FileStatus PageFile::Commit()
+{
+    const FileStatus status = CheckUnchanged();
+    if (status != FileStatus::Ok) {
+        Discard();
+        return status;
+    }
+    return m_inPlace ? RewriteInPlace() : ReplaceByTemporary();
+}
+
+FileStatus PageFile::Save(const char* data, std::size_t size)
+{
+    FileStatus status = WriteTemporary(data, size);
+    if (status == FileStatus::Ok)
+        status = MakeDurable();
+    if (status == FileStatus::Ok)
+        status = Commit();
+    Discard();
+    return status;
+}
 
 } // namespace filestore

@@ -41,6 +41,14 @@ const char* FileStatusText(FileStatus status)
         return "file could not be written";
     case FileStatus::OutOfMemory:
         return "out of memory";
+    case FileStatus::Changed:
+        return "changed during compression";
+    case FileStatus::ForeignLink:
+        return "symbolic link not followed: its owner does not own the target";
+    case FileStatus::NotRegular:
+        return "not a regular file";
+    case FileStatus::UnsupportedEncoding:
+        return "not supported: UTF-16 or UTF-32 text";
     }
     return "unknown";
 }
@@ -51,8 +59,30 @@ THTMLCompressor::THTMLCompressor()
 {
 }
 
+THTMLCompressor::~THTMLCompressor() = default;
+
+namespace {
+
+// By the byte-order mark; the passes work on single bytes and would tear such text apart.
+bool IsWideText(const std::string& bytes)
+{
+    auto startsWith = [&](std::string_view mark) {
+        return std::string_view(bytes).substr(0, mark.size()) == mark;
+    };
+    using namespace std::string_view_literals;
+    return startsWith("\xFF\xFE"sv) || startsWith("\xFE\xFF"sv) || startsWith("\x00\x00\xFE\xFF"sv);
+}
+
+} // namespace
+
+void THTMLCompressor::CloseFile()
+{
+    m_page.reset();
+}
+
 void THTMLCompressor::Clear()
 {
+    CloseFile();
     m_document.clear();
     m_document.shrink_to_fit();
     m_loadedLength = 0;
@@ -63,11 +93,15 @@ void THTMLCompressor::Clear()
 bool THTMLCompressor::LoadFromFile(const std::string& fileName)
 {
     Clear();
-    m_status = filestore::ReadForRewrite(fileName, m_document);
+    auto page = std::make_unique<filestore::PageFile>();
+    m_status = page->Open(fileName, m_document);
+    if (m_status == FileStatus::Ok && IsWideText(m_document))
+        m_status = FileStatus::UnsupportedEncoding;
     if (m_status != FileStatus::Ok) {
         Clear(); // never keep a partial or earlier document that could be saved over this file
         return false;
     }
+    m_page = std::move(page);
     m_loadedLength = m_document.size();
     return true;
 }
@@ -127,11 +161,11 @@ void THTMLCompressor::Compress()
 
 bool THTMLCompressor::SaveToFile(const std::string& fileName)
 {
-    if (!m_compressed || m_resultLength == 0) {
+    if (!m_compressed || m_resultLength == 0 || !m_page || m_page->Path() != fileName) {
         m_status = FileStatus::NothingToSave;
         return false;
     }
-    m_status = filestore::Replace(fileName, m_document.data(), m_resultLength);
+    m_status = m_page->Save(m_document.data(), m_resultLength);
     return m_status == FileStatus::Ok;
 }
 

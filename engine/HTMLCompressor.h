@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -15,14 +16,22 @@ enum class FileStatus
     ReadFailed,    // opened but could not be read whole
     WriteFailed,   // the new content could not be written or put in place; the original is intact
     OutOfMemory,
+    Changed,             // edited, replaced or swapped since it was read: the new content is dropped
+    ForeignLink,         // a symbolic link whose owner neither runs this nor owns the target
+    NotRegular,          // a folder, pipe, device or socket
+    UnsupportedEncoding, // UTF-16 or UTF-32 text (by its byte-order mark): left as it is
 };
 
-// Text for a FileStatus, for messages (English, short).
+// Text for a FileStatus, for messages (English, short). The one place reasons are worded.
 [[nodiscard]] const char* FileStatusText(FileStatus status);
 
 // Holds one HTML document as bytes and shrinks it by a fixed table of passes chosen by eight
 // switches. States: Empty (nothing held), Loaded (file bytes held), Compressed (result held).
 // Never throws for file problems: they become a false result and a FileStatus.
+namespace filestore {
+class PageFile;
+}
+
 class THTMLCompressor
 {
 public:
@@ -38,20 +47,28 @@ public:
     bool Webbots;
     bool BlockquoteToUl;
 
-    // Reads the whole file. Fails (false, state Empty) when the file is missing, cannot be opened
-    // for writing as well as reading, or cannot be read. An empty file loads (true, state Empty).
+    // Reads the whole file and keeps it open for the save. Fails (false, state Empty) when the
+    // file is missing, cannot be opened for writing as well as reading, cannot be read, is not a
+    // regular file, is another user's symbolic link, or holds UTF-16 or UTF-32 text. An empty
+    // file loads (true, state Empty).
     [[nodiscard]] bool LoadFromFile(const std::string& fileName);
 
     // Runs the enabled passes once over the loaded document; does nothing in Empty or Compressed.
     virtual void Compress();
 
-    // Replaces the file with the compressed document: written to a temporary file in the same
-    // folder, flushed, then renamed over the original (permission bits kept; a symbolic link is
-    // followed and stays a link). False, file untouched, when there is nothing to save (no
-    // compressed result, or an empty one) or when anything fails.
+    // Replaces the file last loaded (fileName must be its name) with the compressed document,
+    // keeping its mode, owner, group, ACLs, extended attributes and hard links; a symbolic link
+    // stays a link. Written to a temporary file in the same folder, flushed, then renamed over
+    // the original, or rewritten in place behind a recovery copy where a new file could not
+    // carry the identity. False, file untouched, when there is nothing to save (no compressed
+    // result, an empty one, or another name), when the file changed since it was read, or when
+    // anything fails.
     [[nodiscard]] bool SaveToFile(const std::string& fileName);
 
-    virtual ~THTMLCompressor() = default;
+    // Lets go of the file last loaded (the result stays held).
+    void CloseFile();
+
+    virtual ~THTMLCompressor();
 
     // In-memory entry: take a document as bytes (state Loaded, or Empty when it is empty).
     void LoadFromBytes(std::string_view bytes);
@@ -73,6 +90,7 @@ public:
 private:
     void Clear();
 
+    std::unique_ptr<filestore::PageFile> m_page; // the file loaded, open until the next load
     std::string m_document; // one block, edited in place; holds the result after Compress
     std::size_t m_loadedLength = 0;
     std::size_t m_resultLength = 0;

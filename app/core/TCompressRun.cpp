@@ -1,11 +1,12 @@
 #include "TCompressRun.h"
 
+#include "FileStore.h"
 #include "HTMLCompressor.h"
 #include "TFileList.h"
 #include "TLogFile.h"
 
 #include <QDateTime>
-#include <QFile>
+#include <QSet>
 #include <memory>
 
 namespace {
@@ -31,12 +32,12 @@ QString TCompressRun::PercentText(quint64 before, quint64 after)
     return QString::number(100 - qint64(Hundredths(after, before))) + QLatin1Char('%');
 }
 
-TFileOutcome TCompressRun::CompressOne(const QString& path)
+TFileOutcome TCompressRun::CompressOne(const QByteArray& path)
 {
     TFileOutcome outcome;
     outcome.path = path;
     outcome.sizeBefore = TFileList::GetFileSize(path);
-    const std::string localPath = QFile::encodeName(path).toStdString();
+    const std::string localPath = path.toStdString();
 
     // A failed load leaves nothing to save, so the previous document can never land here.
     if (!m_engine.LoadFromFile(localPath)) {
@@ -52,6 +53,8 @@ TFileOutcome TCompressRun::CompressOne(const QString& path)
         outcome.sizeAfter = hasResult ? m_engine.ResultLength() : outcome.sizeBefore;
         return outcome;
     }
+    if (m_beforeSave)
+        m_beforeSave(path);
     if (m_engine.SaveToFile(localPath)) {
         outcome.result = TFileOutcome::Compressed;
     } else if (m_engine.LastStatus() == FileStatus::NothingToSave) {
@@ -75,6 +78,7 @@ TRunTotals TCompressRun::Execute()
         log = std::make_unique<TLogFile>(m_logPath);
         if (!log->Open()) {
             m_observer->LogUnavailable(m_logPath, log->ErrorString());
+            totals.logFailed = true;
             log.reset();
         }
     }
@@ -93,9 +97,19 @@ TRunTotals TCompressRun::Execute()
     // 100; when all pending files are empty it counts files instead of bytes.
     quint64 passedBytes = 0;
     int passedCount = 0;
+    QSet<QByteArray> cleaned; // folders whose leftovers of dead runs are gone
     for (int i = 0; i < n; ++i) {
         if (m_list.At(i).state != TFileEntry::New)
             continue;
+        if (m_stopRequested && m_stopRequested()) {
+            totals.stopped = true;
+            break;
+        }
+        const QByteArray& folder = m_list.At(i).directory;
+        if (!m_dryRun && !cleaned.contains(folder)) {
+            filestore::RemoveStaleTemporaries(folder.toStdString());
+            cleaned.insert(folder);
+        }
         m_list.MarkCompressing(i);
         m_observer->RowStatus(i, m_list.At(i).StatusText());
 
@@ -124,10 +138,12 @@ TRunTotals TCompressRun::Execute()
             !log->WriteRecord(QDateTime::currentDateTime(), outcome.path, outcome.sizeBefore,
                               outcome.sizeAfter)) {
             m_observer->LogUnavailable(m_logPath, log->ErrorString());
+            totals.logFailed = true;
             log.reset();
         }
         m_observer->FileFinished(i, outcome);
     }
+    m_engine.CloseFile(); // no folder of the run stays held open
 
     if (totals.uncompressed != 0) {
         m_observer->ResultLabels(TFileList::LabelSizeText(totals.uncompressed),

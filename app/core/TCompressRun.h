@@ -2,8 +2,10 @@
 
 #include "TCompressRunObserver.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 class THTMLCompressor;
 class TFileList;
@@ -15,6 +17,8 @@ struct TRunTotals
     int failed = 0;              // files finished as "失败"
     quint64 uncompressed = 0;    // stored uncompressed sizes of the finished files
     quint64 compressedBytes = 0; // their sizes afterwards
+    bool logFailed = false;      // logging was asked for but the log could not be opened or written
+    bool stopped = false;        // a stop request ended the run before every file had its turn
 };
 
 // The Compress command: every entry still new is loaded, compressed and saved in place by the
@@ -33,13 +37,22 @@ public:
     // with the size the file would have had. Off by default.
     void SetDryRun(bool dryRun) { m_dryRun = dryRun; }
 
+    // Asked before each file; true ends the run there (the file in hand is always finished).
+    void SetStopRequest(std::function<bool()> stopRequested) { m_stopRequested = std::move(stopRequested); }
+
+    // Called between compressing a file and saving it (tests edit or swap the file here).
+    void SetBeforeSaveHook(std::function<void(const QByteArray& path)> hook)
+    {
+        m_beforeSave = std::move(hook);
+    }
+
     TRunTotals Execute();
 
     // Label5's text: 100 - after*100/before, truncating ("30%", "-3%"); "0%" for 0 bytes.
     [[nodiscard]] static QString PercentText(quint64 before, quint64 after);
 
 private:
-    TFileOutcome CompressOne(const QString& path);
+    TFileOutcome CompressOne(const QByteArray& path);
 
     TFileList& m_list;
     THTMLCompressor& m_engine;
@@ -47,4 +60,6 @@ private:
     TCompressRunObserver m_silent; // stands in when no observer is given
     QString m_logPath;
     bool m_dryRun = false;
+    std::function<bool()> m_stopRequested;
+    std::function<void(const QByteArray&)> m_beforeSave;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -14,7 +15,7 @@ struct TFileOutcome
     };
 
     Result result = Compressed;
-    QString path;           // full path
+    QByteArray path;        // full path, the system's bytes
     quint64 sizeBefore = 0; // measured just before the file's turn
     quint64 sizeAfter = 0;  // measured afterwards (or the in-memory result of a dry run)
     QString reason;         // why it failed; empty otherwise

@@ -2,9 +2,9 @@
 
 #include <QDir>
 
-QString TFileEntry::FullPath() const
+QByteArray TFileEntry::FullPath() const
 {
-    const QChar separator = QDir::separator();
+    const char separator = QDir::separator().toLatin1();
     if (directory.endsWith(separator))
         return directory + name; // a root folder keeps its separator
     return directory + separator + name;

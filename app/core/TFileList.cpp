@@ -3,47 +3,88 @@
 #include "TFileListObserver.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#ifndef Q_OS_WIN
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
-// Name order independent of the file system and the locale: case-blind, then exact.
-bool NameLess(const QFileInfo& a, const QFileInfo& b)
+char Lower(char c)
 {
-    const QString an = a.fileName();
-    const QString bn = b.fileName();
-    const int blind = an.compare(bn, Qt::CaseInsensitive);
-    return blind != 0 ? blind < 0 : an < bn;
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 }
 
-bool IsHiddenFolder(const QFileInfo& info)
+// Name order independent of the file system and the locale: ASCII case-blind, then exact bytes.
+bool NameLess(const QByteArray& a, const QByteArray& b)
 {
-    // isHidden() covers the Windows hidden attribute; the dot rule holds everywhere.
-    return info.fileName().startsWith(QLatin1Char('.')) || info.isHidden();
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const char x = Lower(a[i]);
+        const char y = Lower(b[i]);
+        if (x != y)
+            return quint8(x) < quint8(y);
+    }
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+const char kSeparator = QDir::separator().toLatin1();
+
+QByteArray Join(const QByteArray& folder, const QByteArray& name)
+{
+    return folder.endsWith(kSeparator) ? folder + name : folder + kSeparator + name;
 }
 
 } // namespace
 
-QString TFileList::Key(const QString& directory, const QString& name)
+QByteArray TFileList::NormalizedDirectory(const QByteArray& directory)
 {
-    return directory + QChar(0) + name;
-}
-
-QString TFileList::NormalizedDirectory(const QString& directory)
-{
+#ifdef Q_OS_WIN
     // absolutePath() also cleans "." , ".." and doubled separators but keeps letter case,
     // so both ways of adding one file store the same text.
-    QString clean = QDir::toNativeSeparators(QDir(directory).absolutePath());
-    const QChar separator = QDir::separator();
-    // A root keeps its separator ("/", "C:\") so that it never reads as a relative path.
-    while (clean.size() > 1 && clean.endsWith(separator) &&
+    QString clean = QDir::toNativeSeparators(QDir(QFile::decodeName(directory)).absolutePath());
+    // A root keeps its separator ("C:\") so that it never reads as a relative path.
+    while (clean.size() > 1 && clean.endsWith(QDir::separator()) &&
            !(clean.size() == 3 && clean.at(1) == QLatin1Char(':')))
         clean.chop(1);
-    return clean;
+    return QFile::encodeName(clean);
+#else
+    // Cleaned as bytes, so that names the local encoding cannot decode survive: absolute, no
+    // ".", ".." or doubled separators, letter case kept, no trailing separator but the root's.
+    QByteArray path = directory;
+    if (!path.startsWith('/')) {
+        char cwd[4096];
+        path = (::getcwd(cwd, sizeof cwd) ? QByteArray(cwd) : QByteArray("/")) + '/' + path;
+    }
+    QList<QByteArray> parts;
+    for (const QByteArray& part : path.split('/')) {
+        if (part.isEmpty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parts.isEmpty())
+                parts.removeLast();
+            continue;
+        }
+        parts.append(part);
+    }
+    return '/' + parts.join('/');
+#endif
 }
 
 bool TFileList::AddFile(const QString& directory, const QString& name)
+{
+    return AddFile(QFile::encodeName(directory), QFile::encodeName(name));
+}
+
+bool TFileList::AddFile(const QByteArray& directory, const QByteArray& name)
 {
     TFileEntry entry;
     entry.directory = NormalizedDirectory(directory);
@@ -58,8 +99,15 @@ bool TFileList::AddFile(const QString& directory, const QString& name)
 
 bool TFileList::AddPath(const QString& filePath)
 {
-    const QFileInfo info(filePath);
-    return AddFile(info.absolutePath(), info.fileName());
+    return AddPath(QFile::encodeName(QDir::toNativeSeparators(filePath)));
+}
+
+bool TFileList::AddPath(const QByteArray& filePath)
+{
+    const qsizetype cut = filePath.lastIndexOf(kSeparator);
+    if (cut < 0)
+        return AddFile(QByteArrayLiteral("."), filePath);
+    return AddFile(cut == 0 ? filePath.left(1) : filePath.left(cut), filePath.mid(cut + 1));
 }
 
 int TFileList::Append(std::vector<TFileEntry>&& candidates)
@@ -68,7 +116,7 @@ int TFileList::Append(std::vector<TFileEntry>&& candidates)
     std::vector<TFileEntry> fresh;
     fresh.reserve(candidates.size());
     for (TFileEntry& entry : candidates) {
-        QString key = Key(entry.directory, entry.name);
+        Key key(entry.directory, entry.name);
         if (m_keys.contains(key))
             continue;
         m_keys.insert(std::move(key));
@@ -163,37 +211,92 @@ void TFileList::Clear()
 
 int TFileList::FindFiles(const QString& directory)
 {
+    return FindFiles(QFile::encodeName(directory));
+}
+
+int TFileList::FindFiles(const QByteArray& directory)
+{
     int added = 0;
     // An explicit stack instead of recursion: very deep trees cannot exhaust the call stack.
-    std::vector<QString> pending{NormalizedDirectory(directory)};
+    std::vector<QByteArray> pending{NormalizedDirectory(directory)};
     while (!pending.empty()) {
-        const QString folder = pending.back();
+        const QByteArray folder = pending.back();
         pending.pop_back();
-        const QDir dir(folder);
-
-        QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
-        std::sort(files.begin(), files.end(), NameLess);
         std::vector<TFileEntry> batch;
-        for (const QFileInfo& info : files) {
+        std::vector<QByteArray> subfolders;
+#ifdef Q_OS_WIN
+        const QDir dir(QFile::decodeName(folder));
+        if (!dir.isReadable())
+            m_walkProblems.push_back({folder, QStringLiteral("cannot be read")});
+        for (const QFileInfo& info :
+             dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted)) {
             // isFile() is false for pipes, sockets and devices, which a load would hang on.
-            if (!IsHtmlName(info.fileName()) || !info.isFile())
-                continue;
-            TFileEntry entry;
-            entry.directory = folder;
-            entry.name = info.fileName();
-            entry.uncompressedSize = quint64(info.size());
-            batch.push_back(std::move(entry));
+            if (IsHtmlName(QFile::encodeName(info.fileName())) && info.isFile()) {
+                TFileEntry entry;
+                entry.directory = folder;
+                entry.name = QFile::encodeName(info.fileName());
+                entry.uncompressedSize = quint64(info.size());
+                batch.push_back(std::move(entry));
+            }
         }
-        added += Append(std::move(batch));
-
         // Links to folders are never followed, so a link loop cannot trap the walk.
-        QFileInfoList subfolders =
-            dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Unsorted);
-        std::sort(subfolders.begin(), subfolders.end(), NameLess);
-        for (auto it = subfolders.crbegin(); it != subfolders.crend(); ++it) {
-            if (!IsHiddenFolder(*it))
-                pending.push_back(NormalizedDirectory(it->absoluteFilePath()));
+        for (const QFileInfo& info :
+             dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+            if (!info.fileName().startsWith(QLatin1Char('.')) && !info.isHidden())
+                subfolders.push_back(QFile::encodeName(info.fileName()));
         }
+#else
+        // Read with the system's own calls: Qt decodes names, and one it cannot decode would be
+        // lost.
+        DIR* dir = ::opendir(folder.constData());
+        if (!dir) {
+            m_walkProblems.push_back({folder, QString::fromLocal8Bit(std::strerror(errno))});
+            continue;
+        }
+        int statError = 0;
+        errno = 0;
+        while (const dirent* item = ::readdir(dir)) {
+            const QByteArray name(item->d_name);
+            if (name == "." || name == "..")
+                continue;
+            struct stat info;
+            if (::fstatat(::dirfd(dir), item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (errno != ENOENT) // gone since it was listed: nothing to add
+                    statError = errno;
+                errno = 0;
+                continue;
+            }
+            // Links to folders are never followed, so a link loop cannot trap the walk.
+            if (S_ISDIR(info.st_mode)) {
+                if (!name.startsWith('.'))
+                    subfolders.push_back(name);
+                continue;
+            }
+            if (!IsHtmlName(name))
+                continue;
+            if (S_ISLNK(info.st_mode) && ::fstatat(::dirfd(dir), item->d_name, &info, 0) != 0)
+                continue;
+            // Pipes, sockets and devices are no pages: a load would hang on a pipe.
+            if (S_ISREG(info.st_mode)) {
+                TFileEntry entry;
+                entry.directory = folder;
+                entry.name = name;
+                entry.uncompressedSize = quint64(info.st_size);
+                batch.push_back(std::move(entry));
+            }
+            errno = 0;
+        }
+        const int readError = errno ? errno : statError;
+        ::closedir(dir);
+        if (readError)
+            m_walkProblems.push_back({folder, QString::fromLocal8Bit(std::strerror(readError))});
+#endif
+        std::sort(batch.begin(), batch.end(),
+                  [](const TFileEntry& a, const TFileEntry& b) { return NameLess(a.name, b.name); });
+        added += Append(std::move(batch));
+        std::sort(subfolders.begin(), subfolders.end(), NameLess);
+        for (auto it = subfolders.crbegin(); it != subfolders.crend(); ++it)
+            pending.push_back(Join(folder, *it));
     }
     return added;
 }
@@ -252,8 +355,18 @@ QString TFileList::LabelSizeText(quint64 bytes)
 
 quint64 TFileList::GetFileSize(const QString& path)
 {
-    const QFileInfo info(path);
+    return GetFileSize(QFile::encodeName(path));
+}
+
+quint64 TFileList::GetFileSize(const QByteArray& path)
+{
+#ifdef Q_OS_WIN
+    const QFileInfo info(QFile::decodeName(path));
     return info.isFile() ? quint64(info.size()) : 0;
+#else
+    struct stat info;
+    return ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode) ? quint64(info.st_size) : 0;
+#endif
 }
 
 QString TFileList::GetDirectoryName(const QString& path)
@@ -262,8 +375,8 @@ QString TFileList::GetDirectoryName(const QString& path)
     return native.endsWith(QDir::separator()) ? native : native + QDir::separator();
 }
 
-bool TFileList::IsHtmlName(const QString& name)
+bool TFileList::IsHtmlName(const QByteArray& name)
 {
-    return name.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive) ||
-           name.endsWith(QLatin1String(".html"), Qt::CaseInsensitive);
+    const QByteArray tail = name.right(5).toLower();
+    return tail.endsWith(".htm") || tail == ".html";
 }

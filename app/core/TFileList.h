@@ -2,15 +2,25 @@
 
 #include "TFileEntry.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <utility>
 #include <vector>
 
 class TFileListObserver;
 
+// A folder the walk could not read, and why (the system's words).
+struct TWalkProblem
+{
+    QByteArray path;
+    QString reason;
+};
+
 // The files the next compression run rewrites, in insertion order, with the running total of
-// their uncompressed sizes. Duplicates (same directory and name, letter case significant) are
+// their uncompressed sizes. Names travel as the system's bytes (the QString overloads encode
+// with QFile::encodeName). Duplicates (same directory and name, letter case significant) are
 // refused in constant time through a hash set kept beside the array; removing any number of
 // rows is one linear pass. Nothing here touches widgets: the window's model observes the list.
 class TFileList
@@ -26,9 +36,11 @@ public:
     // Appends the file unless the same directory and name are already listed. The directory is
     // made absolute and clean, with native separators and no trailing one (a root keeps its
     // own). The size is measured now. Returns true when an entry was added.
+    bool AddFile(const QByteArray& directory, const QByteArray& name);
     bool AddFile(const QString& directory, const QString& name);
 
     // Convenience for a file path as a dialog returns it: splits it and calls AddFile.
+    bool AddPath(const QByteArray& filePath);
     bool AddPath(const QString& filePath);
 
     // Removes entry index and lowers the total by its uncompressed size.
@@ -37,9 +49,13 @@ public:
     // Adds every HTML file below the folder: a folder's own files (name order) before its
     // subfolders (name order), depth first. Hidden files are added; hidden folders (name
     // beginning with "." or, on Windows, the hidden/system attributes) are not entered; links
-    // to folders are not followed. A folder that cannot be read adds nothing. Returns the
-    // number of entries added.
+    // to folders are not followed. A folder that cannot be read adds nothing and is noted in
+    // WalkProblems(). Returns the number of entries added.
+    int FindFiles(const QByteArray& directory);
     int FindFiles(const QString& directory);
+
+    // Folders the walks since the last call could not read; the caller reports them.
+    [[nodiscard]] std::vector<TWalkProblem> TakeWalkProblems() { return std::exchange(m_walkProblems, {}); }
 
     // Removes the given rows (any order, repeats allowed) in one pass. Returns how many went.
     int RemoveRows(const QList<int>& rows);
@@ -68,22 +84,24 @@ public:
     [[nodiscard]] static QString LabelSizeText(quint64 bytes);
 
     // Size of one file; 0 when it does not exist (or is not a file).
+    [[nodiscard]] static quint64 GetFileSize(const QByteArray& path);
     [[nodiscard]] static quint64 GetFileSize(const QString& path);
     // The path with a trailing native separator (appended unless already there).
     [[nodiscard]] static QString GetDirectoryName(const QString& path);
     // The directory text an entry stores for a folder path (see AddFile).
-    [[nodiscard]] static QString NormalizedDirectory(const QString& directory);
+    [[nodiscard]] static QByteArray NormalizedDirectory(const QByteArray& directory);
     // Whether a file name is picked by a folder walk: ends in ".htm" or ".html", any case.
-    [[nodiscard]] static bool IsHtmlName(const QString& name);
+    [[nodiscard]] static bool IsHtmlName(const QByteArray& name);
 
 private:
-    static QString Key(const QString& directory, const QString& name);
+    using Key = std::pair<QByteArray, QByteArray>; // shares the entry's bytes: no copy per entry
     // Appends entries not yet listed as one batch for the observer; returns how many.
     int Append(std::vector<TFileEntry>&& candidates);
     void Changed(int index);
 
     std::vector<TFileEntry> m_entries;
-    QSet<QString> m_keys; // Key() of every entry
+    QSet<Key> m_keys; // directory and name of every entry
+    std::vector<TWalkProblem> m_walkProblems;
     quint64 m_total = 0;
     TFileListObserver* m_observer = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "TIniFile32.h"
 
+#include "TRegularFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -118,13 +120,15 @@ bool ParseInteger(const QByteArray& text, qint32& result)
 
 TIniFile32::TIniFile32(const QString& fileName) : m_fileName(fileName)
 {
-    QFile file(fileName);
-    if (!file.exists())
+    QFile file;
+    switch (TRegularFile::Open(file, fileName, QIODevice::ReadOnly, m_error)) {
+    case TRegularFile::Missing:
         return;
-    if (!file.open(QIODevice::ReadOnly)) {
+    case TRegularFile::Refused:
         m_unreadable = true;
-        m_error = file.errorString();
         return;
+    case TRegularFile::Opened:
+        break;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
@@ -235,6 +239,11 @@ bool TIniFile32::Save()
 {
     if (m_unreadable)
         return false; // writing now would drop the lines we could not read
+    // Looked at again: it may have become a pipe or another user's link since it was read.
+    QFile probe;
+    if (TRegularFile::Open(probe, m_fileName, QIODevice::ReadOnly, m_error) == TRegularFile::Refused)
+        return false;
+    probe.close();
     const QFileInfo existing(m_fileName);
     constexpr QFile::Permissions kWriteBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (existing.exists() && (!existing.isWritable() || !(existing.permissions() & kWriteBits))) {

@@ -1,12 +1,22 @@
 #include "TLogFile.h"
 
 #include "TIniFile32.h"
+#include "TNameText.h"
+#include "TRegularFile.h"
+
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 namespace {
 const QString kProductTitle = QStringLiteral("Corvane XP");
 }
 
-TLogFile::TLogFile(const QString& path) : m_path(path), m_file(path) {}
+TLogFile::TLogFile(const QString& path) : m_path(path) {}
 
 TLogFile::~TLogFile()
 {
@@ -15,18 +25,20 @@ TLogFile::~TLogFile()
 
 bool TLogFile::Open()
 {
-    const bool existed = QFile::exists(m_path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
+    const bool existed = QFileInfo(m_path).exists() || QFileInfo(m_path).isSymLink();
+    // Unbuffered: every record is one write, so a failure is seen at once and can be undone.
+    if (TRegularFile::Open(m_file, m_path, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered,
+                           m_error) != TRegularFile::Opened)
         return false;
     // The header marks the start of a file, not of a run.
-    if (!existed && !WriteLine(HeaderLine())) {
+    if (!existed && !WriteLine(HeaderLine().toLocal8Bit())) {
         m_file.close();
         return false;
     }
     return true;
 }
 
-bool TLogFile::WriteRecord(const QDateTime& when, const QString& fullPath, quint64 sizeBefore,
+bool TLogFile::WriteRecord(const QDateTime& when, const QByteArray& fullPath, quint64 sizeBefore,
                            quint64 sizeAfter)
 {
     return WriteLine(RecordLine(when, fullPath, sizeBefore, sizeAfter));
@@ -38,18 +50,40 @@ void TLogFile::Close()
         m_file.close();
 }
 
-bool TLogFile::WriteLine(const QString& line)
+bool TLogFile::WriteLine(const QByteArray& line)
 {
-    const QByteArray bytes = line.toLocal8Bit() + "\r\n";
-    // Flushed per record so a crash later in the run keeps what was already done.
-    return m_file.write(bytes) == bytes.size() && m_file.flush();
+    const QByteArray bytes = line + "\r\n";
+    const qint64 before = m_file.size();
+#ifdef Q_OS_WIN
+    if (m_file.write(bytes) == bytes.size())
+        return true;
+    m_error = m_file.errorString();
+#else
+    // Written by hand to keep the system's reason for a failure (QFile says "Unknown error").
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_file.handle(), bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    if (done == bytes.size())
+        return true;
+    m_error = QString::fromLocal8Bit(std::strerror(errno));
+#endif
+    // A torn record (a full disk) is taken back, so the file never ends in half a line.
+    m_file.resize(before);
+    return false;
 }
 
 QStringList TLogFile::ReadLines(const QString& path)
 {
     QStringList lines;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    QString error;
+    if (TRegularFile::Open(file, path, QIODevice::ReadOnly, error) != TRegularFile::Opened)
         return lines;
     for (const QByteArray& line : TIniFile32::SplitLines(file.readAll(), false))
         lines.append(QString::fromLocal8Bit(line));
@@ -67,12 +101,11 @@ QString TLogFile::HeaderLine()
            QStringLiteral("  日志文件   --------------");
 }
 
-QString TLogFile::RecordLine(const QDateTime& when, const QString& fullPath, quint64 sizeBefore,
-                             quint64 sizeAfter)
+QByteArray TLogFile::RecordLine(const QDateTime& when, const QByteArray& fullPath, quint64 sizeBefore,
+                                quint64 sizeAfter)
 {
-    return DateTimeText(when) + QStringLiteral("  ") + fullPath + QStringLiteral("   ") +
-           QString::number(sizeBefore) + QStringLiteral("B   ") + QString::number(sizeAfter) +
-           QLatin1Char('B');
+    return DateTimeText(when).toLocal8Bit() + "  " + TNameText::Escaped(fullPath) + "   " +
+           QByteArray::number(sizeBefore) + "B   " + QByteArray::number(sizeAfter) + 'B';
 }
 
 QString TLogFile::DateTimeText(const QDateTime& when)

@@ -48,9 +48,9 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
         const TFileEntry& entry = m_list.At(index.row());
         switch (index.column()) {
         case 0:
-            return entry.name;
+            return entry.DisplayName();
         case 1:
-            return entry.directory;
+            return entry.DisplayDirectory();
         case 2:
             return TFileList::ColumnSizeText(entry.compressedSize);
         case 3:

@@ -394,6 +394,20 @@ void TForm1::Adddirectory1Click()
     if (folder)
         m_files.FindFiles(*folder);
     UpdateCountLabels();
+    ReportWalkProblems();
+}
+
+void TForm1::ReportWalkProblems()
+{
+    // A folder that could not be read is said, not silently left out.
+    const std::vector<TWalkProblem> problems = m_files.TakeWalkProblems();
+    if (problems.empty())
+        return;
+    QString text = QStringLiteral("不能读取以下文件夹:");
+    for (const TWalkProblem& problem : problems)
+        text += QStringLiteral("\n%1: %2")
+                    .arg(QDir::toNativeSeparators(QFile::decodeName(problem.path)), problem.reason);
+    m_prompts.ShowError(this, text);
 }
 
 void TForm1::Removefile1Click()
@@ -596,6 +610,7 @@ void TForm1::AddDropped(const QList<QUrl>& urls)
             m_files.AddPath(info.absoluteFilePath());
     }
     UpdateCountLabels();
+    ReportWalkProblems();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

@@ -133,6 +133,7 @@ private:
     void SetColumnWidth(int column, int width);
     void UpdateCountLabels();
     void ResetResultLabels();
+    void ReportWalkProblems();
     void AddDropped(const QList<QUrl>& urls);
 
     // The run's progress panel and results.

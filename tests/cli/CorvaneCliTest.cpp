@@ -1,5 +1,6 @@
 #include "ReadOnlyFile.h"
 #include "TestFiles.h"
+#include "ThrowawayUser.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -10,7 +11,12 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -22,19 +28,39 @@ struct Result
     int exitCode = -1;
     QStringList out;
     QStringList err;
+    QByteArray rawOut;
 };
 
-Result RunCorvane(const QStringList& arguments)
+Result Run(const QString& program, const QStringList& arguments)
 {
     QProcess process;
-    process.start(QStringLiteral(CORVANE_BINARY), arguments);
+    process.start(program, arguments);
     if (!process.waitForFinished(60000))
         return {};
     Result result;
     result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromLocal8Bit(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    result.rawOut = process.readAllStandardOutput();
+    result.out = QString::fromLocal8Bit(result.rawOut).split('\n', Qt::SkipEmptyParts);
     result.err = QString::fromLocal8Bit(process.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
     return result;
+}
+
+Result RunCorvane(const QStringList& arguments)
+{
+    return Run(QStringLiteral(CORVANE_BINARY), arguments);
+}
+
+// Through a shell, for what QProcess cannot pass: raw bytes in arguments, limits.
+Result RunCorvaneInShell(const QString& script, const QStringList& arguments)
+{
+    return Run(QStringLiteral("sh"),
+               QStringList{QStringLiteral("-c"), script, QStringLiteral(CORVANE_BINARY)} + arguments);
+}
+
+QByteArray LogBesideProgram()
+{
+    return QFile::encodeName(
+        QFileInfo(QStringLiteral(CORVANE_BINARY)).absoluteDir().filePath(QStringLiteral("log.txt")));
 }
 
 // Every file below a folder with a digest of its bytes.
@@ -65,6 +91,11 @@ private slots:
     void testFailedFileGivesOne();
     void testSwitchesReachTheEngine();
     void testLogAppends();
+    void testAnyBytesInNames();
+    void testStopSignals_data();
+    void testStopSignals();
+    void testLogFailureMidRun();
+    void testOtherUsersFilesStayTheirs();
 
 private:
     QString Site() const { return m_dir->filePath(QStringLiteral("site")); }
@@ -221,6 +252,135 @@ void CorvaneCliTest::testLogAppends()
     QVERIFY(lines[1].contains(QFile::encodeName(QDir::toNativeSeparators(Site() + "/index.htm"))));
     for (int i = 0; i < 4; ++i)
         QVERIFY(lines[i].endsWith('\r'));
+}
+
+void CorvaneCliTest::testAnyBytesInNames()
+{
+    // Names the locale cannot decode are compressed like any other; names holding line ends
+    // or terminal escapes reach the terminal escaped.
+    const QByteArray site = QFile::encodeName(m_dir->filePath(QStringLiteral("bytes")));
+    const QList<QByteArray> names{"\xff.html", "caf\xe9.html",
+                                  "\xff"
+                                  "dir/x.htm",
+                                  "evil\r\nforged.htm", "\x1b[2J.htm"};
+    for (const QByteArray& name : names)
+        QVERIFY(WriteFileBytes(site + '/' + name, kPage));
+    const Result walked = RunCorvane({QFile::decodeName(site)});
+    QCOMPARE(walked.exitCode, 0);
+    QCOMPARE(walked.out.size(), names.size() + 1);
+    QVERIFY(walked.out.last().startsWith(QStringLiteral("5 files:")));
+    QVERIFY(!walked.rawOut.contains('\x1b') && !walked.rawOut.contains('\r'));
+    QVERIFY(walked.rawOut.contains("evil\\x0d\\x0aforged.htm"));
+    for (const QByteArray& name : names)
+        QVERIFY2(std::filesystem::file_size((site + '/' + name).toStdString()) < std::uintmax_t(kPage.size()),
+                 name.toHex().constData());
+
+    // Named on the command line.
+    QVERIFY(WriteFileBytes(site + "/again\xff.htm", kPage));
+    const Result named = RunCorvaneInShell(
+        QStringLiteral("exec \"$0\" \"$(printf '%s/again\\377.htm' \"$1\")\""), {QFile::decodeName(site)});
+    QCOMPARE(named.exitCode, 0);
+    QVERIFY(named.out.last().startsWith(QStringLiteral("1 files:")));
+    std::filesystem::remove_all(site.toStdString());
+}
+
+void CorvaneCliTest::testStopSignals_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("Ctrl+C") << SIGINT;
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGHUP") << SIGHUP;
+}
+
+void CorvaneCliTest::testStopSignals()
+{
+    QFETCH(int, signal);
+    // A dead run's temporary file, as kill -9 leaves it: the next run removes it.
+    QVERIFY(WriteFile(Site() + QStringLiteral("/.corvane-0123456789ab.tmp"), kPage.left(10)));
+    constexpr int kPages = 600;
+    for (int i = 0; i < kPages; ++i)
+        QVERIFY(WriteFile(Site() + QStringLiteral("/many/p%1.htm").arg(i), kPage));
+    QProcess process;
+    process.start(QStringLiteral(CORVANE_BINARY), {Site()});
+    QVERIFY(process.waitForReadyRead(30000));
+    ::kill(pid_t(process.processId()), signal);
+    QVERIFY(process.waitForFinished(30000));
+    // Stopped early, by that signal, with the page in hand finished and nothing left behind.
+    QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+    QVERIFY(QString::fromLocal8Bit(process.readAllStandardOutput()).count(QLatin1Char('\n')) < kPages);
+    int compressed = 0;
+    for (const auto& [path, digest] : Snapshot(Site()).asKeyValueRange()) {
+        QVERIFY2(!QFileInfo(path).fileName().startsWith(QStringLiteral(".corvane-")), qPrintable(path));
+        const QByteArray bytes = ReadFile(path);
+        if (bytes != kPage && path.contains(QStringLiteral("/many/"))) {
+            QVERIFY2(bytes.endsWith("</html>"), qPrintable(path));
+            ++compressed;
+        }
+    }
+    QVERIFY(compressed < kPages);
+}
+
+void CorvaneCliTest::testLogFailureMidRun()
+{
+    const QByteArray log = LogBesideProgram();
+    if (!QFileInfo(QFileInfo(QFile::decodeName(log)).absolutePath()).isWritable())
+        QSKIP("the program's folder is not writable here");
+    QFile::remove(QFile::decodeName(log));
+    for (int i = 0; i < 20; ++i)
+        QVERIFY(WriteFile(Site() + QStringLiteral("/many/p%1.htm").arg(i), kPage));
+    // A file size limit of 1024 bytes stands in for a full disk: the log fills up mid-run.
+    const Result result = RunCorvaneInShell(QStringLiteral("ulimit -f 2; exec \"$0\" --log \"$@\""),
+                                            {Site() + QStringLiteral("/many")});
+    const QByteArray written = ReadFile(QFile::decodeName(log));
+    QFile::remove(QFile::decodeName(log));
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.err.size(), 1);
+    QVERIFY2(result.err[0].contains(QString::fromLocal8Bit(std::strerror(EFBIG))), qPrintable(result.err[0]));
+    QVERIFY(written.endsWith("\r\n"));
+    QVERIFY(written.size() <= 1024);
+    QVERIFY(result.out.last().startsWith(QStringLiteral("20 files:")));
+}
+
+void CorvaneCliTest::testOtherUsersFilesStayTheirs()
+{
+    ThrowawayUser user;
+    if (!user.IsValid())
+        QSKIP("needs root to make a user of its own");
+    // Root runs: a user plants a link to a root-owned file outside the tree.
+    const QString outside = m_dir->filePath(QStringLiteral("outside.htm"));
+    QVERIFY(WriteFile(outside, kPage));
+    const QString planted = Site() + QStringLiteral("/planted.htm");
+    QVERIFY(QFile::link(outside, planted));
+    QCOMPARE(::lchown(QFile::encodeName(planted).constData(), user.Uid(), user.Gid()), 0);
+    const Result byRoot = RunCorvane({Site()});
+    QCOMPARE(byRoot.exitCode, 1);
+    QVERIFY(byRoot.out.contains(
+        planted + QStringLiteral(": failed: symbolic link not followed: its owner does not own the target")));
+    QCOMPARE(ReadFile(outside), kPage);
+
+    // The user runs, in their own folder: root's page and a page of group root keep their owners.
+    const QString folder = m_dir->filePath(QStringLiteral("home"));
+    const QString rootsPage = folder + QStringLiteral("/root.htm");
+    const QString groupPage = folder + QStringLiteral("/group.htm");
+    QVERIFY(WriteFile(rootsPage, kPage) && WriteFile(groupPage, kPage));
+    QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
+    QCOMPARE(::chown(QFile::encodeName(folder).constData(), user.Uid(), user.Gid()), 0);
+    QCOMPARE(::chmod(QFile::encodeName(rootsPage).constData(), 0666), 0);
+    QCOMPARE(::chown(QFile::encodeName(groupPage).constData(), user.Uid(), 0), 0);
+    // A copy the user can surely reach, wherever the build tree is.
+    const QString program = folder + QStringLiteral("/corvane");
+    QVERIFY(QFile::copy(QStringLiteral(CORVANE_BINARY), program));
+    const Result byUser =
+        Run(QStringLiteral("setpriv"), user.RunAs() + QStringList{program, rootsPage, groupPage});
+    QCOMPARE(byUser.exitCode, 0);
+    struct stat info;
+    QCOMPARE(::stat(QFile::encodeName(rootsPage).constData(), &info), 0);
+    QCOMPARE(std::pair(info.st_uid, info.st_gid), std::pair(uid_t(0), gid_t(0)));
+    QCOMPARE(info.st_mode & 07777, mode_t(0666));
+    QCOMPARE(::stat(QFile::encodeName(groupPage).constData(), &info), 0);
+    QCOMPARE(std::pair(info.st_uid, info.st_gid), std::pair(user.Uid(), gid_t(0)));
+    QVERIFY(ReadFile(rootsPage).size() < kPage.size());
+    QVERIFY(ReadFile(groupPage).size() < kPage.size());
 }
 
 QTEST_GUILESS_MAIN(CorvaneCliTest)

@@ -1,16 +1,22 @@
 // Loading and saving real files: what is refused, what is kept, and that nothing is ever left
 // half-written.
+#include "FileStore.h"
 #include "HTMLCompressor.h"
 
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
 #include <sstream>
-
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -188,6 +194,146 @@ TEST_F(EngineFile, FoldersAreNoDocuments)
 {
     EXPECT_FALSE(m_hc.LoadFromFile(m_dir.string()));
     EXPECT_NE(m_hc.LastStatus(), FileStatus::Ok);
+}
+
+} // namespace
+
+namespace {
+
+const std::string kSmallPage = "<p align=\"center\">\n  <b>Hi</b>   x\n</p>\n";
+const std::string kSmallResult = THTMLCompressor().CompressBytes(kSmallPage);
+
+class PageIdentity : public EngineFile
+{
+protected:
+    bool Compress(const std::string& path)
+    {
+        return m_hc.LoadFromFile(path) && (m_hc.Compress(), m_hc.SaveToFile(path));
+    }
+    static std::string Shell(const std::string& command)
+    {
+        std::string out;
+        if (FILE* pipe = ::popen(command.c_str(), "r")) {
+            char buffer[256];
+            while (std::fgets(buffer, sizeof buffer, pipe))
+                out += buffer;
+            ::pclose(pipe);
+        }
+        return out;
+    }
+};
+
+TEST_F(PageIdentity, SpecialModeBitsStay)
+{
+    for (const mode_t mode : {04755, 06755, 02755, 04644, 01644}) {
+        const std::string path = Write("page.htm", kSmallPage);
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        ASSERT_TRUE(Compress(path)) << std::oct << mode;
+        struct stat info;
+        ::stat(path.c_str(), &info);
+        EXPECT_EQ(info.st_mode & 07777, mode) << std::oct << mode;
+        EXPECT_EQ(Read(path), kSmallResult);
+    }
+}
+
+TEST_F(PageIdentity, AclsAndExtendedAttributesStay)
+{
+    const std::string path = Write("page.htm", kSmallPage);
+    ::chmod(path.c_str(), 0640);
+    ASSERT_EQ(::setxattr(path.c_str(), "user.origin", "site", 4, 0), 0);
+    ASSERT_EQ(std::system(("setfacl -m u:54321:rw " + path).c_str()), 0) << "setfacl (package acl) is needed";
+    const std::string before = Shell("getfacl -np " + path);
+    ASSERT_NE(before.find("user:54321:rw-"), std::string::npos);
+
+    ASSERT_TRUE(Compress(path));
+    EXPECT_EQ(Read(path), kSmallResult);
+    EXPECT_EQ(Shell("getfacl -np " + path), before);
+    char value[16] = {};
+    EXPECT_EQ(::getxattr(path.c_str(), "user.origin", value, sizeof value), 4);
+    EXPECT_STREQ(value, "site");
+}
+
+TEST_F(PageIdentity, HardLinksStayJoined)
+{
+    const std::string path = Write("page.htm", kSmallPage);
+    const std::string other = (m_dir / "other.htm").string();
+    ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
+    ASSERT_TRUE(Compress(path));
+    EXPECT_EQ(Read(path), kSmallResult);
+    EXPECT_EQ(Read(other), kSmallResult);
+    EXPECT_EQ(fs::hard_link_count(path), 2u);
+    EXPECT_EQ(EntryCount(), 2u) << "the recovery copy must be gone";
+}
+
+TEST_F(PageIdentity, ChangedOrSwappedDuringCompressionFails)
+{
+    const std::string secret = Write("secret", "root only");
+    ::chmod(secret.c_str(), 0600);
+    const std::string path = (m_dir / "page.htm").string();
+    const std::string edited = kSmallPage + "<p>added</p>\n";
+    const std::vector<std::pair<const char*, std::function<void()>>> changes{
+        {"appended", [&] { std::ofstream(path, std::ios::app) << "<p>added</p>\n"; }},
+        {"editor's save", [&] { fs::rename(Write("new.htm", edited), path); }},
+        {"swapped for a link", [&] { fs::remove(path), fs::create_symlink(secret, path); }},
+    };
+    for (const auto& [what, change] : changes) {
+        fs::remove(path);
+        Write("page.htm", kSmallPage);
+        ASSERT_TRUE(m_hc.LoadFromFile(path));
+        m_hc.Compress();
+        change();
+        EXPECT_FALSE(m_hc.SaveToFile(path)) << what;
+        EXPECT_EQ(m_hc.LastStatus(), FileStatus::Changed) << what;
+        EXPECT_EQ(Read(path), fs::is_symlink(path) ? "root only" : edited) << what;
+        EXPECT_EQ(Read(secret), "root only");
+    }
+    EXPECT_STREQ(FileStatusText(FileStatus::Changed), "changed during compression");
+}
+
+TEST_F(PageIdentity, LongestNamesSave)
+{
+    const std::string name = std::string(251, 'n') + ".htm";
+    const std::string path = Write(name, kSmallPage);
+    ASSERT_TRUE(Compress(path)) << FileStatusText(m_hc.LastStatus());
+    EXPECT_EQ(Read(path), kSmallResult);
+}
+
+TEST_F(PageIdentity, WideTextIsLeftAlone)
+{
+    for (const std::string& bom : {std::string("\xFF\xFE"), std::string("\xFE\xFF"),
+                                  std::string("\xFF\xFE\0\0", 4), std::string("\0\0\xFE\xFF", 4)}) {
+        std::string page = bom;
+        for (char c : std::string("<p align=\"center\">x</p>"))
+            page += bom[0] == '\xFF' ? std::string{c, '\0'} : std::string{'\0', c};
+        const std::string path = Write("wide.htm", page);
+        EXPECT_FALSE(m_hc.LoadFromFile(path));
+        EXPECT_EQ(m_hc.LastStatus(), FileStatus::UnsupportedEncoding);
+        EXPECT_EQ(Read(path), page);
+    }
+}
+
+TEST_F(PageIdentity, DeadRunsLeftoversGoLiveOnesStay)
+{
+    const std::string page = Write("page.htm", kPageResult.substr(0, 9)); // half rewritten
+    struct stat info;
+    ::stat(page.c_str(), &info);
+    const std::string recovery = "corvane recovery 1\n" + std::to_string(info.st_dev) + " " +
+                                 std::to_string(info.st_ino) + " 8\npage.htm\n" + kPage;
+    Write(".corvane-0123456789ab.rec", recovery);
+    Write(".corvane-dead00000000.tmp", "dead");
+    const std::string live = Write(".corvane-live00000000.tmp", "live");
+    Write(".corvane-mine.tmp", "not ours");
+    Write(".page.htm.corvane-AbC123", "not ours either");
+    const int held = ::open(live.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    EXPECT_EQ(filestore::RemoveStaleTemporaries(m_dir.string()), 2);
+    ::close(held);
+    EXPECT_EQ(Read(page), kPage) << "the old bytes come back";
+    EXPECT_FALSE(fs::exists(m_dir / ".corvane-0123456789ab.rec"));
+    EXPECT_FALSE(fs::exists(m_dir / ".corvane-dead00000000.tmp"));
+    EXPECT_TRUE(fs::exists(live));
+    EXPECT_EQ(EntryCount(), 4u);
 }
 
 } // namespace

@@ -69,6 +69,8 @@ private slots:
     void testFileThatDoesNotShrink();
     void testFailure_data();
     void testFailure();
+    void testChangedDuringCompression_data();
+    void testChangedDuringCompression();
     void testLogOfTwoRuns();
     void testClearedLogStartsAgain();
     void testUnavailableLog();
@@ -247,6 +249,38 @@ void TCompressRunTest::testFailure()
     QCOMPARE(retry.outcomes[0].path, bad);
     QCOMPARE(m_list->At(1).StatusText(), QStringLiteral("已完成"));
     QVERIFY(ReadFile(bad).size() < kPage.size());
+}
+
+void TCompressRunTest::testChangedDuringCompression_data()
+{
+    QTest::addColumn<bool>("editorsSave"); // else a line appended
+    QTest::newRow("appended") << false;
+    QTest::newRow("editor's save") << true;
+}
+
+void TCompressRunTest::testChangedDuringCompression()
+{
+    QFETCH(bool, editorsSave);
+    AddPage(QStringLiteral("page.htm"));
+    const QString page = PathOf(QStringLiteral("page.htm"));
+    const QByteArray edited = kPage + "<p>new</p>\r\n";
+    RecordingObserver observer;
+    TCompressRun run(*m_list, m_engine, &observer);
+    run.SetBeforeSaveHook([&](const QByteArray&) {
+        if (editorsSave) {
+            QVERIFY(WriteFile(page + QStringLiteral(".new"), edited));
+            QVERIFY(::rename(QFile::encodeName(page + QStringLiteral(".new")), QFile::encodeName(page)) == 0);
+        } else {
+            QFile file(page);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write("<p>new</p>\r\n");
+        }
+    });
+    const TRunTotals totals = run.Execute();
+    QCOMPARE(totals.failed, 1);
+    QCOMPARE(m_list->At(0).StatusText(), QStringLiteral("失败"));
+    QCOMPARE(observer.outcomes[0].reason, QStringLiteral("changed during compression"));
+    QCOMPARE(ReadFile(page), edited);
 }
 
 void TCompressRunTest::testLogOfTwoRuns()

@@ -1,11 +1,13 @@
 #include "TFileList.h"
 
 #include "TFileListObserver.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
 #include <memory>
 
 #ifdef Q_OS_UNIX
@@ -62,6 +64,7 @@ class TFileListTest final : public QObject
 
 private slots:
     void init();
+    void cleanup();
 
     void testAddingTwice_data();
     void testAddingTwice();
@@ -74,6 +77,7 @@ private slots:
     void testSizeTexts();
     void testPaths_data();
     void testPaths();
+    void testAnyBytesInNames();
 
 private:
     QString Root() const { return m_dir->path(); }
@@ -104,12 +108,18 @@ void TFileListTest::init()
 #endif
 }
 
+void TFileListTest::cleanup()
+{
+    // Also what QDir cannot name: folders and files whose names the locale cannot decode.
+    std::filesystem::remove_all(QFile::encodeName(m_dir->path()).toStdString());
+}
+
 QStringList TFileListTest::RelativePaths(const TFileList& list) const
 {
     QStringList paths;
     const QDir root(Root());
     for (const TFileEntry& entry : list.Entries())
-        paths << QDir::fromNativeSeparators(root.relativeFilePath(entry.FullPath()));
+        paths << QDir::fromNativeSeparators(root.relativeFilePath(entry.DisplayPath()));
     return paths;
 }
 
@@ -162,7 +172,7 @@ void TFileListTest::testFindFilesOrderAndSkips()
     for (const TFileEntry& entry : list.Entries()) {
         QCOMPARE(entry.state, int(TFileEntry::New));
         QCOMPARE(entry.StatusText(), QStringLiteral("默认值"));
-        QVERIFY(!entry.directory.endsWith(QDir::separator()));
+        QVERIFY(!entry.directory.endsWith(QDir::separator().toLatin1()));
     }
 }
 
@@ -227,13 +237,13 @@ void TFileListTest::testRemoveAllThenReAdd()
     list.FindFiles(Root());
     list.DelFile(1);
     QCOMPARE(list.Count(), 7);
-    QCOMPARE(list.At(1).name, QStringLiteral("b.html"));
+    QCOMPARE(list.At(1).name, QByteArray("b.html"));
     list.Clear();
     QCOMPARE(list.Count(), 0);
     QCOMPARE(list.TotalSize(), quint64(0));
     QCOMPARE(list.TotalText(), QStringLiteral("0K (0 字节)"));
     QVERIFY(list.AddPath(m_dir->filePath(QStringLiteral("sub/d.htm"))));
-    QCOMPARE(list.At(0).name, QStringLiteral("d.htm"));
+    QCOMPARE(list.At(0).name, QByteArray("d.htm"));
     QCOMPARE(list.CountText(), QStringLiteral("1"));
 }
 
@@ -287,11 +297,38 @@ void TFileListTest::testPaths()
     QFETCH(QString, fullPath);
     TFileList list;
     QVERIFY(list.AddFile(directory, QStringLiteral("x.htm")));
-    QCOMPARE(list.At(0).directory, stored);
-    QCOMPARE(list.At(0).FullPath(), fullPath);
+    QCOMPARE(list.At(0).DisplayDirectory(), stored);
+    QCOMPARE(list.At(0).DisplayPath(), fullPath);
     // A path that is not there any more measures 0.
     QCOMPARE(list.At(0).uncompressedSize, quint64(0));
     QCOMPARE(TFileList::GetDirectoryName(stored), stored.endsWith(QLatin1Char('/')) ? stored : stored + '/');
+}
+
+void TFileListTest::testAnyBytesInNames()
+{
+#ifdef Q_OS_WIN
+    QSKIP("names are UTF-16 there");
+#endif
+    // Names the local encoding cannot decode are found and lead back to their files.
+    const QByteArray root = QFile::encodeName(m_dir->filePath(QStringLiteral("bytes")));
+    for (const QByteArray& name : {QByteArray("\xff.html"), QByteArray("caf\xe9.html"),
+                                  QByteArray("\xff"
+                                             "dir/x.htm")})
+        QVERIFY(WriteFileBytes(root + '/' + name, "<p>x</p>"));
+    TFileList list;
+    QCOMPARE(list.FindFiles(root), 3);
+    for (const TFileEntry& entry : list.Entries())
+        QCOMPARE(TFileList::GetFileSize(entry.FullPath()), quint64(8));
+    QVERIFY(list.At(0).DisplayName().contains(QChar::ReplacementCharacter));
+    QVERIFY(list.TakeWalkProblems().empty());
+
+    // A folder the walk cannot read is reported, once.
+    QCOMPARE(list.FindFiles(root + "/gone"), 0);
+    const std::vector<TWalkProblem> problems = list.TakeWalkProblems();
+    QCOMPARE(problems.size(), std::size_t(1));
+    QCOMPARE(problems[0].path, root + "/gone");
+    QVERIFY(!problems[0].reason.isEmpty());
+    QVERIFY(list.TakeWalkProblems().empty());
 }
 
 QTEST_GUILESS_MAIN(TFileListTest)

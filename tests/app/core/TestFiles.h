@@ -8,3 +8,6 @@
 
 // The whole file; empty when it cannot be read.
 [[nodiscard]] QByteArray ReadFile(const QString& path);
+
+// The same for a path given as the system's bytes (names the locale cannot decode).
+[[nodiscard]] bool WriteFileBytes(const QByteArray& path, const QByteArray& bytes);

@@ -75,7 +75,7 @@ private slots:
         list.AddPath(dir.filePath("a.htm"));
         list.AddPath(dir.filePath("b.htm"));
         if (text.isEmpty())
-            text = list.At(0).directory;
+            text = list.At(0).DisplayDirectory();
         QCOMPARE(model.headerData(column, Qt::Horizontal).toString(), header);
         QCOMPARE(model.index(0, column).data().toString(), text);
         const auto alignment = model.index(0, column).data(Qt::TextAlignmentRole).value<Qt::Alignment>();

@@ -1,0 +1,46 @@
+#include "TRegularFile.h"
+
+#include "FileStore.h"
+#include "HTMLCompressor.h"
+
+#include <cerrno>
+#include <cstring>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#endif
+
+TRegularFile::Result TRegularFile::Open(QFile& file, const QString& path, QIODevice::OpenMode mode,
+                                        QString& error)
+{
+#ifdef Q_OS_WIN
+    file.setFileName(path);
+    if (!(mode & QIODevice::WriteOnly) && !file.exists())
+        return Missing;
+    if (!file.open(mode)) {
+        error = file.errorString();
+        return Refused;
+    }
+    return Opened;
+#else
+    const bool writing = mode & QIODevice::WriteOnly;
+    FileStatus status = FileStatus::Ok;
+    errno = 0;
+    const int fd = filestore::OpenRegular(QFile::encodeName(path).toStdString(),
+                                          writing ? O_WRONLY | O_APPEND | O_CREAT : O_RDONLY, status);
+    if (fd < 0) {
+        if (!writing && status == FileStatus::Missing)
+            return Missing;
+        const bool ours = status == FileStatus::Changed || status == FileStatus::ForeignLink ||
+                          status == FileStatus::NotRegular || errno == 0;
+        error =
+            ours ? QString::fromUtf8(FileStatusText(status)) : QString::fromLocal8Bit(std::strerror(errno));
+        return Refused;
+    }
+    if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        error = file.errorString();
+        return Refused;
+    }
+    return Opened;
+#endif
+}
