@@ -5,6 +5,7 @@
 #include "TCompressRun.h"
 #include "TFileList.h"
 #include "TNameText.h"
+#include "TReasonText.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -87,6 +88,8 @@ int UsageError(const QString& message)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    // Reasons for failures in the user's language: Chinese in a Chinese locale, else English.
+    TReasonText::SetLanguage(TReasonText::LanguageOfLocale());
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
 

@@ -90,6 +90,21 @@ FileStatus OpenError(int error)
     }
 }
 
+// Why creating or writing a file failed; a full disk is told apart, as the user can mend it.
+FileStatus WriteError(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return FileStatus::DiskFull;
+    case EACCES:
+    case EROFS:
+        return FileStatus::NotWritable;
+    default:
+        return FileStatus::WriteFailed;
+    }
+}
+
 // A file or folder with no write bit at all is read-only to the user, even to one whose
 // privileges would let the system write it anyway.
 bool HasWriteBits(const struct stat& info)
@@ -409,10 +424,11 @@ FileStatus PageFile::WriteTemporary(const char* data, std::size_t size)
         return FileStatus::Ok;
     m_tempFd = CreateOwnFile(m_folderFd, kTempSuffix, m_tempName);
     if (m_tempFd < 0)
-        return errno == EACCES || errno == EROFS ? FileStatus::NotWritable : FileStatus::WriteFailed;
+        return WriteError(errno);
     if (!WriteAll(m_tempFd, data, size, 0)) {
+        const int error = errno;
         Discard();
-        return FileStatus::WriteFailed;
+        return WriteError(error);
     }
     if (!CopyIdentity(m_tempFd)) {
         Discard();
@@ -426,8 +442,9 @@ FileStatus PageFile::MakeDurable()
     if (m_inPlace || m_tempFd < 0)
         return FileStatus::Ok; // the in-place rewrite makes itself durable as it goes
     if (::fdatasync(m_tempFd) != 0) {
+        const int error = errno;
         Discard();
-        return FileStatus::WriteFailed;
+        return WriteError(error);
     }
     return FileStatus::Ok;
 }
@@ -469,7 +486,7 @@ FileStatus PageFile::RewriteInPlace()
     std::string recoveryName;
     int recovery = CreateOwnFile(m_folderFd, kRecoverySuffix, recoveryName);
     if (recovery < 0)
-        return errno == EACCES || errno == EROFS ? FileStatus::NotWritable : FileStatus::WriteFailed;
+        return WriteError(errno);
     auto dropRecovery = [&] {
         ::unlinkat(m_folderFd, recoveryName.c_str(), 0);
         CloseFd(recovery);
@@ -477,8 +494,9 @@ FileStatus PageFile::RewriteInPlace()
     if (!WriteAll(recovery, header.data(), header.size(), 0) ||
         !WriteAll(recovery, old.data(), old.size(), static_cast<off_t>(header.size())) ||
         ::fsync(recovery) != 0 || !SyncFolder(m_folderFd)) {
+        const int error = errno;
         dropRecovery();
-        return FileStatus::WriteFailed;
+        return WriteError(error);
     }
     // Checked once more right before the page is touched.
     FileStatus status = CheckUnchanged();
@@ -488,13 +506,14 @@ FileStatus PageFile::RewriteInPlace()
     }
     if (!WriteAll(m_fd, m_data, m_size, 0) || ::ftruncate(m_fd, static_cast<off_t>(m_size)) != 0 ||
         ::fsync(m_fd) != 0) {
+        const int error = errno;
         // Put the old bytes back; if even that fails the recovery copy stays for a later run.
         if (WriteAll(m_fd, old.data(), old.size(), 0) &&
             ::ftruncate(m_fd, static_cast<off_t>(oldSize)) == 0 && ::fsync(m_fd) == 0)
             dropRecovery();
         else
             CloseFd(recovery);
-        return FileStatus::WriteFailed;
+        return WriteError(error);
     }
     // Writing clears set-id bits for most runners; give them back where we may.
     struct stat info;

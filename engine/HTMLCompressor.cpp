@@ -49,6 +49,8 @@ const char* FileStatusText(FileStatus status)
         return "not a regular file";
     case FileStatus::UnsupportedEncoding:
         return "not supported: UTF-16 or UTF-32 text";
+    case FileStatus::DiskFull:
+        return "disk full";
     }
     return "unknown";
 }

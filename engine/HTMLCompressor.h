@@ -20,6 +20,7 @@ enum class FileStatus
     ForeignLink,         // a symbolic link whose owner neither runs this nor owns the target
     NotRegular,          // a folder, pipe, device or socket
     UnsupportedEncoding, // UTF-16 or UTF-32 text (by its byte-order mark): left as it is
+    DiskFull,            // no space left (or the user's quota spent); the original is intact
 };
 
 // Text for a FileStatus, for messages (English, short). The one place reasons are worded.

@@ -8,10 +8,17 @@
 QString TAppPaths::ChooseDirectory(const QString& programDir, const QString& fallbackDir)
 {
     const QFileInfo program(programDir);
-    if (program.isDir() && program.isWritable())
+    // An installed program's folder is shared by every user, and writable to root: settings and
+    // log there would be everyone's, or lost with the next upgrade.
+    if (program.isDir() && program.isWritable() && !IsInstalled(programDir))
         return programDir;
     QDir().mkpath(fallbackDir);
     return fallbackDir;
+}
+
+bool TAppPaths::IsInstalled(const QString& programDir)
+{
+    return QFileInfo::exists(programDir + QStringLiteral("/../share/applications/corvane-xp.desktop"));
 }
 
 QString TAppPaths::Directory()

@@ -4,6 +4,7 @@
 #include "HTMLCompressor.h"
 #include "TFileList.h"
 #include "TLogFile.h"
+#include "TReasonText.h"
 
 #include <QDateTime>
 #include <QSet>
@@ -42,7 +43,8 @@ TFileOutcome TCompressRun::CompressOne(const QByteArray& path)
     // A failed load leaves nothing to save, so the previous document can never land here.
     if (!m_engine.LoadFromFile(localPath)) {
         outcome.result = TFileOutcome::Failed;
-        outcome.reason = QString::fromUtf8(FileStatusText(m_engine.LastStatus()));
+        outcome.status = m_engine.LastStatus();
+        outcome.reason = TReasonText::Of(outcome.status);
         return outcome;
     }
     m_engine.Compress();
@@ -61,7 +63,8 @@ TFileOutcome TCompressRun::CompressOne(const QByteArray& path)
         outcome.result = TFileOutcome::NothingToSave;
     } else {
         outcome.result = TFileOutcome::Failed;
-        outcome.reason = QString::fromUtf8(FileStatusText(m_engine.LastStatus()));
+        outcome.status = m_engine.LastStatus();
+        outcome.reason = TReasonText::Of(outcome.status);
         return outcome;
     }
     outcome.sizeAfter = TFileList::GetFileSize(path);
@@ -116,7 +119,7 @@ TRunTotals TCompressRun::Execute()
         const TFileOutcome outcome = CompressOne(m_list.At(i).FullPath());
         const quint64 stored = m_list.At(i).uncompressedSize;
         if (outcome.result == TFileOutcome::Failed) {
-            m_list.MarkFailed(i);
+            m_list.MarkFailed(i, outcome.status);
             ++totals.failed;
         } else {
             m_list.MarkDone(i, outcome.sizeAfter);

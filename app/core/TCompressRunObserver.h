@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HTMLCompressor.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -18,7 +20,8 @@ struct TFileOutcome
     QByteArray path;        // full path, the system's bytes
     quint64 sizeBefore = 0; // measured just before the file's turn
     quint64 sizeAfter = 0;  // measured afterwards (or the in-memory result of a dry run)
-    QString reason;         // why it failed; empty otherwise
+    QString reason;         // why it failed, in the chosen language (TReasonText); empty otherwise
+    FileStatus status = FileStatus::Ok; // the engine's word for it
 };
 
 // What a compression run shows while it works. The window binds these to its progress panel,

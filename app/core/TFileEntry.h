@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HTMLCompressor.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -22,6 +24,7 @@ struct TFileEntry
     quint64 compressedSize = 0;   // measured after a successful compression, 0 until then
     int state = New;
     bool failed = false; // the last attempt failed; state is New again so the next run retries
+    FileStatus failure = FileStatus::Ok; // why, while failed
 
     // directory + separator + name, without doubling the separator of a root folder.
     [[nodiscard]] QByteArray FullPath() const;

@@ -1,13 +1,13 @@
 #include "TFileList.h"
 
 #include "TFileListObserver.h"
+#include "TReasonText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #ifndef Q_OS_WIN
 #include <dirent.h>
@@ -227,7 +227,7 @@ int TFileList::FindFiles(const QByteArray& directory)
 #ifdef Q_OS_WIN
         const QDir dir(QFile::decodeName(folder));
         if (!dir.isReadable())
-            m_walkProblems.push_back({folder, QStringLiteral("cannot be read")});
+            m_walkProblems.push_back({folder, TReasonText::Of(FileStatus::ReadFailed)});
         for (const QFileInfo& info :
              dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted)) {
             // isFile() is false for pipes, sockets and devices, which a load would hang on.
@@ -250,7 +250,7 @@ int TFileList::FindFiles(const QByteArray& directory)
         // lost.
         DIR* dir = ::opendir(folder.constData());
         if (!dir) {
-            m_walkProblems.push_back({folder, QString::fromLocal8Bit(std::strerror(errno))});
+            m_walkProblems.push_back({folder, TReasonText::OfSystemError(errno)});
             continue;
         }
         int statError = 0;
@@ -289,7 +289,7 @@ int TFileList::FindFiles(const QByteArray& directory)
         const int readError = errno ? errno : statError;
         ::closedir(dir);
         if (readError)
-            m_walkProblems.push_back({folder, QString::fromLocal8Bit(std::strerror(readError))});
+            m_walkProblems.push_back({folder, TReasonText::OfSystemError(readError)});
 #endif
         std::sort(batch.begin(), batch.end(),
                   [](const TFileEntry& a, const TFileEntry& b) { return NameLess(a.name, b.name); });
@@ -303,27 +303,45 @@ int TFileList::FindFiles(const QByteArray& directory)
 
 void TFileList::MarkCompressing(int index)
 {
-    TFileEntry& entry = m_entries[std::size_t(index)];
-    entry.state = TFileEntry::Compressing;
-    entry.failed = false;
+    {
+        const QMutexLocker lock(&m_marks);
+        TFileEntry& entry = m_entries[std::size_t(index)];
+        entry.state = TFileEntry::Compressing;
+        entry.failed = false;
+        entry.failure = FileStatus::Ok;
+    }
     Changed(index);
 }
 
 void TFileList::MarkDone(int index, quint64 compressedSize)
 {
-    TFileEntry& entry = m_entries[std::size_t(index)];
-    entry.state = TFileEntry::Done;
-    entry.compressedSize = compressedSize;
-    entry.failed = false;
+    {
+        const QMutexLocker lock(&m_marks);
+        TFileEntry& entry = m_entries[std::size_t(index)];
+        entry.state = TFileEntry::Done;
+        entry.compressedSize = compressedSize;
+        entry.failed = false;
+        entry.failure = FileStatus::Ok;
+    }
     Changed(index);
 }
 
-void TFileList::MarkFailed(int index)
+void TFileList::MarkFailed(int index, FileStatus why)
 {
-    TFileEntry& entry = m_entries[std::size_t(index)];
-    entry.state = TFileEntry::New;
-    entry.failed = true;
+    {
+        const QMutexLocker lock(&m_marks);
+        TFileEntry& entry = m_entries[std::size_t(index)];
+        entry.state = TFileEntry::New;
+        entry.failed = true;
+        entry.failure = why;
+    }
     Changed(index);
+}
+
+TFileEntry TFileList::Snapshot(int index) const
+{
+    const QMutexLocker lock(&m_marks);
+    return m_entries[std::size_t(index)];
 }
 
 void TFileList::Changed(int index)

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMutex>
 #include <QSet>
 #include <QString>
 #include <utility>
@@ -69,10 +70,15 @@ public:
     [[nodiscard]] const std::vector<TFileEntry>& Entries() const { return m_entries; }
     [[nodiscard]] quint64 TotalSize() const { return m_total; }
 
-    // State changes made by the compression run; each tells the observer RowChanged.
+    // State changes made by the compression run; each tells the observer RowChanged, on the
+    // run's thread.
     void MarkCompressing(int index);
     void MarkDone(int index, quint64 compressedSize);
-    void MarkFailed(int index);
+    void MarkFailed(int index, FileStatus why);
+
+    // A copy of one entry that is safe to take while a run on another thread marks rows (the
+    // run changes nothing else, and the window changes nothing while it runs).
+    [[nodiscard]] TFileEntry Snapshot(int index) const;
 
     // Texts of the count and total labels ("文件:" and "文件总的大小:").
     [[nodiscard]] QString CountText() const;
@@ -104,4 +110,5 @@ private:
     std::vector<TWalkProblem> m_walkProblems;
     quint64 m_total = 0;
     TFileListObserver* m_observer = nullptr;
+    mutable QMutex m_marks; // held while a run marks a row, and while a snapshot is taken
 };

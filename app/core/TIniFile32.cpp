@@ -1,10 +1,12 @@
 #include "TIniFile32.h"
 
+#include "TReasonText.h"
 #include "TRegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <limits>
 
 namespace {
@@ -249,7 +251,7 @@ bool TIniFile32::Save()
     if (existing.exists() && (!existing.isWritable() || !(existing.permissions() & kWriteBits))) {
         // A rename would replace a read-only file; respect the user's protection instead, also
         // where the system would let an administrator write it.
-        m_error = QStringLiteral("%1 is not writable").arg(m_fileName);
+        m_error = TReasonText::Of(FileStatus::NotWritable);
         return false;
     }
     QByteArray bytes;
@@ -257,8 +259,10 @@ bool TIniFile32::Save()
         bytes += line + "\r\n";
     // Written beside the file and renamed over it: a failure never leaves half a file.
     QSaveFile file(m_fileName);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        m_error = file.errorString();
+        // The system's reason where there is one (a full disk, a folder without write access).
+        m_error = errno ? TReasonText::OfSystemError(errno) : file.errorString();
         return false;
     }
     m_error.clear();

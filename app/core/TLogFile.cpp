@@ -2,11 +2,11 @@
 
 #include "TIniFile32.h"
 #include "TNameText.h"
+#include "TReasonText.h"
 #include "TRegularFile.h"
 
 #include <QFileInfo>
 #include <cerrno>
-#include <cstring>
 
 #ifndef Q_OS_WIN
 #include <unistd.h>
@@ -71,7 +71,7 @@ bool TLogFile::WriteLine(const QByteArray& line)
     }
     if (done == bytes.size())
         return true;
-    m_error = QString::fromLocal8Bit(std::strerror(errno));
+    m_error = TReasonText::OfSystemError(errno);
 #endif
     // A torn record (a full disk) is taken back, so the file never ends in half a line.
     m_file.resize(before);

@@ -2,9 +2,9 @@
 
 #include "FileStore.h"
 #include "HTMLCompressor.h"
+#include "TReasonText.h"
 
 #include <cerrno>
-#include <cstring>
 
 #ifndef Q_OS_WIN
 #include <fcntl.h>
@@ -34,7 +34,7 @@ TRegularFile::Result TRegularFile::Open(QFile& file, const QString& path, QIODev
         const bool ours = status == FileStatus::Changed || status == FileStatus::ForeignLink ||
                           status == FileStatus::NotRegular || errno == 0;
         error =
-            ours ? QString::fromUtf8(FileStatusText(status)) : QString::fromLocal8Bit(std::strerror(errno));
+            ours ? TReasonText::Of(status) : TReasonText::OfSystemError(errno);
         return Refused;
     }
     if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {

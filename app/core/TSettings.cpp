@@ -25,11 +25,18 @@ void TSettings::Read(const QString& iniPath)
     }
 }
 
-bool TSettings::Write(const QString& iniPath) const
+bool TSettings::Write(const QString& iniPath, QString* error) const
 {
     TIniFile32 ini(iniPath);
     bool saved = ini.WriteBool(kSection, QByteArrayLiteral("bLog"), m_logging);
-    for (int i = 0; i < ColumnCount; ++i)
-        saved = ini.WriteInteger(kSection, WidthKey(i), m_widths[std::size_t(i)]) && saved;
+    QString reason = ini.ErrorString();
+    for (int i = 0; i < ColumnCount; ++i) {
+        if (!ini.WriteInteger(kSection, WidthKey(i), m_widths[std::size_t(i)])) {
+            saved = false;
+            reason = ini.ErrorString();
+        }
+    }
+    if (error)
+        *error = saved ? QString() : reason;
     return saved;
 }

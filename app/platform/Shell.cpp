@@ -1,8 +1,9 @@
 #include "Shell.h"
 
+#include "FileDialogs.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QStandardPaths>
 
 bool TShell::OpenUrl(const QUrl& url)
 {
@@ -11,10 +12,8 @@ bool TShell::OpenUrl(const QUrl& url)
 
 std::optional<QString> TShell::BrowseForFolder(QWidget* parent, const QString& prompt)
 {
-    // Starts on the desktop with nothing chosen, file-system folders only.
-    const QString start = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    const QString folder = QFileDialog::getExistingDirectory(parent, prompt, start, QFileDialog::ShowDirsOnly);
-    if (folder.isEmpty())
+    const std::unique_ptr<QFileDialog> dialog = TFileDialogs::Folder(parent, prompt);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
-    return folder;
+    return dialog->selectedFiles().constFirst();
 }

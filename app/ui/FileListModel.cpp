@@ -1,8 +1,10 @@
 #include "FileListModel.h"
 
 #include "TFileList.h"
+#include "TReasonText.h"
 
 #include <QColor>
+#include <QThread>
 
 namespace {
 
@@ -45,7 +47,7 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole: {
-        const TFileEntry& entry = m_list.At(index.row());
+        const TFileEntry entry = m_list.Snapshot(index.row());
         switch (index.column()) {
         case 0:
             return entry.DisplayName();
@@ -58,6 +60,13 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
         case 4:
             return entry.StatusText();
         }
+        return {};
+    }
+    case Qt::ToolTipRole: {
+        // A failed row says why where it says "失败".
+        const TFileEntry entry = m_list.Snapshot(index.row());
+        if (index.column() == 4 && entry.failed)
+            return TReasonText::Of(entry.failure);
         return {};
     }
     case Qt::TextAlignmentRole:
@@ -111,5 +120,11 @@ void TFileListModel::Reset()
 
 void TFileListModel::RowChanged(int row)
 {
-    emit dataChanged(index(row, 2), index(row, 4), {Qt::DisplayRole});
+    // A run on a worker thread marks rows; the views hear of it on their own thread.
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(this, [this, row] { RowChanged(row); }, Qt::QueuedConnection);
+        return;
+    }
+    if (row < m_list.Count())
+        emit dataChanged(index(row, 2), index(row, 4), {Qt::DisplayRole, Qt::ToolTipRole});
 }

@@ -4,6 +4,7 @@
 #include "Prompts.h"
 #include "Shell.h"
 #include "TAppPaths.h"
+#include "TReasonText.h"
 #include "Unit1.h"
 #include "Unit3.h"
 #include "Unit4.h"
@@ -11,9 +12,47 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QSettings>
+#include <QTranslator>
+
+namespace {
+
+QString g_applicationTitle = QStringLiteral("Tessan XP");
+
+} // namespace
+
+QString ApplicationTitle()
+{
+    return g_applicationTitle;
+}
+
+void SetApplicationTitle(const QString& title)
+{
+    g_applicationTitle = title;
+}
+
+void PrepareApplication()
+{
+    static bool prepared = false;
+    if (prepared)
+        return;
+    prepared = true;
+    // "qt" gathers every Qt module's catalogue (Debian's qt6-translations-l10n).
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qt"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    TReasonText::SetLanguage(TReasonText::Chinese);
+#ifndef Q_OS_WIN
+    // A path below a device can hold no file: nothing is read from or written there.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
+#endif
+}
 
 std::unique_ptr<TForm1> CreateForms(TShell& shell, TPrompts& prompts, const QString& dataDir)
 {
+    PrepareApplication();
     auto form1 = std::make_unique<TForm1>(shell, prompts, dataDir);
     auto* about = new TAbout(shell, prompts, form1.get());
     auto* form3 = new TForm3(form1.get());
@@ -27,16 +66,22 @@ int RunProgram(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane XP"));
     QApplication::setOrganizationName(QStringLiteral("Mirel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tessan XP"));
+    SetApplicationTitle(QStringLiteral("Tessan XP"));
     QApplication::setFont(TFonts::SongTi(12));
     QIcon icon;
     for (int size : {16, 32, 48, 256})
         icon.addFile(QStringLiteral(":/pictures/corvane%1.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
+    // Desktops match the running window to its desktop entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("corvane-xp"));
 
     TShell shell;
     TPrompts prompts;
     const std::unique_ptr<TForm1> form1 = CreateForms(shell, prompts, TAppPaths::Directory());
     form1->show();
+    QStringList paths = QCoreApplication::arguments();
+    paths.removeFirst();
+    if (!paths.isEmpty())
+        form1->AddPaths(paths);
     return app.exec();
 }

@@ -1,6 +1,8 @@
 #include "Prompts.h"
 
 #include "AppError.h"
+#include "FileDialogs.h"
+#include "Program.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -10,14 +12,10 @@
 
 std::optional<QStringList> TPrompts::OpenFiles(QWidget* parent, const QString& filter)
 {
-    QFileDialog dialog(parent);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setNameFilter(filter);
-    dialog.setOption(QFileDialog::ReadOnly, false);
-    dialog.setSizeGripEnabled(true);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const std::unique_ptr<QFileDialog> dialog = TFileDialogs::OpenFiles(parent, filter);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles();
+    return dialog->selectedFiles();
 }
 
 bool TPrompts::Confirm(QWidget* parent, const QString& text, const QString& title)
@@ -33,7 +31,7 @@ bool TPrompts::Confirm(QWidget* parent, const QString& text, const QString& titl
 
 void TPrompts::ShowError(QWidget* parent, const QString& text)
 {
-    QMessageBox::critical(parent, QGuiApplication::applicationDisplayName(), text);
+    QMessageBox::critical(parent, ApplicationTitle(), text);
 }
 
 void TPrompts::ShowModal(QDialog& dialog)

@@ -4,8 +4,11 @@
 #include "FileListModel.h"
 #include "Fonts.h"
 #include "ImageList.h"
+#include "Program.h"
 #include "Prompts.h"
+#include "RunInputGuard.h"
 #include "Shell.h"
+#include "TBackgroundRun.h"
 #include "TCompressRun.h"
 #include "Unit3.h"
 #include "Unit4.h"
@@ -28,7 +31,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
-#include <QWindow>
+#include <algorithm>
 
 namespace {
 
@@ -68,6 +71,7 @@ TForm1::TForm1(TShell& shell, TPrompts& prompts, const QString& dataDir, QWidget
     : QWidget(parent), m_shell(shell), m_prompts(prompts), m_dataDir(dataDir)
 {
     XP_Form1 = new TXP_Form(this);
+    m_background = new TBackgroundRun(*this, this);
     setFont(TFonts::SongTi(12));
     setAcceptDrops(true);
     Panel1 = new QWidget(this);
@@ -144,8 +148,21 @@ QAction* TForm1::MakeAction(const QString& caption, int image, void (TForm1::*ha
 {
     static const TImageList menuImages(QStringLiteral(":/pictures/menu16.png"), 16);
     auto* action = new QAction(menuImages.Icon(image), caption, this);
-    connect(action, &QAction::triggered, this, [this, handler] { m_prompts.Guard(this, [&] { (this->*handler)(); }); });
+    connect(action, &QAction::triggered, this, [this, handler] { RunCommand(handler); });
     return action;
+}
+
+void TForm1::RunCommand(void (TForm1::*handler)())
+{
+    // A command given while a run works is dropped, as it was when the run held the thread.
+    if (Running())
+        return;
+    m_prompts.Guard(this, [&] { (this->*handler)(); });
+}
+
+bool TForm1::Running() const
+{
+    return m_background->IsRunning();
 }
 
 void TForm1::BuildMenus()
@@ -216,8 +233,7 @@ void TForm1::BuildToolBars()
     const auto button = [this](int image, const QString& hint, void (TForm1::*handler)()) {
         auto* action = new QAction(toolImages.Icon(image), hint, this);
         action->setToolTip(hint);
-        connect(action, &QAction::triggered, this,
-                [this, handler] { m_prompts.Guard(this, [&] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this, [this, handler] { RunCommand(handler); });
         ToolBar2->addAction(action);
         ToolBar2->widgetForAction(action)->setFixedSize(39, 41);
         return action;
@@ -317,10 +333,7 @@ void TForm1::FormShow()
 {
     if (m_about)
         m_about->Fill(m_product);
-    QGuiApplication::setApplicationDisplayName(m_product.title);
-    // Desktops that add the application title to window titles took the old one at show time.
-    if (QWindow* window = windowHandle())
-        window->setTitle(windowTitle());
+    SetApplicationTitle(m_product.title);
     Label1->setText(m_product.company + QStringLiteral(" Software,Inc."));
     if (m_settings.Logging() && m_form3)
         m_form3->XP_CheckBox2->setChecked(true);
@@ -352,6 +365,13 @@ void TForm1::FormResize()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    if (Running()) {
+        // The run stops after the page in hand; the window closes once it has.
+        m_closeAfterRun = true;
+        m_background->RequestStop();
+        event->ignore();
+        return;
+    }
     m_prompts.Guard(this, [this] { FormClose(); });
     event->accept();
 }
@@ -360,8 +380,13 @@ void TForm1::FormClose()
 {
     for (int i = 0; i < TSettings::ColumnCount; ++i)
         m_settings.setColumnWidth(i, LV->header()->sectionSize(i));
-    m_settings.Write(OptionFile());
+    QString reason;
     m_settingsWritten = true;
+    if (!m_settings.Write(OptionFile(), &reason) && !m_settingsProblemShown) {
+        // A preference the user changed must not vanish without a word.
+        m_settingsProblemShown = true;
+        m_prompts.ShowError(this, QStringLiteral("不能保存设置文件 %1\n%2").arg(QDir::toNativeSeparators(OptionFile()), reason));
+    }
 }
 
 void TForm1::UpdateCountLabels()
@@ -448,20 +473,45 @@ void TForm1::Invertselect1Click()
 
 void TForm1::Compress1Click()
 {
-    TCompressRun run(m_files, HC, this);
+    if (Running())
+        return;
+    TCompressRun run(m_files, HC, m_background->Relay());
     if (m_settings.Logging())
         run.SetLogFile(LogFile());
+    if (m_runSetup)
+        m_runSetup(run);
     m_logProblem.clear();
+    m_failures.clear();
     try {
-        run.Execute();
+        // The pages are compressed off this thread, so the window keeps painting its rows and
+        // gauge and answers the desktop; Esc or closing it stops the run after the page in hand.
+        const TRunInputGuard guard(this, Panel1, [this] { m_background->RequestStop(); });
+        m_background->Execute(run);
     } catch (...) {
         // Whatever went wrong, the panel must not stay over the list.
         PanelHidden();
         Gauge(0);
         throw;
     }
+    if (m_closeAfterRun) {
+        close();
+        return;
+    }
     if (!m_logProblem.isEmpty())
         m_prompts.ShowError(this, m_logProblem);
+    if (!m_failures.empty())
+        m_prompts.ShowError(this, FailureSummary());
+}
+
+QString TForm1::FailureSummary() const
+{
+    int failed = 0;
+    QString reasons;
+    for (const auto& [reason, count] : m_failures) {
+        failed += count;
+        reasons += QStringLiteral("\n%1: %2 个").arg(reason).arg(count);
+    }
+    return QStringLiteral("%1 个文件压缩失败:").arg(failed) + reasons;
 }
 
 void TForm1::PanelShown()
@@ -481,6 +531,12 @@ void TForm1::PanelHidden()
     CompressPanel->hide();
 }
 
+void TForm1::RowStatus(int row, const QString&)
+{
+    // The list follows the run down, so the rows being done stay in sight.
+    LV->scrollTo(m_model->index(row, 0));
+}
+
 void TForm1::Gauge(int value)
 {
     p->setValue(value);
@@ -498,6 +554,18 @@ void TForm1::ResultLabels(const QString& fileSize, const QString& compressedSize
 void TForm1::LogUnavailable(const QString& path, const QString& reason)
 {
     m_logProblem = QStringLiteral("不能写入日志文件 %1\n%2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+void TForm1::FileFinished(int, const TFileOutcome& outcome)
+{
+    if (outcome.result != TFileOutcome::Failed)
+        return;
+    const auto same = [&](const std::pair<QString, int>& group) { return group.first == outcome.reason; };
+    const auto group = std::find_if(m_failures.begin(), m_failures.end(), same);
+    if (group == m_failures.end())
+        m_failures.emplace_back(outcome.reason, 1);
+    else
+        ++group->second;
 }
 
 void TForm1::Exit1Click()
@@ -600,10 +668,18 @@ void TForm1::dropEvent(QDropEvent* event)
 
 void TForm1::AddDropped(const QList<QUrl>& urls)
 {
+    QStringList paths;
     for (const QUrl& url : urls) {
-        if (!url.isLocalFile())
-            continue;
-        const QFileInfo info(url.toLocalFile());
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    AddPaths(paths);
+}
+
+void TForm1::AddPaths(const QStringList& paths)
+{
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
         if (info.isDir())
             m_files.FindFiles(info.absoluteFilePath());
         else if (info.isFile())

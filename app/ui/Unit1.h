@@ -7,6 +7,9 @@
 #include "TSettings.h"
 
 #include <QWidget>
+#include <functional>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QFrame;
@@ -16,6 +19,8 @@ class QProgressBar;
 class QToolBar;
 class QTreeView;
 class TAbout;
+class TBackgroundRun;
+class TCompressRun;
 class TFileListModel;
 class TForm3;
 class TForm4;
@@ -43,6 +48,13 @@ public:
     [[nodiscard]] const TProductInfo& Product() const { return m_product; }
     // The outer size the layout rules speak of: the window, its skinned frame included.
     [[nodiscard]] QSize FormSize() const;
+
+    // Adds files as chosen and folders walked, as a drop does (the program's arguments).
+    void AddPaths(const QStringList& paths);
+    // Whether a compression run is under way.
+    [[nodiscard]] bool Running() const;
+    // Called with each run before it starts (tests pause or stop a run here).
+    void SetRunSetup(std::function<void(TCompressRun&)> setup) { m_runSetup = std::move(setup); }
 
     TXP_Form* XP_Form1;
     QWidget* Panel1;
@@ -130,18 +142,22 @@ private:
     void BuildPackMessage();
     void BuildProgressPanel();
     QAction* MakeAction(const QString& caption, int image, void (TForm1::*handler)());
+    void RunCommand(void (TForm1::*handler)());
     void SetColumnWidth(int column, int width);
     void UpdateCountLabels();
     void ResetResultLabels();
     void ReportWalkProblems();
     void AddDropped(const QList<QUrl>& urls);
+    [[nodiscard]] QString FailureSummary() const;
 
     // The run's progress panel and results.
     void PanelShown() override;
     void PanelHidden() override;
+    void RowStatus(int row, const QString& text) override;
     void Gauge(int value) override;
     void ResultLabels(const QString& fileSize, const QString& compressedSize, const QString& percent) override;
     void LogUnavailable(const QString& path, const QString& reason) override;
+    void FileFinished(int row, const TFileOutcome& outcome) override;
 
     TShell& m_shell;
     TPrompts& m_prompts;
@@ -154,5 +170,10 @@ private:
     TForm3* m_form3 = nullptr;
     TForm4* m_form4 = nullptr;
     QString m_logProblem;
+    std::vector<std::pair<QString, int>> m_failures; // the last run's, by reason, in order met
+    TBackgroundRun* m_background = nullptr;
+    std::function<void(TCompressRun&)> m_runSetup;
+    bool m_closeAfterRun = false;
     bool m_settingsWritten = false;
+    bool m_settingsProblemShown = false;
 };

@@ -2,16 +2,21 @@
 
 #include "HTMLCompressor.h"
 #include "ReadOnlyFile.h"
+#include "TBackgroundRun.h"
 #include "TFileList.h"
 #include "TLogFile.h"
+#include "TReasonText.h"
 #include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -43,13 +48,50 @@ public:
         labels = QStringList{fileSize, compressed, percent};
     }
     void LogUnavailable(const QString&, const QString& reason) override { logProblem = reason; }
-    void FileFinished(int, const TFileOutcome& outcome) override { outcomes.append(outcome); }
+    void FileFinished(int, const TFileOutcome& outcome) override
+    {
+        outcomes.append(outcome);
+        if (QThread::currentThread() != home)
+            calls << QStringLiteral("from another thread");
+    }
 
+    QThread* home = QThread::currentThread(); // where every call must arrive
     QStringList calls;
     QList<int> gauges;
     QStringList labels;
     QString logProblem;
     QList<TFileOutcome> outcomes;
+};
+
+// A small file system of its own, for a disk that fills up; needs root.
+class FullDisk
+{
+public:
+    explicit FullDisk(const QString& path) : m_path(path)
+    {
+        QDir().mkpath(path);
+        m_mounted = QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", path}) == 0;
+    }
+    ~FullDisk()
+    {
+        if (m_mounted)
+            QProcess::execute(QStringLiteral("umount"), {m_path});
+    }
+    [[nodiscard]] bool Mounted() const { return m_mounted; }
+    // Takes up whatever space is left.
+    void Fill() const
+    {
+        QFile filler(m_path + QStringLiteral("/filler"));
+        if (filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size()) {
+            }
+        }
+    }
+
+private:
+    QString m_path;
+    bool m_mounted = false;
 };
 
 } // namespace
@@ -71,6 +113,10 @@ private slots:
     void testFailure();
     void testChangedDuringCompression_data();
     void testChangedDuringCompression();
+    void testFailureReasons_data();
+    void testFailureReasons();
+    void testStopAfterPageInHand();
+    void testInBackgroundAsInline();
     void testLogOfTwoRuns();
     void testClearedLogStartsAgain();
     void testUnavailableLog();
@@ -281,6 +327,111 @@ void TCompressRunTest::testChangedDuringCompression()
     QCOMPARE(m_list->At(0).StatusText(), QStringLiteral("失败"));
     QCOMPARE(observer.outcomes[0].reason, QStringLiteral("changed during compression"));
     QCOMPARE(ReadFile(page), edited);
+}
+
+void TCompressRunTest::testFailureReasons_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "missing" << int(FileStatus::Missing) << "文件不存在";
+    QTest::newRow("read-only") << "read-only" << int(FileStatus::NotWritable) << "只读文件";
+    QTest::newRow("edited") << "edited" << int(FileStatus::Changed) << "文件在压缩过程中被修改";
+    QTest::newRow("pipe") << "pipe" << int(FileStatus::NotRegular) << "不是普通文件";
+    QTest::newRow("UTF-16") << "UTF-16" << int(FileStatus::UnsupportedEncoding) << "不支持 UTF-16 或 UTF-32 编码的文本";
+    QTest::newRow("disk full") << "disk full" << int(FileStatus::DiskFull) << "磁盘已满";
+}
+
+void TCompressRunTest::testFailureReasons()
+{
+    QFETCH(QString, cause);
+    QFETCH(int, status);
+    QFETCH(QString, reason);
+    const std::unique_ptr<FullDisk> disk =
+        cause == "disk full" ? std::make_unique<FullDisk>(PathOf(QStringLiteral("small"))) : nullptr;
+    if (disk && !disk->Mounted())
+        QSKIP("no file system of our own can be mounted here");
+    const QString name = disk ? QStringLiteral("small/page.htm") : QStringLiteral("page.htm");
+    AddPage(name, cause == "UTF-16" ? QByteArray("\xFF\xFE<\0p\0>\0 \0 \0") : kPage.repeated(100));
+    const QString page = PathOf(name);
+    std::unique_ptr<ReadOnlyFile> readOnly;
+    if (cause == "missing")
+        QVERIFY(QFile::remove(page));
+    else if (cause == "read-only")
+        readOnly = std::make_unique<ReadOnlyFile>(page);
+    else if (cause == "pipe")
+        QVERIFY(QFile::remove(page) && ::mkfifo(QFile::encodeName(page).constData(), 0600) == 0);
+    else if (disk)
+        disk->Fill();
+
+    TReasonText::SetLanguage(TReasonText::Chinese);
+    RecordingObserver observer;
+    TCompressRun run(*m_list, m_engine, &observer);
+    run.SetBeforeSaveHook([&](const QByteArray&) {
+        if (cause == "edited")
+            QVERIFY(WriteFile(page, kPage));
+    });
+    run.Execute();
+    TReasonText::SetLanguage(TReasonText::English);
+
+    QCOMPARE(observer.outcomes.size(), 1);
+    QCOMPARE(int(observer.outcomes[0].status), status);
+    QCOMPARE(observer.outcomes[0].reason, reason);
+    QCOMPARE(m_list->At(0).StatusText(), QStringLiteral("失败"));
+    QCOMPARE(int(m_list->Snapshot(0).failure), status);
+    QCOMPARE(QDir(QFileInfo(page).path()).entryList(QDir::Hidden | QDir::Files).filter(".corvane"), QStringList());
+}
+
+void TCompressRunTest::testStopAfterPageInHand()
+{
+    for (const char* name : {"a.htm", "b.htm", "c.htm"})
+        AddPage(QString::fromLatin1(name));
+    RecordingObserver observer;
+    TCompressRun run(*m_list, m_engine, &observer);
+    run.SetLogFile(LogPath());
+    run.SetStopRequest([&] { return !observer.outcomes.isEmpty(); });
+    const TRunTotals totals = run.Execute();
+
+    QVERIFY(totals.stopped);
+    QCOMPARE(totals.compressed, 1);
+    QCOMPARE(m_list->At(0).StatusText(), QStringLiteral("已完成"));
+    QVERIFY(ReadFile(PathOf(QStringLiteral("a.htm"))).size() < kPage.size());
+    for (int row : {1, 2}) {
+        QCOMPARE(m_list->At(row).StatusText(), QStringLiteral("默认值"));
+        QCOMPARE(ReadFile(m_list->At(row).FullPath()), kPage);
+    }
+    QCOMPARE(TLogFile::ReadLines(LogPath()).size(), 2); // the header and the page done
+    QCOMPARE(observer.calls.mid(observer.calls.size() - 2), (QStringList{"hidden", "gauge 0"}));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files).filter(".corvane"), QStringList());
+}
+
+void TCompressRunTest::testInBackgroundAsInline()
+{
+    // Two copies of one list, one run inline and one on a worker thread.
+    QTemporaryDir other;
+    QVERIFY(other.isValid());
+    TFileList copy;
+    for (const QString& name : {"a.htm", "gone.htm", "b.htm"}) {
+        AddPage(name, kPage.repeated(name.size()));
+        QVERIFY(WriteFile(other.filePath(name), kPage.repeated(name.size())));
+        QVERIFY(copy.AddPath(other.filePath(name)));
+    }
+    QVERIFY(QFile::remove(PathOf("gone.htm")) && QFile::remove(other.filePath("gone.htm")));
+    RecordingObserver inlineCalls;
+    const TRunTotals inlineTotals = Run(inlineCalls);
+
+    RecordingObserver backgroundCalls;
+    TBackgroundRun background(backgroundCalls);
+    TCompressRun run(copy, m_engine, background.Relay());
+    const TRunTotals totals = background.Execute(run);
+
+    QVERIFY(!background.IsRunning());
+    QCOMPARE(backgroundCalls.calls, inlineCalls.calls);
+    QCOMPARE(backgroundCalls.labels, inlineCalls.labels);
+    QCOMPARE(totals.compressedBytes, inlineTotals.compressedBytes);
+    QCOMPARE(totals.failed, 1);
+    for (int row = 0; row < 3; ++row)
+        QCOMPARE(copy.At(row).StatusText(), m_list->At(row).StatusText());
 }
 
 void TCompressRunTest::testLogOfTwoRuns()

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "HTMLCompressor.h"
+
+#include <QString>
+
+// The words for why a file could not be handled: every status the engine reports and the system
+// errors the program passes on. The window speaks Chinese; corvane follows the user's locale.
+// The language is chosen once at start-up, before any run begins.
+class TReasonText
+{
+public:
+    enum Language
+    {
+        English,
+        Chinese,
+    };
+
+    static void SetLanguage(Language language);
+    [[nodiscard]] static Language CurrentLanguage();
+    // Chinese when the user's first message language is Chinese, English otherwise.
+    [[nodiscard]] static Language LanguageOfLocale();
+
+    [[nodiscard]] static QString Of(FileStatus status);
+    // A system error number (errno); in English the system's own words.
+    [[nodiscard]] static QString OfSystemError(int error);
+};
