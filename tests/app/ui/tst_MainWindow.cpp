@@ -1,4 +1,5 @@
 #include "Controls.h"
+#include "FileDialogs.h"
 #include "Program.h"
 #include "TCompressRun.h"
 #include "TestDoubles.h"
@@ -11,13 +12,20 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -57,6 +65,7 @@ private:
     std::unique_ptr<TScriptedPrompts> m_prompts;
     std::unique_ptr<TRecordingShell> m_shell;
     std::unique_ptr<TForm1> m_form;
+    QTemporaryDir m_config;
 
     QString Path(const QString& relative) const { return QDir::cleanPath(m_dir->filePath(relative)); }
     QString DataDir() const { return Path("data"); }
@@ -84,6 +93,37 @@ private:
         m_form->Adddirectory1->trigger();
     }
 
+    // Runs Compress with its first page held before saving; `during` plays the user meanwhile.
+    void CompressWithPause(const std::function<void()>& during)
+    {
+        QSemaphore paused;
+        QSemaphore resume;
+        m_form->SetRunSetup([&](TCompressRun& run) {
+            run.SetBeforeSaveHook([&, first = true](const QByteArray&) mutable {
+                if (std::exchange(first, false)) {
+                    paused.release();
+                    resume.acquire();
+                }
+            });
+        });
+        QTimer::singleShot(0, m_form.get(), [&] {
+            const auto go = qScopeGuard([&] { resume.release(); });
+            paused.acquire();
+            QTRY_VERIFY(m_form->CompressPanel->isVisible()); // the window is painting meanwhile
+            QCOMPARE(Cell(0, 4), QString("压缩..."));
+            QVERIFY(m_form->Running());
+            during();
+        });
+        m_form->Compress1->trigger();
+        m_form->SetRunSetup(nullptr);
+        QVERIFY(!m_form->Running());
+    }
+
+    QStringList Leftovers() const
+    {
+        return QDir(Path("site")).entryList(QDir::Files | QDir::Hidden).filter(".corvane");
+    }
+
     TAbout* About() const { return m_form->findChild<TAbout*>(); }
     TForm3* Preferences() const { return m_form->findChild<TForm3*>(); }
     TForm4* LogViewer() const { return m_form->findChild<TForm4*>(); }
@@ -100,7 +140,14 @@ private slots:
         WriteFile(Path("site/notes.txt"), "not a page");
         m_prompts = std::make_unique<TScriptedPrompts>();
         m_shell = std::make_unique<TRecordingShell>();
-        QGuiApplication::setApplicationDisplayName("Tessan XP");
+        SetApplicationTitle("Tessan XP");
+    }
+
+    void initTestCase()
+    {
+        // Where Qt's own user settings would land, before anything reads its paths.
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
     }
 
     void cleanup()
@@ -113,7 +160,7 @@ private slots:
     {
         CreateForm(false);
         QCOMPARE(m_form->windowTitle(), QString("Corvane XP"));
-        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("Tessan XP"));
+        QCOMPARE(ApplicationTitle(), QString("Tessan XP"));
         const QList<QDialog*> dialogs = m_form->findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
         QCOMPARE(dialogs.size(), 3);
         QVERIFY(qobject_cast<TAbout*>(dialogs[0]) && qobject_cast<TForm3*>(dialogs[1]) &&
@@ -123,7 +170,9 @@ private slots:
 
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("Corvane XP"));
+        QCOMPARE(ApplicationTitle(), QString("Corvane XP"));
+        // Qt's display name stays unset: desktops would append it to every window title.
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
         QCOMPARE(m_form->Label1->text(), QString("Mirel Software,Inc."));
         QCOMPARE(About()->windowTitle(), QString("关于"));
         QCOMPARE(About()->URL->text(), QString("http://www.corvane.example"));
@@ -523,6 +572,112 @@ private slots:
         // The program goes on.
         AddThroughDialog({Path("site/a.htm")});
         QCOMPARE(Rows(), 1);
+    }
+
+    // Commands during a run are dropped, not kept for later; Esc stops after the page in hand.
+    void testRunOffTheWindowsThread()
+    {
+        CreateForm();
+        AddThroughFolder(Path("site"));
+        CompressWithPause([this] {
+            QTest::mouseClick(m_form->ToolBar2->widgetForAction(m_form->ToolButton7), Qt::LeftButton);
+            m_form->Removeall1->trigger();
+            m_form->LV->setFocus();
+            m_form->LV->selectAll();
+            QTest::keyClick(m_form->LV, Qt::Key_Delete);
+            QMimeData files;
+            files.setUrls({QUrl::fromLocalFile(Path("site/notes.txt"))});
+            QDragEnterEvent enter(QPoint(100, 150), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(m_form.get(), &enter);
+            QVERIFY(!enter.isAccepted());
+            QTest::keyClick(m_form->LV, Qt::Key_Escape);
+        });
+        QApplication::processEvents();
+        QVERIFY(m_prompts->questions.isEmpty());
+        QCOMPARE(Rows(), 3);
+        QCOMPARE(Cell(0, 4), QString("已完成"));
+        QCOMPARE(Cell(1, 4), QString("默认值"));
+        QCOMPARE(Cell(2, 4), QString("默认值"));
+        QCOMPARE(ReadFile(DataDir() + "/log.txt").count('\n'), 2); // header and the page done
+        QCOMPARE(Leftovers(), QStringList());
+        QVERIFY(!m_form->CompressPanel->isVisible());
+        QCOMPARE(m_form->p->value(), 0);
+        QVERIFY(m_prompts->errors.isEmpty());
+
+        // The next run does the rest.
+        m_form->Compress1->trigger();
+        QCOMPARE(Cell(2, 4), QString("已完成"));
+    }
+
+    void testClosingStopsTheRun()
+    {
+        CreateForm();
+        AddThroughFolder(Path("site"));
+        CompressWithPause([this] {
+            m_form->close();
+            QVERIFY(m_form->isVisible()); // until the page in hand is done
+        });
+        QVERIFY(!m_form->isVisible());
+        QCOMPARE(Cell(0, 4), QString("已完成"));
+        QCOMPARE(Cell(1, 4), QString("默认值"));
+        QCOMPARE(Leftovers(), QStringList());
+        QVERIFY(QFile::exists(DataDir() + "/option.ini"));
+    }
+
+    void testFailuresExplained()
+    {
+        CreateForm();
+        AddThroughFolder(Path("site"));
+        QFile::setPermissions(Path("site/b.htm"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        QVERIFY(QFile::remove(Path("site/sub/c.htm")));
+        m_form->Compress1->trigger();
+        const auto tip = [this](int row) { return m_form->LV->model()->index(row, 4).data(Qt::ToolTipRole).toString(); };
+        QCOMPARE(Cell(1, 4), QString("失败"));
+        QCOMPARE(tip(1), QString("只读文件"));
+        QCOMPARE(tip(2), QString("文件不存在"));
+        QCOMPARE(tip(0), QString());
+        QCOMPARE(m_prompts->errors, QStringList{"2 个文件压缩失败:\n只读文件: 1 个\n文件不存在: 1 个"});
+    }
+
+    void testUnsavedSettingsReported()
+    {
+        const QString ini = DataDir() + "/option.ini";
+        WriteFile(ini, "[option]\r\nbLog=1\r\n");
+        QFile::setPermissions(ini, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        CreateForm();
+        m_prompts->nextModal.push_back([](QDialog& dialog) {
+            static_cast<TForm3&>(dialog).XP_CheckBox2->click();
+            static_cast<TForm3&>(dialog).XP_Button1->click();
+        });
+        m_form->Preferences1->trigger();
+        m_form->close();
+        m_form->FormClose(); // a session that ends writes once more, but says it once
+        QCOMPARE(m_prompts->errors,
+                 QStringList{"不能保存设置文件 " + QDir::toNativeSeparators(ini) + "\n只读文件"});
+        QCOMPARE(ReadFile(ini), QByteArray("[option]\r\nbLog=1\r\n"));
+    }
+
+    void testChineseDialogsLeaveNoSettings()
+    {
+        CreateForm();
+        QMessageBox box(QMessageBox::Critical, "Corvane XP", "x", QMessageBox::Ok);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QString("确定"));
+        {
+            const auto folder = TFileDialogs::Folder(m_form.get(), "选择你想要添加的包含有 HTML 文件的目录:");
+            folder->show();
+            QVERIFY(QTest::qWaitForWindowExposed(folder.get()));
+            QCOMPARE(folder->findChild<QLineEdit*>("fileNameEdit")->text(), QString());
+            QVERIFY(QFileInfo(folder->directory().path()).isDir());
+            QCOMPARE(folder->findChild<QLabel*>("lookInLabel")->text(), QString("查找范围："));
+            folder->reject();
+            const auto files = TFileDialogs::OpenFiles(m_form.get(), "Html 文件 (*.htm *.html);;所有文件 (*)");
+            files->setDirectory(Path("site"));
+            files->show();
+            QVERIFY(QTest::qWaitForWindowExposed(files.get()));
+            QCOMPARE(files->findChild<QLabel*>("fileTypeLabel")->text(), QString("文件类型："));
+            files->reject();
+        }
+        QCOMPARE(QDir(m_config.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 
     void testUnwritableLogIsReported()
