@@ -6,6 +6,12 @@
 #include <exception>
 #include <memory>
 
+namespace {
+
+constexpr int kPagesAhead = 1;
+
+} // namespace
+
 TBackgroundRun::TBackgroundRun(TCompressRunObserver& target, QObject* parent) : QObject(parent), m_target(target)
 {
 }
@@ -23,6 +29,7 @@ TRunTotals TBackgroundRun::Execute(TCompressRun& run)
     m_stop = false;
     m_delivered = false;
     m_running = true;
+    m_room = std::make_unique<QSemaphore>(kPagesAhead);
     run.SetStopRequest([this] { return m_stop.load(); });
 
     TRunTotals totals;
@@ -45,8 +52,9 @@ TRunTotals TBackgroundRun::Execute(TCompressRun& run)
     loop.exec();
     m_loop = nullptr;
     if (!m_delivered) {
-        // The event loop was told to quit before the run ended.
+        // The event loop was told to quit before the run ended: nothing waits for the target now.
         m_stop = true;
+        m_room->release(1 << 20);
         worker->wait();
         QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     }
@@ -94,5 +102,9 @@ void TBackgroundRun::LogUnavailable(const QString& path, const QString& reason)
 
 void TBackgroundRun::FileFinished(int row, const TFileOutcome& outcome)
 {
-    Post([this, row, outcome] { m_target.FileFinished(row, outcome); });
+    m_room->acquire();
+    Post([this, row, outcome] {
+        m_target.FileFinished(row, outcome);
+        m_room->release();
+    });
 }

@@ -4,14 +4,18 @@
 #include "TCompressRunObserver.h"
 
 #include <QObject>
+#include <QSemaphore>
 #include <atomic>
+#include <memory>
 
 class QEventLoop;
 
 // Runs a compression run off the calling thread and hands each of its observer calls to the
 // target on the calling thread, in the order the run made them, so a window keeps painting and
 // answering while pages are compressed. The list and the engine belong to the run until it
-// ends: the caller changes neither meanwhile (it reads rows through TFileList::Snapshot).
+// ends: the caller changes neither meanwhile (it reads rows through TFileList::Snapshot). The
+// worker keeps within a page of what the target has been told, so a stop takes effect in sight
+// of what the user sees, and a slow target is never buried under a backlog.
 class TBackgroundRun final : public QObject, private TCompressRunObserver
 {
     Q_OBJECT
@@ -49,6 +53,7 @@ private:
     TCompressRunObserver& m_target;
     std::atomic<bool> m_stop = false;
     bool m_running = false;
-    bool m_delivered = false;     // the last call of the run has reached the target
+    std::unique_ptr<QSemaphore> m_room; // finished pages the worker may be ahead of the target
+    bool m_delivered = false;           // the last call of the run has reached the target
     QEventLoop* m_loop = nullptr; // while Execute waits
 };

@@ -518,12 +518,6 @@ void TForm1::PanelShown()
 {
     CompressPanel->show();
     CompressPanel->raise();
-    // The run keeps the event loop waiting: only what is repainted here changes on screen. The
-    // window is painted once as a whole first, so a menu that just closed leaves no trace.
-    Panel1->repaint();
-    Label8->repaint();
-    p->repaint();
-    CompressPanel->repaint();
 }
 
 void TForm1::PanelHidden()
@@ -540,8 +534,6 @@ void TForm1::RowStatus(int row, const QString&)
 void TForm1::Gauge(int value)
 {
     p->setValue(value);
-    if (CompressPanel->isVisible())
-        p->repaint();
 }
 
 void TForm1::ResultLabels(const QString& fileSize, const QString& compressedSize, const QString& percent)
