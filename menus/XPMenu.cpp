@@ -104,8 +104,11 @@ TXPMenu::TXPMenu(QWidget* owner) : QObject(owner), m_owner(owner), m_style(new T
 
 TXPMenu::~TXPMenu()
 {
-    if (m_owner)
-        ApplyStyling(m_owner, false, false);
+    // Going down with the owner: what was hooked goes too, and the subclasses left until then
+    // watch the styler through a guarded pointer.
+    if (!m_owner || m_owner->children().contains(nullptr))
+        return;
+    ApplyStyling(m_owner, false, false);
     // Restyled controls would otherwise meet a styler that is gone at their next event.
     RemoveSubClasses();
 }
