@@ -4,6 +4,7 @@
 #include "MenuItemPainter.h"
 #include "ToolButtonPainter.h"
 #include "XPCanvas.h"
+#include "XPColors.h"
 #include "XPMenu.h"
 
 #include <QMenu>
@@ -37,6 +38,10 @@ TToolBarInfo BarInfo(const QToolBar* bar, const QWidget* widget)
     info.transparent = bar && bar->property("Transparent").toBool();
     return info;
 }
+
+// Drop-down items get the room of a check mark beyond what they ask for, as the classic
+// platform gave every owner-drawn item.
+constexpr int kCheckMarkWidth = 13;
 
 // Qt's menus add the widest shortcut to every item themselves.
 int ShortcutWidth(const QStyleOptionMenuItem& option)
@@ -149,16 +154,20 @@ void TXPMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
 {
     switch (element) {
     case PE_FrameMenu:
-        if (m_styler.Active() && m_styler.FlatMenu()) {
+        if (m_styler.Active()) {
             Refresh(painter);
             TXPCanvas canvas(*painter);
-            TMenuItemPainter(m_styler).PaintFlatFrame(canvas, option->rect.size(),
-                                                      option->direction == Qt::RightToLeft);
+            if (m_styler.FlatMenu())
+                TMenuItemPainter(m_styler).PaintFlatFrame(canvas, option->rect.size(),
+                                                          option->direction == Qt::RightToLeft);
+            else // the plain frame of a classic pop-up
+                canvas.FrameRect(option->rect, TXPColors::ColorToRGB(clBtnShadow));
             return;
         }
         break;
     case PE_PanelMenu:
-        if (m_styler.Active()) {
+        // The platform's own frame stays unless the flat one replaces it.
+        if (m_styler.Active() && m_styler.FlatMenu()) {
             Refresh(painter);
             TXPCanvas(*painter).FillRect(option->rect, m_styler.Palette().Color);
             return;
@@ -206,8 +215,9 @@ QSize TXPMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opti
     if (m_styler.Active() && (type == CT_MenuItem || type == CT_MenuBarItem)) {
         const TMenuItemInfo item = MenuItem(option, type == CT_MenuBarItem);
         QSize measured = TMenuItemPainter(m_styler).MeasureMenuItem(item, size);
-        if (const auto* menuItem = qstyleoption_cast<const QStyleOptionMenuItem*>(option))
-            measured.setWidth(std::max(size.width(), measured.width() - ShortcutWidth(*menuItem)));
+        if (const auto* menuItem = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+            menuItem && type == CT_MenuItem)
+            measured.setWidth(std::max(size.width(), measured.width() - ShortcutWidth(*menuItem)) + kCheckMarkWidth);
         return measured;
     }
     const auto* button = qobject_cast<const QToolButton*>(widget);
@@ -225,9 +235,7 @@ int TXPMenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, co
     if (m_styler.Active()) {
         switch (metric) {
         case PM_MenuPanelWidth:
-            if (m_styler.FlatMenu())
-                return 3;
-            break;
+            return m_styler.FlatMenu() ? 3 : 1;
         case PM_MenuHMargin:
         case PM_MenuVMargin:
             return 0;

@@ -206,6 +206,7 @@ void TMenuToolBar::MenuClosed()
             QPointer<QToolButton> next = m_pending;
             m_pending = nullptr;
             if (next) {
+                RefreshHover();
                 Open(next, m_pendingKeyboard);
                 return;
             }
