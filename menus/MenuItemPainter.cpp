@@ -123,7 +123,7 @@ void TMenuItemPainter::PaintMenuItem(TXPCanvas& canvas, const QRect& rect, const
                                              : caption.colour;
         const int mid = R.top() + R.height() / 2;
         for (int i = 0; i < 4; ++i) {
-            const int x = item.rtl ? left + 8 + i : right - 8 - i;
+            const int x = item.rtl ? left + 11 - i : right - 12 + i;
             canvas.Line(x, mid - 3 + i, x, mid + 4 - i, arrow);
         }
     }

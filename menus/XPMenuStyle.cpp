@@ -217,7 +217,8 @@ QSize TXPMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opti
         QSize measured = TMenuItemPainter(m_styler).MeasureMenuItem(item, size);
         if (const auto* menuItem = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
             menuItem && type == CT_MenuItem)
-            measured.setWidth(std::max(size.width(), measured.width() - ShortcutWidth(*menuItem)) + kCheckMarkWidth);
+            measured.setWidth(std::max(size.width(), measured.width() - ShortcutWidth(*menuItem)) +
+                              kCheckMarkWidth);
         return measured;
     }
     const auto* button = qobject_cast<const QToolButton*>(widget);

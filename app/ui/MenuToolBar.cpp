@@ -61,7 +61,8 @@ bool TMenuToolBar::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_bar && m_selected) {
         if (event->type() == QEvent::KeyPress)
             return BarKey(static_cast<QKeyEvent*>(event)->key());
-        if (event->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        if (event->type() == QEvent::FocusOut &&
+            static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
             Leave(false);
     }
     WindowEvent(watched, event);
@@ -188,8 +189,9 @@ void TMenuToolBar::Open(QToolButton* button, bool keyboard)
         return;
     // The button still inside the closed menu's event loop tidies up first.
     if (m_openLevel > 0 && QThread::currentThread()->loopLevel() > m_openLevel) {
-        QMetaObject::invokeMethod(this, [this, button = QPointer(button), keyboard] { Open(button, keyboard); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, button = QPointer(button), keyboard] { Open(button, keyboard); },
+            Qt::QueuedConnection);
         return;
     }
     m_keyboardOpen = keyboard;
@@ -246,8 +248,9 @@ void TMenuToolBar::RefreshHover()
 {
     // While a menu is open the buttons hear of no leaving mouse; look where it is now.
     for (QToolButton* button : Buttons()) {
-        const bool under = button == m_selected ||
-                           (button->isVisible() && button->rect().contains(button->mapFromGlobal(QCursor::pos())));
+        const bool under =
+            button == m_selected ||
+            (button->isVisible() && button->rect().contains(button->mapFromGlobal(QCursor::pos())));
         if (button->testAttribute(Qt::WA_UnderMouse) != under) {
             button->setAttribute(Qt::WA_UnderMouse, under);
             button->update();
