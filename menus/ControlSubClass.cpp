@@ -146,6 +146,16 @@ bool TControlSubClass::Rtl() const
     return m_control->layoutDirection() == Qt::RightToLeft;
 }
 
+QRect TControlSubClass::IndicatorRect(int inset, int height, int width) const
+{
+    const QRect C = m_control->rect();
+    int top = C.top() + inset;
+    top += ((C.top() + C.height() - inset - top) - Thumb()) / 2;
+    const int right = C.left() + C.width();
+    return Rtl() ? TXPCanvas::Rect(right - width, top, right, top + height)
+                 : TXPCanvas::Rect(C.left(), top, C.left() + width, top + height);
+}
+
 void TControlSubClass::Paint()
 {
     m_styler->RefreshPalette(m_control->depth());
@@ -257,14 +267,7 @@ void TControlSubClass::PaintCheckBoxBox(TXPCanvas& canvas)
     }
     if (pressed)
         fill = p.CheckBackSelected;
-    const int thumb = Thumb();
-    const QRect C = box->rect();
-    int top = C.top() + 3;
-    const int bottom = C.top() + C.height() - 3;
-    top += ((bottom - top) - thumb) / 2;
-    const int right = C.left() + C.width();
-    QRect R = Rtl() ? TXPCanvas::Rect(right - thumb + 1, top, right, top + thumb)
-                    : TXPCanvas::Rect(C.left(), top, C.left() + thumb - 1, top + thumb);
+    QRect R = IndicatorRect(3, Thumb(), Thumb() - 1);
     canvas.FillRect(R, box->palette().color(box->backgroundRole()));
     R.adjust(2, 2, -2, -2);
     canvas.Rectangle(R, pen, fill);
@@ -295,14 +298,7 @@ void TControlSubClass::PaintRadioDot(TXPCanvas& canvas)
     }
     if (radio->hasFocus())
         fill = p.SelectColor;
-    const int thumb = Thumb();
-    const QRect C = radio->rect();
-    int top = C.top() + 4;
-    const int bottom = C.top() + C.height() - 4;
-    top += ((bottom - top) - thumb) / 2;
-    const int right = C.left() + C.width();
-    QRect R = Rtl() ? TXPCanvas::Rect(right - 14, top, right, top + thumb - 1)
-                    : TXPCanvas::Rect(C.left(), top, C.left() + 14, top + thumb - 1);
+    QRect R = IndicatorRect(4, Thumb() - 1, 14);
     canvas.FillRect(R, radio->palette().color(radio->backgroundRole()));
     R.adjust(2, 2, -2, -2);
     canvas.Ellipse(R, pen, fill);
@@ -364,11 +360,8 @@ void TControlSubClass::PaintPushButton(TXPCanvas& canvas)
         TXPPaint(*m_styler).PaintItemIcon(canvas, look, glyph,
                                           TImageEffects::Prepared(button->icon().pixmap(size).toImage()));
     }
-    TTextLook look;
-    look.text = caption;
-    look.format = rtl ? tfRtlReading : tfLeft;
-    look.font = button->font();
-    look.colour = button->palette().color(QPalette::ButtonText);
+    TTextLook look = TXPPaint::Caption(caption, rtl ? tfRtlReading : tfLeft, button->font(),
+                                       button->palette().color(QPalette::ButtonText));
     look.rtl = rtl;
     look.isDefault = button->isDefault();
     look.enabled = button->isEnabled();

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 
 class QWidget;
 class TXPCanvas;
@@ -36,6 +37,8 @@ private:
     void PaintPushButton(TXPCanvas& canvas);
     void Changed();
     [[nodiscard]] int Thumb() const;
+    // The box or dot beside the caption, centred on the control's height less the insets.
+    [[nodiscard]] QRect IndicatorRect(int inset, int height, int width) const;
     [[nodiscard]] bool Rtl() const;
 
     QWidget* m_control;

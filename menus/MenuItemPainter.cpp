@@ -102,11 +102,9 @@ void TMenuItemPainter::PaintMenuItem(TXPCanvas& canvas, const QRect& rect, const
             canvas.Line(text.left() + 7, y, textRight, y, p.SeparatorColor);
         return;
     }
-    TTextLook caption;
-    caption.text = QLatin1Char(' ') + item.caption;
-    caption.format = item.rtl ? tfRight | tfRtlReading : tfLeft;
-    caption.font = m_styler.Font();
-    caption.colour = TXPColors::ColorToRGB(m_styler.FontColor());
+    TTextLook caption =
+        TXPPaint::Caption(QLatin1Char(' ') + item.caption, item.rtl ? tfRight | tfRtlReading : tfLeft,
+                          m_styler.Font(), TXPColors::ColorToRGB(m_styler.FontColor()));
     caption.rtl = item.rtl;
     caption.menuBar = item.menuBar;
     caption.isDefault = item.isDefault;

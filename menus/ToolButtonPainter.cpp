@@ -104,11 +104,8 @@ void TToolButtonPainter::PaintToolButton(TXPCanvas& canvas, const TToolBarInfo& 
             format = tfCenter;
         if (button.rtl)
             format |= tfRtlReading;
-        TTextLook look;
-        look.text = button.caption;
-        look.format = format;
-        look.font = m_styler.Font();
-        look.colour = TXPColors::ColorToRGB(m_styler.FontColor());
+        TTextLook look = TXPPaint::Caption(button.caption, format, m_styler.Font(),
+                                           TXPColors::ColorToRGB(m_styler.FontColor()));
         look.rtl = button.rtl;
         look.menuBar = button.menuItem;
         look.enabled = button.enabled;

@@ -9,6 +9,16 @@
 
 TXPPaint::TXPPaint(const TXPMenu& styler) : m_styler(styler) {}
 
+TTextLook TXPPaint::Caption(const QString& text, int format, const QFont& font, const QColor& colour)
+{
+    TTextLook look;
+    look.text = text;
+    look.format = format;
+    look.font = font;
+    look.colour = colour;
+    return look;
+}
+
 void TXPPaint::PaintSelectedBarItem(TXPCanvas& canvas, bool menuItem, bool plain, const QColor& back,
                                     const QRect& rect) const
 {

@@ -54,6 +54,9 @@ class TXPPaint
 public:
     explicit TXPPaint(const TXPMenu& styler);
 
+    [[nodiscard]] static TTextLook Caption(const QString& text, int format, const QFont& font,
+                                           const QColor& colour);
+
     // The selected look: fill, an outline open at the bottom, and a shadow on the right (soft for
     // menu items on a high-colour device unless plain, a two-pixel strip otherwise).
     void PaintSelectedBarItem(TXPCanvas& canvas, bool menuItem, bool plain, const QColor& back,
