@@ -87,18 +87,19 @@ TForm1::TForm1(TShell& shell, TPrompts& prompts, const QString& dataDir, QWidget
     SetTextColour(Label1, kLinkIdle);
     BuildProgressPanel();
 
-    // The flat look of the drop-down menus and both tool bars.
-    XPMenu1 = new TXPMenu(this);
-    XPMenu1->setFont(TFonts::SongTi(12));
-    XPMenu1->setXPContainers(XPSet(xcForm, xcToolbar, xcCoolbar, xcControlbar, xcPanel));
-    XPMenu1->setActive(true);
-
     setMinimumSize(QSize(575, 485).shrunkBy(TControls::FrameMargins()));
     resize(QSize(600, 485).shrunkBy(TControls::FrameMargins()));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
     FormCreate();
+
+    // The flat look of the drop-down menus and both tool bars.
+    XPMenu1 = new TXPMenu(this);
+    XPMenu1->setFont(TFonts::SongTi(12));
+    XPMenu1->setXPContainers(XPSet(xcForm, xcToolbar, xcCoolbar, xcControlbar, xcPanel));
+    XPMenu1->setActive(true);
+
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         // A session ending may quit without closing the window; the settings are kept anyway.
         if (!m_settingsWritten)
