@@ -195,8 +195,12 @@ void TXPMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
     case PE_IndicatorToolBarSeparator:
         if (DrawsToolButtons(widget)) {
             Refresh(painter);
-            const QToolBar* bar = BarOf(widget);
-            const QAction* action = bar && widget ? bar->actionAt(widget->geometry().center()) : nullptr;
+            // Qt hands over the bar; the separator itself is what is being painted on.
+            const auto* bar = qobject_cast<const QToolBar*>(widget);
+            const auto* separator = dynamic_cast<const QWidget*>(painter->device());
+            const QAction* action = bar && separator && separator->parentWidget() == bar
+                                        ? bar->actionAt(separator->geometry().center())
+                                        : nullptr;
             TXPCanvas canvas(*painter);
             TToolButtonPainter(m_styler).PaintSeparator(canvas, BarInfo(bar, widget), option->rect,
                                                         action ? action->property("Tag").toInt() : 0);
