@@ -4,6 +4,7 @@
 #include "FileListModel.h"
 #include "Fonts.h"
 #include "ImageList.h"
+#include "MenuToolBar.h"
 #include "Prompts.h"
 #include "Shell.h"
 #include "TCompressRun.h"
@@ -11,6 +12,7 @@
 #include "Unit4.h"
 #include "UnitAbout.h"
 #include "XP_Form.h"
+#include "XPMenu.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -92,6 +94,13 @@ TForm1::TForm1(TShell& shell, TPrompts& prompts, const QString& dataDir, QWidget
         move(screen->availableGeometry().center() - rect().center());
 
     FormCreate();
+
+    // The flat look of the drop-down menus and both tool bars.
+    XPMenu1 = new TXPMenu(this);
+    XPMenu1->setFont(TFonts::SongTi(12));
+    XPMenu1->setXPContainers(XPSet(xcForm, xcToolbar, xcCoolbar, xcControlbar, xcPanel));
+    XPMenu1->setActive(true);
+
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         // A session ending may quit without closing the window; the settings are kept anyway.
         if (!m_settingsWritten)
@@ -194,7 +203,6 @@ void TForm1::BuildToolBars()
     ToolBar1 = new QToolBar(Panel1);
     ToolBar1->setMovable(false);
     ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    ToolBar1->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0px; }"));
     for (QMenu* menu : {File1, Edit1, Options1, Help1}) {
         auto* button = new QToolButton(ToolBar1);
         button->setText(menu->title());
@@ -203,11 +211,13 @@ void TForm1::BuildToolBars()
         button->setAutoRaise(true);
         ToolBar1->addWidget(button);
     }
+    new TMenuToolBar(ToolBar1);
 
     static const TImageList toolImages(QStringLiteral(":/pictures/toolbar32.png"), 32);
     ToolBar2 = new QToolBar(Panel1);
     ToolBar2->setMovable(false);
     ToolBar2->setIconSize(QSize(32, 32));
+    ToolBar2->setProperty("Transparent", true);
     const auto separator = [this] {
         auto* gap = new QWidget(ToolBar2);
         gap->setFixedWidth(10);
