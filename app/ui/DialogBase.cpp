@@ -1,25 +1,17 @@
 #include "DialogBase.h"
 
-#include <QAbstractButton>
 #include <QKeyEvent>
 
 TDialogBase::TDialogBase(QWidget* parent) : QDialog(parent) {}
 
 void TDialogBase::keyPressEvent(QKeyEvent* event)
 {
-    if (event->modifiers() & ~Qt::KeypadModifier) {
-        QDialog::keyPressEvent(event);
-        return;
-    }
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (m_default)
-            m_default->click();
-        break;
     case Qt::Key_Escape:
-        if (m_cancel)
-            m_cancel->click();
+        // No button took the key: it does nothing here.
+        event->ignore();
         break;
     default:
         QDialog::keyPressEvent(event);

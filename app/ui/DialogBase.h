@@ -2,10 +2,8 @@
 
 #include <QDialog>
 
-class QAbstractButton;
-
-// A dialog whose Enter and Esc keys click its default and cancel buttons, whatever kind of
-// button those are. Without a cancel button Esc does nothing.
+// A dialog whose Enter and Escape keys belong to its push buttons (their Default and Cancel
+// settings): the dialog itself neither closes on Escape nor looks for a default button of its own.
 class TDialogBase : public QDialog
 {
     Q_OBJECT
@@ -14,11 +12,5 @@ public:
     explicit TDialogBase(QWidget* parent = nullptr);
 
 protected:
-    void SetDefaultButton(QAbstractButton* button) { m_default = button; }
-    void SetCancelButton(QAbstractButton* button) { m_cancel = button; }
     void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    QAbstractButton* m_default = nullptr;
-    QAbstractButton* m_cancel = nullptr;
 };
