@@ -4,6 +4,15 @@
 
 TDialogBase::TDialogBase(QWidget* parent) : QDialog(parent) {}
 
+void TDialogBase::setVisible(bool visible)
+{
+    // Placed by the program, not left to the window manager: some put a frameless, shaped dialog
+    // in a free corner of the screen instead of over its main window.
+    if (visible && !isVisible() && parentWidget())
+        move(parentWidget()->window()->geometry().center() - rect().center());
+    QDialog::setVisible(visible);
+}
+
 void TDialogBase::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
