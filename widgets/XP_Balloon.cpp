@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
-
 #include <algorithm>
 
 namespace {
@@ -20,8 +19,8 @@ QRegion RoundRect(const QRect& rect, int size)
     region += QRegion(rect.adjusted(0, h / 2, 0, -(h / 2)));
     const int right = rect.right() - w + 1;
     const int bottom = rect.bottom() - h + 1;
-    for (const QPoint corner : {rect.topLeft(), QPoint(right, rect.top()), QPoint(rect.left(), bottom),
-                                QPoint(right, bottom)})
+    for (const QPoint corner :
+         {rect.topLeft(), QPoint(right, rect.top()), QPoint(rect.left(), bottom), QPoint(right, bottom)})
         region += QRegion(QRect(corner, QSize(w, h)), QRegion::Ellipse);
     return region;
 }

@@ -22,7 +22,13 @@ class TXP_Balloon : public QWidget
     Q_PROPERTY(bool CanMoved READ CanMoved WRITE setCanMoved)
 
 public:
-    enum TBalloonPos { bpLeft, bpTop, bpRight, bpBottom };
+    enum TBalloonPos
+    {
+        bpLeft,
+        bpTop,
+        bpRight,
+        bpBottom
+    };
     Q_ENUM(TBalloonPos)
 
     // The owner loses its window frame and takes the balloon's shape.

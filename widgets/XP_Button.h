@@ -25,11 +25,22 @@ class TXP_Button : public QAbstractButton
     Q_PROPERTY(bool TabStop READ TabStop WRITE setTabStop)
 
 public:
-    enum TPicPos { pLeft, pTop };
+    enum TPicPos
+    {
+        pLeft,
+        pTop
+    };
     Q_ENUM(TPicPos)
 
     // Frames of the XPBUTTON strip.
-    enum TState { sNormal = 1, sPressed, sDisabled, sHot, sFocused };
+    enum TState
+    {
+        sNormal = 1,
+        sPressed,
+        sDisabled,
+        sHot,
+        sFocused
+    };
 
     explicit TXP_Button(QWidget* parent = nullptr);
 
@@ -102,6 +113,6 @@ private:
     bool Focused = false;
     // The look the mouse asked for; anything else that repaints goes back to normal.
     TState m_look = sNormal;
-    bool m_over = false;        // under the mouse while the left button is held
-    QPointer<QWidget> m_form;   // the window whose dialog keys this button hears
+    bool m_over = false;      // under the mouse while the left button is held
+    QPointer<QWidget> m_form; // the window whose dialog keys this button hears
 };

@@ -149,8 +149,8 @@ void TXP_CheckBox::keyPressEvent(QKeyEvent* event)
     // The form's default button hears Enter before the box does.
     if (enter && TXP_Button::OfferDialogKey(window(), *event))
         return;
-    const bool chord = (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) !=
-                       Qt::NoModifier;
+    const bool chord =
+        (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) != Qt::NoModifier;
     if ((enter && !chord) || event->key() == Qt::Key_Space) {
         click();
         return;

@@ -14,7 +14,15 @@ class TXP_CheckBox : public QAbstractButton
 
 public:
     // Frames of the XPCHECKBOX strip.
-    enum TFrame { fUnchecked = 1, fChecked, fUncheckedDisabled, fCheckedDisabled, fUncheckedHot, fCheckedHot };
+    enum TFrame
+    {
+        fUnchecked = 1,
+        fChecked,
+        fUncheckedDisabled,
+        fCheckedDisabled,
+        fUncheckedHot,
+        fCheckedHot
+    };
 
     explicit TXP_CheckBox(QWidget* parent = nullptr);
 
@@ -25,10 +33,6 @@ public:
     void setColor(const QColor& color);
     [[nodiscard]] bool TabStop() const { return focusPolicy() == Qt::StrongFocus; }
     void setTabStop(bool on);
-
-    // The dotted rectangle around the caption while focused: measured on the caption with every
-    // ampersand removed.
-    [[nodiscard]] QRect FocusRect() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -45,6 +49,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The dotted rectangle around the caption while focused: measured on the caption with every
+    // ampersand removed.
+    [[nodiscard]] QRect FocusRect() const;
     void DrawFrame(TFrame requested);
     void Toggle();
 

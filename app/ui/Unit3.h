@@ -15,10 +15,10 @@ public:
     explicit TForm3(QWidget* parent = nullptr);
 
     TXP_Balloon* XP_Balloon1;
-    TXP_GroupBox* XP_GroupBox1;  // "参数选择"
-    TXP_CheckBox* XP_CheckBox2;  // "创建日志文件"
-    TXP_Button* XP_Button1;      // "确定", the default button
-    TXP_Button* XP_Button2;      // "取消", the cancel button
+    TXP_GroupBox* XP_GroupBox1; // "参数选择"
+    TXP_CheckBox* XP_CheckBox2; // "创建日志文件"
+    TXP_Button* XP_Button1;     // "确定", the default button
+    TXP_Button* XP_Button2;     // "取消", the cancel button
 
 public slots:
     void XP_Button1Click();
