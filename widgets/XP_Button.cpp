@@ -10,77 +10,52 @@ namespace {
 
 const QColor kGreyText(128, 128, 128);
 
-bool IsEnter(const QKeyEvent& key)
+template <typename T> bool Changed(T& member, const T& value)
 {
-    return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
-}
-
-bool ChordHeld(const QKeyEvent& key)
-{
-    return (key.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) != Qt::NoModifier;
+    if (member == value)
+        return false;
+    member = value;
+    return true;
 }
 
 } // namespace
 
-TXP_Button::TXP_Button(QWidget* parent) : QAbstractButton(parent)
+TXP_Button::TXP_Button(QWidget* parent) : TXP_ButtonBase(parent)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
     resize(75, 24);
     // Connected first, so the dialog has its result before any OnClick handler runs.
     connect(this, &QAbstractButton::clicked, this, &TXP_Button::GiveModalResult);
     WatchForm();
 }
 
-void TXP_Button::setCaption(const QString& caption)
-{
-    if (caption == text())
-        return;
-    m_look = sNormal;
-    setText(caption);
-}
-
 void TXP_Button::setPicture(const QImage& picture)
 {
     m_picture = picture;
-    DrawState(sNormal);
+    DrawLook(sNormal);
 }
 
 void TXP_Button::setPicPos(TPicPos pos)
 {
-    if (pos == m_picPos)
-        return;
-    m_picPos = pos;
-    DrawState(sNormal);
+    if (Changed(m_picPos, pos))
+        DrawLook(sNormal);
 }
 
 void TXP_Button::setPicTrans(bool on)
 {
-    if (on == m_picTrans)
-        return;
-    m_picTrans = on;
-    DrawState(sNormal);
+    if (Changed(m_picTrans, on))
+        DrawLook(sNormal);
 }
 
 void TXP_Button::setPicTransColor(const QColor& color)
 {
-    if (color == m_picTransColor)
-        return;
-    m_picTransColor = color;
-    DrawState(sNormal);
+    if (Changed(m_picTransColor, color))
+        DrawLook(sNormal);
 }
 
 void TXP_Button::setPicOffSet(int offset)
 {
-    if (offset == m_picOffSet)
-        return;
-    m_picOffSet = offset;
-    DrawState(sNormal);
-}
-
-void TXP_Button::setTabStop(bool on)
-{
-    setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+    if (Changed(m_picOffSet, offset))
+        DrawLook(sNormal);
 }
 
 bool TXP_Button::ActiveDefault() const
@@ -131,7 +106,7 @@ bool TXP_Button::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    return QAbstractButton::eventFilter(watched, event);
+    return TXP_ButtonBase::eventFilter(watched, event);
 }
 
 void TXP_Button::GiveModalResult()
@@ -160,15 +135,9 @@ TXP_Button::TLayout TXP_Button::Layout(QSize button, QSize picture, QSize captio
     return {at, QRect(at.x() + PW + offset, 0, TW, H)};
 }
 
-void TXP_Button::DrawState(TState look)
-{
-    m_look = look;
-    update();
-}
-
 void TXP_Button::paintEvent(QPaintEvent*)
 {
-    TState state = m_look;
+    int state = Look();
     if (!isEnabled())
         state = sDisabled;
     else if (state != sPressed && state != sHot && Focused)
@@ -206,32 +175,15 @@ void TXP_Button::paintEvent(QPaintEvent*)
 
 bool TXP_Button::event(QEvent* event)
 {
-    switch (event->type()) {
-    case QEvent::Shortcut: // the accelerator: focus, then click
-        if (isEnabled()) {
-            setFocus(Qt::ShortcutFocusReason);
-            click();
-        }
-        return true;
-    case QEvent::ParentChange:
+    if (event->type() == QEvent::ParentChange)
         WatchForm();
-        break;
-    default:
-        break;
-    }
-    return QAbstractButton::event(event);
+    return TXP_ButtonBase::event(event);
 }
 
 void TXP_Button::enterEvent(QEnterEvent* event)
 {
-    QAbstractButton::enterEvent(event);
-    DrawState(sHot);
-}
-
-void TXP_Button::leaveEvent(QEvent* event)
-{
-    QAbstractButton::leaveEvent(event);
-    DrawState(sNormal);
+    TXP_ButtonBase::enterEvent(event);
+    DrawLook(sHot);
 }
 
 void TXP_Button::mousePressEvent(QMouseEvent* event)
@@ -240,9 +192,9 @@ void TXP_Button::mousePressEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton && isEnabled() && PointInside(rect(), at.x(), at.y())) {
         setFocus(Qt::MouseFocusReason);
         m_over = true;
-        DrawState(sPressed);
+        DrawLook(sPressed);
     }
-    QAbstractButton::mousePressEvent(event);
+    TXP_ButtonBase::mousePressEvent(event);
 }
 
 void TXP_Button::mouseMoveEvent(QMouseEvent* event)
@@ -252,60 +204,27 @@ void TXP_Button::mouseMoveEvent(QMouseEvent* event)
         const bool over = rect().contains(event->position().toPoint());
         if (over != m_over) {
             m_over = over;
-            DrawState(over ? sHot : sNormal);
+            DrawLook(over ? sHot : sNormal);
         }
     }
-    QAbstractButton::mouseMoveEvent(event);
+    TXP_ButtonBase::mouseMoveEvent(event);
 }
 
 void TXP_Button::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
     if (event->button() == Qt::LeftButton && isEnabled() && PointInside(rect(), at.x(), at.y()))
-        DrawState(sNormal);
+        DrawLook(sNormal);
     m_over = false;
     // Clicks when the press began here and the release is inside.
-    QAbstractButton::mouseReleaseEvent(event);
+    TXP_ButtonBase::mouseReleaseEvent(event);
 }
 
 void TXP_Button::keyPressEvent(QKeyEvent* event)
 {
     // Enter and Escape are the form's dialog keys, which this button hears there as well.
-    if (IsEnter(*event) || event->key() == Qt::Key_Escape) {
+    if (IsEnter(*event) || event->key() == Qt::Key_Escape)
         event->ignore();
-        return;
-    }
-    if (event->key() == Qt::Key_Space) {
-        click(); // every key-down, so a held Space repeats
-        return;
-    }
-    QAbstractButton::keyPressEvent(event);
-}
-
-void TXP_Button::keyReleaseEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Space)
-        return;
-    QAbstractButton::keyReleaseEvent(event);
-}
-
-void TXP_Button::focusInEvent(QFocusEvent* event)
-{
-    QAbstractButton::focusInEvent(event);
-    Focused = true;
-    DrawState(sNormal);
-}
-
-void TXP_Button::focusOutEvent(QFocusEvent* event)
-{
-    QAbstractButton::focusOutEvent(event);
-    Focused = false;
-    DrawState(sNormal);
-}
-
-void TXP_Button::changeEvent(QEvent* event)
-{
-    QAbstractButton::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::FontChange)
-        DrawState(sNormal);
+    else
+        TXP_ButtonBase::keyPressEvent(event);
 }

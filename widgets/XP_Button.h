@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QAbstractButton>
+#include "XP_ButtonBase.h"
+
 #include <QImage>
 #include <QPointer>
 
@@ -10,10 +11,9 @@ class QKeyEvent;
 // optional picture beside or above the caption, and the dialog keys: a Default button answers
 // Enter (unless the focus is on another push button), a Cancel button answers Escape. A click
 // hands ModalResult to the dialog before clicked() (OnClick) reaches anyone else.
-class TXP_Button : public QAbstractButton
+class TXP_Button : public TXP_ButtonBase
 {
     Q_OBJECT
-    Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
     Q_PROPERTY(QImage Picture READ Picture WRITE setPicture)
     Q_PROPERTY(TPicPos PicPos READ PicPos WRITE setPicPos)
     Q_PROPERTY(bool PicTrans READ PicTrans WRITE setPicTrans)
@@ -22,7 +22,6 @@ class TXP_Button : public QAbstractButton
     Q_PROPERTY(int ModalResult READ ModalResult WRITE setModalResult)
     Q_PROPERTY(bool Default READ Default WRITE setDefault)
     Q_PROPERTY(bool Cancel READ Cancel WRITE setCancel)
-    Q_PROPERTY(bool TabStop READ TabStop WRITE setTabStop)
 
 public:
     enum TPicPos
@@ -44,8 +43,6 @@ public:
 
     explicit TXP_Button(QWidget* parent = nullptr);
 
-    [[nodiscard]] QString Caption() const { return text(); }
-    void setCaption(const QString& caption);
     [[nodiscard]] QImage Picture() const { return m_picture; }
     void setPicture(const QImage& picture);
     [[nodiscard]] TPicPos PicPos() const { return m_picPos; }
@@ -62,8 +59,6 @@ public:
     void setDefault(bool on) { m_default = on; }
     [[nodiscard]] bool Cancel() const { return m_cancel; }
     void setCancel(bool on) { m_cancel = on; }
-    [[nodiscard]] bool TabStop() const { return focusPolicy() == Qt::StrongFocus; }
-    void setTabStop(bool on);
 
     // Whether Enter clicks this button now: the focused push button itself, or, while the focus is
     // on anything else, the Default button.
@@ -86,20 +81,14 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     bool DialogKey(const QKeyEvent& key);
     void WatchForm();
-    void DrawState(TState look);
     void GiveModalResult();
 
     QImage m_picture;
@@ -110,9 +99,6 @@ private:
     int m_modalResult = 0;
     bool m_default = false;
     bool m_cancel = false;
-    bool Focused = false;
-    // The look the mouse asked for; anything else that repaints goes back to normal.
-    TState m_look = sNormal;
     bool m_over = false;      // under the mouse while the left button is held
     QPointer<QWidget> m_form; // the window whose dialog keys this button hears
 };

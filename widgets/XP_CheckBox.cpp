@@ -13,22 +13,12 @@ constexpr int kCaptionLeft = 13 + 4;
 
 } // namespace
 
-TXP_CheckBox::TXP_CheckBox(QWidget* parent) : QAbstractButton(parent)
+TXP_CheckBox::TXP_CheckBox(QWidget* parent) : TXP_ButtonBase(parent)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
     setCheckable(true);
     setGeometry(0, 0, 121, 17);
     // A new state shows at rest, not with the hot look it was clicked in.
-    connect(this, &QAbstractButton::toggled, this, [this] { m_look = fUnchecked; });
-}
-
-void TXP_CheckBox::setCaption(const QString& caption)
-{
-    if (caption == text())
-        return;
-    m_look = fUnchecked;
-    setText(caption);
+    connect(this, &QAbstractButton::toggled, this, [this] { DrawLook(fUnchecked); });
 }
 
 void TXP_CheckBox::setColor(const QColor& color)
@@ -36,12 +26,7 @@ void TXP_CheckBox::setColor(const QColor& color)
     if (color == m_color)
         return;
     m_color = color;
-    DrawFrame(fUnchecked);
-}
-
-void TXP_CheckBox::setTabStop(bool on)
-{
-    setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
+    DrawLook(fUnchecked);
 }
 
 QRect TXP_CheckBox::FocusRect() const
@@ -52,15 +37,9 @@ QRect TXP_CheckBox::FocusRect() const
     return QRect(13 + 3, top, metrics.horizontalAdvance(shown) + 1, metrics.height() + 1);
 }
 
-void TXP_CheckBox::DrawFrame(TFrame requested)
-{
-    m_look = requested;
-    update();
-}
-
 void TXP_CheckBox::paintEvent(QPaintEvent*)
 {
-    TFrame frame = m_look;
+    int frame = Look();
     if (!isEnabled())
         frame = isChecked() ? fCheckedDisabled : fUncheckedDisabled;
     else if (isChecked() && frame != fCheckedHot)
@@ -89,28 +68,10 @@ void TXP_CheckBox::paintEvent(QPaintEvent*)
     }
 }
 
-bool TXP_CheckBox::event(QEvent* event)
-{
-    if (event->type() == QEvent::Shortcut) { // the accelerator: focus, then a click
-        if (isEnabled()) {
-            setFocus(Qt::ShortcutFocusReason);
-            click();
-        }
-        return true;
-    }
-    return QAbstractButton::event(event);
-}
-
 void TXP_CheckBox::enterEvent(QEnterEvent* event)
 {
-    QAbstractButton::enterEvent(event);
-    DrawFrame(isChecked() ? fCheckedHot : fUncheckedHot);
-}
-
-void TXP_CheckBox::leaveEvent(QEvent* event)
-{
-    QAbstractButton::leaveEvent(event);
-    DrawFrame(fUnchecked);
+    TXP_ButtonBase::enterEvent(event);
+    DrawLook(isChecked() ? fCheckedHot : fUncheckedHot);
 }
 
 void TXP_CheckBox::mousePressEvent(QMouseEvent* event)
@@ -120,7 +81,7 @@ void TXP_CheckBox::mousePressEvent(QMouseEvent* event)
         return;
     }
     setFocus(Qt::MouseFocusReason);
-    Toggle();
+    setChecked(!isChecked());
 }
 
 void TXP_CheckBox::mouseMoveEvent(QMouseEvent*)
@@ -137,51 +98,13 @@ void TXP_CheckBox::mouseReleaseEvent(QMouseEvent* event)
     emit clicked(isChecked());
 }
 
-void TXP_CheckBox::Toggle()
-{
-    setChecked(!isChecked());
-    DrawFrame(fUnchecked);
-}
-
 void TXP_CheckBox::keyPressEvent(QKeyEvent* event)
 {
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     // The form's default button hears Enter before the box does.
-    if (enter && TXP_Button::OfferDialogKey(window(), *event))
+    if (IsEnter(*event) && TXP_Button::OfferDialogKey(window(), *event))
         return;
-    const bool chord =
-        (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) != Qt::NoModifier;
-    if ((enter && !chord) || event->key() == Qt::Key_Space) {
+    if (IsEnter(*event) && !ChordHeld(*event))
         click();
-        return;
-    }
-    QAbstractButton::keyPressEvent(event);
-}
-
-void TXP_CheckBox::keyReleaseEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Space)
-        return;
-    QAbstractButton::keyReleaseEvent(event);
-}
-
-void TXP_CheckBox::focusInEvent(QFocusEvent* event)
-{
-    QAbstractButton::focusInEvent(event);
-    Focused = true;
-    DrawFrame(fUnchecked);
-}
-
-void TXP_CheckBox::focusOutEvent(QFocusEvent* event)
-{
-    QAbstractButton::focusOutEvent(event);
-    Focused = false;
-    DrawFrame(fUnchecked);
-}
-
-void TXP_CheckBox::changeEvent(QEvent* event)
-{
-    QAbstractButton::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::FontChange)
-        DrawFrame(fUnchecked);
+    else
+        TXP_ButtonBase::keyPressEvent(event);
 }
