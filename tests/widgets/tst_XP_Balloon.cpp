@@ -1,8 +1,6 @@
-#include "SkinFrames.h"
+#include "WidgetTesting.h"
 #include "XP_Balloon.h"
 
-#include <QApplication>
-#include <QMouseEvent>
 #include <QTest>
 
 namespace {
@@ -16,15 +14,6 @@ public:
 protected:
     void mousePressEvent(QMouseEvent*) override { ++presses; }
 };
-
-// A mouse event at a screen position; the widget's own position is of no interest to a drag.
-void Mouse(QWidget* widget, QEvent::Type type, QPoint global)
-{
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, widget->mapFromGlobal(global), global, button, held, Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
 
 } // namespace
 
@@ -65,12 +54,8 @@ private slots:
         QCOMPARE(balloon->geometry(), form->rect());
         QCOMPARE(balloon->Body(), body);
         QCOMPARE(balloon->Beak(), beak);
-        for (const QPoint& point : inside)
-            QVERIFY2(form->mask().contains(point),
-                     qPrintable(QString("(%1, %2)").arg(point.x()).arg(point.y())));
-        for (const QPoint& point : outside)
-            QVERIFY2(!form->mask().contains(point),
-                     qPrintable(QString("(%1, %2)").arg(point.x()).arg(point.y())));
+        for (const QPoint& point : inside + outside)
+            QCOMPARE(form->mask().contains(point), inside.contains(point));
 
         // The window keeps the shape of its current size.
         window.show();
@@ -128,10 +113,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QPoint before = form.pos();
         const QPoint grip = balloon->mapToGlobal(QPoint(50, 50));
-        Mouse(balloon, QEvent::MouseButtonPress, grip);
-        Mouse(balloon, QEvent::MouseMove, grip + QPoint(20, 30));
-        Mouse(balloon, QEvent::MouseMove, grip + QPoint(30, 40));
-        Mouse(balloon, QEvent::MouseButtonRelease, grip + QPoint(30, 40));
+        MouseAt(balloon, QEvent::MouseButtonPress, grip);
+        MouseAt(balloon, QEvent::MouseMove, grip + QPoint(20, 30));
+        MouseAt(balloon, QEvent::MouseMove, grip + QPoint(30, 40));
+        MouseAt(balloon, QEvent::MouseButtonRelease, grip + QPoint(30, 40));
         QCOMPARE(form.pos(), canMoved ? before + QPoint(30, 40) : before);
         QCOMPARE(form.presses, 0);
     }

@@ -1,7 +1,6 @@
-#include "SkinFrames.h"
+#include "WidgetTesting.h"
 #include "XP_CheckBox.h"
 
-#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -9,27 +8,7 @@ namespace {
 
 const QColor kFace(248, 246, 230);
 
-void Mouse(QWidget* widget, QEvent::Type type)
-{
-    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
-    QMouseEvent event(type, QPointF(5, 8), widget->mapToGlobal(QPointF(5, 8)), Qt::LeftButton, held,
-                      Qt::NoModifier);
-    QApplication::sendEvent(widget, &event);
-}
-
-void Enter(QWidget* widget)
-{
-    QEnterEvent enter(QPointF(5, 8), QPointF(5, 8), QPointF(5, 8));
-    QApplication::sendEvent(widget, &enter);
-}
-
-void Leave(QWidget* widget)
-{
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(widget, &leave);
-}
-
-// The frame a 105 x 17 box shows at (0, 2), its face right of it.
+// The frame a 105 x 17 box shows at (0, 2), with its face right of it; 0 for none of them.
 int FrameShown(TXP_CheckBox& box)
 {
     const QImage shown = Shown(box);
@@ -73,7 +52,7 @@ private slots:
         box.setChecked(checked);
         box.setEnabled(enabled);
         if (hot)
-            Enter(&box);
+            Hover(&box, true);
         QCOMPARE(FrameShown(box), frame);
     }
 
@@ -84,46 +63,42 @@ private slots:
         TXP_CheckBox box;
         box.resize(105, 17);
         QSignalSpy clicked(&box, &QAbstractButton::clicked);
-        Enter(&box);
-        QCOMPARE(FrameShown(box), 5);
-        Mouse(&box, QEvent::MouseButtonPress);
+        Hover(&box, true);
+        Mouse(&box, QEvent::MouseButtonPress, {5, 8});
         QVERIFY(box.isChecked());
         QCOMPARE(clicked.count(), 0);
-        QCOMPARE(FrameShown(box), 2);
-        Mouse(&box, QEvent::MouseButtonRelease);
+        Mouse(&box, QEvent::MouseButtonRelease, {5, 8});
         QCOMPARE(clicked.count(), 1);
         QCOMPARE(FrameShown(box), 2);
-        Leave(&box);
-        Enter(&box);
+        Hover(&box, false);
+        Hover(&box, true);
         QCOMPARE(FrameShown(box), 6);
 
         // A release whose press began elsewhere still raises the click, and changes nothing.
-        Mouse(&box, QEvent::MouseButtonRelease);
+        Mouse(&box, QEvent::MouseButtonRelease, {5, 8});
         QCOMPARE(clicked.count(), 2);
         QVERIFY(box.isChecked());
     }
 
+    // Measured on "AB": one pixel left of the caption to one past its end, a pixel above it.
     void testFocusRectangle()
     {
         TXP_CheckBox box;
         box.resize(105, 17);
         box.setCaption("A&&B");
-        QFocusEvent focus(QEvent::FocusIn);
-        QApplication::sendEvent(&box, &focus);
-        // Measured on "AB": one pixel left of the caption to one past its end, a pixel above it.
+        Focus(&box);
         const QFontMetrics metrics(box.font());
         const int top = (17 - metrics.height()) / 2 - 1;
         const int right = 16 + metrics.horizontalAdvance("AB");
         QVERIFY(metrics.horizontalAdvance("A&B") > metrics.horizontalAdvance("AB"));
         const QImage shown = Shown(box);
-        const QRgb dot = ~kFace.rgb() | 0xFF000000;
-        QList<int> columns;
+        QList<int> dots;
         for (int x = 13; x < shown.width(); ++x)
-            if (shown.pixel(x, top) == dot)
-                columns << x;
-        QVERIFY(!columns.isEmpty());
-        QVERIFY(columns.first() == 16 || columns.first() == 17);
-        QVERIFY(columns.last() == right || columns.last() == right - 1);
+            if (shown.pixel(x, top) == (~kFace.rgb() | 0xFF000000))
+                dots << x;
+        QVERIFY(!dots.isEmpty());
+        QVERIFY(dots.first() == 16 || dots.first() == 17);
+        QVERIFY(dots.last() == right || dots.last() == right - 1);
     }
 };
 
