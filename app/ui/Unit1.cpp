@@ -1,6 +1,5 @@
 #include "Unit1.h"
 
-#include "Controls.h"
 #include "FileListModel.h"
 #include "Fonts.h"
 #include "ImageList.h"
@@ -13,6 +12,7 @@
 #include "UnitAbout.h"
 #include "XP_Form.h"
 #include "XPMenu.h"
+#include "XP_GroupBox.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -283,7 +283,12 @@ void TForm1::SetColumnWidth(int column, int width)
 
 void TForm1::BuildPackMessage()
 {
-    PackMessage = TControls::GroupBox(Panel1, QStringLiteral("Html 文件的信息"), kPackPlace);
+    auto* group = new TXP_GroupBox(Panel1);
+    group->setCaption(QStringLiteral("Html 文件的信息"));
+    group->setGeometry(kPackPlace);
+    group->setBorderColor(QColor(0xD0, 0xD0, 0xBF));
+    group->setCaptionColor(QColor(0x02, 0x46, 0xCF));
+    PackMessage = group;
     const auto row = [this](int top, const QString& caption, const QString& value) {
         auto* label = new QLabel(caption, PackMessage);
         label->move(16, top);

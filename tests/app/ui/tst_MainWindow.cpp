@@ -1,4 +1,3 @@
-#include "Controls.h"
 #include "Program.h"
 #include "TCompressRun.h"
 #include "TestDoubles.h"
