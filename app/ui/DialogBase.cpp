@@ -1,25 +1,26 @@
 #include "DialogBase.h"
 
-#include <QAbstractButton>
 #include <QKeyEvent>
 
 TDialogBase::TDialogBase(QWidget* parent) : QDialog(parent) {}
 
+void TDialogBase::setVisible(bool visible)
+{
+    // Placed by the program, not left to the window manager: some put a frameless, shaped dialog
+    // in a free corner of the screen instead of over its main window.
+    if (visible && !isVisible() && parentWidget())
+        move(parentWidget()->window()->geometry().center() - rect().center());
+    QDialog::setVisible(visible);
+}
+
 void TDialogBase::keyPressEvent(QKeyEvent* event)
 {
-    if (event->modifiers() & ~Qt::KeypadModifier) {
-        QDialog::keyPressEvent(event);
-        return;
-    }
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (m_default)
-            m_default->click();
-        break;
     case Qt::Key_Escape:
-        if (m_cancel)
-            m_cancel->click();
+        // No button took the key: it does nothing here.
+        event->ignore();
         break;
     default:
         QDialog::keyPressEvent(event);

@@ -2,10 +2,9 @@
 
 #include <QDialog>
 
-class QAbstractButton;
-
-// A dialog whose Enter and Esc keys click its default and cancel buttons, whatever kind of
-// button those are. Without a cancel button Esc does nothing.
+// A dialog centred on its main window whenever it is shown, whose Enter and Escape keys belong to
+// its push buttons (their Default and Cancel settings): the dialog itself neither closes on Escape
+// nor looks for a default button of its own.
 class TDialogBase : public QDialog
 {
     Q_OBJECT
@@ -13,12 +12,8 @@ class TDialogBase : public QDialog
 public:
     explicit TDialogBase(QWidget* parent = nullptr);
 
-protected:
-    void SetDefaultButton(QAbstractButton* button) { m_default = button; }
-    void SetCancelButton(QAbstractButton* button) { m_cancel = button; }
-    void keyPressEvent(QKeyEvent* event) override;
+    void setVisible(bool visible) override;
 
-private:
-    QAbstractButton* m_default = nullptr;
-    QAbstractButton* m_cancel = nullptr;
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };

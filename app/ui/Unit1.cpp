@@ -1,9 +1,9 @@
 #include "Unit1.h"
 
-#include "Controls.h"
 #include "FileListModel.h"
 #include "Fonts.h"
 #include "ImageList.h"
+#include "MenuToolBar.h"
 #include "Program.h"
 #include "Prompts.h"
 #include "RunInputGuard.h"
@@ -14,6 +14,8 @@
 #include "Unit4.h"
 #include "UnitAbout.h"
 #include "XP_Form.h"
+#include "XPMenu.h"
+#include "XP_GroupBox.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -96,6 +98,13 @@ TForm1::TForm1(TShell& shell, TPrompts& prompts, const QString& dataDir, QWidget
         move(screen->availableGeometry().center() - rect().center());
 
     FormCreate();
+
+    // The flat look of the drop-down menus and both tool bars.
+    XPMenu1 = new TXPMenu(this);
+    XPMenu1->setFont(TFonts::SongTi(12));
+    XPMenu1->setXPContainers(XPSet(xcForm, xcToolbar, xcCoolbar, xcControlbar, xcPanel));
+    XPMenu1->setActive(true);
+
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         // A session ending may quit without closing the window; the settings are kept anyway.
         if (!m_settingsWritten)
@@ -211,7 +220,6 @@ void TForm1::BuildToolBars()
     ToolBar1 = new QToolBar(Panel1);
     ToolBar1->setMovable(false);
     ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    ToolBar1->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0px; }"));
     for (QMenu* menu : {File1, Edit1, Options1, Help1}) {
         auto* button = new QToolButton(ToolBar1);
         button->setText(menu->title());
@@ -220,11 +228,13 @@ void TForm1::BuildToolBars()
         button->setAutoRaise(true);
         ToolBar1->addWidget(button);
     }
+    new TMenuToolBar(ToolBar1);
 
     static const TImageList toolImages(QStringLiteral(":/pictures/toolbar32.png"), 32);
     ToolBar2 = new QToolBar(Panel1);
     ToolBar2->setMovable(false);
     ToolBar2->setIconSize(QSize(32, 32));
+    ToolBar2->setProperty("Transparent", true);
     const auto separator = [this] {
         auto* gap = new QWidget(ToolBar2);
         gap->setFixedWidth(10);
@@ -289,7 +299,12 @@ void TForm1::SetColumnWidth(int column, int width)
 
 void TForm1::BuildPackMessage()
 {
-    PackMessage = TControls::GroupBox(Panel1, QStringLiteral("Html 文件的信息"), kPackPlace);
+    auto* group = new TXP_GroupBox(Panel1);
+    group->setCaption(QStringLiteral("Html 文件的信息"));
+    group->setGeometry(kPackPlace);
+    group->setBorderColor(QColor(0xD0, 0xD0, 0xBF));
+    group->setCaptionColor(QColor(0x02, 0x46, 0xCF));
+    PackMessage = group;
     const auto row = [this](int top, const QString& caption, const QString& value) {
         auto* label = new QLabel(caption, PackMessage);
         label->move(16, top);

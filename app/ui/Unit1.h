@@ -27,6 +27,7 @@ class TForm4;
 class TPrompts;
 class TShell;
 class TXP_Form;
+class TXPMenu;
 
 // The main window: the file list, its totals, the commands and the progress panel of a run.
 class TForm1 : public QWidget, private TCompressRunObserver
@@ -71,6 +72,7 @@ public:
     QLabel* Label8;
     QProgressBar* p;
     THTMLCompressor HC;
+    TXPMenu* XPMenu1;
 
     QMenu* File1;
     QMenu* Edit1;

@@ -1,18 +1,15 @@
 #include "Unit4.h"
 
-#include "Controls.h"
 #include "TLogFile.h"
 
-#include <QAbstractButton>
 #include <QPlainTextEdit>
 #include <QShowEvent>
 
 TForm4::TForm4(const QString& logPath, QWidget* parent) : TDialogBase(parent), m_logPath(logPath)
 {
     setWindowTitle(QStringLiteral("日志文件"));
-    TControls::Frame(this, false);
-    TControls::BalloonBackground(this);
     setFixedSize(488, 291);
+    XP_Balloon1 = new TXP_Balloon(this);
     Memo1 = new QPlainTextEdit(this);
     Memo1->setGeometry(16, 24, 457, 193);
     Memo1->setReadOnly(true);
@@ -20,8 +17,12 @@ TForm4::TForm4(const QString& logPath, QWidget* parent) : TDialogBase(parent), m
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    XP_Button2 = TControls::Button(this, QStringLiteral("全部清除"), {288, 232, 81, 25});
-    XP_Button1 = TControls::Button(this, QStringLiteral("关闭"), {384, 232, 81, 25});
+    XP_Button2 = new TXP_Button(this);
+    XP_Button2->setCaption(QStringLiteral("全部清除"));
+    XP_Button2->setGeometry(288, 232, 81, 25);
+    XP_Button1 = new TXP_Button(this);
+    XP_Button1->setCaption(QStringLiteral("关闭"));
+    XP_Button1->setGeometry(384, 232, 81, 25);
     connect(XP_Button1, &QAbstractButton::clicked, this, &TForm4::XP_Button1Click);
     connect(XP_Button2, &QAbstractButton::clicked, this, &TForm4::XP_Button2Click);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "DialogBase.h"
+#include "XP_Balloon.h"
+#include "XP_Button.h"
 
-class QAbstractButton;
 class QPlainTextEdit;
 
 // The log viewer: shows log.txt each time it opens and can delete it.
@@ -13,9 +14,10 @@ class TForm4 : public TDialogBase
 public:
     explicit TForm4(const QString& logPath, QWidget* parent = nullptr);
 
+    TXP_Balloon* XP_Balloon1;
     QPlainTextEdit* Memo1;
-    QAbstractButton* XP_Button2; // "全部清除"
-    QAbstractButton* XP_Button1; // "关闭"
+    TXP_Button* XP_Button2; // "全部清除"
+    TXP_Button* XP_Button1; // "关闭"
 
 public slots:
     void FormShow();

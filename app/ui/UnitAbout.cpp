@@ -1,14 +1,12 @@
 #include "UnitAbout.h"
 
 #include "AppError.h"
-#include "Controls.h"
 #include "Fonts.h"
 #include "ProductInfo.h"
 #include "Prompts.h"
 #include "Shell.h"
 #include "XP_Form.h"
 
-#include <QAbstractButton>
 #include <QImageReader>
 #include <QLabel>
 #include <QMouseEvent>
@@ -78,9 +76,11 @@ TAbout::TAbout(TShell& shell, TPrompts& prompts, QWidget* parent)
     Memo1->setReadOnly(true);
     Memo1->hide();
 
-    XP_Button1 = TControls::Button(this, QStringLiteral("OK"), {360, 304, 73, 25});
-    SetDefaultButton(XP_Button1);
-    SetCancelButton(XP_Button1);
+    XP_Button1 = new TXP_Button(this);
+    XP_Button1->setCaption(QStringLiteral("OK"));
+    XP_Button1->setGeometry({360, 304, 73, 25});
+    XP_Button1->setDefault(true);
+    XP_Button1->setCancel(true);
     connect(XP_Button1, &QAbstractButton::clicked, this, &TAbout::XP_Button1Click);
 }
 

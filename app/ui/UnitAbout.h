@@ -1,8 +1,8 @@
 #pragma once
 
 #include "DialogBase.h"
+#include "XP_Button.h"
 
-class QAbstractButton;
 class QFrame;
 class QLabel;
 class QPlainTextEdit;
@@ -43,7 +43,7 @@ public:
     QLabel* URL;
     QLabel* EMAIL;
     QPlainTextEdit* Memo1;
-    QAbstractButton* XP_Button1;
+    TXP_Button* XP_Button1;
 
 public slots:
     void URLClick();

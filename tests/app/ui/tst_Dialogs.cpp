@@ -1,4 +1,3 @@
-#include "Controls.h"
 #include "ProductInfo.h"
 #include "TestDoubles.h"
 #include "Unit3.h"
@@ -126,24 +125,40 @@ private slots:
         QCOMPARE(m_shell.opened, QList<QUrl>{QUrl("mailto:support@corvane.example")});
     }
 
-    // Enter and Esc reach the default and cancel buttons, whatever widget has the focus.
+    // Enter clicks the default button unless the focus is on another push button, Esc the cancel
+    // button; with Shift held Enter clicks nothing.
     void testDialogKeys_data()
     {
         QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("focus");
         QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("keys");
         QTest::addColumn<bool>("closes");
         QTest::addColumn<int>("result");
-        QTest::newRow("about, Enter") << "about" << int(Qt::Key_Return) << true << int(QDialog::Accepted);
-        QTest::newRow("about, Esc") << "about" << int(Qt::Key_Escape) << true << int(QDialog::Accepted);
-        QTest::newRow("preferences, Enter") << "preferences" << int(Qt::Key_Enter) << true << int(QDialog::Accepted);
-        QTest::newRow("preferences, Esc") << "preferences" << int(Qt::Key_Escape) << true << int(QDialog::Rejected);
-        QTest::newRow("log viewer, Enter") << "log" << int(Qt::Key_Return) << false << int(QDialog::Rejected);
-        QTest::newRow("log viewer, Esc") << "log" << int(Qt::Key_Escape) << false << int(QDialog::Rejected);
+        const Qt::KeyboardModifiers none;
+        const Qt::KeyboardModifiers shift(Qt::ShiftModifier);
+        const int enter = Qt::Key_Return;
+        const int esc = Qt::Key_Escape;
+        QTest::newRow("about, Enter") << "about" << "" << enter << none << true << int(QDialog::Accepted);
+        QTest::newRow("about, Esc") << "about" << "" << esc << none << true << int(QDialog::Accepted);
+        QTest::newRow("about, Shift+Enter") << "about" << "" << enter << shift << false << int(QDialog::Rejected);
+        QTest::newRow("preferences, keypad Enter on the box")
+            << "preferences" << "box" << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << true
+            << int(QDialog::Accepted);
+        QTest::newRow("preferences, Esc") << "preferences" << "box" << esc << none << true << int(QDialog::Rejected);
+        QTest::newRow("preferences, Enter on 取消")
+            << "preferences" << "cancel" << enter << none << true << int(QDialog::Rejected);
+        QTest::newRow("preferences, Shift+Enter on the box")
+            << "preferences" << "box" << enter << shift << false << int(QDialog::Rejected);
+        QTest::newRow("log viewer, Enter") << "log" << "" << enter << none << false << int(QDialog::Rejected);
+        QTest::newRow("log viewer, Esc") << "log" << "" << esc << none << false << int(QDialog::Rejected);
     }
     void testDialogKeys()
     {
         QFETCH(QString, dialog);
+        QFETCH(QString, focus);
         QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, keys);
         QFETCH(bool, closes);
         QFETCH(int, result);
         QTemporaryDir dir;
@@ -154,11 +169,13 @@ private slots:
                                                    : static_cast<QDialog*>(&viewer);
         shown->setResult(QDialog::Rejected);
         shown->show();
-        QVERIFY(QTest::qWaitForWindowExposed(shown));
-        if (dialog == "preferences")
+        QVERIFY(QTest::qWaitForWindowActive(shown));
+        if (focus == "box")
             preferences.XP_CheckBox2->setFocus(); // Enter on the box still accepts
+        else if (focus == "cancel")
+            preferences.XP_Button2->setFocus();
         const bool wasChecked = preferences.XP_CheckBox2->isChecked();
-        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : shown, Qt::Key(key));
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : shown, Qt::Key(key), keys);
         QCOMPARE(!shown->isVisible(), closes);
         QCOMPARE(shown->result(), result);
         QCOMPARE(preferences.XP_CheckBox2->isChecked(), wasChecked);

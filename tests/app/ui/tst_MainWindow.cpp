@@ -1,4 +1,3 @@
-#include "Controls.h"
 #include "FileDialogs.h"
 #include "Program.h"
 #include "TCompressRun.h"

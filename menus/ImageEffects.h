@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+
+class TXPMenu;
+
+// The icon effects of menus and tool buttons, on images with an alpha channel. An icon without
+// one takes its bottom-left pixel as the transparent colour, as the classic image lists did.
+class TImageEffects
+{
+public:
+    // An ARGB copy of the image with its transparent colour keyed out.
+    [[nodiscard]] static QImage Prepared(const QImage& image);
+    // Every pixel lightened by p percent (at most 100).
+    static void FadeImage(const TXPMenu& styler, QImage& image, int p);
+    // Every pixel turned grey, n levels lighter. Leading black pixels stay black.
+    static void DesaturateImage(const TXPMenu& styler, QImage& image, int n);
+    // The image's shape filled with one colour.
+    [[nodiscard]] static QImage SilhouetteShadow(const QImage& image, const QColor& colour);
+};

@@ -1,0 +1,221 @@
+#include "XP_Balloon.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+#include <algorithm>
+
+namespace {
+
+// The region of a rectangle (right and bottom ends exclusive) whose corners are rounded by
+// ellipses of size x size pixels.
+QRegion RoundRect(const QRect& rect, int size)
+{
+    const int w = std::min(size, rect.width());
+    const int h = std::min(size, rect.height());
+    if (w < 2 || h < 2)
+        return QRegion(rect);
+    QRegion region(rect.adjusted(w / 2, 0, -(w / 2), 0));
+    region += QRegion(rect.adjusted(0, h / 2, 0, -(h / 2)));
+    const int right = rect.right() - w + 1;
+    const int bottom = rect.bottom() - h + 1;
+    for (const QPoint corner :
+         {rect.topLeft(), QPoint(right, rect.top()), QPoint(rect.left(), bottom), QPoint(right, bottom)})
+        region += QRegion(QRect(corner, QSize(w, h)), QRegion::Ellipse);
+    return region;
+}
+
+} // namespace
+
+TXP_Balloon::TXP_Balloon(QWidget* owner) : QWidget(owner)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    if (owner->isWindow())
+        owner->setWindowFlags(owner->windowFlags() | Qt::FramelessWindowHint);
+    setGeometry(owner->rect());
+    lower();
+    // The balloon covers its owner whatever size the owner takes.
+    owner->installEventFilter(this);
+    ApplyShape();
+}
+
+void TXP_Balloon::setColor(const QColor& color)
+{
+    if (color == m_color)
+        return;
+    m_color = color;
+    update();
+}
+
+void TXP_Balloon::setBorderColor(const QColor& color)
+{
+    if (color == m_borderColor)
+        return;
+    m_borderColor = color;
+    update();
+}
+
+void TXP_Balloon::setBorderWidth(int width)
+{
+    if (width < 1 || width > 10)
+        width = 1;
+    if (width == m_borderWidth)
+        return;
+    m_borderWidth = width;
+    update();
+}
+
+void TXP_Balloon::SetShape(int& member, int value)
+{
+    if (member == value)
+        return;
+    member = value;
+    ApplyShape();
+    update();
+}
+
+void TXP_Balloon::setBeakPos(TBalloonPos pos)
+{
+    if (pos == m_beakPos)
+        return;
+    m_beakPos = pos;
+    ApplyShape();
+    update();
+}
+
+void TXP_Balloon::setBeakHeight(int height)
+{
+    SetShape(m_beakHeight, height);
+}
+
+void TXP_Balloon::setBeakWidth(int width)
+{
+    SetShape(m_beakWidth, width);
+}
+
+void TXP_Balloon::setBeakRight(int distance)
+{
+    SetShape(m_beakRight, distance);
+}
+
+void TXP_Balloon::setCorners(int size)
+{
+    SetShape(m_corners, size);
+}
+
+QRect TXP_Balloon::Body() const
+{
+    const int L = 0;
+    const int T = 0;
+    const int R = width();
+    const int B = height();
+    const int BH = m_beakHeight;
+    const auto ltrb = [](int l, int t, int r, int b) { return QRect(QPoint(l, t), QSize(r - l, b - t)); };
+    switch (m_beakPos) {
+    case bpBottom:
+        return ltrb(L, T, R + 1, B - BH + 1);
+    case bpTop:
+        return ltrb(L, T + BH, R + 1, B);
+    case bpLeft:
+        return ltrb(L + BH, T, R + 1, B);
+    case bpRight:
+        break;
+    }
+    return ltrb(L, T, R + 1 - BH, B);
+}
+
+QPolygon TXP_Balloon::Beak() const
+{
+    const int L = 0;
+    const int T = 0;
+    const int R = width();
+    const int B = height();
+    const int BH = m_beakHeight;
+    const int BW = m_beakWidth;
+    const int BR = m_beakRight;
+    switch (m_beakPos) {
+    case bpBottom:
+        return QPolygon({{R - BR, B - BH}, {R - BR - BW, B - BH}, {R - BR, B}});
+    case bpTop:
+        return QPolygon({{L + BR, T + BH}, {L + BR + BW, T + BH}, {L + BR, T}});
+    case bpLeft:
+        return QPolygon({{L + BH, B - BR}, {L + BH, B - BR - BW}, {L, B - BR}});
+    case bpRight:
+        break;
+    }
+    return QPolygon({{R - BH, B - BR}, {R - BH, B - BR - BW}, {R, B - BR}});
+}
+
+QRegion TXP_Balloon::Shape() const
+{
+    // Clipped to the control: the body reaches one column past it, and a border drawn around
+    // that column would leave the right edge without its line.
+    return (RoundRect(Body(), m_corners) + QRegion(Beak(), Qt::WindingFill)) & QRegion(rect());
+}
+
+void TXP_Balloon::ApplyShape()
+{
+    // Given whenever the size or the shape changes, never from the paint, so painting cannot
+    // set off another paint.
+    QWidget* owner = parentWidget();
+    const QRegion shape = Shape();
+    if (owner && owner->mask() != shape)
+        owner->setMask(shape);
+}
+
+void TXP_Balloon::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), m_color);
+    // The border lies inside the shape, BorderWidth pixels thick on every side.
+    const QRegion shape = Shape();
+    const int w = m_borderWidth;
+    QRegion inner = shape;
+    for (const QPoint step : {QPoint(w, 0), QPoint(-w, 0), QPoint(0, w), QPoint(0, -w)})
+        inner &= shape.translated(step);
+    for (const QRect& part : shape - inner)
+        painter.fillRect(part, m_borderColor);
+}
+
+void TXP_Balloon::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    ApplyShape();
+}
+
+bool TXP_Balloon::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        setGeometry(parentWidget()->rect());
+    return QWidget::eventFilter(watched, event);
+}
+
+void TXP_Balloon::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    // Taken here either way: the form never hears a press on its balloon.
+    if (!m_canMoved)
+        return;
+    QWidget* form = window();
+    if (QWindow* handle = form->windowHandle(); handle && handle->startSystemMove())
+        return;
+    m_dragging = true;
+    m_grip = event->globalPosition().toPoint() - form->pos();
+}
+
+void TXP_Balloon::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragging)
+        window()->move(event->globalPosition().toPoint() - m_grip);
+}
+
+void TXP_Balloon::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+    else
+        event->ignore();
+}
