@@ -303,37 +303,29 @@ int TFileList::FindFiles(const QByteArray& directory)
 
 void TFileList::MarkCompressing(int index)
 {
-    {
-        const QMutexLocker lock(&m_marks);
-        TFileEntry& entry = m_entries[std::size_t(index)];
-        entry.state = TFileEntry::Compressing;
-        entry.failed = false;
-        entry.failure = FileStatus::Ok;
-    }
-    Changed(index);
+    Mark(index, TFileEntry::Compressing, FileStatus::Ok);
 }
 
 void TFileList::MarkDone(int index, quint64 compressedSize)
 {
-    {
-        const QMutexLocker lock(&m_marks);
-        TFileEntry& entry = m_entries[std::size_t(index)];
-        entry.state = TFileEntry::Done;
-        entry.compressedSize = compressedSize;
-        entry.failed = false;
-        entry.failure = FileStatus::Ok;
-    }
-    Changed(index);
+    Mark(index, TFileEntry::Done, FileStatus::Ok, &compressedSize);
 }
 
 void TFileList::MarkFailed(int index, FileStatus why)
 {
+    Mark(index, TFileEntry::New, why);
+}
+
+void TFileList::Mark(int index, int state, FileStatus failure, const quint64* compressedSize)
+{
     {
         const QMutexLocker lock(&m_marks);
         TFileEntry& entry = m_entries[std::size_t(index)];
-        entry.state = TFileEntry::New;
-        entry.failed = true;
-        entry.failure = why;
+        entry.state = state;
+        entry.failed = failure != FileStatus::Ok;
+        entry.failure = failure;
+        if (compressedSize)
+            entry.compressedSize = *compressedSize;
     }
     Changed(index);
 }

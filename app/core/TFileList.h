@@ -103,6 +103,8 @@ private:
     using Key = std::pair<QByteArray, QByteArray>; // shares the entry's bytes: no copy per entry
     // Appends entries not yet listed as one batch for the observer; returns how many.
     int Append(std::vector<TFileEntry>&& candidates);
+    // Sets a row's state and failure (and its compressed size, when given) under the lock.
+    void Mark(int index, int state, FileStatus failure, const quint64* compressedSize = nullptr);
     void Changed(int index);
 
     std::vector<TFileEntry> m_entries;
