@@ -21,7 +21,7 @@ enum class FileStatus
 [[nodiscard]] const char* FileStatusText(FileStatus status);
 
 // Holds one HTML document as bytes and shrinks it by a fixed table of passes chosen by eight
-// switches. States: Empty (nothing held), Loaded (file bytes held), Compressed (result held).
+// switches, and a ninth that says how strictly. States: Empty (nothing held), Loaded (file bytes held), Compressed (result held).
 // Never throws for file problems: they become a false result and a FileStatus.
 class THTMLCompressor
 {
@@ -37,6 +37,12 @@ public:
     bool AllReturns;
     bool Webbots;
     bool BlockquoteToUl;
+
+    // Off (the default): quotes, line breaks, spaces between tags and tag names change only where
+    // a browser reads and shows the page the same. On: the rules run exactly as first written,
+    // which also cuts attribute values at their spaces, joins words across line breaks and can
+    // leave an italic or bold element open to the end of the page.
+    bool Literal;
 
     // Reads the whole file. Fails (false, state Empty) when the file is missing, cannot be opened
     // for writing as well as reading, or cannot be read. An empty file loads (true, state Empty).
