@@ -4,6 +4,7 @@
 #include "ByteScan.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -357,22 +358,19 @@ bool ScanTag(Stream& s)
     }
 }
 
-// Bytes that keep a value's quotes when they stand inside it (1) and bytes that may follow a
-// closing quote that goes (2): with them a browser reads the same attribute without the quotes.
-struct BareValueBytes
+// Bytes that an attribute value needs its quotes for.
+constexpr std::array<bool, 256> kNeedsQuotes = [] {
+    std::array<bool, 256> needs{};
+    for (const unsigned char b : std::string_view(" \t\n\f\r\"'=<>`"))
+        needs[b] = true;
+    return needs;
+}();
+
+// What may follow a closing quote that goes: the value then ends there for a browser as well.
+bool EndsBareValue(char b)
 {
-    unsigned char kind[256] = {};
-
-    constexpr BareValueBytes()
-    {
-        for (unsigned char b : std::string_view(" \t\n\f\r\"'=<>`"))
-            kind[b] = 1;
-        for (unsigned char b : std::string_view(" \t\n\f\r>"))
-            kind[b] |= 2;
-    }
-};
-
-constexpr BareValueBytes kBare;
+    return b == ' ' || b == '\t' || b == '\n' || b == '\f' || b == '\r' || b == '>';
+}
 
 // Drops the quotes of one tag's values where a browser reads the same without them. Starts at
 // its "<"; the tag ends at the first ">" outside a value. Returns false when the whole pass has
@@ -395,15 +393,16 @@ bool ScanTagKeepingMeaning(Stream& s)
             s.Emit(k + 1); // a quote that opens no value stays
             continue;
         }
-        std::size_t close = k + 1;
-        bool bare = true;
-        for (; close < s.len && s.d[close] != '"'; ++close)
-            if (kBare.kind[static_cast<unsigned char>(s.d[close])] & 1)
-                bare = false;
-        if (close >= s.len)
+        // The closing quote is the first byte that needs quotes when the value needs none.
+        std::size_t stop = k + 1;
+        while (stop < s.len && !kNeedsQuotes[static_cast<unsigned char>(s.d[stop])])
+            ++stop;
+        if (stop == s.len)
             return false;
-        bare = bare && close > k + 1 && close + 1 < s.len &&
-               (kBare.kind[static_cast<unsigned char>(s.d[close + 1])] & 2);
+        const std::size_t close = s.d[stop] != '"' ? Find(s.d, stop + 1, s.len, '"') : stop;
+        if (close == npos)
+            return false;
+        const bool bare = close == stop && close > k + 1 && close + 1 < s.len && EndsBareValue(s.d[close + 1]);
         if (!bare) {
             s.Emit(close + 1);
             continue;

@@ -196,8 +196,16 @@ def start_browser(profile):
 
 
 def rendered(driver, script, path):
-    driver.get("file://" + path)
-    return driver.execute_script(script)
+    """What the page shows, or None when it cannot be read (a page that keeps navigating away)."""
+    from selenium.common.exceptions import WebDriverException
+
+    for attempt in range(3):
+        try:
+            driver.get("file://" + path)
+            return driver.execute_script(script)
+        except WebDriverException:
+            time.sleep(1 + attempt)
+    return None
 
 
 def word_changes(before, after):
@@ -253,21 +261,25 @@ def browser_check(orig, copies, sample, work):
     driver = start_browser(profile)
     report = {s: {"pages": 0, "changed_words": [], "joined_words": [], "joined_at_gt": [], "changed_styling": []}
               for s in copies}
+    report["not_compared"] = []
     try:
         for n, page in enumerate(sample, 1):
+            seen = {s: rendered(driver, script, os.path.join(root, page)) for s, root in copies.items()}
             base = rendered(driver, script, os.path.join(orig, page))
-            for setting, root in copies.items():
-                seen = rendered(driver, script, os.path.join(root, page))
+            if base is None or None in seen.values():
+                report["not_compared"].append(page)
+                continue
+            for setting in copies:
                 r = report[setting]
                 r["pages"] += 1
-                joined, joined_gt, other, example = word_changes(base["words"], seen["words"])
+                joined, joined_gt, other, example = word_changes(base["words"], seen[setting]["words"])
                 if joined or other or joined_gt:
                     r["changed_words"].append([page, example])
                 if joined:
                     r["joined_words"].append(page)
                 if joined_gt and not joined:
                     r["joined_at_gt"].append(page)
-                styled, example = style_changes(base["runs"], seen["runs"])
+                styled, example = style_changes(base["runs"], seen[setting]["runs"])
                 if styled:
                     r["changed_styling"].append([page, styled, example])
             if n % 20 == 0:
@@ -289,6 +301,7 @@ def main():
     ap.add_argument("--seed", type=int, default=7)
     ap.add_argument("--no-browser", action="store_true", help="only the parser check")
     ap.add_argument("--keep", action="store_true", help="keep the copies")
+    ap.add_argument("--reuse", action="store_true", help="take the copies already compressed in --work")
     ap.add_argument("--json", help="write the full report here")
     args = ap.parse_args()
 
@@ -304,22 +317,27 @@ def main():
     orig = os.path.join(work, "original")
     copies = {s: os.path.join(work, s) for s in SETTINGS}
     ignore = shutil.ignore_patterns("*.deb")
-    for target in [orig] + list(copies.values()):
-        if os.path.exists(target):
+    done = os.path.join(work, "compressed")
+    if not (args.reuse and os.path.exists(done)):
+        for target in [orig] + list(copies.values()):
+            if os.path.exists(target):
+                make_writable(target)
+                shutil.rmtree(target)
+            shutil.copytree(source, target, symlinks=True, ignore=ignore)
             make_writable(target)
-            shutil.rmtree(target)
-        shutil.copytree(source, target, symlinks=True, ignore=ignore)
-        make_writable(target)
+        for setting, root in copies.items():
+            run = subprocess.run([args.corvane, "-q"] + SETTINGS[setting] + [root], capture_output=True, text=True)
+            if run.returncode != 0:
+                sys.exit("corvane %s failed:\n%s" % (setting, run.stderr))
+        open(done, "w").close()
     sizes = {"original": total_size(orig, pages)}
     for setting, root in copies.items():
-        run = subprocess.run([args.corvane, "-q"] + SETTINGS[setting] + [root], capture_output=True, text=True)
-        if run.returncode != 0:
-            sys.exit("corvane %s failed:\n%s" % (setting, run.stderr))
         sizes[setting] = total_size(root, pages)
 
     report = {"pages": len(pages), "sizes": sizes}
     print("%d pages, %d bytes" % (len(pages), sizes["original"]), file=sys.stderr, flush=True)
     report["parser"] = parser_check(orig, copies, pages, os.cpu_count() or 1)
+    print(json.dumps(report["parser"], indent=1)[:3000], file=sys.stderr, flush=True)
     if not args.no_browser:
         sample = draw_sample(pages, args.sample, args.seed)
         report["browser_sample"] = collections.Counter(p.split(os.sep)[0] for p in sample)
@@ -351,7 +369,10 @@ def print_report(r):
             print("           %s: %s -> %s" % (page, before[:100], after[:100]))
     if "browser" in r:
         print("Browser (headless Chromium, %s):" % ", ".join("%s %d" % kv for kv in sorted(r["browser_sample"].items())))
-        for s, b in r["browser"].items():
+        if r["browser"]["not_compared"]:
+            print("  not compared (the page would not hold still): " + ", ".join(r["browser"]["not_compared"]))
+        for s in SETTINGS:
+            b = r["browser"][s]
             print("  %-8s of %d pages: %d with changed words (%d with joined words, %d joined only at a"
                   " literal ' >'), %d with changed styling" %
                   (s, b["pages"], len(b["changed_words"]), len(b["joined_words"]), len(b["joined_at_gt"]),

@@ -78,6 +78,8 @@ const std::vector<Example>& Examples()
         {"space_between_table_tags", kSpaces, "<TR> <TD>x</TD> </TR>", "<TR><tD>x</TD></tR>"},
         {"space_between_list_tags", kSpaces, "<ul> <li>a</li> </ul>", "<ul><li>a</li> </ul>"},
         {"space_between_paragraph_tags", kSpaces, "<p> <b>x</b> </p>", "<p> <b>x</b></p>"},
+        {"list_items_may_be_inline", kAllReturns | kSpaces, "<ul>\n<li>a</li>\n<li>b</li> <li>c</li>\n</ul>",
+         "<ul><li>a</li><li>b</li><li>c</li></ul>", "<ul><li>a</li>\n<li>b</li> <li>c</li></ul>"},
         {"space_between_inline_tags", kSpaces, "<b>Option:</b> <tt>-x</tt></td> <td>", "<b>Option:</b><tt>-x</tt></td><td>",
          "<b>Option:</b> <tt>-x</tt></td><td>"},
         {"pre_spaces_kept", kSpaces, "<PRE>a  b</pre>  c", "<PRE>a  b</pre> c"},

@@ -38,11 +38,12 @@ bool IsOneOf(char c, std::string_view set)
 }
 
 // A tag starts at p whose name (one "/" skipped, then ASCII letters and digits) is a block tag's.
+// List items are not: style sheets often lay them out inline.
 bool BlockTagAt(const std::string& doc, Pos p)
 {
     static const std::set<std::string> kBlockTags = {
         "html", "head", "body", "title", "meta", "link", "style", "script", "noscript", "base", "div", "p",
-        "h1", "h2", "h3", "h4", "h5", "h6", "ul", "ol", "li", "dl", "dt", "dd", "table", "caption", "thead",
+        "h1", "h2", "h3", "h4", "h5", "h6", "ul", "ol", "dl", "dt", "dd", "table", "caption", "thead",
         "tbody", "tfoot", "tr", "td", "th", "col", "colgroup", "form", "fieldset", "legend", "blockquote",
         "center", "pre", "hr", "br", "address", "section", "article", "aside", "nav", "header", "footer",
         "main", "figure", "figcaption", "details", "summary", "dialog", "menu", "option", "optgroup",
