@@ -21,8 +21,9 @@ enum class FileStatus
 [[nodiscard]] const char* FileStatusText(FileStatus status);
 
 // Holds one HTML document as bytes and shrinks it by a fixed table of passes chosen by eight
-// switches, and a ninth that says how strictly. States: Empty (nothing held), Loaded (file bytes held), Compressed (result held).
-// Never throws for file problems: they become a false result and a FileStatus.
+// switches, and a ninth that says how strictly. States: Empty (nothing held), Loaded (file bytes
+// held), Compressed (result held). Never throws for file problems: they become a false result and
+// a FileStatus.
 class THTMLCompressor
 {
 public:

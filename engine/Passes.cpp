@@ -43,6 +43,12 @@ struct Stream
     std::size_t Left() const { return len - r; }
 };
 
+// The bytes a browser takes for whitespace inside a tag.
+bool IsHtmlSpace(char b)
+{
+    return b == ' ' || b == '\t' || b == '\n' || b == '\f' || b == '\r';
+}
+
 bool IsDeletableNeighbourBefore(char b)
 {
     return b == '>' || b == ' ';
@@ -103,8 +109,7 @@ bool IsInvisibleBreak(const Stream& s, std::size_t n, NearestTag& tag)
 // the unread bytes, so that the position can be examined again with it; a deletion happens only
 // beside the right neighbours. Block-aware, deletions follow IsInvisibleBreak and a "> <x" gap
 // goes only beside a block tag. True when the document changed.
-template <bool BlockAware>
-bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, NearestTag& tag)
+template <bool BlockAware> bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, NearestTag& tag)
 {
     for (const TReplaceRule& rule : rules) {
         if (!MatchAt(s.At(), s.Left(), rule.search))
@@ -120,10 +125,9 @@ bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, NearestTag& tag)
                 s.d[s.r + k] = rule.replacement[k];
             return true;
         }
-        const bool deletable =
-            BlockAware ? IsInvisibleBreak(s, n, tag)
-                       : (s.w > 0 && IsDeletableNeighbourBefore(s.d[s.w - 1])) ||
-                             (s.r + n < s.len && IsDeletableNeighbourAfter(s.d[s.r + n]));
+        const bool deletable = BlockAware ? IsInvisibleBreak(s, n, tag)
+                                          : (s.w > 0 && IsDeletableNeighbourBefore(s.d[s.w - 1])) ||
+                                                (s.r + n < s.len && IsDeletableNeighbourAfter(s.d[s.r + n]));
         if (deletable) {
             s.r += n;
             return true;
@@ -366,12 +370,6 @@ constexpr std::array<bool, 256> kNeedsQuotes = [] {
     return needs;
 }();
 
-// What may follow a closing quote that goes: the value then ends there for a browser as well.
-bool EndsBareValue(char b)
-{
-    return b == ' ' || b == '\t' || b == '\n' || b == '\f' || b == '\r' || b == '>';
-}
-
 // Drops the quotes of one tag's values where a browser reads the same without them. Starts at
 // its "<"; the tag ends at the first ">" outside a value. Returns false when the whole pass has
 // to end (a value whose closing quote never comes).
@@ -402,7 +400,9 @@ bool ScanTagKeepingMeaning(Stream& s)
         const std::size_t close = s.d[stop] != '"' ? Find(s.d, stop + 1, s.len, '"') : stop;
         if (close == npos)
             return false;
-        const bool bare = close == stop && close > k + 1 && close + 1 < s.len && EndsBareValue(s.d[close + 1]);
+        // Bare, the value has to end where the closing quote stood.
+        const bool bare = close == stop && close > k + 1 && close + 1 < s.len &&
+                          (IsHtmlSpace(s.d[close + 1]) || s.d[close + 1] == '>');
         if (!bare) {
             s.Emit(close + 1);
             continue;
@@ -414,8 +414,7 @@ bool ScanTagKeepingMeaning(Stream& s)
     }
 }
 
-template <bool Literal>
-void QuoteScan(TWorkingDocument& doc)
+template <bool Literal> void QuoteScan(TWorkingDocument& doc)
 {
     static constexpr std::string_view kScriptOpening = "<script";
     static constexpr std::string_view kScriptClosing = "</script";
@@ -509,7 +508,7 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs)
                     write(pair.shortOpening, pair.opening.size() + 1);
                     break;
                 }
-                if (next == ' ' || next == '\t' || next == '\n' || next == '\f' || next == '\r' || next == '/') {
+                if (IsHtmlSpace(next) || next == '/') {
                     open[k].push_back(false);
                     s.Emit(after);
                     break;
