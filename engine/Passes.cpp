@@ -68,8 +68,11 @@ struct NearestTag
 
     std::size_t seenUpTo = 0;
     std::size_t lastLt = npos;
+    std::size_t judgedLt = npos;
+    bool block = false;
 
-    // Whether the tag that the "<" nearest before the write position opens is a block tag.
+    // Whether the tag that the "<" nearest before the write position opens is a block tag. Its
+    // name always ends before the write position or at a ">" there, so one answer per "<" holds.
     bool IsBlock(const Stream& s)
     {
         if (seenUpTo < s.w) {
@@ -81,7 +84,11 @@ struct NearestTag
                 lastLt = lt;
             seenUpTo = s.w;
         }
-        return lastLt != npos && StartsBlockTag(s.d + lastLt, s.w - lastLt);
+        if (lastLt != judgedLt) {
+            block = lastLt != npos && StartsBlockTag(s.d + lastLt, s.w - lastLt);
+            judgedLt = lastLt;
+        }
+        return block;
     }
 };
 
