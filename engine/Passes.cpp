@@ -304,6 +304,20 @@ struct TagPrescan
     bool HoldsDouble(std::size_t p) const { return lastDouble != npos && lastDouble > p; }
 };
 
+// The next double quote of the tag being scanned, or npos with the tag passed over when its ">"
+// (or the end of the document) comes first.
+inline std::size_t NextQuote(Stream& s)
+{
+    const std::size_t k = FindEither(s.d, s.r, s.len, '"', '>');
+    if (k == npos)
+        s.Emit(s.len);
+    else if (s.d[k] == '>')
+        s.Emit(k + 1);
+    else
+        return k;
+    return npos;
+}
+
 // Removes the double quotes of one tag. Starts at its "<"; returns false when the whole pass
 // has to end (a protected value that runs to the end of the document).
 bool ScanTag(Stream& s)
@@ -314,15 +328,9 @@ bool ScanTag(Stream& s)
     s.Emit(s.r + 1);
     std::size_t eligible = s.r; // first position where a protected value may begin
     for (;;) {
-        const std::size_t k = FindEither(s.d, s.r, s.len, '"', '>');
-        if (k == npos) {
-            s.Emit(s.len);
+        const std::size_t k = NextQuote(s);
+        if (k == npos)
             return true;
-        }
-        if (s.d[k] == '>') {
-            s.Emit(k + 1);
-            return true;
-        }
         // A protected value ends its name with the quote at k.
         std::size_t start = npos;
         std::size_t nameLength = 0;
@@ -384,15 +392,9 @@ bool ScanTagKeepingMeaning(Stream& s)
 {
     s.Emit(s.r + 1);
     for (;;) {
-        const std::size_t k = FindEither(s.d, s.r, s.len, '"', '>');
-        if (k == npos) {
-            s.Emit(s.len);
+        const std::size_t k = NextQuote(s);
+        if (k == npos)
             return true;
-        }
-        if (s.d[k] == '>') {
-            s.Emit(k + 1);
-            return true;
-        }
         const char before = k > s.r ? s.d[k - 1] : s.d[s.w - 1];
         if (before != '=') {
             s.Emit(k + 1); // a quote that opens no value stays
