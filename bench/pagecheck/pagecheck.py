@@ -370,7 +370,7 @@ def print_report(r):
     if "browser" in r:
         print("Browser (headless Chromium, %s):" % ", ".join("%s %d" % kv for kv in sorted(r["browser_sample"].items())))
         if r["browser"]["not_compared"]:
-            print("  not compared (the page would not hold still): " + ", ".join(r["browser"]["not_compared"]))
+            print("  not compared (the page navigates away or would not load): " + ", ".join(r["browser"]["not_compared"]))
         for s in SETTINGS:
             b = r["browser"][s]
             print("  %-8s of %d pages: %d with changed words (%d with joined words, %d joined only at a"
