@@ -21,9 +21,8 @@ enum class FileStatus
 [[nodiscard]] const char* FileStatusText(FileStatus status);
 
 // Holds one HTML document as bytes and shrinks it by a fixed table of passes chosen by eight
-// switches, and a ninth that says how strictly. States: Empty (nothing held), Loaded (file bytes
-// held), Compressed (result held). Never throws for file problems: they become a false result and
-// a FileStatus.
+// switches. States: Empty (nothing held), Loaded (file bytes held), Compressed (result held).
+// Never throws for file problems: they become a false result and a FileStatus.
 class THTMLCompressor
 {
 public:
@@ -39,10 +38,11 @@ public:
     bool Webbots;
     bool BlockquoteToUl;
 
-    // Off (the default): quotes, line breaks, spaces between tags and tag names change only where
-    // a browser reads and shows the page the same. On: the rules run exactly as first written,
-    // which also cuts attribute values at their spaces, joins words across line breaks and can
-    // leave an italic or bold element open to the end of the page.
+    // How strictly the passes keep the page. Off (the default): quotes, line breaks, spaces
+    // between tags and tag names change only where a browser reads and shows the page the same.
+    // On: the rules run exactly as first written, which also cuts attribute values at their
+    // spaces, joins words across line breaks and can leave an italic or bold element open to the
+    // end of the page.
     bool Literal;
 
     // Reads the whole file. Fails (false, state Empty) when the file is missing, cannot be opened
