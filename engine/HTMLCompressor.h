@@ -37,8 +37,7 @@ public:
     bool AllReturns;
     bool Webbots;
     bool BlockquoteToUl;
-
-    // How strictly the passes keep the page. Off (the default): quotes, line breaks, spaces
+    // Ninth: how strictly the passes keep the page. Off (the default): quotes, line breaks, spaces
     // between tags and tag names change only where a browser reads and shows the page the same.
     // On: the rules run exactly as first written, which also cuts attribute values at their
     // spaces, joins words across line breaks and can leave an italic or bold element open to the
