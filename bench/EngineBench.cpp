@@ -93,12 +93,19 @@ std::string Adversarial(int kind, std::size_t size)
         return "<pre" + std::string(size, ' ');
     case 4:
         return Repeat("<!--webbot bot=Timestamp -->", size);
-    default:
+    case 5:
         return Repeat("<a href=\"x\" title=\"y\" \"\"\"\"\"\"\"\"<<<<\"\"\"\"", size);
+    case 6:
+        // Every break asks for the tag before it, and one inline "<" answers for them all.
+        return "<span" + Repeat(">\r\n>\n", size);
+    default:
+        // Renamed elements that never close, each opened with an attribute.
+        return Repeat("<em class=x><strong/>a</em", size);
     }
 }
 
-const char* kAdversarialNames[] = {"spaces", "crlf", "centred", "open_pre", "markers", "quotes"};
+const char* kAdversarialNames[] = {"spaces", "crlf",   "centred",    "open_pre",
+                                   "markers", "quotes", "tag_breaks", "open_inline"};
 
 void Compress(benchmark::State& state, const std::string& input)
 {
@@ -164,7 +171,7 @@ BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RealisticCRLF)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_RealisticLF)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Adversarial)
-    ->ArgsProduct({{0, 1, 2, 3, 4, 5}, {1, 4, 16}})
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7}, {1, 4, 16}})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(0.2)
     ->Repetitions(5)

@@ -89,6 +89,8 @@ bool TCliOptions::Parse(const QStringList& arguments, QString& error)
             help = true;
         else if (name == QLatin1String("--version"))
             version = true;
+        else if (name == QLatin1String("--literal"))
+            literal = true;
         else {
             error = QStringLiteral("unknown option '%1'").arg(argument);
             return false;
@@ -112,6 +114,7 @@ void TCliOptions::ApplySwitches(THTMLCompressor& HC) const
                 HC.*member = sw.on;
         }
     }
+    HC.Literal = literal;
 }
 
 QString TCliOptions::HelpText()
@@ -128,6 +131,9 @@ QString TCliOptions::HelpText()
         "  --disable NAME    turn a switch off\n"
         "                    switches: SimpleTags Center InvCommas Spaces Returns AllReturns\n"
         "                    Webbots BlockquoteToUl (all on except BlockquoteToUl)\n"
+        "  --literal         apply the rules exactly as first written: smaller files, but\n"
+        "                    attribute values may be cut at spaces, words joined across\n"
+        "                    line breaks and italic or bold run on to the end of a page\n"
         "  -q, --quiet       print nothing but failures (on standard error)\n"
         "  -h, --help        show this help\n"
         "      --version     show the version\n"

@@ -21,7 +21,7 @@ public:
     [[nodiscard]] bool Parse(const QStringList& arguments, QString& error);
 
     // Sets the engine's switches to the window's values, then applies --enable/--disable in
-    // the order given.
+    // the order given, and --literal.
     void ApplySwitches(THTMLCompressor& HC) const;
 
     [[nodiscard]] static QString HelpText();
@@ -31,6 +31,7 @@ public:
     bool quiet = false;
     bool help = false;
     bool version = false;
+    bool literal = false;
     QList<Switch> switches;
     QStringList paths;
     QList<int> pathArguments; // where each path stands in the arguments, to take its raw bytes

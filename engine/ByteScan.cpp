@@ -49,17 +49,23 @@ inline __m128i Equal(__m128i v, unsigned char b, bool fold)
 
 std::size_t FindLast(const char* d, std::size_t from, std::size_t to, char b)
 {
-    if (from >= to)
-        return npos;
-#if defined(__GLIBC__)
-    const void* hit = memrchr(d + from, b, to - from);
-    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - d) : npos;
-#else
-    for (std::size_t j = to; j > from; --j)
-        if (d[j - 1] == b)
-            return j - 1;
-    return npos;
+    // Forward, keeping the last hit of each block: a scan that moves on learns where the last
+    // byte was without ever walking back.
+    std::size_t last = npos;
+    std::size_t j = from;
+#ifdef CORVANE_SSE2
+    const __m128i vb = _mm_set1_epi8(b);
+    for (; j + 16 <= to; j += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vb)));
+        if (mask)
+            last = j + HighestBit(mask);
+    }
 #endif
+    for (; j < to; ++j)
+        if (d[j] == b)
+            last = j;
+    return last;
 }
 
 std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, char b)

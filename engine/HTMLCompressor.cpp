@@ -22,6 +22,13 @@ constexpr TReplaceRule kBlockquoteRules[] = {
     {"</blockquote>", "</ul>"},
 };
 
+constexpr TRenamePair kRenamePairs[] = {
+    {"<strong", "</strong>", "<b>", "</b>"},
+    {"<em", "</em>", "<i>", "</i>"},
+    {"<strike", "</strike>", "<s>", "</s>"},
+    {"<blockquote", "</blockquote>", "<ul>", "</ul>"},
+};
+
 } // namespace
 
 const char* FileStatusText(FileStatus status)
@@ -57,7 +64,7 @@ const char* FileStatusText(FileStatus status)
 
 THTMLCompressor::THTMLCompressor()
     : SimpleTags(true), Center(true), InvCommas(true), Spaces(true), Returns(true), AllReturns(true),
-      Webbots(true), BlockquoteToUl(false)
+      Webbots(true), BlockquoteToUl(false), Literal(false)
 {
 }
 
@@ -128,29 +135,36 @@ void THTMLCompressor::Compress()
 
     // The document is edited in its own block; every pass only shortens it.
     TWorkingDocument doc{m_document.data(), m_document.size()};
+    const bool blockAware = !Literal;
     if (InvCommas)
-        QuoteRemovalPass(doc);
+        QuoteRemovalPass(doc, Literal);
     if (AllReturns) {
-        ReplacePass(doc, "\r\r", "\r", true, false, Webbots);
-        ReplacePass(doc, "\n\n", "\n", true, false, Webbots);
-        ReplacePass(doc, "\r\n", "", true, true, Webbots);
-        ReplacePass(doc, "\r", "", true, true, Webbots);
-        ReplacePass(doc, "\n", "", true, true, Webbots);
+        ReplacePass(doc, "\r\r", "\r", true, false, Webbots, false);
+        ReplacePass(doc, "\n\n", "\n", true, false, Webbots, false);
+        ReplacePass(doc, "\r\n", "", true, true, Webbots, blockAware);
+        ReplacePass(doc, "\r", "", true, true, Webbots, blockAware);
+        ReplacePass(doc, "\n", "", true, true, Webbots, blockAware);
     } else if (Returns) {
-        ReplacePass(doc, "\r\r", "\r", true, false, Webbots);
-        ReplacePass(doc, "\n\n", "\n", true, false, Webbots);
+        ReplacePass(doc, "\r\r", "\r", true, false, Webbots, false);
+        ReplacePass(doc, "\n\n", "\n", true, false, Webbots, false);
     }
     if (Spaces) {
         // A two-space search re-examined in place collapses every run at once, so the four-,
         // three- and two-space rows together come down to this one scan.
-        ReplacePass(doc, "  ", " ", true, true, Webbots);
-        ReplacePass(doc, " >", ">", true, true, Webbots);
-        ReplacePass(doc, kTagGapRules, true, true, Webbots);
+        ReplacePass(doc, "  ", " ", true, true, Webbots, false);
+        ReplacePass(doc, " >", ">", true, true, Webbots, false);
+        ReplacePass(doc, kTagGapRules, true, true, Webbots, blockAware);
     }
-    if (SimpleTags)
-        ReplacePass(doc, kSimpleTagRules, false, true, Webbots);
-    if (BlockquoteToUl)
-        ReplacePass(doc, kBlockquoteRules, false, true, Webbots);
+    if (Literal) {
+        if (SimpleTags)
+            ReplacePass(doc, kSimpleTagRules, false, true, Webbots, false);
+        if (BlockquoteToUl)
+            ReplacePass(doc, kBlockquoteRules, false, true, Webbots, false);
+    } else if (SimpleTags || BlockquoteToUl) {
+        // Renamed only where the closing tag goes with its opening, so no element is left open.
+        const std::span<const TRenamePair> all(kRenamePairs);
+        RenamePass(doc, SimpleTags ? (BlockquoteToUl ? all : all.first(3)) : all.last(1));
+    }
     if (Center) {
         PairReplacePass(doc, "<p align=center>", "<center>", "</p>", "</center>");
         PairReplacePass(doc, "<p align=\"center\">", "<center>", "</p>", "</center>");

@@ -47,6 +47,12 @@ public:
     bool AllReturns;
     bool Webbots;
     bool BlockquoteToUl;
+    // Ninth: how strictly the passes keep the page. Off (the default): quotes, line breaks, spaces
+    // between tags and tag names change only where a browser reads and shows the page the same.
+    // On: the rules run exactly as first written, which also cuts attribute values at their
+    // spaces, joins words across line breaks and can leave an italic or bold element open to the
+    // end of the page.
+    bool Literal;
 
     // Reads the whole file and keeps it open for the save. Fails (false, state Empty) when the
     // file is missing, cannot be opened for writing as well as reading, cannot be read, is not a

@@ -1,11 +1,15 @@
 #include "Passes.h"
 
+#include "BlockTags.h"
 #include "ByteScan.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <vector>
 
 using namespace bytescan;
+using blocktags::StartsBlockTag;
 
 namespace {
 
@@ -39,6 +43,12 @@ struct Stream
     std::size_t Left() const { return len - r; }
 };
 
+// The bytes a browser takes for whitespace inside a tag.
+bool IsHtmlSpace(char b)
+{
+    return b == ' ' || b == '\t' || b == '\n' || b == '\f' || b == '\r';
+}
+
 bool IsDeletableNeighbourBefore(char b)
 {
     return b == '>' || b == ' ';
@@ -49,10 +59,64 @@ bool IsDeletableNeighbourAfter(char b)
     return b == '<' || b == ' ' || b == '\r' || b == '\n';
 }
 
+// The nearest "<" before the write position, learnt from the written bytes: only those written
+// since the last question are looked at, forward, and of them only the last few when a "<" is
+// there, so asking after every line of a page stays linear and cheap.
+struct NearestTag
+{
+    static constexpr std::size_t kWindow = 64;
+
+    std::size_t seenUpTo = 0;
+    std::size_t lastLt = npos;
+    std::size_t judgedLt = npos;
+    bool block = false;
+
+    // Whether the tag that the "<" nearest before the write position opens is a block tag. Its
+    // name always ends before the write position or at a ">" there, so one answer per "<" holds.
+    bool IsBlock(const Stream& s)
+    {
+        if (seenUpTo < s.w) {
+            const std::size_t near = s.w - seenUpTo > kWindow ? s.w - kWindow : seenUpTo;
+            std::size_t lt = FindLast(s.d, near, s.w, '<');
+            if (lt == npos && near > seenUpTo)
+                lt = FindLast(s.d, seenUpTo, near, '<');
+            if (lt != npos)
+                lastLt = lt;
+            seenUpTo = s.w;
+        }
+        if (lastLt != judgedLt) {
+            block = lastLt != npos && StartsBlockTag(s.d + lastLt, s.w - lastLt);
+            judgedLt = lastLt;
+        }
+        return block;
+    }
+};
+
+bool StartsBlockTagAt(const Stream& s, std::size_t p)
+{
+    return p < s.len && StartsBlockTag(s.d + p, s.len - p);
+}
+
+// Whether a line break of n bytes at the read position is one a browser never shows: at either
+// end of the document, beside a space or another break, or beside a block tag.
+bool IsInvisibleBreak(const Stream& s, std::size_t n, NearestTag& tag)
+{
+    if (s.w == 0 || s.r + n == s.len)
+        return true;
+    const char before = s.d[s.w - 1];
+    const char after = s.d[s.r + n];
+    if (before == ' ' || after == ' ' || after == '\r' || after == '\n')
+        return true;
+    if (after == '<' && StartsBlockTagAt(s, s.r + n))
+        return true;
+    return before == '>' && tag.IsBlock(s);
+}
+
 // Tries the rules at the read position: a replacement takes the place of the match's tail in
 // the unread bytes, so that the position can be examined again with it; a deletion happens only
-// beside the right neighbours. True when the document changed.
-bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules)
+// beside the right neighbours. Block-aware, deletions follow IsInvisibleBreak and a "> <x" gap
+// goes only beside a block tag. True when the document changed.
+template <bool BlockAware> bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, NearestTag& tag)
 {
     for (const TReplaceRule& rule : rules) {
         if (!MatchAt(s.At(), s.Left(), rule.search))
@@ -60,13 +124,18 @@ bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules)
         const std::size_t n = rule.search.size();
         const std::size_t rl = rule.replacement.size();
         if (rl > 0) {
+            // A gap rule's ">" stands at the read position and its "<" two bytes on.
+            if (BlockAware && !StartsBlockTagAt(s, s.r + 2) && !tag.IsBlock(s))
+                return false;
             s.r += n - rl;
             for (std::size_t k = 0; k < rl; ++k)
                 s.d[s.r + k] = rule.replacement[k];
             return true;
         }
-        if ((s.w > 0 && IsDeletableNeighbourBefore(s.d[s.w - 1])) ||
-            (s.r + n < s.len && IsDeletableNeighbourAfter(s.d[s.r + n]))) {
+        const bool deletable = BlockAware ? IsInvisibleBreak(s, n, tag)
+                                          : (s.w > 0 && IsDeletableNeighbourBefore(s.d[s.w - 1])) ||
+                                                (s.r + n < s.len && IsDeletableNeighbourAfter(s.d[s.r + n]));
+        if (deletable) {
             s.r += n;
             return true;
         }
@@ -97,20 +166,12 @@ bool SkipToClosingTag(Stream& s, std::string_view closing)
     return true;
 }
 
-} // namespace
-
-void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
-                 bool protectPreTextarea, bool protectScript, bool webbots)
-{
-    const TReplaceRule rule{search, replacement};
-    ReplacePass(doc, std::span<const TReplaceRule>(&rule, 1), protectPreTextarea, protectScript, webbots);
-}
-
-void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
+// The replace pass, built once per kind of rule so that the written rules pay nothing for the
+// block-aware ones.
+template <bool BlockAware>
+void ReplaceScan(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
                  bool protectScript, bool webbots)
 {
-    if (doc.length == 0 || rules.empty())
-        return;
     const bool tagSkipping = rules[0].search[0] == '\r';
     const bool markers = tagSkipping && webbots;
 
@@ -127,6 +188,7 @@ void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
         finder.Add(kMarker);
 
     Stream s{doc.data, doc.length};
+    NearestTag tag;
     bool stoppedUnclosed = false;
     while (s.r < s.len) {
         const std::size_t c = finder.Next(s.d, s.r, s.len);
@@ -170,10 +232,10 @@ void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
             continue;
         }
 
-        if (ApplyRules(s, rules)) {
+        if (ApplyRules<BlockAware>(s, rules, tag)) {
             // The same position is examined again. Without a "<" there, no protected element
             // or tag can begin, so only the rules need trying: runs collapse in this loop.
-            while (s.r < s.len && s.d[s.r] != '<' && ApplyRules(s, rules)) {
+            while (s.r < s.len && s.d[s.r] != '<' && ApplyRules<BlockAware>(s, rules, tag)) {
             }
             continue;
         }
@@ -196,6 +258,27 @@ void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
     if (!stoppedUnclosed)
         doc.unclosedBy = {}; // this pass may have changed any byte
     s.Finish(doc);
+}
+
+} // namespace
+
+void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
+                 bool protectPreTextarea, bool protectScript, bool webbots, bool blockAware)
+{
+    const TReplaceRule rule{search, replacement};
+    ReplacePass(doc, std::span<const TReplaceRule>(&rule, 1), protectPreTextarea, protectScript, webbots,
+                blockAware);
+}
+
+void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
+                 bool protectScript, bool webbots, bool blockAware)
+{
+    if (doc.length == 0 || rules.empty())
+        return;
+    if (blockAware)
+        ReplaceScan<true>(doc, rules, protectPreTextarea, protectScript, webbots);
+    else
+        ReplaceScan<false>(doc, rules, protectPreTextarea, protectScript, webbots);
 }
 
 namespace {
@@ -221,6 +304,20 @@ struct TagPrescan
     bool HoldsDouble(std::size_t p) const { return lastDouble != npos && lastDouble > p; }
 };
 
+// The next double quote of the tag being scanned, or npos with the tag passed over when its ">"
+// (or the end of the document) comes first.
+inline std::size_t NextQuote(Stream& s)
+{
+    const std::size_t k = FindEither(s.d, s.r, s.len, '"', '>');
+    if (k == npos)
+        s.Emit(s.len);
+    else if (s.d[k] == '>')
+        s.Emit(k + 1);
+    else
+        return k;
+    return npos;
+}
+
 // Removes the double quotes of one tag. Starts at its "<"; returns false when the whole pass
 // has to end (a protected value that runs to the end of the document).
 bool ScanTag(Stream& s)
@@ -231,15 +328,9 @@ bool ScanTag(Stream& s)
     s.Emit(s.r + 1);
     std::size_t eligible = s.r; // first position where a protected value may begin
     for (;;) {
-        const std::size_t k = FindEither(s.d, s.r, s.len, '"', '>');
-        if (k == npos) {
-            s.Emit(s.len);
+        const std::size_t k = NextQuote(s);
+        if (k == npos)
             return true;
-        }
-        if (s.d[k] == '>') {
-            s.Emit(k + 1);
-            return true;
-        }
         // A protected value ends its name with the quote at k.
         std::size_t start = npos;
         std::size_t nameLength = 0;
@@ -286,9 +377,53 @@ bool ScanTag(Stream& s)
     }
 }
 
-} // namespace
+// Bytes that an attribute value needs its quotes for.
+constexpr std::array<bool, 256> kNeedsQuotes = [] {
+    std::array<bool, 256> needs{};
+    for (const unsigned char b : std::string_view(" \t\n\f\r\"'=<>`"))
+        needs[b] = true;
+    return needs;
+}();
 
-void QuoteRemovalPass(TWorkingDocument& doc)
+// Drops the quotes of one tag's values where a browser reads the same without them. Starts at
+// its "<"; the tag ends at the first ">" outside a value. Returns false when the whole pass has
+// to end (a value whose closing quote never comes).
+bool ScanTagKeepingMeaning(Stream& s)
+{
+    s.Emit(s.r + 1);
+    for (;;) {
+        const std::size_t k = NextQuote(s);
+        if (k == npos)
+            return true;
+        const char before = k > s.r ? s.d[k - 1] : s.d[s.w - 1];
+        if (before != '=') {
+            s.Emit(k + 1); // a quote that opens no value stays
+            continue;
+        }
+        // The closing quote is the first byte that needs quotes when the value needs none.
+        std::size_t stop = k + 1;
+        while (stop < s.len && !kNeedsQuotes[static_cast<unsigned char>(s.d[stop])])
+            ++stop;
+        if (stop == s.len)
+            return false;
+        const std::size_t close = s.d[stop] != '"' ? Find(s.d, stop + 1, s.len, '"') : stop;
+        if (close == npos)
+            return false;
+        // Bare, the value has to end where the closing quote stood.
+        const bool bare = close == stop && close > k + 1 && close + 1 < s.len &&
+                          (IsHtmlSpace(s.d[close + 1]) || s.d[close + 1] == '>');
+        if (!bare) {
+            s.Emit(close + 1);
+            continue;
+        }
+        s.Emit(k);
+        ++s.r;
+        s.Emit(close);
+        ++s.r;
+    }
+}
+
+template <bool Literal> void QuoteScan(TWorkingDocument& doc)
 {
     static constexpr std::string_view kScriptOpening = "<script";
     static constexpr std::string_view kScriptClosing = "</script";
@@ -325,8 +460,81 @@ void QuoteRemovalPass(TWorkingDocument& doc)
             s.Emit(prescan.end + 1);
             continue;
         }
-        if (!ScanTag(s))
+        if (!(Literal ? ScanTag(s) : ScanTagKeepingMeaning(s)))
             break;
+    }
+    s.Finish(doc);
+}
+
+} // namespace
+
+void QuoteRemovalPass(TWorkingDocument& doc, bool literal)
+{
+    if (literal)
+        QuoteScan<true>(doc);
+    else
+        QuoteScan<false>(doc);
+}
+
+void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs)
+{
+    doc.unclosedBy = {};
+    CandidateFinder finder;
+    for (const TRenamePair& pair : pairs) {
+        finder.Add(pair.opening);
+        finder.Add(pair.closing);
+    }
+    finder.Add(kScript.opening);
+
+    // Per pair, the elements open so far, innermost last: true when renamed.
+    std::vector<std::vector<bool>> open(pairs.size());
+    Stream s{doc.data, doc.length};
+    const auto write = [&s](std::string_view text, std::size_t replaced) {
+        // Shorter than what it replaces, so it never reaches unread bytes.
+        std::memmove(s.d + s.w, text.data(), text.size());
+        s.w += text.size();
+        s.r += replaced;
+    };
+    while (s.r < s.len) {
+        const std::size_t c = finder.Next(s.d, s.r, s.len);
+        if (c >= s.len)
+            break;
+        s.Emit(c);
+        if (MatchAt(s.At(), s.Left(), kScript.opening)) {
+            if (!SkipToClosingTag(s, kScript.closing))
+                break;
+            s.Emit(s.r + 1);
+            continue;
+        }
+        std::size_t k = 0;
+        for (; k < pairs.size(); ++k) {
+            const TRenamePair& pair = pairs[k];
+            if (MatchAt(s.At(), s.Left(), pair.opening)) {
+                const std::size_t after = s.r + pair.opening.size();
+                const char next = after < s.len ? s.d[after] : '\0';
+                if (next == '>') {
+                    open[k].push_back(true);
+                    write(pair.shortOpening, pair.opening.size() + 1);
+                    break;
+                }
+                if (IsHtmlSpace(next) || next == '/') {
+                    open[k].push_back(false);
+                    s.Emit(after);
+                    break;
+                }
+            } else if (MatchAt(s.At(), s.Left(), pair.closing)) {
+                const bool renamed = open[k].empty() || open[k].back();
+                if (!open[k].empty())
+                    open[k].pop_back();
+                if (renamed)
+                    write(pair.shortClosing, pair.closing.size());
+                else
+                    s.Emit(s.r + pair.closing.size());
+                break;
+            }
+        }
+        if (k == pairs.size())
+            s.Emit(s.r + 1);
     }
     s.Finish(doc);
 }

@@ -24,8 +24,12 @@ struct TWorkingDocument
 // replacement deletes a match only next to ">" / space before or "<" / space / CR / LF after.
 // Passes whose search text begins with CR jump over tags and, with `webbots`, drop
 // "<!--webbot ... >" comments. One linear scan: the write position trails the read position.
+//
+// `blockAware` keeps what a browser would show: a deletion happens only at either end of the
+// document, after a space, before a space / CR / LF, after the ">" of a block tag or before the
+// "<" of one; a replacement of "> <x" or "> </x" only when the tag before or after is a block tag.
 void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
-                 bool protectPreTextarea, bool protectScript, bool webbots);
+                 bool protectPreTextarea, bool protectScript, bool webbots, bool blockAware);
 
 struct TReplaceRule
 {
@@ -37,11 +41,29 @@ struct TReplaceRule
 // whose replacements neither create a match of another rule nor touch the texts that open and
 // close protected elements: then one scan gives what running them one after another gives.
 void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
-                 bool protectScript, bool webbots);
+                 bool protectScript, bool webbots, bool blockAware);
 
-// Drops the double quotes inside tags, keeping them where the tag holds a single quote or a
-// value="..." / alt="..." holds a space; script elements and "<!" constructs are left alone.
-void QuoteRemovalPass(TWorkingDocument& doc);
+// Drops double quotes inside tags; script elements, "<!" constructs and tags that hold a single
+// quote are left alone. `literal`: every double quote goes except those of a value="..." /
+// alt="..." that holds a space. Otherwise only the two quotes of a value opened by `="` go, and
+// only when the value is not empty, holds no space, tab, LF, FF, CR, quote, "=", "<", ">" or "`"
+// and is followed by space, tab, LF, FF, CR or ">": then a browser reads the same attribute.
+void QuoteRemovalPass(TWorkingDocument& doc, bool literal);
+
+// One element name and its shorter one, as whole tag texts: "<strong", "</strong>", "<b>", "</b>".
+struct TRenamePair
+{
+    std::string_view opening;
+    std::string_view closing;
+    std::string_view shortOpening;
+    std::string_view shortClosing;
+};
+
+// Renames an element opened exactly as opening + ">" and, with it, the closing tag that closes
+// it (the innermost open element of that name); an element opened with attributes or "/" keeps
+// its name, closing tag included. A closing tag with nothing open is renamed. Script elements are
+// skipped. One scan for all pairs, since no pair can create or hide a tag of another.
+void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs);
 
 // Turns each `longOpening` into `shortOpening` and the next `longClosing` after it into
 // `shortClosing`. The net effect of an opening and its closing never lengthens the document.

@@ -241,6 +241,15 @@ void CorvaneCliTest::testSwitchesReachTheEngine()
     const Result on = RunCorvane(arguments + QStringList{QStringLiteral("--enable=Spaces"), page});
     QCOMPARE(on.exitCode, 0);
     QVERIFY(QFileInfo(page).size() < kPage.size());
+
+    // By default a value with a space keeps its quotes; --literal drops them as first written.
+    const QByteArray titled("<a title=\"one two\" href=\"x.htm\">x</a>");
+    QVERIFY(WriteFile(page, titled));
+    QCOMPARE(RunCorvane({QStringLiteral("-q"), page}).exitCode, 0);
+    QCOMPARE(ReadFile(page), QByteArray("<a title=\"one two\" href=x.htm>x</a>"));
+    QVERIFY(WriteFile(page, titled));
+    QCOMPARE(RunCorvane({QStringLiteral("-q"), QStringLiteral("--literal"), page}).exitCode, 0);
+    QCOMPARE(ReadFile(page), QByteArray("<a title=one two href=x.htm>x</a>"));
 }
 
 void CorvaneCliTest::testLogAppends()

@@ -5,12 +5,16 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 52> kTokens = {
+constexpr std::array<std::string_view, 70> kTokens = {
     " ", "  ", "   ", "    ", "     ", "\r", "\n", "\r\n", "\r\n", "\"", "'", "<", ">", "<pre", "</pre>",
     "<PRE", "<pre>", "<textarea", "</textarea>", "<script", "</script", "</script>", "<!--webbot", "<!--",
     "<p align=center>", "<p align=\"center\">", "</p>", "</P>", "<strong>", "</strong>", "<em>", "</em>",
     "<STRIKE>", "</strike>", "<blockquote>", "</BLOCKQUOTE>", "value=\"", "alt=\"", "VALUE=\"", "<t", "</t",
     "<l", "<p", "<a ", "=", "!", "a", "b", "T", "x", "\t", "\xb0",
+    // What decides whether a browser would see a change: values, block and inline tags, renamed
+    // elements opened with attributes.
+    "=\"", "\f", "`", "/", "<td>", "</TD>", "<b>", "</b>", "<Div", "<!DOCTYPE html>", "<h1>", "<tt>",
+    "<em ", "<EM/", "<strong\t", "<strike\n", "<blockquote ", "</li>",
 };
 
 } // namespace

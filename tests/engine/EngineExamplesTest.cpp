@@ -1,10 +1,12 @@
 // The worked examples of the compressor, each with the switches it names; every example is
-// checked against both the engine and the literal reference implementation.
+// checked against both the engine and the reference implementation, under the literal rules
+// (the written result) and under the default rules that keep what a browser shows.
 #include "HTMLCompressor.h"
 #include "ReferenceCompressor.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +30,8 @@ struct Example
     const char* name;
     unsigned switches;
     std::string before;
-    std::string after;
+    std::string after; // with Literal on
+    std::optional<std::string> byDefault = {}; // with Literal off, where it differs
 };
 
 ReferenceSwitches FromBits(unsigned s)
@@ -53,6 +56,14 @@ const std::vector<Example>& Examples()
         {"crlf_after_space", kAllReturns, "a \r\nb", "a b"},
         {"crlf_around_text", kAllReturns, "<p>\r\nHello\r\n</p>", "<p>Hello</p>"},
         {"blank_line", kAllReturns, "a\r\n\r\nb", "a\nb"},
+        {"breaks_at_the_ends", kAllReturns, "\nx\r\n", "\nx\n", "x"},
+        {"breaks_beside_block_tags", kAllReturns, "<td>\nword</td>\n<td>x</td>", "<td>word</td><td>x</td>"},
+        {"breaks_beside_inline_tags", kAllReturns, "to\n<code>x</code>\nmethod <span>a</span>\r\n<span>b</span>",
+         "to<code>x</code>method <span>a</span><span>b</span>",
+         "to\n<code>x</code>\nmethod <span>a</span>\n<span>b</span>"},
+        {"breaks_beside_comments", kAllReturns, "<!DOCTYPE html>\n<html>\n<!-- x -->\n<body>word<!-- c -->\nnext",
+         "<!DOCTYPE html><html><!-- x --><body>word<!-- c -->next",
+         "<!DOCTYPE html><html><!-- x --><body>word<!-- c -->\nnext"},
         {"crlf_inside_tag_kept", kAllReturns, "<a\r\nhref=x>", "<a\r\nhref=x>"},
         {"lf_inside_tag_after_space", kAllReturns, "<a \nhref=x>", "<a href=x>"},
         {"script_keeps_crlf", kAllReturns, "<script>\r\nx=1;\r\n\r\n</script>\r\n", "<script>\r\nx=1;\r\n\r\n</script>"},
@@ -67,16 +78,27 @@ const std::vector<Example>& Examples()
         {"space_between_table_tags", kSpaces, "<TR> <TD>x</TD> </TR>", "<TR><tD>x</TD></tR>"},
         {"space_between_list_tags", kSpaces, "<ul> <li>a</li> </ul>", "<ul><li>a</li> </ul>"},
         {"space_between_paragraph_tags", kSpaces, "<p> <b>x</b> </p>", "<p> <b>x</b></p>"},
+        {"list_items_may_be_inline", kAllReturns | kSpaces, "<ul>\n<li>a</li>\n<li>b</li> <li>c</li>\n</ul>",
+         "<ul><li>a</li><li>b</li><li>c</li></ul>", "<ul><li>a</li>\n<li>b</li> <li>c</li></ul>"},
+        {"space_between_inline_tags", kSpaces, "<b>Option:</b> <tt>-x</tt></td> <td>", "<b>Option:</b><tt>-x</tt></td><td>",
+         "<b>Option:</b> <tt>-x</tt></td><td>"},
         {"pre_spaces_kept", kSpaces, "<PRE>a  b</pre>  c", "<PRE>a  b</pre> c"},
         {"pre_never_closed", kSpaces, "<pre>a  b</pre >  c", "<pre>a  b</pre >  c"},
         {"textarea_never_closed", kSpaces, "<textarea>a  b", "<textarea>a  b"},
         // Tag names
         {"strong_to_b", kSimpleTags, "<STRONG>x</Strong>", "<b>x</b>"},
-        {"strong_with_attribute", kSimpleTags, "<strong class=y>z</strong>", "<strong class=y>z</b>"},
+        {"strong_with_attribute", kSimpleTags, "<strong class=y>z</strong>", "<strong class=y>z</b>",
+         "<strong class=y>z</strong>"},
+        {"em_closings_follow_their_openings", kSimpleTags, "<em class=x>a</em> <em>b</em><em/>c</em>d</em>",
+         "<em class=x>a</i> <i>b</i><em/>c</i>d</i>", "<em class=x>a</em> <i>b</i><em/>c</em>d</i>"},
+        {"nested_strong", kSimpleTags, "<strong>x<strong class=y>z</strong></strong>", "<b>x<strong class=y>z</b></b>",
+         "<b>x<strong class=y>z</strong></b>"},
         {"tags_in_pre_and_textarea", kSimpleTags, "<pre><em>x</em></pre><textarea><strike></textarea>",
          "<pre><i>x</i></pre><textarea><s></textarea>"},
         {"tags_in_script_kept", kSimpleTags, "<script><em>x</em></script>", "<script><em>x</em></script>"},
         {"blockquote_to_ul", kBlockquoteToUl, "<BLOCKQUOTE>q</blockquote>", "<ul>q</ul>"},
+        {"blockquote_with_attribute", kBlockquoteToUl, "<blockquote class=q>a</blockquote><blockquote>b</blockquote>",
+         "<blockquote class=q>a</ul><ul>b</ul>", "<blockquote class=q>a</blockquote><ul>b</ul>"},
         // Marker comments
         {"marker_removed", kWebbots | kAllReturns, "<!--WebBot bot=A -->x", "x"},
         {"marker_pair_removed", kWebbots | kAllReturns,
@@ -85,19 +107,31 @@ const std::vector<Example>& Examples()
         {"marker_kept_alone", kWebbots, "<!--webbot bot=A -->x", "<!--webbot bot=A -->x"},
         {"marker_kept_with_spaces", kWebbots | kSpaces, "<!--webbot bot=A -->x", "<!--webbot bot=A -->x"},
         // Quotes
-        {"quotes_dropped", kInvCommas, R"(<a href="x.htm" title="a b">)", "<a href=x.htm title=a b>"},
+        {"quotes_dropped", kInvCommas, R"(<a href="x.htm" title="a b">)", "<a href=x.htm title=a b>",
+         R"(<a href=x.htm title="a b">)"},
+        {"empty_value_before_another", kInvCommas, R"(<div xmlns="" class="navheader">)", "<div xmlns= class=navheader>",
+         R"(<div xmlns="" class=navheader>)"},
+        {"quote_before_slash", kInvCommas, R"(<br class="x"/>)", "<br class=x/>", R"(<br class="x"/>)"},
+        {"doubled_quote", kInvCommas, R"(<img src="a.gif"" alt="">)", "<img src=a.gif alt=>", R"(<img src="a.gif"" alt="">)"},
+        {"value_followed_by_a_name", kInvCommas, R"(<a href="x"title="y">)", "<a href=xtitle=y>", R"(<a href="x"title=y>)"},
+        {"bytes_that_keep_quotes", kInvCommas, "<a a=\"x=y\" b=\"x\ty\" c=\"x`\" d=\"?x\">",
+         "<a a=x=y b=x\ty c=x` d=?x>", "<a a=\"x=y\" b=\"x\ty\" c=\"x`\" d=?x>"},
         {"value_with_space_kept", kInvCommas, R"(<input value="a b" alt="c">)", R"(<input value="a b" alt=c>)"},
         {"upper_case_names_kept", kInvCommas, R"(<INPUT VALUE="a b" ALT="c d">)", R"(<INPUT VALUE="a b" ALT="c d">)"},
         {"alt_with_space_kept", kInvCommas, R"(<img alt="a b" src="x">)", R"(<img alt="a b" src=x>)"},
         {"alt_suffix_counts", kInvCommas, R"(<img data-alt="a b">)", R"(<img data-alt="a b">)"},
-        {"empty_value", kInvCommas, R"(<input value="">)", "<input value=>"},
-        {"quote_after_protected_value", kInvCommas, R"(<input value="a b""c">)", R"(<input value="a b"c>)"},
+        {"empty_value", kInvCommas, R"(<input value="">)", "<input value=>", R"(<input value="">)"},
+        {"quote_after_protected_value", kInvCommas, R"(<input value="a b""c">)", R"(<input value="a b"c>)",
+         R"(<input value="a b""c">)"},
         {"single_quote_keeps_all", kInvCommas, R"(<img src='x.gif' alt="y">)", R"(<img src='x.gif' alt="y">)"},
         {"single_quote_in_value", kInvCommas, R"~(<a title="x" onclick="f('y')">)~", R"~(<a title="x" onclick="f('y')">)~"},
         {"value_with_semicolon", kInvCommas, R"(<meta content="text/html; charset=gb2312">)",
-         "<meta content=text/html; charset=gb2312>"},
-        {"gt_in_value_ends_tag", kInvCommas, R"(<a title="a>b">)", R"(<a title=a>b">)"},
-        {"gt_in_protected_value", kInvCommas, R"(<input value="a>b">)", R"(<input value=a>b">)"},
+         "<meta content=text/html; charset=gb2312>", R"(<meta content="text/html; charset=gb2312">)"},
+        {"gt_in_value_ends_tag", kInvCommas, R"(<a title="a>b">)", R"(<a title=a>b">)", R"(<a title="a>b">)"},
+        {"gt_in_value_then_another", kInvCommas, R"(<a title="a>b" class="c">)", R"(<a title=a>b" class="c">)",
+         R"(<a title="a>b" class=c>)"},
+        {"gt_in_protected_value", kInvCommas, R"(<input value="a>b">)", R"(<input value=a>b">)",
+         R"(<input value="a>b">)"},
         {"gt_and_space_in_value", kInvCommas, R"(<input value="a >b">)", R"(<input value="a >b">)"},
         {"text_quotes_kept", kInvCommas, R"(<p>Say "hi"</p>)", R"(<p>Say "hi"</p>)"},
         {"comment_quotes_kept", kInvCommas, R"(<!-- "x" --><a href="y">)", R"(<!-- "x" --><a href=y>)"},
@@ -138,11 +172,15 @@ class EngineExample : public testing::TestWithParam<Example>
 TEST_P(EngineExample, EngineAndReferenceGiveTheWrittenResult)
 {
     const Example& e = GetParam();
-    THTMLCompressor engine;
-    const ReferenceSwitches reference = FromBits(e.switches);
-    ApplySwitches(reference, engine);
-    EXPECT_EQ(engine.CompressBytes(e.before), e.after);
-    EXPECT_EQ(ReferenceCompress(e.before, reference), e.after);
+    for (const bool literal : {true, false}) {
+        THTMLCompressor engine;
+        ReferenceSwitches reference = FromBits(e.switches);
+        reference.Literal = literal;
+        ApplySwitches(reference, engine);
+        const std::string& expected = literal ? e.after : e.byDefault.value_or(e.after);
+        EXPECT_EQ(engine.CompressBytes(e.before), expected) << (literal ? "literal" : "default");
+        EXPECT_EQ(ReferenceCompress(e.before, reference), expected) << (literal ? "literal" : "default");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Written, EngineExample, testing::ValuesIn(Examples()),
@@ -153,6 +191,7 @@ TEST(Engine, ConstructionValues)
     const THTMLCompressor c;
     EXPECT_TRUE(c.SimpleTags && c.Center && c.InvCommas && c.Spaces && c.Returns && c.AllReturns && c.Webbots);
     EXPECT_FALSE(c.BlockquoteToUl);
+    EXPECT_FALSE(c.Literal);
     EXPECT_EQ(c.LoadedLength(), 0u);
     EXPECT_EQ(c.ResultLength(), 0u);
     EXPECT_FALSE(c.IsCompressed());

@@ -3,6 +3,9 @@
 #include "HTMLCompressor.h"
 
 #include <cstddef>
+#include <set>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -29,6 +32,42 @@ Pos Len(const std::string& doc)
     return static_cast<Pos>(doc.size());
 }
 
+bool IsOneOf(char c, std::string_view set)
+{
+    return set.find(c) != std::string_view::npos;
+}
+
+// A tag starts at p whose name (one "/" skipped, then ASCII letters and digits) is a block tag's.
+// List items are not: style sheets often lay them out inline.
+bool BlockTagAt(const std::string& doc, Pos p)
+{
+    static const std::set<std::string> kBlockTags = {
+        "html", "head", "body", "title", "meta", "link", "style", "script", "noscript", "base", "div", "p",
+        "h1", "h2", "h3", "h4", "h5", "h6", "ul", "ol", "dl", "dt", "dd", "table", "caption", "thead",
+        "tbody", "tfoot", "tr", "td", "th", "col", "colgroup", "form", "fieldset", "legend", "blockquote",
+        "center", "pre", "hr", "br", "address", "section", "article", "aside", "nav", "header", "footer",
+        "main", "figure", "figcaption", "details", "summary", "dialog", "menu", "option", "optgroup",
+        "select", "frameset", "frame", "dir"};
+    if (p < 0 || p >= Len(doc) || doc[p] != '<')
+        return false;
+    Pos k = p + 1;
+    if (k < Len(doc) && doc[k] == '/')
+        ++k;
+    std::string name;
+    for (; k < Len(doc) && IsOneOf(Lower(doc[k]), "abcdefghijklmnopqrstuvwxyz0123456789"); ++k)
+        name += Lower(doc[k]);
+    return kBlockTags.count(name) > 0;
+}
+
+// The tag that the ">" at p closes, named from the nearest "<" before it, is a block tag.
+bool BlockTagClosedAt(const std::string& doc, Pos p)
+{
+    for (Pos k = p - 1; k >= 0; --k)
+        if (doc[k] == '<')
+            return BlockTagAt(doc, k);
+    return false;
+}
+
 // Moves p to the "/" of the first closing text at or after p; false when there is none.
 bool SkipToClosingTag(const std::string& doc, Pos& p, const std::string& closing)
 {
@@ -40,8 +79,10 @@ bool SkipToClosingTag(const std::string& doc, Pos& p, const std::string& closing
     return false;
 }
 
+// `sound`: a line break goes only where a browser shows nothing for it, and a space between
+// tags only beside a block tag.
 void ReplacePass(std::string& doc, const std::string& search, const std::string& replacement,
-                 bool protectPreTextarea, bool protectScript, bool webbots)
+                 bool protectPreTextarea, bool protectScript, bool webbots, bool sound)
 {
     const Pos n = Len(search);
     const Pos r = Len(replacement);
@@ -71,15 +112,24 @@ void ReplacePass(std::string& doc, const std::string& search, const std::string&
         // 2: match
         if (Is(doc, i, search)) {
             if (r > 0) {
-                doc.replace(i, n, replacement);
-                continue;
-            }
-            const bool before = i > 0 && (doc[i - 1] == '>' || doc[i - 1] == ' ');
-            const bool after = i + n < Len(doc) &&
-                               (doc[i + n] == '<' || doc[i + n] == ' ' || doc[i + n] == '\r' || doc[i + n] == '\n');
-            if (before || after) {
-                doc.erase(i, n);
-                continue;
+                const bool gap = sound && search.rfind("> ", 0) == 0;
+                if (!gap || BlockTagClosedAt(doc, i) || BlockTagAt(doc, i + 2)) {
+                    doc.replace(i, n, replacement);
+                    continue;
+                }
+            } else {
+                const char b = i > 0 ? doc[i - 1] : '\0';
+                const char a = i + n < Len(doc) ? doc[i + n] : '\0';
+                bool deletable;
+                if (!sound)
+                    deletable = (i > 0 && IsOneOf(b, "> ")) || (i + n < Len(doc) && IsOneOf(a, "< \r\n"));
+                else
+                    deletable = i == 0 || i + n == Len(doc) || b == ' ' || IsOneOf(a, " \r\n") ||
+                                (b == '>' && BlockTagClosedAt(doc, i - 1)) || (a == '<' && BlockTagAt(doc, i + n));
+                if (deletable) {
+                    doc.erase(i, n);
+                    continue;
+                }
             }
         }
         // 3: tags and marker comments, for passes whose search text begins with CR
@@ -101,7 +151,38 @@ void ReplacePass(std::string& doc, const std::string& search, const std::string&
     }
 }
 
-void QuoteRemovalPass(std::string& doc)
+// The sound tag scan from the "<" at i: quotes go only around a value that a browser reads the
+// same without them. Returns the position of the tag's ">" (or the length), or -1 when a value
+// is never closed and the pass has to end.
+Pos SoundTagScan(std::string& doc, Pos i)
+{
+    Pos k = i + 1;
+    while (k < Len(doc) && doc[k] != '>') {
+        if (doc[k] != '"' || doc[k - 1] != '=') {
+            ++k;
+            continue;
+        }
+        Pos close = k + 1;
+        while (close < Len(doc) && doc[close] != '"')
+            ++close;
+        if (close >= Len(doc))
+            return -1;
+        bool bare = close > k + 1 && close + 1 < Len(doc) && IsOneOf(doc[close + 1], std::string_view(" \t\n\f\r>", 6));
+        for (Pos v = k + 1; v < close; ++v)
+            if (IsOneOf(doc[v], std::string_view(" \t\n\f\r\"'=<>`", 11)))
+                bare = false;
+        if (bare) {
+            doc.erase(close, 1);
+            doc.erase(k, 1);
+            k = close - 1;
+        } else {
+            k = close + 1;
+        }
+    }
+    return k;
+}
+
+void QuoteRemovalPass(std::string& doc, bool literal)
 {
     Pos i = 0;
     while (i < Len(doc)) {
@@ -126,7 +207,11 @@ void QuoteRemovalPass(std::string& doc)
                 if (doc[k] == '>')
                     break;
             }
-            if (!single) {
+            if (!single && !literal) {
+                i = SoundTagScan(doc, i);
+                if (i < 0)
+                    return;
+            } else if (!single) {
                 // 4: tag scan
                 for (;;) {
                     if (i >= Len(doc) || doc[i] == '>')
@@ -164,6 +249,35 @@ void QuoteRemovalPass(std::string& doc)
     }
 }
 
+// One pair of renaming rows as a single scan: only an element opened as exactly <name> is
+// renamed, so its closing tag is renamed with it and nothing else is.
+void RenamePass(std::string& doc, const std::string& name, const std::string& shortName)
+{
+    const std::string opening = "<" + name;
+    const std::string closing = "</" + name + ">";
+    std::vector<bool> open; // innermost last; true when renamed
+    for (Pos i = 0; i < Len(doc); ++i) {
+        if (Is(doc, i, "<script")) {
+            if (!SkipToClosingTag(doc, i, "</script>"))
+                return;
+            continue;
+        }
+        const Pos after = i + Len(opening);
+        if (Is(doc, i, opening + ">")) {
+            doc.replace(i, opening.size() + 1, "<" + shortName + ">");
+            open.push_back(true);
+        } else if (Is(doc, i, opening) && after < Len(doc) && IsOneOf(doc[after], std::string_view(" \t\n\f\r/", 6))) {
+            open.push_back(false);
+        } else if (Is(doc, i, closing)) {
+            const bool renamed = open.empty() || open.back();
+            if (!open.empty())
+                open.pop_back();
+            if (renamed)
+                doc.replace(i, closing.size(), "</" + shortName + ">");
+        }
+    }
+}
+
 void PairReplacePass(std::string& doc, const std::string& longOpening, const std::string& shortOpening,
                      const std::string& longClosing, const std::string& shortClosing)
 {
@@ -186,43 +300,50 @@ std::string ReferenceCompress(std::string doc, const ReferenceSwitches& sw)
     if (doc.empty())
         return doc;
     const bool w = sw.Webbots;
+    const bool sound = !sw.Literal;
     if (sw.InvCommas)
-        QuoteRemovalPass(doc);
+        QuoteRemovalPass(doc, sw.Literal);
     if (sw.AllReturns) {
-        ReplacePass(doc, "\r\r", "\r", true, false, w);
-        ReplacePass(doc, "\n\n", "\n", true, false, w);
-        ReplacePass(doc, "\r\n", "", true, true, w);
-        ReplacePass(doc, "\r", "", true, true, w);
-        ReplacePass(doc, "\n", "", true, true, w);
+        ReplacePass(doc, "\r\r", "\r", true, false, w, sound);
+        ReplacePass(doc, "\n\n", "\n", true, false, w, sound);
+        ReplacePass(doc, "\r\n", "", true, true, w, sound);
+        ReplacePass(doc, "\r", "", true, true, w, sound);
+        ReplacePass(doc, "\n", "", true, true, w, sound);
     }
     if (sw.Returns && !sw.AllReturns) {
-        ReplacePass(doc, "\r\r", "\r", true, false, w);
-        ReplacePass(doc, "\n\n", "\n", true, false, w);
+        ReplacePass(doc, "\r\r", "\r", true, false, w, sound);
+        ReplacePass(doc, "\n\n", "\n", true, false, w, sound);
     }
     if (sw.Spaces) {
-        ReplacePass(doc, "    ", " ", true, true, w);
-        ReplacePass(doc, "   ", " ", true, true, w);
-        ReplacePass(doc, "  ", " ", true, true, w);
-        ReplacePass(doc, "  ", " ", true, true, w);
-        ReplacePass(doc, " >", ">", true, true, w);
-        ReplacePass(doc, "> <t", "><t", true, true, w);
-        ReplacePass(doc, "> </t", "></t", true, true, w);
-        ReplacePass(doc, "> <l", "><l", true, true, w);
-        ReplacePass(doc, "> </l", "></l", true, true, w);
-        ReplacePass(doc, "> <p", "><p", true, true, w);
-        ReplacePass(doc, "> </p", "></p", true, true, w);
+        ReplacePass(doc, "    ", " ", true, true, w, sound);
+        ReplacePass(doc, "   ", " ", true, true, w, sound);
+        ReplacePass(doc, "  ", " ", true, true, w, sound);
+        ReplacePass(doc, "  ", " ", true, true, w, sound);
+        ReplacePass(doc, " >", ">", true, true, w, sound);
+        ReplacePass(doc, "> <t", "><t", true, true, w, sound);
+        ReplacePass(doc, "> </t", "></t", true, true, w, sound);
+        ReplacePass(doc, "> <l", "><l", true, true, w, sound);
+        ReplacePass(doc, "> </l", "></l", true, true, w, sound);
+        ReplacePass(doc, "> <p", "><p", true, true, w, sound);
+        ReplacePass(doc, "> </p", "></p", true, true, w, sound);
     }
-    if (sw.SimpleTags) {
-        ReplacePass(doc, "<strong>", "<b>", false, true, w);
-        ReplacePass(doc, "</strong>", "</b>", false, true, w);
-        ReplacePass(doc, "<em>", "<i>", false, true, w);
-        ReplacePass(doc, "</em>", "</i>", false, true, w);
-        ReplacePass(doc, "<strike>", "<s>", false, true, w);
-        ReplacePass(doc, "</strike>", "</s>", false, true, w);
+    if (sw.SimpleTags && sw.Literal) {
+        ReplacePass(doc, "<strong>", "<b>", false, true, w, sound);
+        ReplacePass(doc, "</strong>", "</b>", false, true, w, sound);
+        ReplacePass(doc, "<em>", "<i>", false, true, w, sound);
+        ReplacePass(doc, "</em>", "</i>", false, true, w, sound);
+        ReplacePass(doc, "<strike>", "<s>", false, true, w, sound);
+        ReplacePass(doc, "</strike>", "</s>", false, true, w, sound);
+    } else if (sw.SimpleTags) {
+        RenamePass(doc, "strong", "b");
+        RenamePass(doc, "em", "i");
+        RenamePass(doc, "strike", "s");
     }
-    if (sw.BlockquoteToUl) {
-        ReplacePass(doc, "<blockquote>", "<ul>", false, true, w);
-        ReplacePass(doc, "</blockquote>", "</ul>", false, true, w);
+    if (sw.BlockquoteToUl && sw.Literal) {
+        ReplacePass(doc, "<blockquote>", "<ul>", false, true, w, sound);
+        ReplacePass(doc, "</blockquote>", "</ul>", false, true, w, sound);
+    } else if (sw.BlockquoteToUl) {
+        RenamePass(doc, "blockquote", "ul");
     }
     if (sw.Center) {
         PairReplacePass(doc, "<p align=center>", "<center>", "</p>", "</center>");
@@ -241,4 +362,5 @@ void ApplySwitches(const ReferenceSwitches& s, THTMLCompressor& engine)
     engine.AllReturns = s.AllReturns;
     engine.Webbots = s.Webbots;
     engine.BlockquoteToUl = s.BlockquoteToUl;
+    engine.Literal = s.Literal;
 }

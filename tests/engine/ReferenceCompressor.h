@@ -14,6 +14,8 @@ struct ReferenceSwitches
     bool AllReturns = true;
     bool Webbots = true;
     bool BlockquoteToUl = false;
+    // The rules exactly as first written, whatever they do to what a browser shows.
+    bool Literal = false;
 };
 
 std::string ReferenceCompress(std::string doc, const ReferenceSwitches& switches);
