@@ -47,25 +47,26 @@ inline __m128i Equal(__m128i v, unsigned char b, bool fold)
 
 } // namespace
 
-std::size_t FindLast(const char* d, std::size_t from, std::size_t to, char b)
+std::size_t FindLastEither(const char* d, std::size_t from, std::size_t to, char a, char b)
 {
-    // Forward, keeping the last hit of each block: a scan that moves on learns where the last
-    // byte was without ever walking back.
-    std::size_t last = npos;
-    std::size_t j = from;
+    std::size_t j = to;
 #ifdef CORVANE_SSE2
+    const __m128i va = _mm_set1_epi8(a);
     const __m128i vb = _mm_set1_epi8(b);
-    for (; j + 16 <= to; j += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j));
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vb)));
+    for (; j >= from + 16; j -= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j - 16));
+        const unsigned mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
         if (mask)
-            last = j + HighestBit(mask);
+            return j - 16 + HighestBit(mask);
     }
 #endif
-    for (; j < to; ++j)
-        if (d[j] == b)
-            last = j;
-    return last;
+    while (j > from) {
+        --j;
+        if (d[j] == a || d[j] == b)
+            return j;
+    }
+    return npos;
 }
 
 std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, char b)

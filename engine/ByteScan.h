@@ -40,8 +40,8 @@ inline std::size_t Find(const char* d, std::size_t from, std::size_t to, char b)
     return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - d) : npos;
 }
 
-// Last position of b in [from, to), or npos; found scanning forward.
-std::size_t FindLast(const char* d, std::size_t from, std::size_t to, char b);
+// Last position in [from, to) holding either a or b, or npos; found scanning backward from `to`.
+std::size_t FindLastEither(const char* d, std::size_t from, std::size_t to, char a, char b);
 
 // First position in [from, to) holding either a or b, or npos.
 std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, char b);

@@ -92,8 +92,10 @@ TEST(ByteScan, LiteralAndLastAndEither)
     EXPECT_EQ(bytescan::FindLiteral(d.data(), 0, d.size(), "</pre>"), 70u);
     EXPECT_EQ(bytescan::FindLiteral(d.data(), 71, d.size(), "</pre>"), bytescan::npos);
     EXPECT_EQ(bytescan::FindLiteral(d.data(), 0, 75, "</pre>"), bytescan::npos);
-    EXPECT_EQ(bytescan::FindLast(d.data(), 0, 100, '"'), 20u);
-    EXPECT_EQ(bytescan::FindLast(d.data(), 21, 100, '"'), bytescan::npos);
+    EXPECT_EQ(bytescan::FindLastEither(d.data(), 0, 100, '"', '>'), 90u);
+    EXPECT_EQ(bytescan::FindLastEither(d.data(), 0, 90, '"', '>'), 75u);
+    EXPECT_EQ(bytescan::FindLastEither(d.data(), 0, 75, '"', '>'), 20u);
+    EXPECT_EQ(bytescan::FindLastEither(d.data(), 21, 75, '"', '>'), bytescan::npos);
     EXPECT_EQ(bytescan::FindEither(d.data(), 21, 100, '"', '>'), 75u);
     EXPECT_EQ(bytescan::FindEither(d.data(), 0, 100, '"', '>'), 20u);
 }

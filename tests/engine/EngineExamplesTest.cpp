@@ -64,6 +64,12 @@ const std::vector<Example>& Examples()
         {"breaks_beside_comments", kAllReturns, "<!DOCTYPE html>\n<html>\n<!-- x -->\n<body>word<!-- c -->\nnext",
          "<!DOCTYPE html><html><!-- x --><body>word<!-- c -->next",
          "<!DOCTYPE html><html><!-- x --><body>word<!-- c -->\nnext"},
+        // A ">" in text closes no tag, and elements that show nothing separate no words.
+        {"gt_in_text_after_block_tag", kAllReturns, "<td>a ->\nb</td>", "<td>a ->b</td>", "<td>a ->\nb</td>"},
+        {"breaks_around_hidden_elements", kAllReturns | kSpaces,
+         "<p>word\n<script>x()</script>\nword <style>p{}</style> </p>\r\n<title>t</title>",
+         "<p>word<script>x()</script>word <style>p{}</style></p><title>t</title>",
+         "<p>word\n<script>x()</script>\nword <style>p{}</style></p><title>t</title>"},
         {"crlf_inside_tag_kept", kAllReturns, "<a\r\nhref=x>", "<a\r\nhref=x>"},
         {"lf_inside_tag_after_space", kAllReturns, "<a \nhref=x>", "<a href=x>"},
         {"script_keeps_crlf", kAllReturns, "<script>\r\nx=1;\r\n\r\n</script>\r\n", "<script>\r\nx=1;\r\n\r\n</script>"},
