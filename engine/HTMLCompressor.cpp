@@ -2,7 +2,9 @@
 
 #include "FileStore.h"
 #include "Passes.h"
+#include "SpacingPass.h"
 
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -138,7 +140,10 @@ void THTMLCompressor::Compress()
     const bool blockAware = !Literal;
     if (InvCommas)
         QuoteRemovalPass(doc, Literal);
-    if (AllReturns) {
+    bool spacesDone = false;
+    if (AllReturns && !Literal && SpacingInOneScan(doc)) {
+        spacesDone = Spaces;
+    } else if (AllReturns) {
         ReplacePass(doc, "\r\r", "\r", true, false, Webbots, false);
         ReplacePass(doc, "\n\n", "\n", true, false, Webbots, false);
         ReplacePass(doc, "\r\n", "", true, true, Webbots, blockAware);
@@ -148,7 +153,7 @@ void THTMLCompressor::Compress()
         ReplacePass(doc, "\r\r", "\r", true, false, Webbots, false);
         ReplacePass(doc, "\n\n", "\n", true, false, Webbots, false);
     }
-    if (Spaces) {
+    if (Spaces && !spacesDone) {
         // A two-space search re-examined in place collapses every run at once, so the four-,
         // three- and two-space rows together come down to this one scan.
         ReplacePass(doc, "  ", " ", true, true, Webbots, false);
@@ -173,6 +178,23 @@ void THTMLCompressor::Compress()
     m_document.resize(doc.length);
     m_resultLength = doc.length;
     m_compressed = true;
+}
+
+bool THTMLCompressor::SpacingInOneScan(TWorkingDocument& doc)
+{
+    try {
+        if (m_scratch.size() < doc.length)
+            m_scratch.resize(doc.length);
+    } catch (const std::bad_alloc&) {
+        return false; // the rows one by one need no second block
+    }
+    std::size_t length = 0;
+    if (!SpacingPass(doc.data, doc.length, m_scratch.data(), length, Spaces, Webbots))
+        return false;
+    std::memcpy(doc.data, m_scratch.data(), length);
+    doc.length = length;
+    doc.unclosedBy = {};
+    return true;
 }
 
 bool THTMLCompressor::SaveToFile(const std::string& fileName)

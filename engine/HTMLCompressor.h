@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Why the last LoadFromFile or SaveToFile returned what it did. The Boolean results stay the
 // primary contract; this lets a caller tell "nothing to save" from a real failure.
@@ -32,6 +33,7 @@ enum class FileStatus
 namespace filestore {
 class PageFile;
 }
+struct TWorkingDocument;
 
 class THTMLCompressor
 {
@@ -96,6 +98,8 @@ public:
 
 private:
     void Clear();
+    // The line-break and space rows in one scan where that gives the same; false otherwise.
+    bool SpacingInOneScan(TWorkingDocument& doc);
 
     std::unique_ptr<filestore::PageFile> m_page; // the file loaded, open until the next load
     std::string m_document; // one block, edited in place; holds the result after Compress
@@ -103,4 +107,5 @@ private:
     std::size_t m_resultLength = 0;
     bool m_compressed = false;
     FileStatus m_status = FileStatus::Ok;
+    std::vector<char> m_scratch; // the one-scan rows write here; kept from page to page
 };

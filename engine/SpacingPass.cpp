@@ -1,0 +1,364 @@
+#include "SpacingPass.h"
+
+#include "BlockTags.h"
+#include "ByteScan.h"
+
+#include <cstring>
+#include <string_view>
+
+#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#define CORVANE_AVX2 1 // compiled for AVX2 separately and chosen at run time
+#endif
+
+using namespace bytescan;
+
+namespace {
+
+inline bool IsBreakOrSpace(char b)
+{
+    return b == ' ' || b == '\r' || b == '\n';
+}
+
+inline bool IsGapLetter(char b)
+{
+    const unsigned char f = Fold(static_cast<unsigned char>(b));
+    return f == 't' || f == 'l' || f == 'p';
+}
+
+// Where something may happen: a line break; a space before a space, a break or ">"; a ">"
+// before a space; a "<" that may open a pre, textarea or script element or a comment.
+inline bool IsCandidate(const char* d, std::size_t j, std::size_t len)
+{
+    const char b0 = d[j];
+    const char b1 = j + 1 < len ? d[j + 1] : '\0';
+    if (b0 == '\r' || b0 == '\n')
+        return true;
+    if (b0 == ' ')
+        return b1 == ' ' || b1 == '>' || b1 == '\r' || b1 == '\n';
+    if (b0 == '>')
+        return b1 == ' ';
+    if (b0 != '<')
+        return false;
+    const unsigned char f1 = Fold(static_cast<unsigned char>(b1));
+    const unsigned char f2 = j + 2 < len ? Fold(static_cast<unsigned char>(d[j + 2])) : 0;
+    return (f1 == 'p' && f2 == 'r') || (f1 == 't' && f2 == 'e') || (f1 == 's' && f2 == 'c') ||
+           (f1 == '!' && f2 == '-');
+}
+
+#ifdef CORVANE_AVX2
+#define CORVANE_WIDE __attribute__((target("avx2"))) inline
+
+CORVANE_WIDE __m256i Is(__m256i v, char b)
+{
+    return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(b));
+}
+
+CORVANE_WIDE __m256i Or(__m256i a, __m256i b)
+{
+    return _mm256_or_si256(a, b);
+}
+
+CORVANE_WIDE __m256i And(__m256i a, __m256i b)
+{
+    return _mm256_and_si256(a, b);
+}
+
+__attribute__((target("avx2"))) std::size_t NextCandidateWide(const char* d, std::size_t j, std::size_t len)
+{
+    const __m256i fold = _mm256_set1_epi8(0x20);
+    for (; j + 34 <= len; j += 32) {
+        const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + j));
+        const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + j + 1));
+        __m256i hits = Or(Is(v0, '\r'), Is(v0, '\n'));
+        const __m256i spaceAfter = Or(Or(Is(v1, ' '), Is(v1, '>')), Or(Is(v1, '\r'), Is(v1, '\n')));
+        hits = Or(hits, And(Is(v0, ' '), spaceAfter));
+        hits = Or(hits, And(Is(v0, '>'), Is(v1, ' ')));
+        const __m256i lt = Is(v0, '<');
+        if (!_mm256_testz_si256(lt, lt)) {
+            const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + j + 2));
+            const __m256i f1 = Or(v1, fold);
+            const __m256i f2 = Or(v2, fold);
+            const __m256i opens = Or(Or(And(Is(f1, 'p'), Is(f2, 'r')), And(Is(f1, 't'), Is(f2, 'e'))),
+                                     Or(And(Is(f1, 's'), Is(f2, 'c')), And(Is(v1, '!'), Is(v2, '-'))));
+            hits = Or(hits, And(lt, opens));
+        }
+        const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(hits));
+        if (mask)
+            return j + static_cast<unsigned>(__builtin_ctz(mask));
+    }
+    for (; j < len; ++j)
+        if (IsCandidate(d, j, len))
+            return j;
+    return len;
+}
+#endif
+
+std::size_t NextCandidate(const char* d, std::size_t j, std::size_t len)
+{
+#ifdef CORVANE_AVX2
+    static const bool wide = __builtin_cpu_supports("avx2");
+    if (wide)
+        return NextCandidateWide(d, j, len);
+#endif
+    for (; j < len; ++j)
+        if (IsCandidate(d, j, len))
+            return j;
+    return len;
+}
+
+// What the rows need to know about the bytes around one run of spaces and breaks.
+struct Surroundings
+{
+    int before = -1; // the byte before the run, -1 at the start of the document
+    int after = -1;  // the byte after it, -1 at the end
+    bool blockBefore = false; // before is a ">" that closes a block tag
+    bool blockAfter = false;  // after is a "<" that opens one
+    bool gap = false;         // between ">" and "<t", "</t", "<l", "</l", "<p" or "</p"
+};
+
+// One row's collapse of a run of `b` into one.
+std::size_t Collapse(char* run, std::size_t n, char b)
+{
+    std::size_t w = 0;
+    for (std::size_t r = 0; r < n; ++r)
+        if (run[r] != b || w == 0 || run[w - 1] != b)
+            run[w++] = run[r];
+    return w;
+}
+
+// One row's deletion of the break `first` (followed by `second` when not 0) where a browser
+// shows nothing for it; a deletion examines the same place again.
+std::size_t DeleteBreaks(char* run, std::size_t n, char first, char second, const Surroundings& around)
+{
+    const std::size_t m = second ? 2 : 1;
+    std::size_t w = 0;
+    std::size_t r = 0;
+    while (r < n) {
+        if (run[r] == first && (m == 1 || (r + 1 < n && run[r + 1] == second))) {
+            const int before = w > 0 ? run[w - 1] : around.before;
+            const int after = r + m < n ? run[r + m] : around.after;
+            const bool atStart = w == 0 && (around.before < 0 || around.blockBefore);
+            const bool atEnd = r + m == n && (around.after < 0 || around.blockAfter);
+            if (atStart || atEnd || before == ' ' || after == ' ' || after == '\r' || after == '\n') {
+                r += m;
+                continue;
+            }
+        }
+        run[w++] = run[r++];
+    }
+    return w;
+}
+
+class Scanner
+{
+public:
+    Scanner(const char* in, std::size_t len, char* out, bool spaces, bool webbots)
+        : m_in(in), m_len(len), m_out(out), m_spaces(spaces), m_webbots(webbots)
+    {
+    }
+
+    bool Run(std::size_t& outLength);
+
+private:
+    void Emit(std::size_t upto);
+    std::size_t AngleBefore(std::size_t p);
+    void Settle(std::size_t start);
+    bool Script(std::size_t closing);
+    bool Protected(std::size_t at, bool& handled);
+
+    const char* m_in;
+    std::size_t m_len;
+    char* m_out;
+    bool m_spaces;
+    bool m_webbots;
+    std::size_t m_pos = 0; // bytes before it are written
+    std::size_t m_w = 0;
+    std::size_t m_lowerAt = npos; // a gap went before the "<" of this letter
+    std::size_t m_seenUpTo = 0;   // AngleBefore's memory: the last "<" or ">" before m_seenUpTo
+    std::size_t m_lastAngle = npos;
+    bool m_sawCR = false;
+};
+
+void Scanner::Emit(std::size_t upto)
+{
+    const std::size_t n = upto - m_pos;
+    std::memcpy(m_out + m_w, m_in + m_pos, n);
+    if (m_lowerAt != npos && m_lowerAt < upto) {
+        m_out[m_w + (m_lowerAt - m_pos)] = static_cast<char>(Fold(static_cast<unsigned char>(m_in[m_lowerAt])));
+        m_lowerAt = npos;
+    }
+    m_w += n;
+    m_pos = upto;
+}
+
+// The last "<" or ">" before p. Asked with ever larger p, so each byte is looked at once.
+std::size_t Scanner::AngleBefore(std::size_t p)
+{
+    if (p < m_seenUpTo)
+        return FindLastEither(m_in, 0, p, '<', '>');
+    const std::size_t angle = FindLastEither(m_in, m_seenUpTo, p, '<', '>');
+    if (angle != npos)
+        m_lastAngle = angle;
+    m_seenUpTo = p;
+    return m_lastAngle;
+}
+
+// Settles the run of spaces and breaks that starts at `start` through every row.
+void Scanner::Settle(std::size_t start)
+{
+    std::size_t end = start;
+    bool breaks = false;
+    bool cr = false;
+    for (; end < m_len && IsBreakOrSpace(m_in[end]); ++end) {
+        breaks |= m_in[end] != ' ';
+        cr |= m_in[end] == '\r';
+    }
+    Surroundings around;
+    around.before = start > 0 ? static_cast<unsigned char>(m_in[start - 1]) : -1;
+    around.after = end < m_len ? static_cast<unsigned char>(m_in[end]) : -1;
+    around.gap = m_spaces && around.before == '>' && around.after == '<' && end + 1 < m_len &&
+                 (IsGapLetter(m_in[end + 1]) || (m_in[end + 1] == '/' && end + 2 < m_len && IsGapLetter(m_in[end + 2])));
+    if (breaks || around.gap) {
+        if (around.before == '>') {
+            const std::size_t lt = AngleBefore(start - 1);
+            around.blockBefore = lt != npos && m_in[lt] == '<' && blocktags::StartsBlockTag(m_in + lt, start - 1 - lt);
+        }
+        around.blockAfter = around.after == '<' && blocktags::StartsBlockTag(m_in + end, m_len - end);
+    }
+    // The CR rows jump over tags: inside one (the last "<" or ">" before is a "<") they see nothing.
+    bool crRows = cr;
+    if (cr) {
+        m_sawCR = true;
+        if (around.before != '>') {
+            const std::size_t angle = AngleBefore(start);
+            crRows = angle == npos || m_in[angle] != '<';
+        }
+    }
+
+    Emit(start);
+    char* run = m_out + m_w;
+    std::size_t n = end - start;
+    std::memcpy(run, m_in + start, n);
+    if (breaks) {
+        if (crRows)
+            n = Collapse(run, n, '\r');
+        n = Collapse(run, n, '\n');
+        if (crRows) {
+            n = DeleteBreaks(run, n, '\r', '\n', around);
+            n = DeleteBreaks(run, n, '\r', '\0', around);
+        }
+        n = DeleteBreaks(run, n, '\n', '\0', around);
+    }
+    if (m_spaces) {
+        n = Collapse(run, n, ' ');
+        if (n > 0 && run[n - 1] == ' ' && around.after == '>')
+            --n;
+        if (around.gap && n == 1 && run[0] == ' ' && (around.blockBefore || around.blockAfter)) {
+            n = 0;
+            m_lowerAt = m_in[end + 1] == '/' ? end + 2 : end + 1; // the rule writes its letter in lower case
+        }
+    }
+    m_w += n;
+    m_pos = end;
+}
+
+// A script element from just after its "<" (m_pos) to the "<" of its closing text: the protecting rows
+// pass over it, and only the LF LF row changes it (the CR CR row would too, with a tag view of
+// its own: left to the rows one by one).
+bool Scanner::Script(std::size_t closing)
+{
+    for (;;) {
+        const std::size_t c = NextCandidate(m_in, m_pos, closing);
+        Emit(c);
+        if (c >= closing)
+            return true;
+        const char b = m_in[c];
+        if (b == '<') {
+            if (MatchAt(m_in + c, m_len - c, "<pre") || MatchAt(m_in + c, m_len - c, "<textarea") ||
+                (m_webbots && MatchAt(m_in + c, m_len - c, "<!--webbot")))
+                return false;
+        } else if (b == '\r') {
+            m_sawCR = true;
+            if (m_in[c + 1] == '\r')
+                return false;
+        } else if (b == '\n') {
+            std::size_t end = c + 1;
+            while (end < closing && m_in[end] == '\n')
+                ++end;
+            m_out[m_w++] = '\n';
+            m_pos = end;
+            continue;
+        }
+        Emit(c + 1);
+    }
+}
+
+// At a "<" that may open a protected element: copies the element and moves past the "<" of its
+// closing text. False when the rows one by one could see it differently.
+bool Scanner::Protected(std::size_t at, bool& handled)
+{
+    static constexpr std::string_view kOpenings[] = {"<textarea", "<pre", "<script"};
+    static constexpr std::string_view kClosings[] = {"</textarea>", "</pre>", "</script>"};
+    handled = false;
+    for (int k = 0; k < 3; ++k) {
+        if (!MatchAt(m_in + at, m_len - at, kOpenings[k]))
+            continue;
+        handled = true;
+        // Opened inside a tag, it is no element for the rows that jump over tags.
+        const std::size_t angle = AngleBefore(at);
+        if (angle != npos && m_in[angle] == '<')
+            return false;
+        const std::size_t q = FindLiteral(m_in, at + 1, m_len, kClosings[k]);
+        if (q == npos) {
+            if (k == 2)
+                return false; // the collapsing rows go on past an open script
+            Emit(m_len);      // every row stops at it
+            return true;
+        }
+        Emit(at + 1);
+        if (k == 2 && !Script(q))
+            return false;
+        Emit(q + 1);
+        return true;
+    }
+    return true;
+}
+
+bool Scanner::Run(std::size_t& outLength)
+{
+    while (m_pos < m_len) {
+        const std::size_t c = NextCandidate(m_in, m_pos, m_len);
+        if (c >= m_len)
+            break;
+        const char b = m_in[c];
+        if (b == '<') {
+            if (m_webbots && MatchAt(m_in + c, m_len - c, "<!--webbot"))
+                return false;
+            bool handled = false;
+            if (!Protected(c, handled))
+                return false;
+            if (!handled)
+                Emit(c + 1);
+            continue;
+        }
+        Settle(b == '>' ? c + 1 : c);
+    }
+    Emit(m_len);
+    // A CR row ends at a "<" with no ">" after it, leaving the rest to the other rows.
+    if (m_sawCR) {
+        const std::size_t last = FindLastEither(m_in, 0, m_len, '<', '>');
+        if (last != npos && m_in[last] == '<')
+            return false;
+    }
+    outLength = m_w;
+    return true;
+}
+
+} // namespace
+
+bool SpacingPass(const char* in, std::size_t length, char* out, std::size_t& outLength, bool spaces, bool webbots)
+{
+    Scanner scanner(in, length, out, spaces, webbots);
+    return scanner.Run(outLength);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+
+// The line-break rows (CR CR, LF LF, then CR LF, CR and LF deleted where a browser shows
+// nothing for them) and, with `spaces`, the space rows (runs, " >", the gaps between tags), in
+// the default setting, as one scan from `in` to `out` (room for `length` bytes).
+//
+// Those rows only ever delete spaces and line breaks (and lower one letter after a gap), so each
+// run of them can be settled alone from the bytes around it, once the scan knows which rows see
+// it: none inside textarea and pre elements, only the two collapsing rows inside scripts, and
+// not the CR rows inside a tag. Where the rows could disagree on that (a protected element
+// opened inside a tag or script, or never closed, a marker comment, a CR row stopped by a "<"
+// that nothing closes) it returns false and `out` means nothing: the caller runs the rows one
+// by one instead.
+[[nodiscard]] bool SpacingPass(const char* in, std::size_t length, char* out, std::size_t& outLength, bool spaces,
+                               bool webbots);
