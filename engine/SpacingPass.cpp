@@ -26,8 +26,9 @@ inline bool IsGapLetter(char b)
     return f == 't' || f == 'l' || f == 'p';
 }
 
-// Where something may happen: a line break; a space before a space, a break or ">"; a ">"
-// before a space; a "<" that may open a pre, textarea or script element or a comment.
+// Where something may happen: a line break; a space before a space, a break, ">" or "<!" (a
+// marker comment may go); a ">" before a space; a "<" that may open a pre, textarea or script
+// element or a comment.
 inline bool IsCandidate(const char* d, std::size_t j, std::size_t len)
 {
     const char b0 = d[j];
@@ -35,7 +36,7 @@ inline bool IsCandidate(const char* d, std::size_t j, std::size_t len)
     if (b0 == '\r' || b0 == '\n')
         return true;
     if (b0 == ' ')
-        return b1 == ' ' || b1 == '>' || b1 == '\r' || b1 == '\n';
+        return b1 == ' ' || b1 == '>' || b1 == '\r' || b1 == '\n' || (b1 == '<' && j + 2 < len && d[j + 2] == '!');
     if (b0 == '>')
         return b1 == ' ';
     if (b0 != '<')
@@ -70,13 +71,14 @@ __attribute__((target("avx2"))) std::size_t NextCandidateWide(const char* d, std
     for (; j + 34 <= len; j += 32) {
         const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + j));
         const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + j + 1));
+        const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + j + 2));
         __m256i hits = Or(Is(v0, '\r'), Is(v0, '\n'));
-        const __m256i spaceAfter = Or(Or(Is(v1, ' '), Is(v1, '>')), Or(Is(v1, '\r'), Is(v1, '\n')));
+        const __m256i spaceAfter = Or(Or(Or(Is(v1, ' '), Is(v1, '>')), Or(Is(v1, '\r'), Is(v1, '\n'))),
+                                      And(Is(v1, '<'), Is(v2, '!')));
         hits = Or(hits, And(Is(v0, ' '), spaceAfter));
         hits = Or(hits, And(Is(v0, '>'), Is(v1, ' ')));
         const __m256i lt = Is(v0, '<');
         if (!_mm256_testz_si256(lt, lt)) {
-            const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + j + 2));
             const __m256i f1 = Or(v1, fold);
             const __m256i f2 = Or(v2, fold);
             const __m256i opens = Or(Or(And(Is(f1, 'p'), Is(f2, 'r')), And(Is(f1, 't'), Is(f2, 'e'))),
@@ -163,7 +165,11 @@ public:
 private:
     void Emit(std::size_t upto);
     std::size_t AngleBefore(std::size_t p);
-    void Settle(std::size_t start);
+    bool IsMarker(std::size_t at) const;
+    bool MarkerAt(std::size_t at) const;
+    bool ClosesBlockTag(std::size_t gt);
+    bool OpensBlockTag(std::size_t at) const;
+    bool Settle(std::size_t start);
     bool Script(std::size_t closing);
     bool Protected(std::size_t at, bool& handled);
 
@@ -172,8 +178,9 @@ private:
     char* m_out;
     bool m_spaces;
     bool m_webbots;
-    std::size_t m_pos = 0; // bytes before it are written
-    std::size_t m_w = 0;
+    std::size_t m_pos = 0;        // bytes before it are settled
+    std::size_t m_w = 0;          // bytes written
+    std::size_t m_lastAt = npos;  // where the last byte copied unchanged came from
     std::size_t m_lowerAt = npos; // a gap went before the "<" of this letter
     std::size_t m_seenUpTo = 0;   // AngleBefore's memory: the last "<" or ">" before m_seenUpTo
     std::size_t m_lastAngle = npos;
@@ -183,6 +190,8 @@ private:
 void Scanner::Emit(std::size_t upto)
 {
     const std::size_t n = upto - m_pos;
+    if (n == 0)
+        return;
     std::memcpy(m_out + m_w, m_in + m_pos, n);
     if (m_lowerAt != npos && m_lowerAt < upto) {
         m_out[m_w + (m_lowerAt - m_pos)] = static_cast<char>(Fold(static_cast<unsigned char>(m_in[m_lowerAt])));
@@ -190,6 +199,7 @@ void Scanner::Emit(std::size_t upto)
     }
     m_w += n;
     m_pos = upto;
+    m_lastAt = upto - 1;
 }
 
 // The last "<" or ">" before p. Asked with ever larger p, so each byte is looked at once.
@@ -204,47 +214,122 @@ std::size_t Scanner::AngleBefore(std::size_t p)
     return m_lastAngle;
 }
 
-// Settles the run of spaces and breaks that starts at `start` through every row.
-void Scanner::Settle(std::size_t start)
+bool Scanner::IsMarker(std::size_t at) const
 {
+    return m_webbots && MatchAt(m_in + at, m_len - at, "<!--webbot");
+}
+
+bool Scanner::MarkerAt(std::size_t at) const
+{
+    return m_webbots && at + 1 < m_len && m_in[at] == '<' && m_in[at + 1] == '!' && IsMarker(at);
+}
+
+// Whether the ">" at `gt` (copied unchanged) closes a block tag.
+bool Scanner::ClosesBlockTag(std::size_t gt)
+{
+    const std::size_t lt = AngleBefore(gt);
+    return lt != npos && m_in[lt] == '<' && blocktags::StartsBlockTag(m_in + lt, gt - lt);
+}
+
+bool Scanner::OpensBlockTag(std::size_t at) const
+{
+    return blocktags::StartsBlockTag(m_in + at, m_len - at);
+}
+
+// Settles the run of spaces and breaks that starts at `start` through every row. Marker comments
+// that the first row removes join the runs on either side of them into one, except for that
+// row's own collapsing, which has passed the first run when it removes the comment.
+bool Scanner::Settle(std::size_t start)
+{
+    Emit(start);
+    const std::size_t beforeAt = m_lastAt;
+    Surroundings around;
+    around.before = m_w > 0 ? static_cast<unsigned char>(m_out[m_w - 1]) : -1;
     std::size_t end = start;
     bool breaks = false;
     bool cr = false;
+    bool space = false;
+    bool loneCR = false; // a CR not followed by LF
     for (; end < m_len && IsBreakOrSpace(m_in[end]); ++end) {
-        breaks |= m_in[end] != ' ';
-        cr |= m_in[end] == '\r';
-    }
-    Surroundings around;
-    around.before = start > 0 ? static_cast<unsigned char>(m_in[start - 1]) : -1;
-    around.after = end < m_len ? static_cast<unsigned char>(m_in[end]) : -1;
-    around.gap = m_spaces && around.before == '>' && around.after == '<' && end + 1 < m_len &&
-                 (IsGapLetter(m_in[end + 1]) || (m_in[end + 1] == '/' && end + 2 < m_len && IsGapLetter(m_in[end + 2])));
-    if (breaks || around.gap) {
-        if (around.before == '>') {
-            const std::size_t lt = AngleBefore(start - 1);
-            around.blockBefore = lt != npos && m_in[lt] == '<' && blocktags::StartsBlockTag(m_in + lt, start - 1 - lt);
+        const char b = m_in[end];
+        space |= b == ' ';
+        breaks |= b != ' ';
+        if (b == '\r') {
+            cr = true;
+            loneCR |= end + 1 == m_len || m_in[end + 1] != '\n';
         }
-        around.blockAfter = around.after == '<' && blocktags::StartsBlockTag(m_in + end, m_len - end);
     }
-    // The CR rows jump over tags: inside one (the last "<" or ">" before is a "<") they see nothing.
-    bool crRows = cr;
-    if (cr) {
-        m_sawCR = true;
-        if (around.before != '>') {
-            const std::size_t angle = AngleBefore(start);
-            crRows = angle == npos || m_in[angle] != '<';
-        }
+    const auto gapAt = [this](std::size_t at) {
+        return at + 1 < m_len && m_in[at] == '<' &&
+               (IsGapLetter(m_in[at + 1]) || (m_in[at + 1] == '/' && at + 2 < m_len && IsGapLetter(m_in[at + 2])));
+    };
+    // The CR rows jump over tags: inside one (the last "<" or ">" before is a "<") they see
+    // nothing, marker comments included.
+    const bool marker = MarkerAt(end);
+    bool crRows = true;
+    if (around.before != '>' && (cr || marker)) {
+        const std::size_t angle = AngleBefore(start);
+        crRows = angle == npos || m_in[angle] != '<';
     }
 
-    Emit(start);
+    if (m_spaces && !marker && !loneCR && (!cr || crRows)) {
+        // Breaks here are LF or CR LF, and the CR rows see them. Beside a space every break goes
+        // and the spaces collapse into one; a break alone becomes one LF, which goes where a
+        // browser shows nothing for it.
+        if (cr)
+            m_sawCR = true;
+        m_pos = end;
+        if (!space) {
+            const bool invisible = around.before < 0 || end == m_len ||
+                                   (around.before == '>' && ClosesBlockTag(beforeAt)) ||
+                                   (m_in[end] == '<' && OpensBlockTag(end));
+            if (!invisible)
+                m_out[m_w++] = '\n';
+        } else if (end < m_len && m_in[end] == '>') {
+            // " >" goes
+        } else if (around.before == '>' && gapAt(end) && (ClosesBlockTag(beforeAt) || OpensBlockTag(end))) {
+            m_lowerAt = m_in[end + 1] == '/' ? end + 2 : end + 1; // the rule writes its letter in lower case
+        } else {
+            m_out[m_w++] = ' ';
+        }
+        return true;
+    }
+
     char* run = m_out + m_w;
-    std::size_t n = end - start;
-    std::memcpy(run, m_in + start, n);
+    std::size_t n = 0;
+    std::size_t from = start;
+    bool anyCR = false;
+    for (;;) {
+        std::memcpy(run + n, m_in + from, end - from);
+        if (cr) {
+            anyCR = m_sawCR = true;
+            n += crRows ? Collapse(run + n, end - from, '\r') : end - from;
+        } else {
+            n += end - from;
+        }
+        if (!crRows || !MarkerAt(end))
+            break;
+        const std::size_t gt = Find(m_in, end, m_len, '>');
+        if (gt == npos)
+            return false; // the CR rows stop there
+        from = end = gt + 1;
+        cr = false;
+        for (; end < m_len && IsBreakOrSpace(m_in[end]); ++end) {
+            breaks |= m_in[end] != ' ';
+            cr |= m_in[end] == '\r';
+        }
+    }
+    around.after = end < m_len ? static_cast<unsigned char>(m_in[end]) : -1;
+    around.gap = m_spaces && around.before == '>' && gapAt(end);
+    // A space at either end stays through the break rows, so only a break there asks about the tag.
+    if (around.before == '>' && (around.gap || (breaks && run[0] != ' ')))
+        around.blockBefore = ClosesBlockTag(beforeAt);
+    if (around.after == '<' && (around.gap || (breaks && run[n - 1] != ' ')))
+        around.blockAfter = OpensBlockTag(end);
+
     if (breaks) {
-        if (crRows)
-            n = Collapse(run, n, '\r');
         n = Collapse(run, n, '\n');
-        if (crRows) {
+        if (crRows && anyCR) {
             n = DeleteBreaks(run, n, '\r', '\n', around);
             n = DeleteBreaks(run, n, '\r', '\0', around);
         }
@@ -256,16 +341,17 @@ void Scanner::Settle(std::size_t start)
             --n;
         if (around.gap && n == 1 && run[0] == ' ' && (around.blockBefore || around.blockAfter)) {
             n = 0;
-            m_lowerAt = m_in[end + 1] == '/' ? end + 2 : end + 1; // the rule writes its letter in lower case
+            m_lowerAt = m_in[end + 1] == '/' ? end + 2 : end + 1;
         }
     }
     m_w += n;
     m_pos = end;
+    return true;
 }
 
-// A script element from just after its "<" (m_pos) to the "<" of its closing text: the protecting rows
-// pass over it, and only the LF LF row changes it (the CR CR row would too, with a tag view of
-// its own: left to the rows one by one).
+// A script element from just after its "<" (m_pos) to the "<" of its closing text: the protecting
+// rows pass over it, and only the LF LF row changes it (the CR CR row would too, with a tag view
+// of its own: left to the rows one by one).
 bool Scanner::Script(std::size_t closing)
 {
     for (;;) {
@@ -275,8 +361,7 @@ bool Scanner::Script(std::size_t closing)
             return true;
         const char b = m_in[c];
         if (b == '<') {
-            if (MatchAt(m_in + c, m_len - c, "<pre") || MatchAt(m_in + c, m_len - c, "<textarea") ||
-                (m_webbots && MatchAt(m_in + c, m_len - c, "<!--webbot")))
+            if (MatchAt(m_in + c, m_len - c, "<pre") || MatchAt(m_in + c, m_len - c, "<textarea") || IsMarker(c))
                 return false;
         } else if (b == '\r') {
             m_sawCR = true;
@@ -332,17 +417,30 @@ bool Scanner::Run(std::size_t& outLength)
         if (c >= m_len)
             break;
         const char b = m_in[c];
-        if (b == '<') {
-            if (m_webbots && MatchAt(m_in + c, m_len - c, "<!--webbot"))
+        if (b != '<') {
+            if (!Settle(b == '>' ? c + 1 : c))
                 return false;
-            bool handled = false;
-            if (!Protected(c, handled))
-                return false;
-            if (!handled)
-                Emit(c + 1);
             continue;
         }
-        Settle(b == '>' ? c + 1 : c);
+        if (IsMarker(c)) {
+            const std::size_t angle = AngleBefore(c);
+            if (angle == npos || m_in[angle] != '<') {
+                // Removed by the first CR row, so what follows meets what came before it.
+                const std::size_t gt = Find(m_in, c, m_len, '>');
+                if (gt == npos)
+                    return false;
+                Emit(c);
+                m_pos = gt + 1;
+                if (m_pos < m_len && IsBreakOrSpace(m_in[m_pos]) && !Settle(m_pos))
+                    return false;
+                continue;
+            }
+        }
+        bool handled = false;
+        if (!Protected(c, handled))
+            return false;
+        if (!handled)
+            Emit(c + 1);
     }
     Emit(m_len);
     // A CR row ends at a "<" with no ">" after it, leaving the rest to the other rows.
