@@ -234,6 +234,37 @@ std::size_t CandidateFinder::Next(const char* d, std::size_t from, std::size_t l
 #ifdef CORVANE_AVX2
 namespace {
 
+__attribute__((target("avx2"))) inline std::uint64_t WideMask(__m256i low, __m256i high, char b)
+{
+    const __m256i vb = _mm256_set1_epi8(b);
+    const unsigned lowBits = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(low, vb)));
+    const unsigned highBits = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(high, vb)));
+    return lowBits | (std::uint64_t(highBits) << 32);
+}
+
+__attribute__((target("avx2"))) void WideTagMasks(const char* d, TagMasks& masks)
+{
+    const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
+    const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 32));
+    masks.lt = WideMask(low, high, '<');
+    masks.gt = WideMask(low, high, '>');
+    masks.dq = WideMask(low, high, '"');
+    masks.sq = WideMask(low, high, '\'');
+}
+
+} // namespace
+
+bool MakeTagMasks(const char* d, TagMasks& masks)
+{
+    static const bool wide = __builtin_cpu_supports("avx2");
+    if (!wide)
+        return false;
+    WideTagMasks(d, masks);
+    return true;
+}
+
+namespace {
+
 __attribute__((target("avx2"))) inline __m256i WideTest(__m256i v, const unsigned char* fold, const unsigned char* byte)
 {
     const __m256i folded = _mm256_or_si256(v, _mm256_load_si256(reinterpret_cast<const __m256i*>(fold)));
@@ -268,6 +299,11 @@ __attribute__((target("avx2"))) std::size_t CandidateFinder::NextWide(const char
     return len;
 }
 #else
+bool MakeTagMasks(const char*, TagMasks&)
+{
+    return false;
+}
+
 std::size_t CandidateFinder::NextWide(const char* d, std::size_t from, std::size_t len) const
 {
     return Next(d, from, len);

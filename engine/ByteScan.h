@@ -51,6 +51,14 @@ std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, 
 void ScanToTagEnd(const char* d, std::size_t from, std::size_t len, std::size_t& end, std::size_t& lastDouble,
                   std::size_t& lastSingle);
 
+// For the 64 bytes at d, bit k of each mask set where d[k] is "<", ">", a double quote or a
+// single quote. False (nothing set) where the processor has no instructions for it.
+struct TagMasks
+{
+    std::uint64_t lt, gt, dq, sq;
+};
+bool MakeTagMasks(const char* d, TagMasks& masks);
+
 // First case-blind occurrence of a lower-case literal at or after `from`, or npos.
 std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::string_view lit);
 

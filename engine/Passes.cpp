@@ -382,45 +382,157 @@ constexpr std::array<bool, 256> kNeedsQuotes = [] {
     return needs;
 }();
 
-// Drops the quotes of one tag's values where a browser reads the same without them. Starts at
-// its "<"; the tag ends at the first ">" outside a value. Returns false when the whole pass has
-// to end (a value whose closing quote never comes).
-bool ScanTagKeepingMeaning(Stream& s)
+// Where the next "<", ">", double or single quote is, from masks of 64 bytes at a time, loaded
+// again only when a question falls outside them, so the many short tags of a page cost a few
+// bit operations each. Only asked about bytes no pass has rewritten yet.
+class TagWindow
 {
-    s.Emit(s.r + 1);
-    for (;;) {
-        const std::size_t k = NextQuote(s);
-        if (k == npos)
-            return true;
-        const char before = k > s.r ? s.d[k - 1] : s.d[s.w - 1];
-        if (before != '=') {
-            s.Emit(k + 1); // a quote that opens no value stays
-            continue;
+public:
+    enum Kind : unsigned
+    {
+        kLt = 1,
+        kGt = 2,
+        kDouble = 4,
+        kSingle = 8
+    };
+
+    TagWindow(const char* d, std::size_t len) : m_d(d), m_len(len) {}
+
+    // First position in [p, limit) holding one of `kinds`, or npos.
+    std::size_t Next(std::size_t p, unsigned kinds, std::size_t limit)
+    {
+        while (p < limit) {
+            if (!Cover(p)) {
+                for (; p < limit; ++p)
+                    if (KindOf(m_d[p]) & kinds)
+                        return p;
+                return npos;
+            }
+            const std::uint64_t bits = Bits(kinds) >> (p - m_base);
+            if (bits) {
+                const std::size_t at = p + static_cast<std::size_t>(__builtin_ctzll(bits));
+                return at < limit ? at : npos;
+            }
+            p = m_base + 64;
         }
-        // The closing quote is the first byte that needs quotes when the value needs none.
-        std::size_t stop = k + 1;
-        while (stop < s.len && !kNeedsQuotes[static_cast<unsigned char>(s.d[stop])])
-            ++stop;
-        if (stop == s.len)
-            return false;
-        const std::size_t close = s.d[stop] != '"' ? Find(s.d, stop + 1, s.len, '"') : stop;
-        if (close == npos)
-            return false;
-        // Bare, the value has to end where the closing quote stood.
-        const bool bare = close == stop && close > k + 1 && close + 1 < s.len &&
-                          (IsHtmlSpace(s.d[close + 1]) || s.d[close + 1] == '>');
-        if (!bare) {
-            s.Emit(close + 1);
-            continue;
-        }
-        s.Emit(k);
-        ++s.r;
-        s.Emit(close);
-        ++s.r;
+        return npos;
     }
+
+private:
+    static unsigned KindOf(char b)
+    {
+        return b == '<' ? kLt : b == '>' ? kGt : b == '"' ? kDouble : b == '\'' ? unsigned(kSingle) : 0u;
+    }
+
+    std::uint64_t Bits(unsigned kinds) const
+    {
+        return ((kinds & kLt) ? m_masks.lt : 0) | ((kinds & kGt) ? m_masks.gt : 0) |
+               ((kinds & kDouble) ? m_masks.dq : 0) | ((kinds & kSingle) ? m_masks.sq : 0);
+    }
+
+    bool Cover(std::size_t p)
+    {
+        if (m_base != npos && p >= m_base && p < m_base + 64)
+            return true;
+        if (p + 64 > m_len || !MakeTagMasks(m_d + p, m_masks))
+            return false;
+        m_base = p;
+        return true;
+    }
+
+    const char* m_d;
+    std::size_t m_len;
+    std::size_t m_base = npos;
+    TagMasks m_masks{};
+};
+
+// The quote removal that keeps what a browser reads: the quotes of a value opened by `="` go
+// when the value is not empty, needs no quotes and ends where a bare value would. Bytes are only
+// moved where a quote goes.
+void SoundQuoteScan(TWorkingDocument& doc)
+{
+    static constexpr std::string_view kScriptOpening = "<script";
+    static constexpr std::string_view kScriptClosing = "</script";
+    using Kind = TagWindow::Kind;
+
+    Stream s{doc.data, doc.length};
+    TagWindow window(s.d, s.len);
+    TagPrescan prescan;
+    std::size_t p = 0;
+    while (p < s.len) {
+        p = window.Next(p, Kind::kLt, s.len);
+        if (p == npos)
+            break;
+        if (MatchAt(s.d + p, s.len - p, kScriptOpening)) {
+            const std::size_t q = FindLiteral(s.d, p + 6, s.len, kScriptClosing);
+            if (q == npos)
+                break;
+            p = q + 2;
+            continue;
+        }
+        if (p + 1 < s.len && s.d[p + 1] == '!') {
+            ++p;
+            continue;
+        }
+        // The tag runs to its first ">"; a single quote there leaves it alone, and without a
+        // double quote there is nothing to drop.
+        std::size_t end = window.Next(p + 1, Kind::kGt, std::min(s.len, p + 64));
+        bool single, twin;
+        if (end != npos) {
+            single = window.Next(p + 1, Kind::kSingle, end) != npos;
+            twin = window.Next(p + 1, Kind::kDouble, end) != npos;
+        } else {
+            prescan.Scan(s.d, s.len, p);
+            end = prescan.end;
+            single = prescan.HoldsSingle(p);
+            twin = prescan.HoldsDouble(p);
+        }
+        if (single) {
+            ++p; // its bytes are passed over one by one
+            continue;
+        }
+        if (!twin) {
+            p = end + 1;
+            continue;
+        }
+        // The values, from the "<" on; a value runs to its closing quote, across ">" too.
+        std::size_t q = p + 1;
+        for (;;) {
+            const std::size_t k = window.Next(q, Kind::kDouble | Kind::kGt, s.len);
+            if (k == npos) {
+                p = s.len;
+                break;
+            }
+            if (s.d[k] == '>') {
+                p = k + 1;
+                break;
+            }
+            const char before = k > s.r ? s.d[k - 1] : s.d[s.w - 1];
+            if (before != '=') {
+                q = k + 1; // a quote that opens no value stays
+                continue;
+            }
+            const std::size_t close = window.Next(k + 1, Kind::kDouble, s.len);
+            if (close == npos) {
+                s.Finish(doc); // never closed: the pass ends here
+                return;
+            }
+            bool bare = close > k + 1 && close + 1 < s.len && (IsHtmlSpace(s.d[close + 1]) || s.d[close + 1] == '>');
+            for (std::size_t v = k + 1; bare && v < close; ++v)
+                bare = !kNeedsQuotes[static_cast<unsigned char>(s.d[v])];
+            if (bare) {
+                s.Emit(k);
+                ++s.r;
+                s.Emit(close);
+                ++s.r;
+            }
+            q = close + 1;
+        }
+    }
+    s.Finish(doc);
 }
 
-template <bool Literal> void QuoteScan(TWorkingDocument& doc)
+void LiteralQuoteScan(TWorkingDocument& doc)
 {
     static constexpr std::string_view kScriptOpening = "<script";
     static constexpr std::string_view kScriptClosing = "</script";
@@ -457,7 +569,7 @@ template <bool Literal> void QuoteScan(TWorkingDocument& doc)
             s.Emit(prescan.end + 1);
             continue;
         }
-        if (!(Literal ? ScanTag(s) : ScanTagKeepingMeaning(s)))
+        if (!ScanTag(s))
             break;
     }
     s.Finish(doc);
@@ -467,10 +579,11 @@ template <bool Literal> void QuoteScan(TWorkingDocument& doc)
 
 void QuoteRemovalPass(TWorkingDocument& doc, bool literal)
 {
+    doc.unclosedBy = {};
     if (literal)
-        QuoteScan<true>(doc);
+        LiteralQuoteScan(doc);
     else
-        QuoteScan<false>(doc);
+        SoundQuoteScan(doc);
 }
 
 void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs)
