@@ -382,85 +382,171 @@ constexpr std::array<bool, 256> kNeedsQuotes = [] {
     return needs;
 }();
 
-// Where the next "<", ">", double or single quote is, from masks of 64 bytes at a time, loaded
-// again only when a question falls outside them, so the many short tags of a page cost a few
-// bit operations each. Only asked about bytes no pass has rewritten yet.
-class TagWindow
-{
-public:
-    enum Kind : unsigned
-    {
-        kLt = 1,
-        kGt = 2,
-        kDouble = 4,
-        kSingle = 8
-    };
-
-    TagWindow(const char* d, std::size_t len) : m_d(d), m_len(len) {}
-
-    // First position in [p, limit) holding one of `kinds`, or npos.
-    std::size_t Next(std::size_t p, unsigned kinds, std::size_t limit)
-    {
-        while (p < limit) {
-            if (!Cover(p)) {
-                for (; p < limit; ++p)
-                    if (KindOf(m_d[p]) & kinds)
-                        return p;
-                return npos;
-            }
-            const std::uint64_t bits = Bits(kinds) >> (p - m_base);
-            if (bits) {
-                const std::size_t at = p + static_cast<std::size_t>(__builtin_ctzll(bits));
-                return at < limit ? at : npos;
-            }
-            p = m_base + 64;
-        }
-        return npos;
-    }
-
-private:
-    static unsigned KindOf(char b)
-    {
-        return b == '<' ? kLt : b == '>' ? kGt : b == '"' ? kDouble : b == '\'' ? unsigned(kSingle) : 0u;
-    }
-
-    std::uint64_t Bits(unsigned kinds) const
-    {
-        return ((kinds & kLt) ? m_masks.lt : 0) | ((kinds & kGt) ? m_masks.gt : 0) |
-               ((kinds & kDouble) ? m_masks.dq : 0) | ((kinds & kSingle) ? m_masks.sq : 0);
-    }
-
-    bool Cover(std::size_t p)
-    {
-        if (m_base != npos && p >= m_base && p < m_base + 64)
-            return true;
-        if (p + 64 > m_len || !MakeTagMasks(m_d + p, m_masks))
-            return false;
-        m_base = p;
-        return true;
-    }
-
-    const char* m_d;
-    std::size_t m_len;
-    std::size_t m_base = npos;
-    TagMasks m_masks{};
-};
-
 // The quote removal that keeps what a browser reads: the quotes of a value opened by `="` go
 // when the value is not empty, needs no quotes and ends where a bare value would. Bytes are only
 // moved where a quote goes.
-void SoundQuoteScan(TWorkingDocument& doc)
+class SoundQuoteScan
+{
+public:
+    explicit SoundQuoteScan(TWorkingDocument& doc) : m_s{doc.data, doc.length} {}
+
+    void Run(TWorkingDocument& doc);
+
+private:
+    static constexpr std::size_t kWindow = 64;
+
+    bool Covers(std::size_t p) const { return m_base != npos && p >= m_base && p < m_base + kWindow; }
+    bool Load(std::size_t p);
+    std::size_t NextLt(std::size_t p);
+    bool QuickTag(std::size_t lt, std::size_t& next);
+    bool Tag(std::size_t lt, std::size_t& next);
+    void Value(std::size_t open, std::size_t close);
+
+    Stream m_s;
+    TagMasks m_masks{};
+    std::size_t m_base = npos; // the masks describe [m_base, m_base + 64)
+    TagPrescan m_prescan;
+};
+
+bool SoundQuoteScan::Load(std::size_t p)
+{
+    if (p + kWindow > m_s.len || !MakeTagMasks(m_s.d + p, m_masks))
+        return false;
+    m_base = p;
+    return true;
+}
+
+std::size_t SoundQuoteScan::NextLt(std::size_t p)
+{
+    while (p < m_s.len) {
+        if (!Covers(p) && !Load(p))
+            return Find(m_s.d, p, m_s.len, '<');
+        const std::uint64_t bits = m_masks.lt >> (p - m_base);
+        if (bits)
+            return p + static_cast<std::size_t>(__builtin_ctzll(bits));
+        p = m_base + kWindow;
+    }
+    return npos;
+}
+
+// Drops both quotes of the value from `open` to `close` when a browser reads it the same bare.
+void SoundQuoteScan::Value(std::size_t open, std::size_t close)
+{
+    Stream& s = m_s;
+    bool bare = close > open + 1 && close + 1 < s.len && (IsHtmlSpace(s.d[close + 1]) || s.d[close + 1] == '>');
+    for (std::size_t v = open + 1; bare && v < close; ++v)
+        bare = !kNeedsQuotes[static_cast<unsigned char>(s.d[v])];
+    if (bare) {
+        s.Emit(open);
+        ++s.r;
+        s.Emit(close);
+        ++s.r;
+    }
+}
+
+// A tag from its "<" that ends, values included, within the masks: decided from their bits.
+// False, with nothing done, for any other.
+bool SoundQuoteScan::QuickTag(std::size_t lt, std::size_t& next)
+{
+    if (!Covers(lt) || m_base + kWindow - lt < 16) {
+        if (!Load(lt))
+            return false;
+    }
+    const unsigned shift = static_cast<unsigned>(lt - m_base);
+    const unsigned known = static_cast<unsigned>(kWindow) - shift; // bits 0 .. known-1 describe lt ..
+    const std::uint64_t gt = m_masks.gt >> shift;
+    const std::uint64_t dq = m_masks.dq >> shift;
+    if (gt == 0)
+        return false;
+    const unsigned end = static_cast<unsigned>(__builtin_ctzll(gt));
+    const std::uint64_t inside = ((std::uint64_t(1) << end) - 1) & ~std::uint64_t(1);
+    if ((m_masks.sq >> shift) & inside) {
+        next = lt + 1; // left alone; its bytes are passed over one by one
+        return true;
+    }
+    if (!(dq & inside)) {
+        next = lt + end + 1;
+        return true;
+    }
+    // Decide every value first, so that a tag running past the masks is left whole to Tag.
+    unsigned values[kWindow / 2][2];
+    unsigned count = 0;
+    unsigned from = 1;
+    for (;;) {
+        if (from >= known)
+            return false;
+        const std::uint64_t events = (dq | gt) & ~((std::uint64_t(1) << from) - 1);
+        if (events == 0)
+            return false;
+        const unsigned i = static_cast<unsigned>(__builtin_ctzll(events));
+        if (gt >> i & 1) {
+            for (unsigned k = 0; k < count; ++k)
+                Value(lt + values[k][0], lt + values[k][1]);
+            next = lt + i + 1;
+            return true;
+        }
+        const std::size_t at = lt + i;
+        const char before = at > m_s.r ? m_s.d[at - 1] : m_s.d[m_s.w - 1];
+        if (before != '=') {
+            from = i + 1; // a quote that opens no value stays
+            continue;
+        }
+        const std::uint64_t later = i + 1 < known ? dq >> (i + 1) : 0;
+        if (later == 0)
+            return false;
+        const unsigned j = i + 1 + static_cast<unsigned>(__builtin_ctzll(later));
+        values[count][0] = i;
+        values[count][1] = j;
+        ++count;
+        if (j + 1 >= known)
+            return false;
+        from = j + 1;
+    }
+}
+
+// Any tag from its "<". False when the whole pass ends (a value whose closing quote never comes).
+bool SoundQuoteScan::Tag(std::size_t lt, std::size_t& next)
+{
+    if (QuickTag(lt, next))
+        return true;
+    Stream& s = m_s;
+    m_prescan.Scan(s.d, s.len, lt);
+    if (m_prescan.HoldsSingle(lt)) {
+        next = lt + 1;
+        return true;
+    }
+    if (!m_prescan.HoldsDouble(lt)) {
+        next = m_prescan.end + 1;
+        return true;
+    }
+    std::size_t q = lt + 1;
+    for (;;) {
+        const std::size_t k = FindEither(s.d, q, s.len, '"', '>');
+        if (k == npos || s.d[k] == '>') {
+            next = k == npos ? s.len : k + 1;
+            return true;
+        }
+        const char before = k > s.r ? s.d[k - 1] : s.d[s.w - 1];
+        if (before != '=') {
+            q = k + 1;
+            continue;
+        }
+        const std::size_t close = Find(s.d, k + 1, s.len, '"');
+        if (close == npos)
+            return false;
+        Value(k, close);
+        q = close + 1;
+    }
+}
+
+void SoundQuoteScan::Run(TWorkingDocument& doc)
 {
     static constexpr std::string_view kScriptOpening = "<script";
     static constexpr std::string_view kScriptClosing = "</script";
-    using Kind = TagWindow::Kind;
-
-    Stream s{doc.data, doc.length};
-    TagWindow window(s.d, s.len);
-    TagPrescan prescan;
+    Stream& s = m_s;
     std::size_t p = 0;
     while (p < s.len) {
-        p = window.Next(p, Kind::kLt, s.len);
+        p = NextLt(p);
         if (p == npos)
             break;
         if (MatchAt(s.d + p, s.len - p, kScriptOpening)) {
@@ -474,60 +560,8 @@ void SoundQuoteScan(TWorkingDocument& doc)
             ++p;
             continue;
         }
-        // The tag runs to its first ">"; a single quote there leaves it alone, and without a
-        // double quote there is nothing to drop.
-        std::size_t end = window.Next(p + 1, Kind::kGt, std::min(s.len, p + 64));
-        bool single, twin;
-        if (end != npos) {
-            single = window.Next(p + 1, Kind::kSingle, end) != npos;
-            twin = window.Next(p + 1, Kind::kDouble, end) != npos;
-        } else {
-            prescan.Scan(s.d, s.len, p);
-            end = prescan.end;
-            single = prescan.HoldsSingle(p);
-            twin = prescan.HoldsDouble(p);
-        }
-        if (single) {
-            ++p; // its bytes are passed over one by one
-            continue;
-        }
-        if (!twin) {
-            p = end + 1;
-            continue;
-        }
-        // The values, from the "<" on; a value runs to its closing quote, across ">" too.
-        std::size_t q = p + 1;
-        for (;;) {
-            const std::size_t k = window.Next(q, Kind::kDouble | Kind::kGt, s.len);
-            if (k == npos) {
-                p = s.len;
-                break;
-            }
-            if (s.d[k] == '>') {
-                p = k + 1;
-                break;
-            }
-            const char before = k > s.r ? s.d[k - 1] : s.d[s.w - 1];
-            if (before != '=') {
-                q = k + 1; // a quote that opens no value stays
-                continue;
-            }
-            const std::size_t close = window.Next(k + 1, Kind::kDouble, s.len);
-            if (close == npos) {
-                s.Finish(doc); // never closed: the pass ends here
-                return;
-            }
-            bool bare = close > k + 1 && close + 1 < s.len && (IsHtmlSpace(s.d[close + 1]) || s.d[close + 1] == '>');
-            for (std::size_t v = k + 1; bare && v < close; ++v)
-                bare = !kNeedsQuotes[static_cast<unsigned char>(s.d[v])];
-            if (bare) {
-                s.Emit(k);
-                ++s.r;
-                s.Emit(close);
-                ++s.r;
-            }
-            q = close + 1;
-        }
+        if (!Tag(p, p))
+            break;
     }
     s.Finish(doc);
 }
@@ -583,7 +617,7 @@ void QuoteRemovalPass(TWorkingDocument& doc, bool literal)
     if (literal)
         LiteralQuoteScan(doc);
     else
-        SoundQuoteScan(doc);
+        SoundQuoteScan(doc).Run(doc);
 }
 
 void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs)
