@@ -65,13 +65,15 @@ CORVANE_WIDE __m256i And(__m256i a, __m256i b)
     return _mm256_and_si256(a, b);
 }
 
-__attribute__((target("avx2"))) std::size_t NextCandidateWide(const char* d, std::size_t j, std::size_t len)
+// The candidates among the 64 bytes at d, which has two more bytes after them.
+__attribute__((target("avx2"))) std::uint64_t WideCandidates(const char* d)
 {
     const __m256i fold = _mm256_set1_epi8(0x20);
-    for (; j + 34 <= len; j += 32) {
-        const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + j));
-        const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + j + 1));
-        const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + j + 2));
+    std::uint64_t all = 0;
+    for (int half = 0; half < 2; ++half, d += 32) {
+        const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
+        const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 1));
+        const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 2));
         __m256i hits = Or(Is(v0, '\r'), Is(v0, '\n'));
         const __m256i spaceAfter = Or(Or(Or(Is(v1, ' '), Is(v1, '>')), Or(Is(v1, '\r'), Is(v1, '\n'))),
                                       And(Is(v1, '<'), Is(v2, '!')));
@@ -85,29 +87,58 @@ __attribute__((target("avx2"))) std::size_t NextCandidateWide(const char* d, std
                                      Or(And(Is(f1, 's'), Is(f2, 'c')), And(Is(v1, '!'), Is(v2, '-'))));
             hits = Or(hits, And(lt, opens));
         }
-        const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(hits));
-        if (mask)
-            return j + static_cast<unsigned>(__builtin_ctz(mask));
+        all |= std::uint64_t(static_cast<unsigned>(_mm256_movemask_epi8(hits))) << (32 * half);
     }
-    for (; j < len; ++j)
-        if (IsCandidate(d, j, len))
-            return j;
-    return len;
+    return all;
 }
 #endif
 
-std::size_t NextCandidate(const char* d, std::size_t j, std::size_t len)
+// The candidates of the document, 64 bytes at a time from its start. The scan never writes the
+// bytes it reads, so a window once worked out stays right.
+class Candidates
 {
+public:
+    Candidates(const char* d, std::size_t len) : m_d(d), m_len(len) {}
+
+    // The first candidate in [p, limit), or limit.
+    std::size_t Next(std::size_t p, std::size_t limit)
+    {
+        while (p < limit) {
+            const std::size_t base = p & ~std::size_t(63);
+            if (base != m_base)
+                Load(base);
+            const std::uint64_t bits = m_bits >> (p - base);
+            if (bits) {
+                const std::size_t at = p + static_cast<std::size_t>(__builtin_ctzll(bits));
+                return at < limit ? at : limit;
+            }
+            p = base + 64;
+        }
+        return limit;
+    }
+
+private:
+    void Load(std::size_t base)
+    {
+        m_base = base;
 #ifdef CORVANE_AVX2
-    static const bool wide = __builtin_cpu_supports("avx2");
-    if (wide)
-        return NextCandidateWide(d, j, len);
+        static const bool wide = __builtin_cpu_supports("avx2");
+        if (wide && base + 66 <= m_len) {
+            m_bits = WideCandidates(m_d + base);
+            return;
+        }
 #endif
-    for (; j < len; ++j)
-        if (IsCandidate(d, j, len))
-            return j;
-    return len;
-}
+        m_bits = 0;
+        for (std::size_t j = base; j < base + 64 && j < m_len; ++j)
+            if (IsCandidate(m_d, j, m_len))
+                m_bits |= std::uint64_t(1) << (j - base);
+    }
+
+    const char* m_d;
+    std::size_t m_len;
+    std::size_t m_base = npos;
+    std::uint64_t m_bits = 0;
+};
 
 // What the rows need to know about the bytes around one run of spaces and breaks.
 struct Surroundings
@@ -168,7 +199,7 @@ private:
     bool IsMarker(std::size_t at) const;
     bool MarkerAt(std::size_t at) const;
     bool ClosesBlockTag(std::size_t gt);
-    bool OpensBlockTag(std::size_t at) const;
+    bool OpensBlockTag(std::size_t at);
     bool Settle(std::size_t start);
     bool Script(std::size_t closing);
     bool Protected(std::size_t at, bool& handled);
@@ -178,6 +209,7 @@ private:
     char* m_out;
     bool m_spaces;
     bool m_webbots;
+    Candidates m_candidates{m_in, m_len};
     std::size_t m_pos = 0;        // bytes before it are settled
     std::size_t m_w = 0;          // bytes written
     std::size_t m_lastAt = npos;  // where the last byte copied unchanged came from
@@ -185,6 +217,8 @@ private:
     std::size_t m_seenUpTo = 0;   // AngleBefore's memory: the last "<" or ">" before m_seenUpTo
     std::size_t m_lastAngle = npos;
     bool m_sawCR = false;
+    std::size_t m_judgedLt = npos; // the last tag judged, and whether it is a block tag
+    bool m_judgedBlock = false;
 };
 
 void Scanner::Emit(std::size_t upto)
@@ -228,12 +262,23 @@ bool Scanner::MarkerAt(std::size_t at) const
 bool Scanner::ClosesBlockTag(std::size_t gt)
 {
     const std::size_t lt = AngleBefore(gt);
-    return lt != npos && m_in[lt] == '<' && blocktags::StartsBlockTag(m_in + lt, gt - lt);
+    if (lt == npos || m_in[lt] != '<')
+        return false;
+    if (lt != m_judgedLt) {
+        m_judgedLt = lt;
+        m_judgedBlock = blocktags::StartsBlockTag(m_in + lt, gt - lt);
+    }
+    return m_judgedBlock;
 }
 
-bool Scanner::OpensBlockTag(std::size_t at) const
+// A tag is often asked about twice: as the one after a run, then as the one before the next.
+bool Scanner::OpensBlockTag(std::size_t at)
 {
-    return blocktags::StartsBlockTag(m_in + at, m_len - at);
+    if (at != m_judgedLt) {
+        m_judgedLt = at;
+        m_judgedBlock = blocktags::StartsBlockTag(m_in + at, m_len - at);
+    }
+    return m_judgedBlock;
 }
 
 // Settles the run of spaces and breaks that starts at `start` through every row. Marker comments
@@ -355,7 +400,7 @@ bool Scanner::Settle(std::size_t start)
 bool Scanner::Script(std::size_t closing)
 {
     for (;;) {
-        const std::size_t c = NextCandidate(m_in, m_pos, closing);
+        const std::size_t c = m_candidates.Next(m_pos, closing);
         Emit(c);
         if (c >= closing)
             return true;
@@ -413,7 +458,7 @@ bool Scanner::Protected(std::size_t at, bool& handled)
 bool Scanner::Run(std::size_t& outLength)
 {
     while (m_pos < m_len) {
-        const std::size_t c = NextCandidate(m_in, m_pos, m_len);
+        const std::size_t c = m_candidates.Next(m_pos, m_len);
         if (c >= m_len)
             break;
         const char b = m_in[c];
