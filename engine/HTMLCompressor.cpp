@@ -141,6 +141,7 @@ void THTMLCompressor::Compress()
     if (InvCommas)
         QuoteRemovalPass(doc, Literal);
     bool spacesDone = false;
+    bool centreDone = false;
     if (AllReturns && !Literal && SpacingInOneScan(doc)) {
         spacesDone = Spaces;
     } else if (AllReturns) {
@@ -168,9 +169,11 @@ void THTMLCompressor::Compress()
     } else if (SimpleTags || BlockquoteToUl) {
         // Renamed only where the closing tag goes with its opening, so no element is left open.
         const std::span<const TRenamePair> all(kRenamePairs);
-        RenamePass(doc, SimpleTags ? (BlockquoteToUl ? all : all.first(3)) : all.last(1));
+        const bool centre = Center && !BlockquoteToUl;
+        RenamePass(doc, SimpleTags ? (BlockquoteToUl ? all : all.first(3)) : all.last(1), centre);
+        centreDone = centre;
     }
-    if (Center) {
+    if (Center && !centreDone) {
         PairReplacePass(doc, "<p align=center>", "<center>", "</p>", "</center>");
         PairReplacePass(doc, "<p align=\"center\">", "<center>", "</p>", "</center>");
     }

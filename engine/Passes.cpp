@@ -620,21 +620,33 @@ void QuoteRemovalPass(TWorkingDocument& doc, bool literal)
         SoundQuoteScan(doc).Run(doc);
 }
 
-void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs)
+void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool centre)
 {
+    static constexpr std::string_view kCentreOpenings[] = {"<p align=center>", "<p align=\"center\">"};
+    static constexpr std::string_view kParagraphClosing = "</p>";
+
     doc.unclosedBy = {};
     CandidateFinder finder;
     for (const TRenamePair& pair : pairs) {
         finder.Add(pair.opening);
         finder.Add(pair.closing);
     }
-    finder.Add(kScript.opening);
+    if (!pairs.empty())
+        finder.Add(kScript.opening);
+    if (centre) {
+        finder.Add(kCentreOpenings[0]);
+        finder.Add(kParagraphClosing);
+    }
 
     // Per pair, the elements open so far, innermost last: true when renamed.
     std::vector<std::vector<bool>> open(pairs.size());
+    // Per centred-paragraph row: its opening was converted and its "</p>" is still to come.
+    bool closingWanted[2] = {false, false};
+    std::size_t renameFrom = pairs.empty() ? doc.length : 0; // scripts are not renamed in
     Stream s{doc.data, doc.length};
     const auto write = [&s](std::string_view text, std::size_t replaced) {
-        // Shorter than what it replaces, so it never reaches unread bytes.
+        // Shorter than what it replaces, or a closing after an opening that freed more room, so
+        // it never reaches unread bytes.
         std::memmove(s.d + s.w, text.data(), text.size());
         s.w += text.size();
         s.r += replaced;
@@ -644,9 +656,32 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs)
         if (c >= s.len)
             break;
         s.Emit(c);
+        if (centre) {
+            // The first row sees the text before the second does; neither's texts can begin
+            // inside the other's or a renamed tag, so each place is settled by one of them.
+            int row = 0;
+            for (; row < 2; ++row) {
+                if (!closingWanted[row] && MatchAt(s.At(), s.Left(), kCentreOpenings[row])) {
+                    write("<center>", kCentreOpenings[row].size());
+                    break;
+                }
+                if (closingWanted[row] && MatchAt(s.At(), s.Left(), kParagraphClosing)) {
+                    write("</center>", kParagraphClosing.size());
+                    break;
+                }
+            }
+            if (row < 2) {
+                closingWanted[row] = !closingWanted[row];
+                continue;
+            }
+        }
+        if (s.r < renameFrom) {
+            s.Emit(s.r + 1);
+            continue;
+        }
         if (MatchAt(s.At(), s.Left(), kScript.opening)) {
-            if (!SkipToClosingTag(s, kScript.closing))
-                break;
+            const std::size_t q = FindLiteral(s.d, s.r + 1, s.len, kScript.closing);
+            renameFrom = q == npos ? s.len : q + 1; // an open script ends the renaming
             s.Emit(s.r + 1);
             continue;
         }

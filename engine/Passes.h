@@ -63,7 +63,12 @@ struct TRenamePair
 // it (the innermost open element of that name); an element opened with attributes or "/" keeps
 // its name, closing tag included. A closing tag with nothing open is renamed. Script elements are
 // skipped. One scan for all pairs, since no pair can create or hide a tag of another.
-void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs);
+//
+// With `centre`, the same scan also does what PairReplacePass does for "<p align=center>" and
+// then for its quoted form, each with "</p>": none of those texts can begin inside another's or
+// a renamed tag, so one scan gives what the passes one after another give. At most three pairs
+// then.
+void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool centre = false);
 
 // Turns each `longOpening` into `shortOpening` and the next `longClosing` after it into
 // `shortClosing`. The net effect of an opening and its closing never lengthens the document.
