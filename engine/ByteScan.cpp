@@ -124,6 +124,19 @@ void ScanToTagEnd(const char* d, std::size_t from, std::size_t len, std::size_t&
     end = j;
 }
 
+bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len)
+{
+    if (j + 2 >= len || d[j] != '<') // every one of the texts has three bytes
+        return false;
+    const unsigned char f1 = Fold(static_cast<unsigned char>(d[j + 1]));
+    const unsigned char f2 = Fold(static_cast<unsigned char>(d[j + 2]));
+    if (f1 == 's' || f1 == 'e')
+        return f2 == 't' || f2 == 'c' || f2 == 'm';
+    if (f1 == 'p')
+        return d[j + 2] == ' ';
+    return d[j + 1] == '/' && (f2 == 's' || f2 == 'e' || f2 == 'p');
+}
+
 std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::string_view lit)
 {
     if (lit.empty() || from >= len)
@@ -252,7 +265,45 @@ __attribute__((target("avx2"))) void WideTagMasks(const char* d, TagMasks& masks
     masks.sq = WideMask(low, high, '\'');
 }
 
+__attribute__((target("avx2"))) inline __m256i ByteIs(__m256i v, char b)
+{
+    return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(b));
+}
+
+__attribute__((target("avx2"))) std::uint64_t WideShortTagCandidates(const char* d)
+{
+    const __m256i fold = _mm256_set1_epi8(0x20);
+    std::uint64_t all = 0;
+    for (int half = 0; half < 2; ++half, d += 32) {
+        const __m256i lt = ByteIs(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(d)), '<');
+        if (_mm256_testz_si256(lt, lt))
+            continue;
+        const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 1));
+        const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 2));
+        const __m256i f1 = _mm256_or_si256(v1, fold);
+        const __m256i f2 = _mm256_or_si256(v2, fold);
+        const __m256i s2 = _mm256_or_si256(_mm256_or_si256(ByteIs(f2, 't'), ByteIs(f2, 'c')), ByteIs(f2, 'm'));
+        const __m256i opening = _mm256_or_si256(
+            _mm256_and_si256(_mm256_or_si256(ByteIs(f1, 's'), ByteIs(f1, 'e')), s2),
+            _mm256_and_si256(ByteIs(f1, 'p'), ByteIs(v2, ' ')));
+        const __m256i closing = _mm256_and_si256(
+            ByteIs(v1, '/'), _mm256_or_si256(_mm256_or_si256(ByteIs(f2, 's'), ByteIs(f2, 'e')), ByteIs(f2, 'p')));
+        const __m256i hits = _mm256_and_si256(lt, _mm256_or_si256(opening, closing));
+        all |= std::uint64_t(static_cast<unsigned>(_mm256_movemask_epi8(hits))) << (32 * half);
+    }
+    return all;
+}
+
 } // namespace
+
+bool ShortTagCandidates(const char* d, std::uint64_t& bits)
+{
+    static const bool wide = __builtin_cpu_supports("avx2");
+    if (!wide)
+        return false;
+    bits = WideShortTagCandidates(d);
+    return true;
+}
 
 bool MakeTagMasks(const char* d, TagMasks& masks)
 {
@@ -300,6 +351,11 @@ __attribute__((target("avx2"))) std::size_t CandidateFinder::NextWide(const char
 }
 #else
 bool MakeTagMasks(const char*, TagMasks&)
+{
+    return false;
+}
+
+bool ShortTagCandidates(const char*, std::uint64_t&)
 {
     return false;
 }

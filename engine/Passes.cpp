@@ -620,6 +620,45 @@ void QuoteRemovalPass(TWorkingDocument& doc, bool literal)
         SoundQuoteScan(doc).Run(doc);
 }
 
+namespace {
+
+// Where the default renaming and centred paragraphs may act, 64 bytes at a time from the start of
+// the document. Only asked about bytes not yet rewritten, so a window once worked out stays right.
+class ShortTagWindows
+{
+public:
+    ShortTagWindows(const char* d, std::size_t len) : m_d(d), m_len(len) {}
+
+    // The first candidate at or after p, or the length.
+    std::size_t Next(std::size_t p)
+    {
+        while (p < m_len) {
+            const std::size_t base = p & ~std::size_t(63);
+            if (base != m_base) {
+                m_base = base;
+                if (base + 66 > m_len || !ShortTagCandidates(m_d + base, m_bits)) {
+                    m_bits = 0;
+                    for (std::size_t j = base; j < base + 64 && j < m_len; ++j)
+                        m_bits |= std::uint64_t(StartsShortTagCandidate(m_d, j, m_len)) << (j - base);
+                }
+            }
+            const std::uint64_t bits = m_bits >> (p - base);
+            if (bits)
+                return p + static_cast<std::size_t>(__builtin_ctzll(bits));
+            p = base + 64;
+        }
+        return m_len;
+    }
+
+private:
+    const char* m_d;
+    std::size_t m_len;
+    std::size_t m_base = npos;
+    std::uint64_t m_bits = 0;
+};
+
+} // namespace
+
 void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool centre)
 {
     static constexpr std::string_view kCentreOpenings[] = {"<p align=center>", "<p align=\"center\">"};
@@ -637,6 +676,12 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
         finder.Add(kCentreOpenings[0]);
         finder.Add(kParagraphClosing);
     }
+    // The default tags all begin as the short-tag windows look for; others take the finder.
+    bool windowed = true;
+    for (const TRenamePair& pair : pairs)
+        for (const std::string_view text : {pair.opening, pair.closing})
+            windowed = windowed && StartsShortTagCandidate(text.data(), 0, text.size());
+    ShortTagWindows windows(doc.data, doc.length);
 
     // Per pair, the elements open so far, innermost last: true when renamed.
     std::vector<std::vector<bool>> open(pairs.size());
@@ -652,7 +697,7 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
         s.r += replaced;
     };
     while (s.r < s.len) {
-        const std::size_t c = finder.Next(s.d, s.r, s.len);
+        const std::size_t c = windowed ? windows.Next(s.r) : finder.Next(s.d, s.r, s.len);
         if (c >= s.len)
             break;
         s.Emit(c);

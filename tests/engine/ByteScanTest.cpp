@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -81,6 +82,37 @@ TEST(ByteScan, TooManyPatternsStillFindEverything)
     const std::size_t found = finder.Next(d.data(), 0, d.size());
     // Every position may be offered, but never one past the real match.
     EXPECT_LE(found, 40u);
+}
+
+// The 64-byte masks against byte-by-byte answers at every offset of random tag soup.
+TEST(ByteScan, MasksMatchAByteByByteLook)
+{
+    std::mt19937 random(11);
+    const char alphabet[] = "<>/\"'= pPsStTeEcCmM!x\n";
+    std::string d(300, ' ');
+    for (int round = 0; round < 200; ++round) {
+        for (char& c : d)
+            c = alphabet[random() % (sizeof alphabet - 1)];
+        for (std::size_t at = 0; at + 66 <= d.size(); at += 1 + random() % 7) {
+            bytescan::TagMasks masks{};
+            std::uint64_t candidates = 0;
+            if (!bytescan::MakeTagMasks(d.data() + at, masks) || !bytescan::ShortTagCandidates(d.data() + at, candidates))
+                GTEST_SKIP() << "no wide instructions here";
+            for (std::size_t k = 0; k < 64; ++k) {
+                const char b = d[at + k];
+                ASSERT_EQ(masks.lt >> k & 1, b == '<');
+                ASSERT_EQ(masks.gt >> k & 1, b == '>');
+                ASSERT_EQ(masks.dq >> k & 1, b == '"');
+                ASSERT_EQ(masks.sq >> k & 1, b == '\'');
+                ASSERT_EQ(candidates >> k & 1, bytescan::StartsShortTagCandidate(d.data(), at + k, d.size()))
+                    << d.substr(at + k, 3);
+            }
+        }
+    }
+    for (const char* text : {"<strong", "</STRIKE>", "<em", "</em>", "<script", "<p align=center>", "</p>"})
+        EXPECT_TRUE(bytescan::StartsShortTagCandidate(text, 0, std::strlen(text))) << text;
+    for (const char* text : {"<span", "</span>", "<p>", "<pre", "<e", "< st"})
+        EXPECT_FALSE(bytescan::StartsShortTagCandidate(text, 0, std::strlen(text))) << text;
 }
 
 TEST(ByteScan, LiteralAndLastAndEither)
