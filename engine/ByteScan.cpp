@@ -134,7 +134,10 @@ bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len)
         return f2 == 't' || f2 == 'c' || f2 == 'm';
     if (f1 == 'p')
         return d[j + 2] == ' ';
-    return d[j + 1] == '/' && (f2 == 's' || f2 == 'e' || f2 == 'p');
+    if (d[j + 1] != '/' || j + 3 >= len)
+        return false;
+    const unsigned char f3 = Fold(static_cast<unsigned char>(d[j + 3]));
+    return (f2 == 's' && f3 == 't') || (f2 == 'e' && f3 == 'm') || (f2 == 'p' && d[j + 3] == '>');
 }
 
 std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::string_view lit)
@@ -286,8 +289,13 @@ __attribute__((target("avx2"))) std::uint64_t WideShortTagCandidates(const char*
         const __m256i opening = _mm256_or_si256(
             _mm256_and_si256(_mm256_or_si256(ByteIs(f1, 's'), ByteIs(f1, 'e')), s2),
             _mm256_and_si256(ByteIs(f1, 'p'), ByteIs(v2, ' ')));
+        const __m256i v3 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 3));
+        const __m256i f3 = _mm256_or_si256(v3, fold);
         const __m256i closing = _mm256_and_si256(
-            ByteIs(v1, '/'), _mm256_or_si256(_mm256_or_si256(ByteIs(f2, 's'), ByteIs(f2, 'e')), ByteIs(f2, 'p')));
+            ByteIs(v1, '/'),
+            _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(ByteIs(f2, 's'), ByteIs(f3, 't')),
+                                            _mm256_and_si256(ByteIs(f2, 'e'), ByteIs(f3, 'm'))),
+                            _mm256_and_si256(ByteIs(f2, 'p'), ByteIs(v3, '>'))));
         const __m256i hits = _mm256_and_si256(lt, _mm256_or_si256(opening, closing));
         all |= std::uint64_t(static_cast<unsigned>(_mm256_movemask_epi8(hits))) << (32 * half);
     }

@@ -59,12 +59,12 @@ struct TagMasks
 };
 bool MakeTagMasks(const char* d, TagMasks& masks);
 
-// Whether "<st", "<sc", "<em", "<p ", "</s", "</e" or "</p" (letters in either case) begins at
+// Whether "<st", "<sc", "<em", "<p ", "</st", "</em" or "</p>" (letters in either case) begins at
 // d[j] (`len` bytes in all): where the default tag renaming and centred paragraphs may act.
 bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len);
 
-// StartsShortTagCandidate for the 64 bytes at d (two more must follow them), as bits; false where
-// the processor has no instructions for it.
+// StartsShortTagCandidate for the 64 bytes at d (three more must follow them), as bits; false
+// where the processor has no instructions for it.
 bool ShortTagCandidates(const char* d, std::uint64_t& bits);
 
 // First case-blind occurrence of a lower-case literal at or after `from`, or npos.

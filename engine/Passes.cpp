@@ -636,7 +636,7 @@ public:
             const std::size_t base = p & ~std::size_t(63);
             if (base != m_base) {
                 m_base = base;
-                if (base + 66 > m_len || !ShortTagCandidates(m_d + base, m_bits)) {
+                if (base + 67 > m_len || !ShortTagCandidates(m_d + base, m_bits)) {
                     m_bits = 0;
                     for (std::size_t j = base; j < base + 64 && j < m_len; ++j)
                         m_bits |= std::uint64_t(StartsShortTagCandidate(m_d, j, m_len)) << (j - base);
