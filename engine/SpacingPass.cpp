@@ -217,6 +217,7 @@ private:
     std::size_t m_seenUpTo = 0;   // AngleBefore's memory: the last "<" or ">" before m_seenUpTo
     std::size_t m_lastAngle = npos;
     bool m_sawCR = false;
+    bool m_openedInTag = false; // a protected element opened inside a tag
     std::size_t m_judgedLt = npos; // the last tag judged, and whether it is a block tag
     bool m_judgedBlock = false;
 };
@@ -435,10 +436,11 @@ bool Scanner::Protected(std::size_t at, bool& handled)
         if (!MatchAt(m_in + at, m_len - at, kOpenings[k]))
             continue;
         handled = true;
-        // Opened inside a tag, it is no element for the rows that jump over tags.
+        // Opened inside a tag, it is no element for the CR rows, which jump over tags; they do
+        // nothing on a page without CR or marker comments, which the end makes sure of.
         const std::size_t angle = AngleBefore(at);
         if (angle != npos && m_in[angle] == '<')
-            return false;
+            m_openedInTag = true;
         const std::size_t q = FindLiteral(m_in, at + 1, m_len, kClosings[k]);
         if (q == npos) {
             if (k == 2)
@@ -488,6 +490,9 @@ bool Scanner::Run(std::size_t& outLength)
             Emit(c + 1);
     }
     Emit(m_len);
+    if (m_openedInTag &&
+        (Find(m_in, 0, m_len, '\r') != npos || (m_webbots && FindLiteral(m_in, 0, m_len, "<!--webbot") != npos)))
+        return false;
     // A CR row ends at a "<" with no ">" after it, leaving the rest to the other rows.
     if (m_sawCR) {
         const std::size_t last = FindLastEither(m_in, 0, m_len, '<', '>');

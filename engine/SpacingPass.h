@@ -10,8 +10,9 @@
 // run of them can be settled alone from the bytes around it, once the scan knows which rows see
 // it: none inside textarea and pre elements, only the two collapsing rows inside scripts, and
 // not the CR rows inside a tag. Where the rows could disagree on that (a protected element
-// opened inside a tag or script, or never closed, a marker comment, a CR row stopped by a "<"
-// that nothing closes) it returns false and `out` means nothing: the caller runs the rows one
-// by one instead.
+// opened inside a script, or inside a tag on a page with CR or marker comments, a script never
+// closed, a marker comment never closed or inside a script, a CR row stopped by a "<" that
+// nothing closes) it returns false and `out` means nothing: the caller runs the rows one by
+// one instead.
 [[nodiscard]] bool SpacingPass(const char* in, std::size_t length, char* out, std::size_t& outLength, bool spaces,
                                bool webbots);
