@@ -26,8 +26,9 @@ struct TWorkingDocument
 // "<!--webbot ... >" comments. One linear scan: the write position trails the read position.
 //
 // `blockAware` keeps what a browser would show: a deletion happens only at either end of the
-// document, after a space, before a space / CR / LF, after the ">" of a block tag or before the
-// "<" of one; a replacement of "> <x" or "> </x" only when the tag before or after is a block tag.
+// document, after a space, before a space / CR / LF, after a ">" that closes a block tag (its
+// nearest "<" opens one, with no ">" between) or before the "<" of one; a replacement of "> <x"
+// or "> </x" only when the tag before or after is a block tag.
 void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
                  bool protectPreTextarea, bool protectScript, bool webbots, bool blockAware);
 
