@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/random.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -421,6 +422,25 @@ FileStatus PageFile::WriteTemporary(const char* data, std::size_t size)
     return FileStatus::Ok;
 }
 
+void PageFile::StartWriteback()
+{
+    if (m_tempFd >= 0 && !m_inPlace)
+        (void)::sync_file_range(m_tempFd, 0, 0, SYNC_FILE_RANGE_WRITE); // a hint: MakeDurable still waits
+}
+
+bool PageFile::SyncFileSystem()
+{
+    // Since Linux 5.8 this also reports write errors of the file system's files since the last
+    // call; older systems may miss one, which MakeDurable per page would then have reported.
+    return m_tempFd >= 0 && !m_inPlace && ::syncfs(m_tempFd) == 0;
+}
+
+unsigned long long PageFile::TemporaryDevice() const
+{
+    struct stat info;
+    return m_tempFd >= 0 && ::fstat(m_tempFd, &info) == 0 ? info.st_dev : 0;
+}
+
 FileStatus PageFile::MakeDurable()
 {
     if (m_inPlace || m_tempFd < 0)
@@ -558,6 +578,21 @@ bool Restore(int folderFd, int recovery)
 }
 
 } // namespace
+
+std::size_t FreeDescriptors()
+{
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return std::size_t(-1) / 2;
+    std::size_t open = 0;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (const dirent* entry = ::readdir(dir))
+            open += entry->d_name[0] != '.';
+        ::closedir(dir);
+        --open; // the listing's own
+    }
+    return limit.rlim_cur > open ? std::size_t(limit.rlim_cur - open) : 0;
+}
 
 int RemoveStaleTemporaries(const std::string& folder)
 {
@@ -711,6 +746,18 @@ FileStatus PageFile::WriteTemporary(const char* data, std::size_t size)
     return FileStatus::Ok;
 }
 
+void PageFile::StartWriteback() {}
+
+bool PageFile::SyncFileSystem()
+{
+    return false;
+}
+
+unsigned long long PageFile::TemporaryDevice() const
+{
+    return 0;
+}
+
 FileStatus PageFile::MakeDurable()
 {
     return FileStatus::Ok;
@@ -745,6 +792,11 @@ void PageFile::Discard()
     }
     m_tempFd = -1;
     m_tempName.clear();
+}
+
+std::size_t FreeDescriptors()
+{
+    return 1u << 16; // Windows handles have no small per-process limit
 }
 
 int RemoveStaleTemporaries(const std::string&)

@@ -44,8 +44,17 @@ public:
     // file without write bits is read-only to everyone.
     [[nodiscard]] FileStatus Open(const std::string& path, std::string& bytes);
 
+    // `data` must stay valid until Commit when the page is rewritten in place (RewritesInPlace).
     [[nodiscard]] FileStatus WriteTemporary(const char* data, std::size_t size);
+    // Starts writing the temporary to the disk without waiting, so that a later MakeDurable of
+    // many pages waits for all of them at once.
+    void StartWriteback();
     [[nodiscard]] FileStatus MakeDurable();
+    // One wait for many pages: flushes the whole file system that holds the temporary, after
+    // which MakeDurable is not needed. False when that is not possible or failed (MakeDurable
+    // then says which page it was). TemporaryDevice tells pages on one file system apart.
+    [[nodiscard]] bool SyncFileSystem();
+    [[nodiscard]] unsigned long long TemporaryDevice() const;
     [[nodiscard]] FileStatus Commit();
     // Removes the temporary file, if any; the page stays as it is.
     void Discard();
@@ -56,6 +65,7 @@ public:
     void Close();
     [[nodiscard]] bool IsOpen() const { return m_fd >= 0; }
     [[nodiscard]] const std::string& Path() const { return m_path; }
+    [[nodiscard]] bool RewritesInPlace() const { return m_inPlace; }
 
 private:
     [[nodiscard]] FileStatus CheckUnchanged() const;
@@ -76,6 +86,10 @@ private:
     std::size_t m_size = 0;
     bool m_inPlace = false;
 };
+
+// How many more descriptors this process may open now (its limit less those open); a large
+// number where the system sets no limit or cannot tell.
+[[nodiscard]] std::size_t FreeDescriptors();
 
 // Removes what runs that died left in the folder: their temporary files, and their recovery
 // copies after putting the old bytes back into a page that may have been half rewritten. Files

@@ -1,0 +1,76 @@
+#include "PageBatch.h"
+
+#include "FileStore.h"
+#include "HTMLCompressor.h"
+
+#include <algorithm>
+
+namespace filestore {
+
+namespace {
+
+// A page waiting in a batch holds its folder, itself and its temporary file open.
+constexpr std::size_t kDescriptorsPerPage = 3;
+// Left for the rest of the program (log, settings, the window's own).
+constexpr std::size_t kDescriptorReserve = 64;
+
+} // namespace
+
+PageBatch::PageBatch(std::size_t maxBytes, std::size_t maxPages) : m_maxBytes(maxBytes)
+{
+    const std::size_t free = FreeDescriptors();
+    const std::size_t carried = free > kDescriptorReserve ? (free - kDescriptorReserve) / kDescriptorsPerPage : 0;
+    m_maxPages = std::max<std::size_t>(1, std::min(maxPages, carried));
+}
+
+PageBatch::~PageBatch() = default;
+
+FileStatus PageBatch::Add(std::unique_ptr<PageFile> page, std::string&& bytes)
+{
+    m_items.push_back({std::move(page), std::move(bytes), FileStatus::Ok});
+    Item& item = m_items.back();
+    item.status = item.page ? item.page->WriteTemporary(item.bytes.data(), item.bytes.size())
+                            : FileStatus::NothingToSave;
+    if (item.status == FileStatus::Ok) {
+        m_bytes += item.bytes.size();
+        if (!item.page->RewritesInPlace()) {
+            item.page->StartWriteback();
+            std::string().swap(item.bytes); // on disk now
+        }
+    } else {
+        item.page.reset(); // closes it, and any temporary goes with it
+        std::string().swap(item.bytes);
+    }
+    return item.status;
+}
+
+std::vector<FileStatus> PageBatch::Flush()
+{
+    // A flush per page costs a full wait for the disk each; one flush of each file system the
+    // batch wrote to costs one. Pages whose file system could not be flushed as a whole are
+    // flushed one by one, so a failure is still told to its own page.
+    std::vector<std::pair<unsigned long long, bool>> synced; // device, flushed whole
+    for (Item& item : m_items) {
+        if (item.status != FileStatus::Ok || item.page->RewritesInPlace())
+            continue;
+        const unsigned long long device = item.page->TemporaryDevice();
+        auto known = std::find_if(synced.begin(), synced.end(), [&](const auto& d) { return d.first == device; });
+        if (known == synced.end())
+            known = synced.insert(synced.end(), {device, device != 0 && item.page->SyncFileSystem()});
+        if (!known->second)
+            item.status = item.page->MakeDurable();
+    }
+    std::vector<FileStatus> results;
+    results.reserve(m_items.size());
+    for (Item& item : m_items) {
+        if (item.status == FileStatus::Ok)
+            item.status = item.page->Commit();
+        item.page.reset();
+        results.push_back(item.status);
+    }
+    m_items.clear();
+    m_bytes = 0;
+    return results;
+}
+
+} // namespace filestore
