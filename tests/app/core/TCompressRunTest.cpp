@@ -71,6 +71,7 @@ private slots:
     void testFailure();
     void testChangedDuringCompression_data();
     void testChangedDuringCompression();
+    void testPageEditedWhileItsBatchWaits();
     void testLogOfTwoRuns();
     void testClearedLogStartsAgain();
     void testUnavailableLog();
@@ -281,6 +282,37 @@ void TCompressRunTest::testChangedDuringCompression()
     QCOMPARE(m_list->At(0).StatusText(), QStringLiteral("失败"));
     QCOMPARE(observer.outcomes[0].reason, QStringLiteral("changed during compression"));
     QCOMPARE(ReadFile(page), edited);
+}
+
+void TCompressRunTest::testPageEditedWhileItsBatchWaits()
+{
+    for (const char* name : {"a.htm", "b.htm", "c.htm"})
+        AddPage(QLatin1String(name));
+    const QString a = PathOf(QStringLiteral("a.htm"));
+    RecordingObserver observer;
+    TCompressRun run(*m_list, m_engine, &observer);
+    run.SetLogFile(LogPath());
+    // Pages wait in one batch: a is edited after it was read and written beside itself.
+    run.SetBeforeSaveHook([&](const QByteArray& path) {
+        if (path.endsWith("c.htm")) {
+            QFile file(a);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write("<p>new</p>\r\n");
+        }
+    });
+    const TRunTotals totals = run.Execute();
+    QCOMPARE(totals.failed, 1);
+    QCOMPARE(totals.compressed, 2);
+    QCOMPARE(ReadFile(a), kPage + "<p>new</p>\r\n");
+    QCOMPARE(observer.outcomes.size(), 3);
+    QCOMPARE(observer.outcomes[0].reason, QStringLiteral("changed during compression"));
+    const QStringList expected{"status 0 压缩...", "status 1 压缩...", "status 2 压缩...", "size 0 0K",
+                               "status 0 失败",    "gauge 33",         "size 1 0K",        "status 1 已完成",
+                               "gauge 66",         "size 2 0K",        "status 2 已完成",  "gauge 100"};
+    QCOMPARE(observer.calls.mid(1, expected.size()), expected);
+    const QStringList log = TLogFile::ReadLines(LogPath());
+    QCOMPARE(log.size(), 3);
+    QVERIFY(log[1].contains(QStringLiteral("b.htm")) && log[2].contains(QStringLiteral("c.htm")));
 }
 
 void TCompressRunTest::testLogOfTwoRuns()
