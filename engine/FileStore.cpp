@@ -579,6 +579,14 @@ bool Restore(int folderFd, int recovery)
 
 } // namespace
 
+std::optional<std::pair<unsigned long long, unsigned long long>> FileKey(const std::string& path)
+{
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return std::make_pair<unsigned long long, unsigned long long>(info.st_dev, info.st_ino);
+}
+
 std::size_t FreeDescriptors()
 {
     struct rlimit limit;
@@ -792,6 +800,11 @@ void PageFile::Discard()
     }
     m_tempFd = -1;
     m_tempName.clear();
+}
+
+std::optional<std::pair<unsigned long long, unsigned long long>> FileKey(const std::string&)
+{
+    return std::nullopt; // pages are put in place one by one there
 }
 
 std::size_t FreeDescriptors()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <utility>
 
 enum class FileStatus;
 
@@ -66,6 +68,11 @@ public:
     [[nodiscard]] bool IsOpen() const { return m_fd >= 0; }
     [[nodiscard]] const std::string& Path() const { return m_path; }
     [[nodiscard]] bool RewritesInPlace() const { return m_inPlace; }
+    // Device and inode of the page as read.
+    [[nodiscard]] std::pair<unsigned long long, unsigned long long> Key() const
+    {
+        return {m_identity.device, m_identity.inode};
+    }
 
 private:
     [[nodiscard]] FileStatus CheckUnchanged() const;
@@ -86,6 +93,9 @@ private:
     std::size_t m_size = 0;
     bool m_inPlace = false;
 };
+
+// Device and inode of the file a path leads to (links followed); none when it cannot be found.
+[[nodiscard]] std::optional<std::pair<unsigned long long, unsigned long long>> FileKey(const std::string& path);
 
 // How many more descriptors this process may open now (its limit less those open); a large
 // number where the system sets no limit or cannot tell.

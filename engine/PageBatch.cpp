@@ -4,6 +4,7 @@
 #include "HTMLCompressor.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace filestore {
 
@@ -21,6 +22,9 @@ PageBatch::PageBatch(std::size_t maxBytes, std::size_t maxPages) : m_maxBytes(ma
     const std::size_t free = FreeDescriptors();
     const std::size_t carried = free > kDescriptorReserve ? (free - kDescriptorReserve) / kDescriptorsPerPage : 0;
     m_maxPages = std::max<std::size_t>(1, std::min(maxPages, carried));
+#ifdef _WIN32
+    m_maxPages = 1; // temporaries there have one name per folder: a page at a time
+#endif
 }
 
 PageBatch::~PageBatch() = default;
@@ -42,6 +46,14 @@ FileStatus PageBatch::Add(std::unique_ptr<PageFile> page, std::string&& bytes)
         std::string().swap(item.bytes);
     }
     return item.status;
+}
+
+bool PageBatch::Holds(const std::string& path) const
+{
+    const std::optional<std::pair<unsigned long long, unsigned long long>> file = FileKey(path);
+    return file && std::any_of(m_items.begin(), m_items.end(), [&](const Item& item) {
+               return item.page && item.page->Key() == *file;
+           });
 }
 
 std::vector<FileStatus> PageBatch::Flush()

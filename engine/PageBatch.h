@@ -37,6 +37,10 @@ public:
     // early result: anything but Ok means the page has failed already and is left alone.
     FileStatus Add(std::unique_ptr<PageFile> page, std::string&& bytes);
 
+    // Whether a page waiting here is the file at `path` (by another name, too: a hard link or a
+    // symbolic link). Such a page must be flushed before the file is read again.
+    [[nodiscard]] bool Holds(const std::string& path) const;
+
     // Makes every written page durable, then commits each; one result per page added since the
     // last Flush, in the order added. The batch is empty afterwards.
     [[nodiscard]] std::vector<FileStatus> Flush();

@@ -175,8 +175,12 @@ TRunTotals TCompressRun::Execute()
         m_list.MarkCompressing(i);
         m_observer->RowStatus(i, m_list.At(i).StatusText());
 
+        // Another name of a page still waiting is read only once that page is in place.
+        const QByteArray path = m_list.At(i).FullPath();
+        if (!batch.IsEmpty() && batch.Holds(path.toStdString()))
+            finishTurns();
         bool staged = false;
-        TFileOutcome outcome = CompressOne(m_list.At(i).FullPath(), batch, staged);
+        TFileOutcome outcome = CompressOne(path, batch, staged);
         turns.push_back({i, std::move(outcome), staged});
         if (batch.IsEmpty() || batch.Full() || turns.size() >= batch.MaxPages())
             finishTurns();

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <unistd.h>
 #include <QTest>
 #include <memory>
 
@@ -72,6 +73,7 @@ private slots:
     void testChangedDuringCompression_data();
     void testChangedDuringCompression();
     void testPageEditedWhileItsBatchWaits();
+    void testTwoNamesOfOnePage();
     void testLogOfTwoRuns();
     void testClearedLogStartsAgain();
     void testUnavailableLog();
@@ -313,6 +315,22 @@ void TCompressRunTest::testPageEditedWhileItsBatchWaits()
     const QStringList log = TLogFile::ReadLines(LogPath());
     QCOMPARE(log.size(), 3);
     QVERIFY(log[1].contains(QStringLiteral("b.htm")) && log[2].contains(QStringLiteral("c.htm")));
+}
+
+void TCompressRunTest::testTwoNamesOfOnePage()
+{
+    // The second name is read only after the first is in place, so it is not "changed".
+    AddPage(QStringLiteral("a.htm"));
+    QVERIFY(::link(QFile::encodeName(PathOf(QStringLiteral("a.htm"))),
+                   QFile::encodeName(PathOf(QStringLiteral("b.htm")))) == 0);
+    QVERIFY(QFile::link(PathOf(QStringLiteral("a.htm")), PathOf(QStringLiteral("c.htm"))));
+    QVERIFY(m_list->AddPath(PathOf(QStringLiteral("b.htm"))));
+    QVERIFY(m_list->AddPath(PathOf(QStringLiteral("c.htm"))));
+    RecordingObserver observer;
+    const TRunTotals totals = Run(observer);
+    QCOMPARE(totals.failed, 0);
+    QCOMPARE(totals.compressed, 3);
+    QVERIFY(ReadFile(PathOf(QStringLiteral("b.htm"))).size() < kPage.size());
 }
 
 void TCompressRunTest::testLogOfTwoRuns()
