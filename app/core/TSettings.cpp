@@ -27,9 +27,11 @@ void TSettings::Read(const QString& iniPath)
 
 bool TSettings::Write(const QString& iniPath) const
 {
+    // One save for all six keys: the whole file is rewritten each time, and it may be large.
     TIniFile32 ini(iniPath);
-    bool saved = ini.WriteBool(kSection, QByteArrayLiteral("bLog"), m_logging);
+    ini.DeferSaves();
+    ini.WriteBool(kSection, QByteArrayLiteral("bLog"), m_logging);
     for (int i = 0; i < ColumnCount; ++i)
-        saved = ini.WriteInteger(kSection, WidthKey(i), m_widths[std::size_t(i)]) && saved;
-    return saved;
+        ini.WriteInteger(kSection, WidthKey(i), m_widths[std::size_t(i)]);
+    return ini.UpdateFile();
 }
