@@ -23,6 +23,7 @@ shift $((OPTIND - 1))
 source_dir="${1:?give a page folder}"
 work="$(mktemp -d "${SITE_TMP:-/tmp}/corvane-crash.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
 
 # The pages, spread over folders as found, all writable; every tenth one also gets a hard link.
 mkdir "$work/old"

@@ -31,6 +31,7 @@ fi
 
 work="$(mktemp -d "${SITE_TMP:-/tmp}/corvane-site.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
 loop="$work/site_loop"
 cc -O2 -o "$loop" "$root/bench/SiteLoop.c"
 
@@ -40,6 +41,7 @@ if ((small > 0)); then
     "$loop" make "$master" "$small"
 else
     cp -r "$source_dir" "$master"
+    chmod -R u+w "$master" # packaged pages are read-only, and corvane leaves those alone
 fi
 pages=$(find "$master" -type f \( -iname '*.htm' -o -iname '*.html' \) | wc -l)
 bytes=$(du -sb "$master" | cut -f1)

@@ -42,7 +42,7 @@ public:
     // with the size the file would have had. Off by default.
     void SetDryRun(bool dryRun) { m_dryRun = dryRun; }
 
-    // Asked before each file; true ends the run there (the file in hand is always finished).
+    // Asked before each file; true ends the run there (the files in hand are always finished).
     void SetStopRequest(std::function<bool()> stopRequested) { m_stopRequested = std::move(stopRequested); }
 
     // Called between compressing a file and saving it (tests edit or swap the file here).
