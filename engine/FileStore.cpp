@@ -430,8 +430,6 @@ void PageFile::StartWriteback()
 
 bool PageFile::SyncFileSystem()
 {
-    // Since Linux 5.8 this also reports write errors of the file system's files since the last
-    // call; older systems may miss one, which MakeDurable per page would then have reported.
     return m_tempFd >= 0 && !m_inPlace && ::syncfs(m_tempFd) == 0;
 }
 
@@ -441,11 +439,17 @@ unsigned long long PageFile::TemporaryDevice() const
     return m_tempFd >= 0 && ::fstat(m_tempFd, &info) == 0 ? info.st_dev : 0;
 }
 
-FileStatus PageFile::MakeDurable()
+FileStatus PageFile::MakeDurable(bool fileSystemSynced)
 {
     if (m_inPlace || m_tempFd < 0)
         return FileStatus::Ok; // the in-place rewrite makes itself durable as it goes
-    if (::fdatasync(m_tempFd) != 0) {
+    // After a flush of the whole file system, waiting on this file's writes reports an error
+    // of its own (which an older system's flush may not have told) without another disk flush.
+    const int done = fileSystemSynced ? ::sync_file_range(m_tempFd, 0, 0,
+                                                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                                                              SYNC_FILE_RANGE_WAIT_AFTER)
+                                      : ::fdatasync(m_tempFd);
+    if (done != 0) {
         Discard();
         return FileStatus::WriteFailed;
     }
@@ -766,7 +770,7 @@ unsigned long long PageFile::TemporaryDevice() const
     return 0;
 }
 
-FileStatus PageFile::MakeDurable()
+FileStatus PageFile::MakeDurable(bool)
 {
     return FileStatus::Ok;
 }

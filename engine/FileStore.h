@@ -51,10 +51,12 @@ public:
     // Starts writing the temporary to the disk without waiting, so that a later MakeDurable of
     // many pages waits for all of them at once.
     void StartWriteback();
-    [[nodiscard]] FileStatus MakeDurable();
-    // One wait for many pages: flushes the whole file system that holds the temporary, after
-    // which MakeDurable is not needed. False when that is not possible or failed (MakeDurable
-    // then says which page it was). TemporaryDevice tells pages on one file system apart.
+    // Waits until the temporary is on the disk. After a successful SyncFileSystem of its file
+    // system it only checks that its own writes did not fail, without a wait for the disk each.
+    [[nodiscard]] FileStatus MakeDurable(bool fileSystemSynced = false);
+    // One wait for many pages: flushes the whole file system that holds the temporary. False
+    // when that is not possible or failed; each page's MakeDurable then flushes it alone and
+    // says which page failed. TemporaryDevice tells pages on one file system apart.
     [[nodiscard]] bool SyncFileSystem();
     [[nodiscard]] unsigned long long TemporaryDevice() const;
     [[nodiscard]] FileStatus Commit();

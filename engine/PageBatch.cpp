@@ -60,7 +60,7 @@ std::vector<FileStatus> PageBatch::Flush()
 {
     // A flush per page costs a full wait for the disk each; one flush of each file system the
     // batch wrote to costs one. Pages whose file system could not be flushed as a whole are
-    // flushed one by one, so a failure is still told to its own page.
+    // flushed one by one; either way a failure is told to its own page.
     std::vector<std::pair<unsigned long long, bool>> synced; // device, flushed whole
     for (Item& item : m_items) {
         if (item.status != FileStatus::Ok || item.page->RewritesInPlace())
@@ -69,8 +69,7 @@ std::vector<FileStatus> PageBatch::Flush()
         auto known = std::find_if(synced.begin(), synced.end(), [&](const auto& d) { return d.first == device; });
         if (known == synced.end())
             known = synced.insert(synced.end(), {device, device != 0 && item.page->SyncFileSystem()});
-        if (!known->second)
-            item.status = item.page->MakeDurable();
+        item.status = item.page->MakeDurable(known->second);
     }
     std::vector<FileStatus> results;
     results.reserve(m_items.size());

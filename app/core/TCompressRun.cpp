@@ -172,13 +172,13 @@ TRunTotals TCompressRun::Execute()
             filestore::RemoveStaleTemporaries(folder.toStdString());
             cleaned.insert(folder);
         }
-        m_list.MarkCompressing(i);
-        m_observer->RowStatus(i, m_list.At(i).StatusText());
-
         // Another name of a page still waiting is read only once that page is in place.
         const QByteArray path = m_list.At(i).FullPath();
         if (!batch.IsEmpty() && batch.Holds(path.toStdString()))
             finishTurns();
+        m_list.MarkCompressing(i);
+        m_observer->RowStatus(i, m_list.At(i).StatusText());
+
         bool staged = false;
         TFileOutcome outcome = CompressOne(path, batch, staged);
         turns.push_back({i, std::move(outcome), staged});
