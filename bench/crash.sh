@@ -3,19 +3,21 @@
 # every page must hold its old or its new content, whole; then a second run must remove every
 # leftover temporary and finish the site.
 #
-#   bench/crash.sh [-n RUNS] [-p PAGES] PAGES_FOLDER     (never modified: pages are copied)
+#   bench/crash.sh [-n RUNS] [-p PAGES] [-l EVERY] PAGES_FOLDER   (never modified: pages are copied)
 #
-# Some pages get a second name (a hard link), so the in-place path behind a recovery copy is hit
-# too. BUILD_DIR (default build/) holds bin/corvane; SITE_TMP (default /tmp) holds the copies.
+# Every tenth page (-l EVERY; 0 for none) gets a second name, a hard link, so the in-place path
+# behind a recovery copy is hit too; a second name also ends a batch, so -l 0 gives full batches. BUILD_DIR (default build/) holds bin/corvane; SITE_TMP (default /tmp) holds the copies.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 corvane="${BUILD_DIR:-$root/build}/bin/corvane"
 runs=20
 count=300
-while getopts n:p: option; do
+every=10
+while getopts n:p:l: option; do
     case $option in
     n) runs=$OPTARG ;;
     p) count=$OPTARG ;;
+    l) every=$OPTARG ;;
     *) exit 2 ;;
     esac
 done
@@ -35,7 +37,7 @@ done
 chmod -R u+w "$work/old"
 n=0
 for page in $(find "$work/old" -type f | sort); do
-    ((n++ % 10 == 0)) && ln "$page" "${page%.*}-also.htm"
+    ((every > 0 && n++ % every == 0)) && ln "$page" "${page%.*}-also.htm"
 done
 cp -a "$work/old" "$work/new"
 "$corvane" --quiet "$work/new"
