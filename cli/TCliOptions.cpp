@@ -140,5 +140,5 @@ QString TCliOptions::HelpText()
         "\n"
         "Exit status: 0 all files compressed or nothing to save, 1 a file failed, a folder\n"
         "could not be read or the log could not be written, 2 usage error. Ctrl+C, SIGTERM\n"
-        "and SIGHUP stop after the file in hand.\n");
+        "and SIGHUP stop once the files in hand are saved.\n");
 }

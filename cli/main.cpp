@@ -26,7 +26,7 @@ void RememberSignal(int signal)
     g_signal = signal;
 }
 
-// Ctrl+C, SIGTERM and SIGHUP end the run after the page in hand, so no temporary file is left.
+// Ctrl+C, SIGTERM and SIGHUP end the run after the pages in hand, so no temporary file is left.
 void CatchStopSignals()
 {
 #ifdef Q_OS_WIN

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <utility>
 
 enum class FileStatus;
 
@@ -44,8 +46,19 @@ public:
     // file without write bits is read-only to everyone.
     [[nodiscard]] FileStatus Open(const std::string& path, std::string& bytes);
 
+    // `data` must stay valid until Commit when the page is rewritten in place (RewritesInPlace).
     [[nodiscard]] FileStatus WriteTemporary(const char* data, std::size_t size);
-    [[nodiscard]] FileStatus MakeDurable();
+    // Starts writing the temporary to the disk without waiting, so that a later MakeDurable of
+    // many pages waits for all of them at once.
+    void StartWriteback();
+    // Waits until the temporary is on the disk. After a successful SyncFileSystem of its file
+    // system it only checks that its own writes did not fail, without a wait for the disk each.
+    [[nodiscard]] FileStatus MakeDurable(bool fileSystemSynced = false);
+    // One wait for many pages: flushes the whole file system that holds the temporary. False
+    // when that is not possible or failed; each page's MakeDurable then flushes it alone and
+    // says which page failed. TemporaryDevice tells pages on one file system apart.
+    [[nodiscard]] bool SyncFileSystem();
+    [[nodiscard]] unsigned long long TemporaryDevice() const;
     [[nodiscard]] FileStatus Commit();
     // Removes the temporary file, if any; the page stays as it is.
     void Discard();
@@ -56,6 +69,12 @@ public:
     void Close();
     [[nodiscard]] bool IsOpen() const { return m_fd >= 0; }
     [[nodiscard]] const std::string& Path() const { return m_path; }
+    [[nodiscard]] bool RewritesInPlace() const { return m_inPlace; }
+    // Device and inode of the page as read.
+    [[nodiscard]] std::pair<unsigned long long, unsigned long long> Key() const
+    {
+        return {m_identity.device, m_identity.inode};
+    }
 
 private:
     [[nodiscard]] FileStatus CheckUnchanged() const;
@@ -76,6 +95,13 @@ private:
     std::size_t m_size = 0;
     bool m_inPlace = false;
 };
+
+// Device and inode of the file a path leads to (links followed); none when it cannot be found.
+[[nodiscard]] std::optional<std::pair<unsigned long long, unsigned long long>> FileKey(const std::string& path);
+
+// How many more descriptors this process may open now (its limit less those open); a large
+// number where the system sets no limit or cannot tell.
+[[nodiscard]] std::size_t FreeDescriptors();
 
 // Removes what runs that died left in the folder: their temporary files, and their recovery
 // copies after putting the old bytes back into a page that may have been half rewritten. Files

@@ -1,6 +1,7 @@
 #include "HTMLCompressor.h"
 
 #include "FileStore.h"
+#include "PageBatch.h"
 #include "Passes.h"
 #include "SpacingPass.h"
 
@@ -200,13 +201,28 @@ bool THTMLCompressor::SpacingInOneScan(TWorkingDocument& doc)
     return true;
 }
 
+bool THTMLCompressor::HasResultFor(const std::string& fileName)
+{
+    if (m_compressed && m_resultLength > 0 && m_page && m_page->Path() == fileName)
+        return true;
+    m_status = FileStatus::NothingToSave;
+    return false;
+}
+
 bool THTMLCompressor::SaveToFile(const std::string& fileName)
 {
-    if (!m_compressed || m_resultLength == 0 || !m_page || m_page->Path() != fileName) {
-        m_status = FileStatus::NothingToSave;
+    if (!HasResultFor(fileName))
         return false;
-    }
     m_status = m_page->Save(m_document.data(), m_resultLength);
+    return m_status == FileStatus::Ok;
+}
+
+bool THTMLCompressor::SaveToFile(const std::string& fileName, filestore::PageBatch& batch)
+{
+    if (!HasResultFor(fileName))
+        return false;
+    m_status = batch.Add(std::move(m_page), std::move(m_document));
+    Clear();
     return m_status == FileStatus::Ok;
 }
 

@@ -32,6 +32,7 @@ enum class FileStatus
 // Never throws for file problems: they become a false result and a FileStatus.
 namespace filestore {
 class PageFile;
+class PageBatch;
 }
 struct TWorkingDocument;
 
@@ -74,6 +75,12 @@ public:
     // anything fails.
     [[nodiscard]] bool SaveToFile(const std::string& fileName);
 
+    // The same save, made together with other pages: the new content is written beside the file
+    // now, and the batch makes it durable and puts it in place at its next Flush, which gives the
+    // page's result. The file and the result go to the batch (state Empty). False when there is
+    // nothing to save or the page failed already; LastStatus says which.
+    [[nodiscard]] bool SaveToFile(const std::string& fileName, filestore::PageBatch& batch);
+
     // Lets go of the file last loaded (the result stays held).
     void CloseFile();
 
@@ -100,6 +107,8 @@ private:
     void Clear();
     // The line-break and space rows in one scan where that gives the same; false otherwise.
     bool SpacingInOneScan(TWorkingDocument& doc);
+    // A compressed, non-empty result of this very file; else the status says nothing to save.
+    [[nodiscard]] bool HasResultFor(const std::string& fileName);
 
     std::unique_ptr<filestore::PageFile> m_page; // the file loaded, open until the next load
     std::string m_document; // one block, edited in place; holds the result after Compress

@@ -2,6 +2,7 @@
 
 #include "FileStore.h"
 #include "HTMLCompressor.h"
+#include "PageBatch.h"
 #include "TFileList.h"
 #include "TLogFile.h"
 #include "TReasonText.h"
@@ -9,6 +10,7 @@
 #include <QDateTime>
 #include <QSet>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -33,8 +35,9 @@ QString TCompressRun::PercentText(quint64 before, quint64 after)
     return QString::number(100 - qint64(Hundredths(after, before))) + QLatin1Char('%');
 }
 
-TFileOutcome TCompressRun::CompressOne(const QByteArray& path)
+TFileOutcome TCompressRun::CompressOne(const QByteArray& path, filestore::PageBatch& batch, bool& staged)
 {
+    staged = false;
     TFileOutcome outcome;
     outcome.path = path;
     outcome.sizeBefore = TFileList::GetFileSize(path);
@@ -57,17 +60,16 @@ TFileOutcome TCompressRun::CompressOne(const QByteArray& path)
     }
     if (m_beforeSave)
         m_beforeSave(path);
-    if (m_engine.SaveToFile(localPath)) {
-        outcome.result = TFileOutcome::Compressed;
+    if (m_engine.SaveToFile(localPath, batch)) {
+        staged = true; // the batch's flush tells how it ends
     } else if (m_engine.LastStatus() == FileStatus::NothingToSave) {
         outcome.result = TFileOutcome::NothingToSave;
+        outcome.sizeAfter = TFileList::GetFileSize(path);
     } else {
         outcome.result = TFileOutcome::Failed;
         outcome.status = m_engine.LastStatus();
         outcome.reason = TReasonText::Of(outcome.status);
-        return outcome;
     }
-    outcome.sizeAfter = TFileList::GetFileSize(path);
     return outcome;
 }
 
@@ -100,23 +102,7 @@ TRunTotals TCompressRun::Execute()
     // 100; when all pending files are empty it counts files instead of bytes.
     quint64 passedBytes = 0;
     int passedCount = 0;
-    QSet<QByteArray> cleaned; // folders whose leftovers of dead runs are gone
-    for (int i = 0; i < n; ++i) {
-        if (m_list.At(i).state != TFileEntry::New)
-            continue;
-        if (m_stopRequested && m_stopRequested()) {
-            totals.stopped = true;
-            break;
-        }
-        const QByteArray& folder = m_list.At(i).directory;
-        if (!m_dryRun && !cleaned.contains(folder)) {
-            filestore::RemoveStaleTemporaries(folder.toStdString());
-            cleaned.insert(folder);
-        }
-        m_list.MarkCompressing(i);
-        m_observer->RowStatus(i, m_list.At(i).StatusText());
-
-        const TFileOutcome outcome = CompressOne(m_list.At(i).FullPath());
+    auto report = [&](int i, const TFileOutcome& outcome) {
         const quint64 stored = m_list.At(i).uncompressedSize;
         if (outcome.result == TFileOutcome::Failed) {
             m_list.MarkFailed(i, outcome.status);
@@ -145,7 +131,65 @@ TRunTotals TCompressRun::Execute()
             log.reset();
         }
         m_observer->FileFinished(i, outcome);
+    };
+
+    // Pages are saved in batches that wait for the disk together; their files are reported, in
+    // list order, once the batch is in place, so no row reads "已完成" before its page is.
+    struct Turn
+    {
+        int row;
+        TFileOutcome outcome;
+        bool staged; // its result comes from the batch
+    };
+    filestore::PageBatch batch;
+    std::vector<Turn> turns;
+    auto finishTurns = [&] {
+        const std::vector<FileStatus> results = batch.Flush();
+        std::size_t next = 0;
+        for (Turn& turn : turns) {
+            if (turn.staged) {
+                const FileStatus status = results[next++];
+                if (status == FileStatus::Ok) {
+                    turn.outcome.result = TFileOutcome::Compressed;
+                    turn.outcome.sizeAfter = TFileList::GetFileSize(turn.outcome.path);
+                } else {
+                    turn.outcome.result = TFileOutcome::Failed;
+                    turn.outcome.status = status;
+                    turn.outcome.reason = TReasonText::Of(status);
+                }
+            }
+            report(turn.row, turn.outcome);
+        }
+        turns.clear();
+    };
+
+    QSet<QByteArray> cleaned; // folders whose leftovers of dead runs are gone
+    for (int i = 0; i < n; ++i) {
+        if (m_list.At(i).state != TFileEntry::New)
+            continue;
+        if (m_stopRequested && m_stopRequested()) {
+            totals.stopped = true;
+            break;
+        }
+        const QByteArray& folder = m_list.At(i).directory;
+        if (!m_dryRun && !cleaned.contains(folder)) {
+            filestore::RemoveStaleTemporaries(folder.toStdString());
+            cleaned.insert(folder);
+        }
+        // Another name of a page still waiting is read only once that page is in place.
+        const QByteArray path = m_list.At(i).FullPath();
+        if (!batch.IsEmpty() && batch.Holds(path.toStdString()))
+            finishTurns();
+        m_list.MarkCompressing(i);
+        m_observer->RowStatus(i, m_list.At(i).StatusText());
+
+        bool staged = false;
+        TFileOutcome outcome = CompressOne(path, batch, staged);
+        turns.push_back({i, std::move(outcome), staged});
+        if (batch.IsEmpty() || batch.Full() || turns.size() >= batch.MaxPages())
+            finishTurns();
     }
+    finishTurns(); // the files in hand are always finished, also when a stop was asked for
     m_engine.CloseFile(); // no folder of the run stays held open
 
     if (totals.uncompressed != 0) {

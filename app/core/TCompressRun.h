@@ -9,6 +9,9 @@
 
 class THTMLCompressor;
 class TFileList;
+namespace filestore {
+class PageBatch;
+}
 
 // Figures of one run, 64-bit.
 struct TRunTotals
@@ -22,8 +25,10 @@ struct TRunTotals
 };
 
 // The Compress command: every entry still new is loaded, compressed and saved in place by the
-// engine, in list order; entries already done are skipped. Failed files never read "已完成", are
-// not counted and return to state New; the gauge still moves past them. Blocks until done.
+// engine, in list order; entries already done are skipped. Pages are saved in batches that wait
+// for the disk together; each file is reported once its page is in place. Failed files never
+// read "已完成", are not counted and return to state New; the gauge still moves past them.
+// Blocks until done.
 class TCompressRun
 {
 public:
@@ -37,7 +42,7 @@ public:
     // with the size the file would have had. Off by default.
     void SetDryRun(bool dryRun) { m_dryRun = dryRun; }
 
-    // Asked before each file; true ends the run there (the file in hand is always finished).
+    // Asked before each file; true ends the run there (the files in hand are always finished).
     void SetStopRequest(std::function<bool()> stopRequested) { m_stopRequested = std::move(stopRequested); }
 
     // Called between compressing a file and saving it (tests edit or swap the file here).
@@ -52,7 +57,8 @@ public:
     [[nodiscard]] static QString PercentText(quint64 before, quint64 after);
 
 private:
-    TFileOutcome CompressOne(const QByteArray& path);
+    // Loads, compresses and hands the page to the batch (staged: its result comes at the flush).
+    TFileOutcome CompressOne(const QByteArray& path, filestore::PageBatch& batch, bool& staged);
 
     TFileList& m_list;
     THTMLCompressor& m_engine;

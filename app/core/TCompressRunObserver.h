@@ -27,9 +27,10 @@ struct TFileOutcome
 // What a compression run shows while it works. The window binds these to its progress panel,
 // gauge and labels; the command line prints from them. Row texts are also kept in the list
 // itself (TFileList tells its own observer), so a table model does not need RowStatus or
-// RowCompressedSize. Calls come in this order: PanelShown, [LogUnavailable], per file
-// (RowStatus "压缩...", then RowCompressedSize, RowStatus "已完成"/"失败", Gauge, FileFinished),
-// [ResultLabels], PanelHidden, Gauge(0).
+// RowCompressedSize. Calls come in this order: PanelShown, [LogUnavailable], then batch after
+// batch: RowStatus "压缩..." for each file of the batch, then per file in list order
+// RowCompressedSize, RowStatus "已完成"/"失败", Gauge, FileFinished; [ResultLabels], PanelHidden,
+// Gauge(0).
 class TCompressRunObserver
 {
 public:

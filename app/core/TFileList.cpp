@@ -89,7 +89,8 @@ bool TFileList::AddFile(const QByteArray& directory, const QByteArray& name)
     TFileEntry entry;
     entry.directory = NormalizedDirectory(directory);
     entry.name = name;
-    if (m_keys.contains(Key(entry.directory, name)))
+    const quint32 hash = TFileKeyIndex::Hash(TFileKeyIndex::DirectoryHash(entry.directory), name);
+    if (m_index.Find(m_entries, hash, entry.directory, name) >= 0)
         return false;
     entry.uncompressedSize = GetFileSize(entry.FullPath());
     std::vector<TFileEntry> one;
@@ -112,30 +113,41 @@ bool TFileList::AddPath(const QByteArray& filePath)
 
 int TFileList::Append(std::vector<TFileEntry>&& candidates)
 {
-    // Drop duplicates first (also duplicates within the batch) so the observer hears one range.
-    std::vector<TFileEntry> fresh;
-    fresh.reserve(candidates.size());
+    // Drop those already listed first, so the observer hears one range. A batch is one file or
+    // one folder's listing, so its names are distinct.
+    std::vector<quint32> hashes;
+    hashes.reserve(candidates.size());
+    std::size_t fresh = 0;
+    const char* lastDirectory = nullptr;
+    size_t directoryHash = 0;
     for (TFileEntry& entry : candidates) {
-        Key key(entry.directory, entry.name);
-        if (m_keys.contains(key))
+        if (entry.directory.constData() != lastDirectory) { // a folder's entries share its text
+            lastDirectory = entry.directory.constData();
+            directoryHash = TFileKeyIndex::DirectoryHash(entry.directory);
+        }
+        const quint32 hash = TFileKeyIndex::Hash(directoryHash, entry.name);
+        if (m_index.Find(m_entries, hash, entry.directory, entry.name) >= 0)
             continue;
-        m_keys.insert(std::move(key));
-        fresh.push_back(std::move(entry));
+        hashes.push_back(hash);
+        if (fresh != std::size_t(&entry - candidates.data()))
+            candidates[fresh] = std::move(entry);
+        ++fresh;
     }
-    if (fresh.empty())
+    if (fresh == 0)
         return 0;
 
     const int first = Count();
-    const int last = first + int(fresh.size()) - 1;
+    const int last = first + int(fresh) - 1;
     if (m_observer)
         m_observer->RowsAboutToBeInserted(first, last);
-    for (TFileEntry& entry : fresh) {
-        m_total += entry.uncompressedSize;
-        m_entries.push_back(std::move(entry));
+    for (std::size_t i = 0; i < fresh; ++i) {
+        m_total += candidates[i].uncompressedSize;
+        m_entries.push_back(std::move(candidates[i]));
+        m_index.Append(hashes[i]);
     }
     if (m_observer)
         m_observer->RowsInserted();
-    return int(fresh.size());
+    return int(fresh);
 }
 
 void TFileList::DelFile(int index)
@@ -144,10 +156,11 @@ void TFileList::DelFile(int index)
         return;
     if (m_observer)
         m_observer->RowsAboutToBeRemoved(index, index);
-    const TFileEntry& entry = m_entries[std::size_t(index)];
-    m_total -= entry.uncompressedSize;
-    m_keys.remove(Key(entry.directory, entry.name));
+    m_total -= m_entries[std::size_t(index)].uncompressedSize;
     m_entries.erase(m_entries.begin() + index);
+    std::vector<bool> doomed(m_entries.size() + 1, false);
+    doomed[std::size_t(index)] = true;
+    m_index.Remove(doomed);
     if (m_observer)
         m_observer->RowsRemoved();
 }
@@ -181,7 +194,6 @@ int TFileList::RemoveRows(const QList<int>& rows)
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         if (doomed[i]) {
             m_total -= m_entries[i].uncompressedSize;
-            m_keys.remove(Key(m_entries[i].directory, m_entries[i].name));
         } else {
             if (kept != i)
                 m_entries[kept] = std::move(m_entries[i]);
@@ -189,6 +201,7 @@ int TFileList::RemoveRows(const QList<int>& rows)
         }
     }
     m_entries.resize(kept);
+    m_index.Remove(doomed);
     if (m_observer) {
         if (contiguous)
             m_observer->RowsRemoved();
@@ -203,7 +216,7 @@ void TFileList::Clear()
     if (m_observer)
         m_observer->AboutToReset();
     m_entries.clear();
-    m_keys.clear();
+    m_index.Clear();
     m_total = 0;
     if (m_observer)
         m_observer->Reset();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TFileEntry.h"
+#include "TFileKeyIndex.h"
 
 #include <QByteArray>
 #include <QList>
@@ -22,8 +23,8 @@ struct TWalkProblem
 // The files the next compression run rewrites, in insertion order, with the running total of
 // their uncompressed sizes. Names travel as the system's bytes (the QString overloads encode
 // with QFile::encodeName). Duplicates (same directory and name, letter case significant) are
-// refused in constant time through a hash set kept beside the array; removing any number of
-// rows is one linear pass. Nothing here touches widgets: the window's model observes the list.
+// refused in constant time through an index kept beside the array; removing any number of rows
+// is one linear pass. Nothing here touches widgets: the window's model observes the list.
 class TFileList
 {
 public:
@@ -100,7 +101,6 @@ public:
     [[nodiscard]] static bool IsHtmlName(const QByteArray& name);
 
 private:
-    using Key = std::pair<QByteArray, QByteArray>; // shares the entry's bytes: no copy per entry
     // Appends entries not yet listed as one batch for the observer; returns how many.
     int Append(std::vector<TFileEntry>&& candidates);
     // Sets a row's state and failure (and its compressed size, when given) under the lock.
@@ -108,7 +108,7 @@ private:
     void Changed(int index);
 
     std::vector<TFileEntry> m_entries;
-    QSet<Key> m_keys; // directory and name of every entry
+    TFileKeyIndex m_index; // directory and name of every entry
     std::vector<TWalkProblem> m_walkProblems;
     quint64 m_total = 0;
     TFileListObserver* m_observer = nullptr;

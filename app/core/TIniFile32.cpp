@@ -213,7 +213,7 @@ bool TIniFile32::WriteString(const QByteArray& section, const QByteArray& key, c
         m_lines.append('[' + section + ']');
         if (!key.isEmpty())
             m_lines.append(key + '=' + value);
-        return Save();
+        return m_deferred || Save();
     }
     int i = at + 1;
     while (i < m_lines.size() && !IsHeader(m_lines[i]) && KeyOf(m_lines[i]) != key)
@@ -224,7 +224,7 @@ bool TIniFile32::WriteString(const QByteArray& section, const QByteArray& key, c
         else
             m_lines.insert(i, key + '=' + value);
     }
-    return Save();
+    return m_deferred || Save();
 }
 
 bool TIniFile32::WriteInteger(const QByteArray& section, const QByteArray& key, qint32 value)

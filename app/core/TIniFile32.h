@@ -7,7 +7,7 @@
 // A small INI file kept as its raw lines: bytes in, bytes out, no conversion of any kind.
 // Section names match without regard to ASCII letter case and without trimming; keys match
 // exactly; values are trimmed. Every write saves the whole file (CR LF line ends) before it
-// returns. The file is replaced atomically, so a failed save leaves the old file whole; a file
+// returns, unless saves are deferred: then UpdateFile saves all the writes at once. The file is replaced atomically, so a failed save leaves the old file whole; a file
 // that exists but could not be read is never overwritten, so its other lines are never lost.
 class TIniFile32
 {
@@ -28,6 +28,11 @@ public:
     bool WriteInteger(const QByteArray& section, const QByteArray& key, qint32 value);
     bool WriteBool(const QByteArray& section, const QByteArray& key, bool value);
 
+    // From now on writes change only the lines in memory; UpdateFile saves them.
+    void DeferSaves() { m_deferred = true; }
+    // Saves the lines now; returns whether the file was saved.
+    bool UpdateFile() { return Save(); }
+
     [[nodiscard]] const QList<QByteArray>& Lines() const { return m_lines; }
     [[nodiscard]] const QString& FileName() const { return m_fileName; }
     // Why the last save failed, or why the file could not be read; empty when all went well.
@@ -45,4 +50,5 @@ private:
     QList<QByteArray> m_lines;
     QString m_error;
     bool m_unreadable = false; // exists but could not be read: never save over it
+    bool m_deferred = false;
 };

@@ -27,16 +27,14 @@ void TSettings::Read(const QString& iniPath)
 
 bool TSettings::Write(const QString& iniPath, QString* error) const
 {
+    // One save for all six keys: the whole file is rewritten each time, and it may be large.
     TIniFile32 ini(iniPath);
-    bool saved = ini.WriteBool(kSection, QByteArrayLiteral("bLog"), m_logging);
-    QString reason = ini.ErrorString();
-    for (int i = 0; i < ColumnCount; ++i) {
-        if (!ini.WriteInteger(kSection, WidthKey(i), m_widths[std::size_t(i)])) {
-            saved = false;
-            reason = ini.ErrorString();
-        }
-    }
+    ini.DeferSaves();
+    ini.WriteBool(kSection, QByteArrayLiteral("bLog"), m_logging);
+    for (int i = 0; i < ColumnCount; ++i)
+        ini.WriteInteger(kSection, WidthKey(i), m_widths[std::size_t(i)]);
+    const bool saved = ini.UpdateFile();
     if (error)
-        *error = saved ? QString() : reason;
+        *error = saved ? QString() : ini.ErrorString();
     return saved;
 }

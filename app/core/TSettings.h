@@ -13,7 +13,7 @@ public:
 
     // Loads from the file; missing file or values give the defaults.
     void Read(const QString& iniPath);
-    // Writes the six keys (six saves), keeping every other line of the file. Returns false when
+    // Writes the six keys in one save, keeping every other line of the file. Returns false when
     // the file could not be saved (the file is then left as it was), with the reason in error;
     // never throws.
     bool Write(const QString& iniPath, QString* error = nullptr) const;

@@ -322,7 +322,7 @@ void CorvaneCliTest::testStopSignals()
     QVERIFY(process.waitForReadyRead(30000));
     ::kill(pid_t(process.processId()), signal);
     QVERIFY(process.waitForFinished(30000));
-    // Stopped early, by that signal, with the page in hand finished and nothing left behind.
+    // Stopped early, by that signal, with the pages in hand finished and nothing left behind.
     QCOMPARE(process.exitStatus(), QProcess::CrashExit);
     QVERIFY(QString::fromLocal8Bit(process.readAllStandardOutput()).count(QLatin1Char('\n')) < kPages);
     int compressed = 0;

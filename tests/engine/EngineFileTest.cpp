@@ -2,6 +2,7 @@
 // half-written.
 #include "FileStore.h"
 #include "HTMLCompressor.h"
+#include "PageBatch.h"
 
 #include <csignal>
 #include <cstdio>
@@ -334,6 +335,78 @@ TEST_F(PageIdentity, DeadRunsLeftoversGoLiveOnesStay)
     EXPECT_FALSE(fs::exists(m_dir / ".corvane-dead00000000.tmp"));
     EXPECT_TRUE(fs::exists(live));
     EXPECT_EQ(EntryCount(), 4u);
+}
+
+TEST_F(PageIdentity, BatchPutsPagesInPlaceOnlyAtFlushAndEachFailsAlone)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < 5; ++i)
+        paths.push_back(Write("p" + std::to_string(i) + ".htm", kSmallPage));
+    const std::string link = (m_dir / "link.htm").string();
+    ASSERT_EQ(::link(paths[2].c_str(), link.c_str()), 0); // rewritten in place, behind a recovery copy
+    {
+        filestore::PageBatch batch;
+        for (const std::string& path : paths) {
+            ASSERT_TRUE(m_hc.LoadFromFile(path));
+            m_hc.Compress();
+            ASSERT_TRUE(m_hc.SaveToFile(path, batch)) << FileStatusText(m_hc.LastStatus());
+        }
+        EXPECT_EQ(EntryCount(), 6u + 4u) << "one temporary per replaced page, nothing in place yet";
+        for (const std::string& path : paths)
+            EXPECT_EQ(Read(path), kSmallPage);
+        std::ofstream(paths[1], std::ios::app) << "<p>added</p>\n";
+        ::chmod(paths[3].c_str(), 0444);
+        EXPECT_EQ(batch.Flush(), (std::vector<FileStatus>{FileStatus::Ok, FileStatus::Changed, FileStatus::Ok,
+                                                          FileStatus::NotWritable, FileStatus::Ok}));
+        EXPECT_TRUE(batch.IsEmpty());
+    }
+    EXPECT_EQ(Read(paths[0]), kSmallResult);
+    EXPECT_EQ(Read(paths[1]), kSmallPage + "<p>added</p>\n");
+    EXPECT_EQ(Read(paths[2]), kSmallResult);
+    EXPECT_EQ(Read(link), kSmallResult);
+    EXPECT_EQ(Read(paths[3]), kSmallPage);
+    EXPECT_EQ(Read(paths[4]), kSmallResult);
+    EXPECT_EQ(EntryCount(), 6u);
+
+    // A batch given up before its flush leaves its pages and no temporary.
+    {
+        filestore::PageBatch batch;
+        ASSERT_TRUE(m_hc.LoadFromFile(link));
+        m_hc.Compress();
+        (void)m_hc.SaveToFile(link, batch);
+        ASSERT_TRUE(m_hc.LoadFromFile(paths[1]));
+        m_hc.Compress();
+        ASSERT_TRUE(m_hc.SaveToFile(paths[1], batch));
+    }
+    EXPECT_EQ(Read(paths[1]), kSmallPage + "<p>added</p>\n");
+    EXPECT_EQ(EntryCount(), 6u);
+}
+
+TEST_F(PageIdentity, BatchIsBoundedByBytesPagesAndDescriptors)
+{
+    filestore::PageBatch bytes(2 * kSmallResult.size(), 100);
+    filestore::PageBatch pages(1 << 20, 3);
+    for (int i = 0; i < 3; ++i) {
+        for (filestore::PageBatch* batch : {&bytes, &pages}) {
+            const std::string path = Write("p" + std::to_string(i) + (batch == &bytes ? "b" : "p") + ".htm", kSmallPage);
+            ASSERT_TRUE(m_hc.LoadFromFile(path));
+            m_hc.Compress();
+            ASSERT_TRUE(m_hc.SaveToFile(path, *batch));
+        }
+        EXPECT_EQ(bytes.Full(), i >= 1);
+        EXPECT_EQ(pages.Full(), i >= 2);
+    }
+
+    // Each waiting page holds three descriptors: a low limit makes smaller batches.
+    struct rlimit old;
+    ::getrlimit(RLIMIT_NOFILE, &old);
+    struct rlimit low = old;
+    low.rlim_cur = 256;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    const std::size_t lowPages = filestore::PageBatch().MaxPages();
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    EXPECT_GE(lowPages, 1u);
+    EXPECT_LE(lowPages, (256u - 64u) / 3u);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <unistd.h>
 #include <QTest>
 #include <QThread>
 #include <memory>
@@ -117,6 +118,8 @@ private slots:
     void testFailureReasons();
     void testStopAfterPageInHand();
     void testInBackgroundAsInline();
+    void testPageEditedWhileItsBatchWaits();
+    void testTwoNamesOfOnePage();
     void testLogOfTwoRuns();
     void testClearedLogStartsAgain();
     void testUnavailableLog();
@@ -389,7 +392,10 @@ void TCompressRunTest::testStopAfterPageInHand()
     RecordingObserver observer;
     TCompressRun run(*m_list, m_engine, &observer);
     run.SetLogFile(LogPath());
-    run.SetStopRequest([&] { return !observer.outcomes.isEmpty(); });
+    // Asked to stop once the first page is in hand: it is finished, the others are not read.
+    int inHand = 0;
+    run.SetBeforeSaveHook([&](const QByteArray&) { ++inHand; });
+    run.SetStopRequest([&] { return inHand > 0; });
     const TRunTotals totals = run.Execute();
 
     QVERIFY(totals.stopped);
@@ -432,6 +438,53 @@ void TCompressRunTest::testInBackgroundAsInline()
     QCOMPARE(totals.failed, 1);
     for (int row = 0; row < 3; ++row)
         QCOMPARE(copy.At(row).StatusText(), m_list->At(row).StatusText());
+}
+
+void TCompressRunTest::testPageEditedWhileItsBatchWaits()
+{
+    for (const char* name : {"a.htm", "b.htm", "c.htm"})
+        AddPage(QLatin1String(name));
+    const QString a = PathOf(QStringLiteral("a.htm"));
+    RecordingObserver observer;
+    TCompressRun run(*m_list, m_engine, &observer);
+    run.SetLogFile(LogPath());
+    // Pages wait in one batch: a is edited after it was read and written beside itself.
+    run.SetBeforeSaveHook([&](const QByteArray& path) {
+        if (path.endsWith("c.htm")) {
+            QFile file(a);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write("<p>new</p>\r\n");
+        }
+    });
+    const TRunTotals totals = run.Execute();
+    QCOMPARE(totals.failed, 1);
+    QCOMPARE(totals.compressed, 2);
+    QCOMPARE(ReadFile(a), kPage + "<p>new</p>\r\n");
+    QCOMPARE(observer.outcomes.size(), 3);
+    QCOMPARE(observer.outcomes[0].reason, QStringLiteral("changed during compression"));
+    const QStringList expected{"status 0 压缩...", "status 1 压缩...", "status 2 压缩...", "size 0 0K",
+                               "status 0 失败",    "gauge 33",         "size 1 0K",        "status 1 已完成",
+                               "gauge 66",         "size 2 0K",        "status 2 已完成",  "gauge 100"};
+    QCOMPARE(observer.calls.mid(1, expected.size()), expected);
+    const QStringList log = TLogFile::ReadLines(LogPath());
+    QCOMPARE(log.size(), 3);
+    QVERIFY(log[1].contains(QStringLiteral("b.htm")) && log[2].contains(QStringLiteral("c.htm")));
+}
+
+void TCompressRunTest::testTwoNamesOfOnePage()
+{
+    // The second name is read only after the first is in place, so it is not "changed".
+    AddPage(QStringLiteral("a.htm"));
+    QVERIFY(::link(QFile::encodeName(PathOf(QStringLiteral("a.htm"))),
+                   QFile::encodeName(PathOf(QStringLiteral("b.htm")))) == 0);
+    QVERIFY(QFile::link(PathOf(QStringLiteral("a.htm")), PathOf(QStringLiteral("c.htm"))));
+    QVERIFY(m_list->AddPath(PathOf(QStringLiteral("b.htm"))));
+    QVERIFY(m_list->AddPath(PathOf(QStringLiteral("c.htm"))));
+    RecordingObserver observer;
+    const TRunTotals totals = Run(observer);
+    QCOMPARE(totals.failed, 0);
+    QCOMPARE(totals.compressed, 3);
+    QVERIFY(ReadFile(PathOf(QStringLiteral("b.htm"))).size() < kPage.size());
 }
 
 void TCompressRunTest::testLogOfTwoRuns()

@@ -73,6 +73,7 @@ private slots:
     void testRemoveRows_data();
     void testRemoveRows();
     void testRemoveAllThenReAdd();
+    void testDuplicatesAmongManyAfterRemovals();
     void testSizeTexts_data();
     void testSizeTexts();
     void testPaths_data();
@@ -229,6 +230,25 @@ void TFileListTest::testRemoveRows()
     // Whatever left the list can come back, and what stayed is still refused.
     const int before = list.Count();
     QCOMPARE(list.FindFiles(m_dir->filePath(QStringLiteral("flat"))), 5 - before);
+}
+
+void TFileListTest::testDuplicatesAmongManyAfterRemovals()
+{
+    // Enough entries that the index grows and is rebuilt several times; same names in other folders.
+    TFileList list;
+    const auto add = [&](int i) {
+        return list.AddFile(QStringLiteral("/nowhere/%1").arg(i % 7), QStringLiteral("p%1.htm").arg(i / 7));
+    };
+    for (int i = 0; i < 5000; ++i)
+        QVERIFY(add(i));
+    QList<int> everyThird;
+    for (int i = 0; i < 5000; i += 3)
+        everyThird << i;
+    QCOMPARE(list.RemoveRows(everyThird), everyThird.size());
+    list.DelFile(0); // entry 1
+    for (int i = 0; i < 5000; ++i)
+        QCOMPARE(add(i), i % 3 == 0 || i == 1);
+    QCOMPARE(list.Count(), 5000);
 }
 
 void TFileListTest::testRemoveAllThenReAdd()

@@ -212,6 +212,18 @@ void TIniFile32Test::testWriteString()
     QCOMPARE(ReadFile(IniPath()), after);
     if (!key.isEmpty())
         QCOMPARE(TIniFile32(IniPath()).ReadString("option", key, "dflt"), QByteArray("1"));
+
+    // Deferred: the file stays as it was until UpdateFile writes the same bytes.
+    QFile::remove(IniPath());
+    if (!before.isEmpty())
+        QVERIFY(WriteFile(IniPath(), before));
+    TIniFile32 deferred(IniPath());
+    deferred.DeferSaves();
+    QVERIFY(deferred.WriteString("option", key, "1"));
+    QCOMPARE(QFile::exists(IniPath()), !before.isEmpty());
+    QCOMPARE(ReadFile(IniPath()), before);
+    QVERIFY(deferred.UpdateFile());
+    QCOMPARE(ReadFile(IniPath()), after);
 }
 
 void TIniFile32Test::testSplitLines_data()

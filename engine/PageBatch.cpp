@@ -1,0 +1,87 @@
+#include "PageBatch.h"
+
+#include "FileStore.h"
+#include "HTMLCompressor.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace filestore {
+
+namespace {
+
+// A page waiting in a batch holds its folder, itself and its temporary file open.
+constexpr std::size_t kDescriptorsPerPage = 3;
+// Left for the rest of the program (log, settings, the window's own).
+constexpr std::size_t kDescriptorReserve = 64;
+
+} // namespace
+
+PageBatch::PageBatch(std::size_t maxBytes, std::size_t maxPages) : m_maxBytes(maxBytes)
+{
+    const std::size_t free = FreeDescriptors();
+    const std::size_t carried = free > kDescriptorReserve ? (free - kDescriptorReserve) / kDescriptorsPerPage : 0;
+    m_maxPages = std::max<std::size_t>(1, std::min(maxPages, carried));
+#ifdef _WIN32
+    m_maxPages = 1; // temporaries there have one name per folder: a page at a time
+#endif
+}
+
+PageBatch::~PageBatch() = default;
+
+FileStatus PageBatch::Add(std::unique_ptr<PageFile> page, std::string&& bytes)
+{
+    m_items.push_back({std::move(page), std::move(bytes), FileStatus::Ok});
+    Item& item = m_items.back();
+    item.status = item.page ? item.page->WriteTemporary(item.bytes.data(), item.bytes.size())
+                            : FileStatus::NothingToSave;
+    if (item.status == FileStatus::Ok) {
+        m_bytes += item.bytes.size();
+        if (!item.page->RewritesInPlace()) {
+            item.page->StartWriteback();
+            std::string().swap(item.bytes); // on disk now
+        }
+    } else {
+        item.page.reset(); // closes it, and any temporary goes with it
+        std::string().swap(item.bytes);
+    }
+    return item.status;
+}
+
+bool PageBatch::Holds(const std::string& path) const
+{
+    const std::optional<std::pair<unsigned long long, unsigned long long>> file = FileKey(path);
+    return file && std::any_of(m_items.begin(), m_items.end(), [&](const Item& item) {
+               return item.page && item.page->Key() == *file;
+           });
+}
+
+std::vector<FileStatus> PageBatch::Flush()
+{
+    // A flush per page costs a full wait for the disk each; one flush of each file system the
+    // batch wrote to costs one. Pages whose file system could not be flushed as a whole are
+    // flushed one by one; either way a failure is told to its own page.
+    std::vector<std::pair<unsigned long long, bool>> synced; // device, flushed whole
+    for (Item& item : m_items) {
+        if (item.status != FileStatus::Ok || item.page->RewritesInPlace())
+            continue;
+        const unsigned long long device = item.page->TemporaryDevice();
+        auto known = std::find_if(synced.begin(), synced.end(), [&](const auto& d) { return d.first == device; });
+        if (known == synced.end())
+            known = synced.insert(synced.end(), {device, device != 0 && item.page->SyncFileSystem()});
+        item.status = item.page->MakeDurable(known->second);
+    }
+    std::vector<FileStatus> results;
+    results.reserve(m_items.size());
+    for (Item& item : m_items) {
+        if (item.status == FileStatus::Ok)
+            item.status = item.page->Commit();
+        item.page.reset();
+        results.push_back(item.status);
+    }
+    m_items.clear();
+    m_bytes = 0;
+    return results;
+}
+
+} // namespace filestore

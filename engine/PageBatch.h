@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <deque>
+#include <vector>
+
+enum class FileStatus;
+
+namespace filestore {
+
+class PageFile;
+
+// Pages saved together, so that a whole site waits for the disk a few times instead of once per
+// page. Each page's new content goes to its temporary file when it is added; Flush makes the
+// whole batch durable with as few waits as the system allows and then puts every page in place,
+// in the order added, each behind the same checks as a single save (still the same unchanged
+// file, identity kept, links rewritten in place behind a recovery copy). A page that fails at
+// any step fails alone, with its reason. A crash leaves each page old or new, and at most one
+// batch of temporary files, which the next run removes.
+class PageBatch
+{
+public:
+    static constexpr std::size_t DefaultBytes = 32u << 20;
+    static constexpr std::size_t DefaultPages = 256;
+
+    // Full() once the batch holds maxPages pages or maxBytes bytes of new content. Fewer pages
+    // when the descriptors the process may still open would not carry maxPages open pages.
+    explicit PageBatch(std::size_t maxBytes = DefaultBytes, std::size_t maxPages = DefaultPages);
+    ~PageBatch(); // discards what was not flushed: the pages stay as they are
+    PageBatch(const PageBatch&) = delete;
+    PageBatch& operator=(const PageBatch&) = delete;
+
+    // Takes an opened page and its new content and writes the content beside it. The page gets
+    // the next index (0, 1, ... since the last Flush); its result comes from Flush. Returns the
+    // early result: anything but Ok means the page has failed already and is left alone.
+    FileStatus Add(std::unique_ptr<PageFile> page, std::string&& bytes);
+
+    // Whether a page waiting here is the file at `path` (by another name, too: a hard link or a
+    // symbolic link). Such a page must be flushed before the file is read again.
+    [[nodiscard]] bool Holds(const std::string& path) const;
+
+    // Makes every written page durable, then commits each; one result per page added since the
+    // last Flush, in the order added. The batch is empty afterwards.
+    [[nodiscard]] std::vector<FileStatus> Flush();
+
+    [[nodiscard]] bool Full() const { return m_items.size() >= m_maxPages || m_bytes >= m_maxBytes; }
+    [[nodiscard]] bool IsEmpty() const { return m_items.empty(); }
+    [[nodiscard]] std::size_t Size() const { return m_items.size(); }
+    [[nodiscard]] std::size_t MaxPages() const { return m_maxPages; }
+
+private:
+    struct Item
+    {
+        std::unique_ptr<PageFile> page;
+        std::string bytes; // kept only for a page rewritten in place: its commit writes them
+        FileStatus status;
+    };
+
+    std::deque<Item> m_items; // never moves an item: a page keeps pointing at its bytes
+    std::size_t m_bytes = 0;
+    std::size_t m_maxBytes;
+    std::size_t m_maxPages;
+};
+
+} // namespace filestore
