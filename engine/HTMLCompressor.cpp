@@ -5,7 +5,6 @@
 #include "Passes.h"
 #include "SpacingPass.h"
 
-#include <cstring>
 #include <new>
 #include <utility>
 
@@ -195,7 +194,9 @@ bool THTMLCompressor::SpacingInOneScan(TWorkingDocument& doc)
     std::size_t length = 0;
     if (!SpacingPass(doc.data, doc.length, m_scratch.data(), length, Spaces, Webbots))
         return false;
-    std::memcpy(doc.data, m_scratch.data(), length);
+    // The result stays where it was written; the old block serves the next page.
+    m_document.swap(m_scratch);
+    doc.data = m_document.data();
     doc.length = length;
     doc.unclosedBy = {};
     return true;

@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // Why the last LoadFromFile or SaveToFile returned what it did. The Boolean results stay the
 // primary contract; this lets a caller tell "nothing to save" from a real failure.
@@ -116,5 +115,5 @@ private:
     std::size_t m_resultLength = 0;
     bool m_compressed = false;
     FileStatus m_status = FileStatus::Ok;
-    std::vector<char> m_scratch; // the one-scan rows write here; kept from page to page
+    std::string m_scratch; // the one-scan rows write here, then it trades places with m_document
 };
