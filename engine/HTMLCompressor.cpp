@@ -186,6 +186,10 @@ void THTMLCompressor::Compress()
 bool THTMLCompressor::SpacingInOneScan(TWorkingDocument& doc)
 {
     try {
+        // The block leaves with the result (to a caller or a batch), so one much larger than
+        // this page is not kept for it.
+        if (m_scratch.capacity() / 2 > doc.length)
+            std::string().swap(m_scratch);
         if (m_scratch.size() < doc.length)
             m_scratch.resize(doc.length);
     } catch (const std::bad_alloc&) {
