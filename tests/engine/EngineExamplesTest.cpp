@@ -167,6 +167,16 @@ const std::vector<Example>& Examples()
         {"window_centred", kWindow, "<p align=\"center\">\r\n<STRONG>Hello</STRONG>  world\r\n</p>\r\n<pre>a  b</pre>",
          "<center><b>Hello</b> world</center><pre>a  b</pre>"},
         {"window_marker_only", kWindow, "<!--webbot bot=Timestamp startspan -->", ""},
+        // A removed marker comment joins the runs around it; a gap's letter is written in lower case.
+        {"window_markers_join_runs", kWindow, "word \r\n<!--webbot bot=A -->\r\n  <p>x</p>\r\n<!--WEBBOT b--> >",
+         "word <p>x</p>>"},
+        {"window_marker_in_a_gap", kWindow, "<td> <!--webbot x--><TD>y</td>", "<td><tD>y</td>"},
+        {"window_commented_script", kWindow, "<!--\n<script>\n\n\nx  y\n</script>\n-->  <b>z</b>\n",
+         "<!--<script>\nx  y\n</script>--> <b>z</b>", "<!--\n<script>\nx  y\n</script>\n--> <b>z</b>"},
+        {"window_tag_longer_than_64_bytes", kWindow,
+         R"(<a class="reference internal" href="../library/functions.html#open" title="open">x</a>)",
+         "<a class=reference internal href=../library/functions.html#open title=open>x</a>",
+         R"(<a class="reference internal" href=../library/functions.html#open title=open>x</a>)"},
     };
     return examples;
 }
