@@ -5,6 +5,7 @@
 #include "Passes.h"
 #include "SpacingPass.h"
 
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -186,10 +187,6 @@ void THTMLCompressor::Compress()
 bool THTMLCompressor::SpacingInOneScan(TWorkingDocument& doc)
 {
     try {
-        // The block leaves with the result (to a caller or a batch), so one much larger than
-        // this page is not kept for it.
-        if (m_scratch.capacity() / 2 > doc.length)
-            std::string().swap(m_scratch);
         if (m_scratch.size() < doc.length)
             m_scratch.resize(doc.length);
     } catch (const std::bad_alloc&) {
@@ -198,9 +195,15 @@ bool THTMLCompressor::SpacingInOneScan(TWorkingDocument& doc)
     std::size_t length = 0;
     if (!SpacingPass(doc.data, doc.length, m_scratch.data(), length, Spaces, Webbots))
         return false;
-    // The result stays where it was written; the old block serves the next page.
-    m_document.swap(m_scratch);
-    doc.data = m_document.data();
+    if (m_scratch.capacity() / 2 > doc.length) {
+        // The block leaves with the result (to a caller or a batch): one much larger than this
+        // page stays here, and the result is copied back instead.
+        std::memcpy(doc.data, m_scratch.data(), length);
+    } else {
+        // The result stays where it was written; the old block serves the next page.
+        m_document.swap(m_scratch);
+        doc.data = m_document.data();
+    }
     doc.length = length;
     doc.unclosedBy = {};
     return true;
