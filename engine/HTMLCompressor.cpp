@@ -193,8 +193,10 @@ bool THTMLCompressor::SpacingInOneScan(TWorkingDocument& doc)
         return false; // the rows one by one need no second block
     }
     std::size_t length = 0;
-    if (!SpacingPass(doc.data, doc.length, m_scratch.data(), length, Spaces, Webbots))
-        return false;
+    const SpacingResult result =
+        SpacingPass(doc.data, doc.length, m_scratch.data(), length, Spaces, Webbots, doc.noGtTail);
+    if (result != SpacingResult::Written)
+        return result == SpacingResult::Unchanged;
     if (m_scratch.capacity() / 2 > doc.length) {
         // The block leaves with the result (to a caller or a batch): one much larger than this
         // page stays here, and the result is copied back instead.

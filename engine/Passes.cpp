@@ -270,6 +270,7 @@ void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_vie
 void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
                  bool protectScript, bool webbots, bool blockAware)
 {
+    doc.noGtTail = 0;
     if (doc.length == 0 || rules.empty())
         return;
     if (blockAware)
@@ -406,6 +407,7 @@ private:
     TagMasks m_masks{};
     std::size_t m_base = npos; // the masks describe [m_base, m_base + 64)
     TagPrescan m_prescan;
+    std::size_t m_noGtFrom = npos; // a tag without quotes runs from here to the end
 };
 
 bool SoundQuoteScan::Load(std::size_t p)
@@ -517,6 +519,8 @@ bool SoundQuoteScan::Tag(std::size_t lt, std::size_t& next)
     }
     if (!m_prescan.HoldsDouble(lt)) {
         next = m_prescan.end + 1;
+        if (m_prescan.end >= s.len)
+            m_noGtFrom = lt; // copied as it is from here on
         return true;
     }
     std::size_t q = lt + 1;
@@ -563,7 +567,9 @@ void SoundQuoteScan::Run(TWorkingDocument& doc)
         if (!Tag(p, p))
             break;
     }
+    const std::size_t length = s.len;
     s.Finish(doc);
+    doc.noGtTail = m_noGtFrom == npos ? 0 : length - m_noGtFrom;
 }
 
 void LiteralQuoteScan(TWorkingDocument& doc)
@@ -614,6 +620,7 @@ void LiteralQuoteScan(TWorkingDocument& doc)
 void QuoteRemovalPass(TWorkingDocument& doc, bool literal)
 {
     doc.unclosedBy = {};
+    doc.noGtTail = 0;
     if (literal)
         LiteralQuoteScan(doc);
     else
@@ -696,9 +703,12 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
         s.w += text.size();
         s.r += replaced;
     };
-    while (s.r < s.len) {
+    // Every text this pass changes holds a ">", so none begins where none follows.
+    const std::size_t limit = s.len - doc.noGtTail;
+    doc.noGtTail = 0;
+    while (s.r < limit) {
         const std::size_t c = windowed ? windows.Next(s.r) : finder.Next(s.d, s.r, s.len);
-        if (c >= s.len)
+        if (c >= limit)
             break;
         s.Emit(c);
         if (centre) {
@@ -767,6 +777,7 @@ void PairReplacePass(TWorkingDocument& doc, std::string_view longOpening, std::s
                      std::string_view longClosing, std::string_view shortClosing)
 {
     doc.unclosedBy = {};
+    doc.noGtTail = 0;
     CandidateFinder openings;
     openings.Add(longOpening);
     CandidateFinder closings;

@@ -17,6 +17,11 @@ struct TWorkingDocument
     // element need not search them again. Any pass that may change them forgets it.
     std::string_view unclosedBy = {};
     std::size_t unclosedTail = 0;
+
+    // What the quote removal learnt from a tag that runs to the end: the last `noGtTail` bytes
+    // hold no ">", so no text with a ">" begins there. Passes that keep it true say so; the others
+    // forget it.
+    std::size_t noGtTail = 0;
 };
 
 // Replaces every case-blind occurrence of `search` (lower case, 1..13 bytes) by `replacement`

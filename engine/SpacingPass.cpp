@@ -186,15 +186,19 @@ std::size_t DeleteBreaks(char* run, std::size_t n, char first, char second, cons
 class Scanner
 {
 public:
-    Scanner(const char* in, std::size_t len, char* out, bool spaces, bool webbots)
-        : m_in(in), m_len(len), m_out(out), m_spaces(spaces), m_webbots(webbots)
+    Scanner(const char* in, std::size_t len, char* out, bool spaces, bool webbots, std::size_t noGtTail)
+        : m_in(in), m_len(len), m_out(out), m_spaces(spaces), m_webbots(webbots), m_noGtFrom(len - noGtTail)
     {
     }
 
-    bool Run(std::size_t& outLength);
+    // The bytes at the end of the result that hold no ">" (see Run).
+    std::size_t NoGtTail() const { return m_wAtNoGt == npos ? 0 : m_w - m_wAtNoGt; }
+
+    SpacingResult Run(std::size_t& outLength);
 
 private:
     void Emit(std::size_t upto);
+    void StartCopying();
     std::size_t AngleBefore(std::size_t p);
     bool IsMarker(std::size_t at) const;
     bool MarkerAt(std::size_t at) const;
@@ -216,7 +220,10 @@ private:
     std::size_t m_lowerAt = npos; // a gap went before the "<" of this letter
     std::size_t m_seenUpTo = 0;   // AngleBefore's memory: the last "<" or ">" before m_seenUpTo
     std::size_t m_lastAngle = npos;
+    std::size_t m_noGtFrom;       // no ">" from here to the end
+    std::size_t m_wAtNoGt = npos; // where that place went in what is written
     bool m_sawCR = false;
+    bool m_copying = false;     // something changed, and the bytes so far were copied
     bool m_openedInTag = false; // a protected element opened inside a tag
     std::size_t m_judgedLt = npos; // the last tag judged, and whether it is a block tag
     bool m_judgedBlock = false;
@@ -227,7 +234,10 @@ void Scanner::Emit(std::size_t upto)
     const std::size_t n = upto - m_pos;
     if (n == 0)
         return;
-    std::memcpy(m_out + m_w, m_in + m_pos, n);
+    if (m_pos <= m_noGtFrom && m_noGtFrom < upto)
+        m_wAtNoGt = m_w + (m_noGtFrom - m_pos); // runs after it only lose bytes, never gain a ">"
+    if (m_copying)
+        std::memcpy(m_out + m_w, m_in + m_pos, n);
     if (m_lowerAt != npos && m_lowerAt < upto) {
         m_out[m_w + (m_lowerAt - m_pos)] = static_cast<char>(Fold(static_cast<unsigned char>(m_in[m_lowerAt])));
         m_lowerAt = npos;
@@ -235,6 +245,14 @@ void Scanner::Emit(std::size_t upto)
     m_w += n;
     m_pos = upto;
     m_lastAt = upto - 1;
+}
+
+// Until the first change nothing is copied: the bytes written so far are those read.
+void Scanner::StartCopying()
+{
+    if (!m_copying)
+        std::memcpy(m_out, m_in, m_w);
+    m_copying = true;
 }
 
 // The last "<" or ">" before p. Asked with ever larger p, so each byte is looked at once.
@@ -288,6 +306,7 @@ bool Scanner::OpensBlockTag(std::size_t at)
 bool Scanner::Settle(std::size_t start)
 {
     Emit(start);
+    StartCopying();
     const std::size_t beforeAt = m_lastAt;
     Surroundings around;
     around.before = m_w > 0 ? static_cast<unsigned char>(m_out[m_w - 1]) : -1;
@@ -417,9 +436,12 @@ bool Scanner::Script(std::size_t closing)
             std::size_t end = c + 1;
             while (end < closing && m_in[end] == '\n')
                 ++end;
-            m_out[m_w++] = '\n';
-            m_pos = end;
-            continue;
+            if (end > c + 1) {
+                StartCopying();
+                m_out[m_w++] = '\n';
+                m_pos = end;
+                continue;
+            }
         }
         Emit(c + 1);
     }
@@ -441,7 +463,8 @@ bool Scanner::Protected(std::size_t at, bool& handled)
         const std::size_t angle = AngleBefore(at);
         if (angle != npos && m_in[angle] == '<')
             m_openedInTag = true;
-        const std::size_t q = FindLiteral(m_in, at + 1, m_len, kClosings[k]);
+        // Every closing text ends in ">", so it lies before the part that holds none.
+        const std::size_t q = FindLiteral(m_in, at + 1, m_noGtFrom, kClosings[k]);
         if (q == npos) {
             if (k == 2)
                 return false; // the collapsing rows go on past an open script
@@ -457,7 +480,7 @@ bool Scanner::Protected(std::size_t at, bool& handled)
     return true;
 }
 
-bool Scanner::Run(std::size_t& outLength)
+SpacingResult Scanner::Run(std::size_t& outLength)
 {
     while (m_pos < m_len) {
         const std::size_t c = m_candidates.Next(m_pos, m_len);
@@ -466,7 +489,7 @@ bool Scanner::Run(std::size_t& outLength)
         const char b = m_in[c];
         if (b != '<') {
             if (!Settle(b == '>' ? c + 1 : c))
-                return false;
+                return SpacingResult::Declined;
             continue;
         }
         if (IsMarker(c)) {
@@ -475,38 +498,43 @@ bool Scanner::Run(std::size_t& outLength)
                 // Removed by the first CR row, so what follows meets what came before it.
                 const std::size_t gt = Find(m_in, c, m_len, '>');
                 if (gt == npos)
-                    return false;
+                    return SpacingResult::Declined;
                 Emit(c);
+                StartCopying();
                 m_pos = gt + 1;
                 if (m_pos < m_len && IsBreakOrSpace(m_in[m_pos]) && !Settle(m_pos))
-                    return false;
+                    return SpacingResult::Declined;
                 continue;
             }
         }
         bool handled = false;
         if (!Protected(c, handled))
-            return false;
+            return SpacingResult::Declined;
         if (!handled)
             Emit(c + 1);
     }
     Emit(m_len);
     if (m_openedInTag &&
         (Find(m_in, 0, m_len, '\r') != npos || (m_webbots && FindLiteral(m_in, 0, m_len, "<!--webbot") != npos)))
-        return false;
+        return SpacingResult::Declined;
     // A CR row ends at a "<" with no ">" after it, leaving the rest to the other rows.
     if (m_sawCR) {
         const std::size_t last = FindLastEither(m_in, 0, m_len, '<', '>');
         if (last != npos && m_in[last] == '<')
-            return false;
+            return SpacingResult::Declined;
     }
     outLength = m_w;
-    return true;
+    return m_copying ? SpacingResult::Written : SpacingResult::Unchanged;
 }
 
 } // namespace
 
-bool SpacingPass(const char* in, std::size_t length, char* out, std::size_t& outLength, bool spaces, bool webbots)
+SpacingResult SpacingPass(const char* in, std::size_t length, char* out, std::size_t& outLength, bool spaces,
+                          bool webbots, std::size_t& noGtTail)
 {
-    Scanner scanner(in, length, out, spaces, webbots);
-    return scanner.Run(outLength);
+    Scanner scanner(in, length, out, spaces, webbots, noGtTail);
+    const SpacingResult result = scanner.Run(outLength);
+    if (result == SpacingResult::Written)
+        noGtTail = scanner.NoGtTail();
+    return result;
 }

@@ -12,7 +12,15 @@
 // not the CR rows inside a tag. Where the rows could disagree on that (a protected element
 // opened inside a script, or inside a tag on a page with CR or marker comments, a script never
 // closed, a marker comment never closed or inside a script, a CR row stopped by a "<" that
-// nothing closes) it returns false and `out` means nothing: the caller runs the rows one by
-// one instead.
-[[nodiscard]] bool SpacingPass(const char* in, std::size_t length, char* out, std::size_t& outLength, bool spaces,
-                               bool webbots);
+// nothing closes) it declines, and the caller runs the rows one by one instead.
+enum class SpacingResult
+{
+    Declined,  // left to the rows one by one; `out` means nothing
+    Unchanged, // the rows change nothing; `out` was not written
+    Written,   // the result is the first `outLength` bytes of `out`
+};
+
+// `noGtTail`: the last bytes of `in` that hold no ">" (0 when not known); when written, those of
+// `out`.
+[[nodiscard]] SpacingResult SpacingPass(const char* in, std::size_t length, char* out, std::size_t& outLength,
+                                        bool spaces, bool webbots, std::size_t& noGtTail);

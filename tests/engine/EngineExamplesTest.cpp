@@ -173,6 +173,8 @@ const std::vector<Example>& Examples()
         {"window_marker_in_a_gap", kWindow, "<td> <!--webbot x--><TD>y</td>", "<td><tD>y</td>"},
         {"window_commented_script", kWindow, "<!--\n<script>\n\n\nx  y\n</script>\n-->  <b>z</b>\n",
          "<!--<script>\nx  y\n</script>--> <b>z</b>", "<!--\n<script>\nx  y\n</script>\n--> <b>z</b>"},
+        {"window_tag_open_at_the_end", kWindow, "<em>x</em>\n a  b <p align=center>c</p> <a href=x  y\n z",
+         "<i>x</i> a b <center>c</center> <a href=x y z"},
         {"window_tag_longer_than_64_bytes", kWindow,
          R"(<a class="reference internal" href="../library/functions.html#open" title="open">x</a>)",
          "<a class=reference internal href=../library/functions.html#open title=open>x</a>",
