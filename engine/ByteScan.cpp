@@ -1,5 +1,7 @@
 #include "ByteScan.h"
 
+#include <atomic>
+
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define CORVANE_SSE2 1
@@ -12,6 +14,13 @@
 namespace bytescan {
 
 namespace {
+
+std::atomic<int> g_widest{static_cast<int>(ScanWidth::Avx2)};
+
+bool Allowed(ScanWidth width)
+{
+    return g_widest.load(std::memory_order_relaxed) >= static_cast<int>(width);
+}
 
 #ifdef CORVANE_SSE2
 inline int LowestBit(unsigned mask)
@@ -47,13 +56,38 @@ inline __m128i Equal(__m128i v, unsigned char b, bool fold)
 
 } // namespace
 
+void LimitScanWidth(ScanWidth widest)
+{
+    g_widest.store(static_cast<int>(widest), std::memory_order_relaxed);
+}
+
+bool ScansUseSse2()
+{
+#ifdef CORVANE_SSE2
+    return Allowed(ScanWidth::Sse2);
+#else
+    return false;
+#endif
+}
+
+bool ScansUseAvx2()
+{
+#ifdef CORVANE_AVX2
+    static const bool cpu = __builtin_cpu_supports("avx2");
+    return cpu && Allowed(ScanWidth::Avx2);
+#else
+    return false;
+#endif
+}
+
 std::size_t FindLastEither(const char* d, std::size_t from, std::size_t to, char a, char b)
 {
     std::size_t j = to;
 #ifdef CORVANE_SSE2
+    const bool sse = ScansUseSse2();
     const __m128i va = _mm_set1_epi8(a);
     const __m128i vb = _mm_set1_epi8(b);
-    for (; j >= from + 16; j -= 16) {
+    for (; sse && j >= from + 16; j -= 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j - 16));
         const unsigned mask = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
@@ -73,9 +107,10 @@ std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, 
 {
     std::size_t j = from;
 #ifdef CORVANE_SSE2
+    const bool sse = ScansUseSse2();
     const __m128i va = _mm_set1_epi8(a);
     const __m128i vb = _mm_set1_epi8(b);
-    for (; j + 16 <= to; j += 16) {
+    for (; sse && j + 16 <= to; j += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j));
         const unsigned mask = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
@@ -95,10 +130,11 @@ void ScanToTagEnd(const char* d, std::size_t from, std::size_t len, std::size_t&
     lastDouble = lastSingle = npos;
     std::size_t j = from;
 #ifdef CORVANE_SSE2
+    const bool sse = ScansUseSse2();
     const __m128i gt = _mm_set1_epi8('>');
     const __m128i dq = _mm_set1_epi8('"');
     const __m128i sq = _mm_set1_epi8('\'');
-    for (; j + 16 <= len; j += 16) {
+    for (; sse && j + 16 <= len; j += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j));
         const unsigned gts = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, gt)));
         // Quotes count only before the block's first ">".
@@ -207,12 +243,12 @@ std::size_t CandidateFinder::Next(const char* d, std::size_t from, std::size_t l
     if (m_everywhere)
         return from < len ? from : len;
 #ifdef CORVANE_AVX2
-    static const bool wide = __builtin_cpu_supports("avx2");
-    if (wide)
+    if (ScansUseAvx2())
         return NextWide(d, from, len);
 #endif
     std::size_t j = from;
 #ifdef CORVANE_SSE2
+    const bool sse = ScansUseSse2();
     // Three overlapping loads give each position and the two bytes after it; the constants of
     // every pattern were laid out when it was added.
     const auto hitsAt = [this, d](std::size_t at) {
@@ -230,12 +266,12 @@ std::size_t CandidateFinder::Next(const char* d, std::size_t from, std::size_t l
         }
         return static_cast<unsigned>(_mm_movemask_epi8(hits));
     };
-    for (; j + 34 <= len; j += 32) {
+    for (; sse && j + 34 <= len; j += 32) {
         const unsigned mask = hitsAt(j) | (hitsAt(j + 16) << 16);
         if (mask)
             return j + LowestBit(mask);
     }
-    for (; j + 18 <= len; j += 16) {
+    for (; sse && j + 18 <= len; j += 16) {
         const unsigned mask = hitsAt(j);
         if (mask)
             return j + LowestBit(mask);
@@ -306,8 +342,7 @@ __attribute__((target("avx2"))) std::uint64_t WideShortTagCandidates(const char*
 
 bool ShortTagCandidates(const char* d, std::uint64_t& bits)
 {
-    static const bool wide = __builtin_cpu_supports("avx2");
-    if (!wide)
+    if (!ScansUseAvx2())
         return false;
     bits = WideShortTagCandidates(d);
     return true;
@@ -315,8 +350,7 @@ bool ShortTagCandidates(const char* d, std::uint64_t& bits)
 
 bool MakeTagMasks(const char* d, TagMasks& masks)
 {
-    static const bool wide = __builtin_cpu_supports("avx2");
-    if (!wide)
+    if (!ScansUseAvx2())
         return false;
     WideTagMasks(d, masks);
     return true;

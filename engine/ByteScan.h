@@ -11,6 +11,13 @@ namespace bytescan {
 
 inline constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
+// The widest instructions the scans may use. Every width gives the same results; tests narrow it
+// so the paths a processor without the wider ones takes are checked too.
+enum class ScanWidth { Bytes, Sse2, Avx2 };
+void LimitScanWidth(ScanWidth widest);
+bool ScansUseSse2();
+bool ScansUseAvx2();
+
 inline unsigned char Fold(unsigned char b)
 {
     return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + 32) : b;

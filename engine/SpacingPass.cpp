@@ -98,7 +98,7 @@ __attribute__((target("avx2"))) std::uint64_t WideCandidates(const char* d)
 class Candidates
 {
 public:
-    Candidates(const char* d, std::size_t len) : m_d(d), m_len(len) {}
+    Candidates(const char* d, std::size_t len) : m_d(d), m_len(len), m_wide(ScansUseAvx2()) {}
 
     // The first candidate in [p, limit), or limit.
     std::size_t Next(std::size_t p, std::size_t limit)
@@ -122,8 +122,7 @@ private:
     {
         m_base = base;
 #ifdef CORVANE_AVX2
-        static const bool wide = __builtin_cpu_supports("avx2");
-        if (wide && base + 66 <= m_len) {
+        if (m_wide && base + 66 <= m_len) {
             m_bits = WideCandidates(m_d + base);
             return;
         }
@@ -136,6 +135,7 @@ private:
 
     const char* m_d;
     std::size_t m_len;
+    bool m_wide;
     std::size_t m_base = npos;
     std::uint64_t m_bits = 0;
 };
