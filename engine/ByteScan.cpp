@@ -1,5 +1,7 @@
 #include "ByteScan.h"
 
+#include <atomic>
+
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define CORVANE_SSE2 1
@@ -12,6 +14,13 @@
 namespace bytescan {
 
 namespace {
+
+std::atomic<int> g_widest{static_cast<int>(ScanWidth::Avx2)};
+
+bool Allowed(ScanWidth width)
+{
+    return g_widest.load(std::memory_order_relaxed) >= static_cast<int>(width);
+}
 
 #ifdef CORVANE_SSE2
 inline int LowestBit(unsigned mask)
@@ -47,34 +56,61 @@ inline __m128i Equal(__m128i v, unsigned char b, bool fold)
 
 } // namespace
 
-std::size_t FindLast(const char* d, std::size_t from, std::size_t to, char b)
+void LimitScanWidth(ScanWidth widest)
 {
-    // Forward, keeping the last hit of each block: a scan that moves on learns where the last
-    // byte was without ever walking back.
-    std::size_t last = npos;
-    std::size_t j = from;
+    g_widest.store(static_cast<int>(widest), std::memory_order_relaxed);
+}
+
+bool ScansUseSse2()
+{
 #ifdef CORVANE_SSE2
+    return Allowed(ScanWidth::Sse2);
+#else
+    return false;
+#endif
+}
+
+bool ScansUseAvx2()
+{
+#ifdef CORVANE_AVX2
+    static const bool cpu = __builtin_cpu_supports("avx2");
+    return cpu && Allowed(ScanWidth::Avx2);
+#else
+    return false;
+#endif
+}
+
+std::size_t FindLastEither(const char* d, std::size_t from, std::size_t to, char a, char b)
+{
+    std::size_t j = to;
+#ifdef CORVANE_SSE2
+    const bool sse = ScansUseSse2();
+    const __m128i va = _mm_set1_epi8(a);
     const __m128i vb = _mm_set1_epi8(b);
-    for (; j + 16 <= to; j += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j));
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vb)));
+    for (; sse && j >= from + 16; j -= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j - 16));
+        const unsigned mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
         if (mask)
-            last = j + HighestBit(mask);
+            return j - 16 + HighestBit(mask);
     }
 #endif
-    for (; j < to; ++j)
-        if (d[j] == b)
-            last = j;
-    return last;
+    while (j > from) {
+        --j;
+        if (d[j] == a || d[j] == b)
+            return j;
+    }
+    return npos;
 }
 
 std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, char b)
 {
     std::size_t j = from;
 #ifdef CORVANE_SSE2
+    const bool sse = ScansUseSse2();
     const __m128i va = _mm_set1_epi8(a);
     const __m128i vb = _mm_set1_epi8(b);
-    for (; j + 16 <= to; j += 16) {
+    for (; sse && j + 16 <= to; j += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j));
         const unsigned mask = static_cast<unsigned>(
             _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb))));
@@ -94,10 +130,11 @@ void ScanToTagEnd(const char* d, std::size_t from, std::size_t len, std::size_t&
     lastDouble = lastSingle = npos;
     std::size_t j = from;
 #ifdef CORVANE_SSE2
+    const bool sse = ScansUseSse2();
     const __m128i gt = _mm_set1_epi8('>');
     const __m128i dq = _mm_set1_epi8('"');
     const __m128i sq = _mm_set1_epi8('\'');
-    for (; j + 16 <= len; j += 16) {
+    for (; sse && j + 16 <= len; j += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + j));
         const unsigned gts = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, gt)));
         // Quotes count only before the block's first ">".
@@ -121,6 +158,22 @@ void ScanToTagEnd(const char* d, std::size_t from, std::size_t len, std::size_t&
             lastSingle = j;
     }
     end = j;
+}
+
+bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len)
+{
+    if (j + 2 >= len || d[j] != '<') // every one of the texts has three bytes
+        return false;
+    const unsigned char f1 = Fold(static_cast<unsigned char>(d[j + 1]));
+    const unsigned char f2 = Fold(static_cast<unsigned char>(d[j + 2]));
+    if (f1 == 's' || f1 == 'e')
+        return f2 == 't' || f2 == 'c' || f2 == 'm';
+    if (f1 == 'p')
+        return d[j + 2] == ' ';
+    if (d[j + 1] != '/' || j + 3 >= len)
+        return false;
+    const unsigned char f3 = Fold(static_cast<unsigned char>(d[j + 3]));
+    return (f2 == 's' && f3 == 't') || (f2 == 'e' && f3 == 'm') || (f2 == 'p' && d[j + 3] == '>');
 }
 
 std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::string_view lit)
@@ -190,12 +243,12 @@ std::size_t CandidateFinder::Next(const char* d, std::size_t from, std::size_t l
     if (m_everywhere)
         return from < len ? from : len;
 #ifdef CORVANE_AVX2
-    static const bool wide = __builtin_cpu_supports("avx2");
-    if (wide)
+    if (ScansUseAvx2())
         return NextWide(d, from, len);
 #endif
     std::size_t j = from;
 #ifdef CORVANE_SSE2
+    const bool sse = ScansUseSse2();
     // Three overlapping loads give each position and the two bytes after it; the constants of
     // every pattern were laid out when it was added.
     const auto hitsAt = [this, d](std::size_t at) {
@@ -213,12 +266,12 @@ std::size_t CandidateFinder::Next(const char* d, std::size_t from, std::size_t l
         }
         return static_cast<unsigned>(_mm_movemask_epi8(hits));
     };
-    for (; j + 34 <= len; j += 32) {
+    for (; sse && j + 34 <= len; j += 32) {
         const unsigned mask = hitsAt(j) | (hitsAt(j + 16) << 16);
         if (mask)
             return j + LowestBit(mask);
     }
-    for (; j + 18 <= len; j += 16) {
+    for (; sse && j + 18 <= len; j += 16) {
         const unsigned mask = hitsAt(j);
         if (mask)
             return j + LowestBit(mask);
@@ -231,6 +284,78 @@ std::size_t CandidateFinder::Next(const char* d, std::size_t from, std::size_t l
 }
 
 #ifdef CORVANE_AVX2
+namespace {
+
+__attribute__((target("avx2"))) inline std::uint64_t WideMask(__m256i low, __m256i high, char b)
+{
+    const __m256i vb = _mm256_set1_epi8(b);
+    const unsigned lowBits = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(low, vb)));
+    const unsigned highBits = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(high, vb)));
+    return lowBits | (std::uint64_t(highBits) << 32);
+}
+
+__attribute__((target("avx2"))) void WideTagMasks(const char* d, TagMasks& masks)
+{
+    const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
+    const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 32));
+    masks.lt = WideMask(low, high, '<');
+    masks.gt = WideMask(low, high, '>');
+    masks.dq = WideMask(low, high, '"');
+    masks.sq = WideMask(low, high, '\'');
+}
+
+__attribute__((target("avx2"))) inline __m256i ByteIs(__m256i v, char b)
+{
+    return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(b));
+}
+
+__attribute__((target("avx2"))) std::uint64_t WideShortTagCandidates(const char* d)
+{
+    const __m256i fold = _mm256_set1_epi8(0x20);
+    std::uint64_t all = 0;
+    for (int half = 0; half < 2; ++half, d += 32) {
+        const __m256i lt = ByteIs(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(d)), '<');
+        if (_mm256_testz_si256(lt, lt))
+            continue;
+        const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 1));
+        const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 2));
+        const __m256i f1 = _mm256_or_si256(v1, fold);
+        const __m256i f2 = _mm256_or_si256(v2, fold);
+        const __m256i s2 = _mm256_or_si256(_mm256_or_si256(ByteIs(f2, 't'), ByteIs(f2, 'c')), ByteIs(f2, 'm'));
+        const __m256i opening = _mm256_or_si256(
+            _mm256_and_si256(_mm256_or_si256(ByteIs(f1, 's'), ByteIs(f1, 'e')), s2),
+            _mm256_and_si256(ByteIs(f1, 'p'), ByteIs(v2, ' ')));
+        const __m256i v3 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 3));
+        const __m256i f3 = _mm256_or_si256(v3, fold);
+        const __m256i closing = _mm256_and_si256(
+            ByteIs(v1, '/'),
+            _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(ByteIs(f2, 's'), ByteIs(f3, 't')),
+                                            _mm256_and_si256(ByteIs(f2, 'e'), ByteIs(f3, 'm'))),
+                            _mm256_and_si256(ByteIs(f2, 'p'), ByteIs(v3, '>'))));
+        const __m256i hits = _mm256_and_si256(lt, _mm256_or_si256(opening, closing));
+        all |= std::uint64_t(static_cast<unsigned>(_mm256_movemask_epi8(hits))) << (32 * half);
+    }
+    return all;
+}
+
+} // namespace
+
+bool ShortTagCandidates(const char* d, std::uint64_t& bits)
+{
+    if (!ScansUseAvx2())
+        return false;
+    bits = WideShortTagCandidates(d);
+    return true;
+}
+
+bool MakeTagMasks(const char* d, TagMasks& masks)
+{
+    if (!ScansUseAvx2())
+        return false;
+    WideTagMasks(d, masks);
+    return true;
+}
+
 namespace {
 
 __attribute__((target("avx2"))) inline __m256i WideTest(__m256i v, const unsigned char* fold, const unsigned char* byte)
@@ -267,6 +392,16 @@ __attribute__((target("avx2"))) std::size_t CandidateFinder::NextWide(const char
     return len;
 }
 #else
+bool MakeTagMasks(const char*, TagMasks&)
+{
+    return false;
+}
+
+bool ShortTagCandidates(const char*, std::uint64_t&)
+{
+    return false;
+}
+
 std::size_t CandidateFinder::NextWide(const char* d, std::size_t from, std::size_t len) const
 {
     return Next(d, from, len);

@@ -11,6 +11,13 @@ namespace bytescan {
 
 inline constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
+// The widest instructions the scans may use. Every width gives the same results; tests narrow it
+// so the paths a processor without the wider ones takes are checked too.
+enum class ScanWidth { Bytes, Sse2, Avx2 };
+void LimitScanWidth(ScanWidth widest);
+bool ScansUseSse2();
+bool ScansUseAvx2();
+
 inline unsigned char Fold(unsigned char b)
 {
     return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + 32) : b;
@@ -40,8 +47,8 @@ inline std::size_t Find(const char* d, std::size_t from, std::size_t to, char b)
     return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - d) : npos;
 }
 
-// Last position of b in [from, to), or npos; found scanning forward.
-std::size_t FindLast(const char* d, std::size_t from, std::size_t to, char b);
+// Last position in [from, to) holding either a or b, or npos; found scanning backward from `to`.
+std::size_t FindLastEither(const char* d, std::size_t from, std::size_t to, char a, char b);
 
 // First position in [from, to) holding either a or b, or npos.
 std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, char b);
@@ -50,6 +57,22 @@ std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, 
 // `lastSingle` to the last double / single quote before it (npos when none). One pass.
 void ScanToTagEnd(const char* d, std::size_t from, std::size_t len, std::size_t& end, std::size_t& lastDouble,
                   std::size_t& lastSingle);
+
+// For the 64 bytes at d, bit k of each mask set where d[k] is "<", ">", a double quote or a
+// single quote. False (nothing set) where the processor has no instructions for it.
+struct TagMasks
+{
+    std::uint64_t lt, gt, dq, sq;
+};
+bool MakeTagMasks(const char* d, TagMasks& masks);
+
+// Whether "<st", "<sc", "<em", "<p ", "</st", "</em" or "</p>" (letters in either case) begins at
+// d[j] (`len` bytes in all): where the default tag renaming and centred paragraphs may act.
+bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len);
+
+// StartsShortTagCandidate for the 64 bytes at d (three more must follow them), as bits; false
+// where the processor has no instructions for it.
+bool ShortTagCandidates(const char* d, std::uint64_t& bits);
 
 // First case-blind occurrence of a lower-case literal at or after `from`, or npos.
 std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::string_view lit);

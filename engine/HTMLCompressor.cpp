@@ -3,7 +3,9 @@
 #include "FileStore.h"
 #include "PageBatch.h"
 #include "Passes.h"
+#include "SpacingPass.h"
 
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -139,7 +141,11 @@ void THTMLCompressor::Compress()
     const bool blockAware = !Literal;
     if (InvCommas)
         QuoteRemovalPass(doc, Literal);
-    if (AllReturns) {
+    bool spacesDone = false;
+    bool centreDone = false;
+    if (AllReturns && !Literal && SpacingInOneScan(doc)) {
+        spacesDone = Spaces;
+    } else if (AllReturns) {
         ReplacePass(doc, "\r\r", "\r", true, false, Webbots, false);
         ReplacePass(doc, "\n\n", "\n", true, false, Webbots, false);
         ReplacePass(doc, "\r\n", "", true, true, Webbots, blockAware);
@@ -149,7 +155,7 @@ void THTMLCompressor::Compress()
         ReplacePass(doc, "\r\r", "\r", true, false, Webbots, false);
         ReplacePass(doc, "\n\n", "\n", true, false, Webbots, false);
     }
-    if (Spaces) {
+    if (Spaces && !spacesDone) {
         // A two-space search re-examined in place collapses every run at once, so the four-,
         // three- and two-space rows together come down to this one scan.
         ReplacePass(doc, "  ", " ", true, true, Webbots, false);
@@ -164,9 +170,11 @@ void THTMLCompressor::Compress()
     } else if (SimpleTags || BlockquoteToUl) {
         // Renamed only where the closing tag goes with its opening, so no element is left open.
         const std::span<const TRenamePair> all(kRenamePairs);
-        RenamePass(doc, SimpleTags ? (BlockquoteToUl ? all : all.first(3)) : all.last(1));
+        const bool centre = Center && !BlockquoteToUl;
+        RenamePass(doc, SimpleTags ? (BlockquoteToUl ? all : all.first(3)) : all.last(1), centre);
+        centreDone = centre;
     }
-    if (Center) {
+    if (Center && !centreDone) {
         PairReplacePass(doc, "<p align=center>", "<center>", "</p>", "</center>");
         PairReplacePass(doc, "<p align=\"center\">", "<center>", "</p>", "</center>");
     }
@@ -174,6 +182,33 @@ void THTMLCompressor::Compress()
     m_document.resize(doc.length);
     m_resultLength = doc.length;
     m_compressed = true;
+}
+
+bool THTMLCompressor::SpacingInOneScan(TWorkingDocument& doc)
+{
+    try {
+        if (m_scratch.size() < doc.length)
+            m_scratch.resize(doc.length);
+    } catch (const std::bad_alloc&) {
+        return false; // the rows one by one need no second block
+    }
+    std::size_t length = 0;
+    const SpacingResult result =
+        SpacingPass(doc.data, doc.length, m_scratch.data(), length, Spaces, Webbots, doc.noGtTail);
+    if (result != SpacingResult::Written)
+        return result == SpacingResult::Unchanged;
+    if (m_scratch.capacity() / 2 > doc.length) {
+        // The block leaves with the result (to a caller or a batch): one much larger than this
+        // page stays here, and the result is copied back instead.
+        std::memcpy(doc.data, m_scratch.data(), length);
+    } else {
+        // The result stays where it was written; the old block serves the next page.
+        m_document.swap(m_scratch);
+        doc.data = m_document.data();
+    }
+    doc.length = length;
+    doc.unclosedBy = {};
+    return true;
 }
 
 bool THTMLCompressor::HasResultFor(const std::string& fileName)

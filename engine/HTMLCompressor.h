@@ -33,6 +33,7 @@ namespace filestore {
 class PageFile;
 class PageBatch;
 }
+struct TWorkingDocument;
 
 class THTMLCompressor
 {
@@ -103,6 +104,8 @@ public:
 
 private:
     void Clear();
+    // The line-break and space rows in one scan where that gives the same; false otherwise.
+    bool SpacingInOneScan(TWorkingDocument& doc);
     // A compressed, non-empty result of this very file; else the status says nothing to save.
     [[nodiscard]] bool HasResultFor(const std::string& fileName);
 
@@ -112,4 +115,5 @@ private:
     std::size_t m_resultLength = 0;
     bool m_compressed = false;
     FileStatus m_status = FileStatus::Ok;
+    std::string m_scratch; // the one-scan rows write here, then it trades places with m_document
 };

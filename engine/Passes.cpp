@@ -59,34 +59,31 @@ bool IsDeletableNeighbourAfter(char b)
     return b == '<' || b == ' ' || b == '\r' || b == '\n';
 }
 
-// The nearest "<" before the write position, learnt from the written bytes: only those written
-// since the last question are looked at, forward, and of them only the last few when a "<" is
-// there, so asking after every line of a page stays linear and cheap.
-struct NearestTag
+// Whether a ">" right after the written bytes [0, end) closes a block tag: the last "<" or ">"
+// before it is a "<" that opens one. Questions come with ever larger ends, and each looks back
+// only over bytes no earlier question saw, so asking after every line of a page stays linear.
+struct ClosedTag
 {
-    static constexpr std::size_t kWindow = 64;
-
     std::size_t seenUpTo = 0;
-    std::size_t lastLt = npos;
+    std::size_t lastAngle = npos; // the last "<" or ">" in [0, seenUpTo)
     std::size_t judgedLt = npos;
     bool block = false;
 
-    // Whether the tag that the "<" nearest before the write position opens is a block tag. Its
-    // name always ends before the write position or at a ">" there, so one answer per "<" holds.
-    bool IsBlock(const Stream& s)
+    bool IsBlock(const Stream& s, std::size_t end)
     {
-        if (seenUpTo < s.w) {
-            const std::size_t near = s.w - seenUpTo > kWindow ? s.w - kWindow : seenUpTo;
-            std::size_t lt = FindLast(s.d, near, s.w, '<');
-            if (lt == npos && near > seenUpTo)
-                lt = FindLast(s.d, seenUpTo, near, '<');
-            if (lt != npos)
-                lastLt = lt;
-            seenUpTo = s.w;
+        if (end < seenUpTo) {
+            seenUpTo = 0; // never asked so in one pass; start over rather than answer wrongly
+            lastAngle = npos;
         }
-        if (lastLt != judgedLt) {
-            block = lastLt != npos && StartsBlockTag(s.d + lastLt, s.w - lastLt);
-            judgedLt = lastLt;
+        const std::size_t angle = FindLastEither(s.d, seenUpTo, end, '<', '>');
+        if (angle != npos)
+            lastAngle = angle;
+        seenUpTo = end;
+        if (lastAngle == npos || s.d[lastAngle] != '<')
+            return false;
+        if (lastAngle != judgedLt) {
+            block = StartsBlockTag(s.d + lastAngle, end - lastAngle);
+            judgedLt = lastAngle;
         }
         return block;
     }
@@ -99,7 +96,7 @@ bool StartsBlockTagAt(const Stream& s, std::size_t p)
 
 // Whether a line break of n bytes at the read position is one a browser never shows: at either
 // end of the document, beside a space or another break, or beside a block tag.
-bool IsInvisibleBreak(const Stream& s, std::size_t n, NearestTag& tag)
+bool IsInvisibleBreak(const Stream& s, std::size_t n, ClosedTag& tag)
 {
     if (s.w == 0 || s.r + n == s.len)
         return true;
@@ -109,14 +106,14 @@ bool IsInvisibleBreak(const Stream& s, std::size_t n, NearestTag& tag)
         return true;
     if (after == '<' && StartsBlockTagAt(s, s.r + n))
         return true;
-    return before == '>' && tag.IsBlock(s);
+    return before == '>' && tag.IsBlock(s, s.w - 1);
 }
 
 // Tries the rules at the read position: a replacement takes the place of the match's tail in
 // the unread bytes, so that the position can be examined again with it; a deletion happens only
 // beside the right neighbours. Block-aware, deletions follow IsInvisibleBreak and a "> <x" gap
 // goes only beside a block tag. True when the document changed.
-template <bool BlockAware> bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, NearestTag& tag)
+template <bool BlockAware> bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, ClosedTag& tag)
 {
     for (const TReplaceRule& rule : rules) {
         if (!MatchAt(s.At(), s.Left(), rule.search))
@@ -125,7 +122,7 @@ template <bool BlockAware> bool ApplyRules(Stream& s, std::span<const TReplaceRu
         const std::size_t rl = rule.replacement.size();
         if (rl > 0) {
             // A gap rule's ">" stands at the read position and its "<" two bytes on.
-            if (BlockAware && !StartsBlockTagAt(s, s.r + 2) && !tag.IsBlock(s))
+            if (BlockAware && !StartsBlockTagAt(s, s.r + 2) && !tag.IsBlock(s, s.w))
                 return false;
             s.r += n - rl;
             for (std::size_t k = 0; k < rl; ++k)
@@ -188,7 +185,7 @@ void ReplaceScan(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
         finder.Add(kMarker);
 
     Stream s{doc.data, doc.length};
-    NearestTag tag;
+    ClosedTag tag;
     bool stoppedUnclosed = false;
     while (s.r < s.len) {
         const std::size_t c = finder.Next(s.d, s.r, s.len);
@@ -273,6 +270,7 @@ void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_vie
 void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
                  bool protectScript, bool webbots, bool blockAware)
 {
+    doc.noGtTail = 0;
     if (doc.length == 0 || rules.empty())
         return;
     if (blockAware)
@@ -385,45 +383,196 @@ constexpr std::array<bool, 256> kNeedsQuotes = [] {
     return needs;
 }();
 
-// Drops the quotes of one tag's values where a browser reads the same without them. Starts at
-// its "<"; the tag ends at the first ">" outside a value. Returns false when the whole pass has
-// to end (a value whose closing quote never comes).
-bool ScanTagKeepingMeaning(Stream& s)
+// The quote removal that keeps what a browser reads: the quotes of a value opened by `="` go
+// when the value is not empty, needs no quotes and ends where a bare value would. Bytes are only
+// moved where a quote goes.
+class SoundQuoteScan
 {
-    s.Emit(s.r + 1);
-    for (;;) {
-        const std::size_t k = NextQuote(s);
-        if (k == npos)
-            return true;
-        const char before = k > s.r ? s.d[k - 1] : s.d[s.w - 1];
-        if (before != '=') {
-            s.Emit(k + 1); // a quote that opens no value stays
-            continue;
-        }
-        // The closing quote is the first byte that needs quotes when the value needs none.
-        std::size_t stop = k + 1;
-        while (stop < s.len && !kNeedsQuotes[static_cast<unsigned char>(s.d[stop])])
-            ++stop;
-        if (stop == s.len)
-            return false;
-        const std::size_t close = s.d[stop] != '"' ? Find(s.d, stop + 1, s.len, '"') : stop;
-        if (close == npos)
-            return false;
-        // Bare, the value has to end where the closing quote stood.
-        const bool bare = close == stop && close > k + 1 && close + 1 < s.len &&
-                          (IsHtmlSpace(s.d[close + 1]) || s.d[close + 1] == '>');
-        if (!bare) {
-            s.Emit(close + 1);
-            continue;
-        }
-        s.Emit(k);
+public:
+    explicit SoundQuoteScan(TWorkingDocument& doc) : m_s{doc.data, doc.length} {}
+
+    void Run(TWorkingDocument& doc);
+
+private:
+    static constexpr std::size_t kWindow = 64;
+
+    bool Covers(std::size_t p) const { return m_base != npos && p >= m_base && p < m_base + kWindow; }
+    bool Load(std::size_t p);
+    std::size_t NextLt(std::size_t p);
+    bool QuickTag(std::size_t lt, std::size_t& next);
+    bool Tag(std::size_t lt, std::size_t& next);
+    void Value(std::size_t open, std::size_t close);
+
+    Stream m_s;
+    TagMasks m_masks{};
+    std::size_t m_base = npos; // the masks describe [m_base, m_base + 64)
+    TagPrescan m_prescan;
+    std::size_t m_noGtFrom = npos; // a tag without quotes runs from here to the end
+};
+
+bool SoundQuoteScan::Load(std::size_t p)
+{
+    if (p + kWindow > m_s.len || !MakeTagMasks(m_s.d + p, m_masks))
+        return false;
+    m_base = p;
+    return true;
+}
+
+std::size_t SoundQuoteScan::NextLt(std::size_t p)
+{
+    while (p < m_s.len) {
+        if (!Covers(p) && !Load(p))
+            return Find(m_s.d, p, m_s.len, '<');
+        const std::uint64_t bits = m_masks.lt >> (p - m_base);
+        if (bits)
+            return p + static_cast<std::size_t>(__builtin_ctzll(bits));
+        p = m_base + kWindow;
+    }
+    return npos;
+}
+
+// Drops both quotes of the value from `open` to `close` when a browser reads it the same bare.
+void SoundQuoteScan::Value(std::size_t open, std::size_t close)
+{
+    Stream& s = m_s;
+    bool bare = close > open + 1 && close + 1 < s.len && (IsHtmlSpace(s.d[close + 1]) || s.d[close + 1] == '>');
+    for (std::size_t v = open + 1; bare && v < close; ++v)
+        bare = !kNeedsQuotes[static_cast<unsigned char>(s.d[v])];
+    if (bare) {
+        s.Emit(open);
         ++s.r;
         s.Emit(close);
         ++s.r;
     }
 }
 
-template <bool Literal> void QuoteScan(TWorkingDocument& doc)
+// A tag from its "<" that ends, values included, within the masks: decided from their bits.
+// False, with nothing done, for any other.
+bool SoundQuoteScan::QuickTag(std::size_t lt, std::size_t& next)
+{
+    if (!Covers(lt) || m_base + kWindow - lt < 16) {
+        if (!Load(lt))
+            return false;
+    }
+    const unsigned shift = static_cast<unsigned>(lt - m_base);
+    const unsigned known = static_cast<unsigned>(kWindow) - shift; // bits 0 .. known-1 describe lt ..
+    const std::uint64_t gt = m_masks.gt >> shift;
+    const std::uint64_t dq = m_masks.dq >> shift;
+    if (gt == 0)
+        return false;
+    const unsigned end = static_cast<unsigned>(__builtin_ctzll(gt));
+    const std::uint64_t inside = ((std::uint64_t(1) << end) - 1) & ~std::uint64_t(1);
+    if ((m_masks.sq >> shift) & inside) {
+        next = lt + 1; // left alone; its bytes are passed over one by one
+        return true;
+    }
+    if (!(dq & inside)) {
+        next = lt + end + 1;
+        return true;
+    }
+    // Decide every value first, so that a tag running past the masks is left whole to Tag.
+    unsigned values[kWindow / 2][2];
+    unsigned count = 0;
+    unsigned from = 1;
+    for (;;) {
+        if (from >= known)
+            return false;
+        const std::uint64_t events = (dq | gt) & ~((std::uint64_t(1) << from) - 1);
+        if (events == 0)
+            return false;
+        const unsigned i = static_cast<unsigned>(__builtin_ctzll(events));
+        if (gt >> i & 1) {
+            for (unsigned k = 0; k < count; ++k)
+                Value(lt + values[k][0], lt + values[k][1]);
+            next = lt + i + 1;
+            return true;
+        }
+        const std::size_t at = lt + i;
+        const char before = at > m_s.r ? m_s.d[at - 1] : m_s.d[m_s.w - 1];
+        if (before != '=') {
+            from = i + 1; // a quote that opens no value stays
+            continue;
+        }
+        const std::uint64_t later = i + 1 < known ? dq >> (i + 1) : 0;
+        if (later == 0)
+            return false;
+        const unsigned j = i + 1 + static_cast<unsigned>(__builtin_ctzll(later));
+        values[count][0] = i;
+        values[count][1] = j;
+        ++count;
+        if (j + 1 >= known)
+            return false;
+        from = j + 1;
+    }
+}
+
+// Any tag from its "<". False when the whole pass ends (a value whose closing quote never comes).
+bool SoundQuoteScan::Tag(std::size_t lt, std::size_t& next)
+{
+    if (QuickTag(lt, next))
+        return true;
+    Stream& s = m_s;
+    m_prescan.Scan(s.d, s.len, lt);
+    if (m_prescan.HoldsSingle(lt)) {
+        next = lt + 1;
+        return true;
+    }
+    if (!m_prescan.HoldsDouble(lt)) {
+        next = m_prescan.end + 1;
+        if (m_prescan.end >= s.len)
+            m_noGtFrom = lt; // copied as it is from here on
+        return true;
+    }
+    std::size_t q = lt + 1;
+    for (;;) {
+        const std::size_t k = FindEither(s.d, q, s.len, '"', '>');
+        if (k == npos || s.d[k] == '>') {
+            next = k == npos ? s.len : k + 1;
+            return true;
+        }
+        const char before = k > s.r ? s.d[k - 1] : s.d[s.w - 1];
+        if (before != '=') {
+            q = k + 1;
+            continue;
+        }
+        const std::size_t close = Find(s.d, k + 1, s.len, '"');
+        if (close == npos)
+            return false;
+        Value(k, close);
+        q = close + 1;
+    }
+}
+
+void SoundQuoteScan::Run(TWorkingDocument& doc)
+{
+    static constexpr std::string_view kScriptOpening = "<script";
+    static constexpr std::string_view kScriptClosing = "</script";
+    Stream& s = m_s;
+    std::size_t p = 0;
+    while (p < s.len) {
+        p = NextLt(p);
+        if (p == npos)
+            break;
+        if (MatchAt(s.d + p, s.len - p, kScriptOpening)) {
+            const std::size_t q = FindLiteral(s.d, p + 6, s.len, kScriptClosing);
+            if (q == npos)
+                break;
+            p = q + 2;
+            continue;
+        }
+        if (p + 1 < s.len && s.d[p + 1] == '!') {
+            ++p;
+            continue;
+        }
+        if (!Tag(p, p))
+            break;
+    }
+    const std::size_t length = s.len;
+    s.Finish(doc);
+    doc.noGtTail = m_noGtFrom == npos ? 0 : length - m_noGtFrom;
+}
+
+void LiteralQuoteScan(TWorkingDocument& doc)
 {
     static constexpr std::string_view kScriptOpening = "<script";
     static constexpr std::string_view kScriptClosing = "</script";
@@ -460,7 +609,7 @@ template <bool Literal> void QuoteScan(TWorkingDocument& doc)
             s.Emit(prescan.end + 1);
             continue;
         }
-        if (!(Literal ? ScanTag(s) : ScanTagKeepingMeaning(s)))
+        if (!ScanTag(s))
             break;
     }
     s.Finish(doc);
@@ -470,39 +619,124 @@ template <bool Literal> void QuoteScan(TWorkingDocument& doc)
 
 void QuoteRemovalPass(TWorkingDocument& doc, bool literal)
 {
+    doc.unclosedBy = {};
+    doc.noGtTail = 0;
     if (literal)
-        QuoteScan<true>(doc);
+        LiteralQuoteScan(doc);
     else
-        QuoteScan<false>(doc);
+        SoundQuoteScan(doc).Run(doc);
 }
 
-void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs)
+namespace {
+
+// Where the default renaming and centred paragraphs may act, 64 bytes at a time from the start of
+// the document. Only asked about bytes not yet rewritten, so a window once worked out stays right.
+class ShortTagWindows
 {
+public:
+    ShortTagWindows(const char* d, std::size_t len) : m_d(d), m_len(len) {}
+
+    // The first candidate at or after p, or the length.
+    std::size_t Next(std::size_t p)
+    {
+        while (p < m_len) {
+            const std::size_t base = p & ~std::size_t(63);
+            if (base != m_base) {
+                m_base = base;
+                if (base + 67 > m_len || !ShortTagCandidates(m_d + base, m_bits)) {
+                    m_bits = 0;
+                    for (std::size_t j = base; j < base + 64 && j < m_len; ++j)
+                        m_bits |= std::uint64_t(StartsShortTagCandidate(m_d, j, m_len)) << (j - base);
+                }
+            }
+            const std::uint64_t bits = m_bits >> (p - base);
+            if (bits)
+                return p + static_cast<std::size_t>(__builtin_ctzll(bits));
+            p = base + 64;
+        }
+        return m_len;
+    }
+
+private:
+    const char* m_d;
+    std::size_t m_len;
+    std::size_t m_base = npos;
+    std::uint64_t m_bits = 0;
+};
+
+} // namespace
+
+void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool centre)
+{
+    static constexpr std::string_view kCentreOpenings[] = {"<p align=center>", "<p align=\"center\">"};
+    static constexpr std::string_view kParagraphClosing = "</p>";
+
     doc.unclosedBy = {};
     CandidateFinder finder;
     for (const TRenamePair& pair : pairs) {
         finder.Add(pair.opening);
         finder.Add(pair.closing);
     }
-    finder.Add(kScript.opening);
+    if (!pairs.empty())
+        finder.Add(kScript.opening);
+    if (centre) {
+        finder.Add(kCentreOpenings[0]);
+        finder.Add(kParagraphClosing);
+    }
+    // The default tags all begin as the short-tag windows look for; others take the finder.
+    bool windowed = true;
+    for (const TRenamePair& pair : pairs)
+        for (const std::string_view text : {pair.opening, pair.closing})
+            windowed = windowed && StartsShortTagCandidate(text.data(), 0, text.size());
+    ShortTagWindows windows(doc.data, doc.length);
 
     // Per pair, the elements open so far, innermost last: true when renamed.
     std::vector<std::vector<bool>> open(pairs.size());
+    // Per centred-paragraph row: its opening was converted and its "</p>" is still to come.
+    bool closingWanted[2] = {false, false};
+    std::size_t renameFrom = pairs.empty() ? doc.length : 0; // scripts are not renamed in
     Stream s{doc.data, doc.length};
     const auto write = [&s](std::string_view text, std::size_t replaced) {
-        // Shorter than what it replaces, so it never reaches unread bytes.
+        // Shorter than what it replaces, or a closing after an opening that freed more room, so
+        // it never reaches unread bytes.
         std::memmove(s.d + s.w, text.data(), text.size());
         s.w += text.size();
         s.r += replaced;
     };
-    while (s.r < s.len) {
-        const std::size_t c = finder.Next(s.d, s.r, s.len);
-        if (c >= s.len)
+    // Every text this pass changes holds a ">", so none begins where none follows.
+    const std::size_t limit = s.len - doc.noGtTail;
+    doc.noGtTail = 0;
+    while (s.r < limit) {
+        const std::size_t c = windowed ? windows.Next(s.r) : finder.Next(s.d, s.r, s.len);
+        if (c >= limit)
             break;
         s.Emit(c);
+        if (centre) {
+            // The first row sees the text before the second does; neither's texts can begin
+            // inside the other's or a renamed tag, so each place is settled by one of them.
+            int row = 0;
+            for (; row < 2; ++row) {
+                if (!closingWanted[row] && MatchAt(s.At(), s.Left(), kCentreOpenings[row])) {
+                    write("<center>", kCentreOpenings[row].size());
+                    break;
+                }
+                if (closingWanted[row] && MatchAt(s.At(), s.Left(), kParagraphClosing)) {
+                    write("</center>", kParagraphClosing.size());
+                    break;
+                }
+            }
+            if (row < 2) {
+                closingWanted[row] = !closingWanted[row];
+                continue;
+            }
+        }
+        if (s.r < renameFrom) {
+            s.Emit(s.r + 1);
+            continue;
+        }
         if (MatchAt(s.At(), s.Left(), kScript.opening)) {
-            if (!SkipToClosingTag(s, kScript.closing))
-                break;
+            const std::size_t q = FindLiteral(s.d, s.r + 1, s.len, kScript.closing);
+            renameFrom = q == npos ? s.len : q + 1; // an open script ends the renaming
             s.Emit(s.r + 1);
             continue;
         }
@@ -543,6 +777,7 @@ void PairReplacePass(TWorkingDocument& doc, std::string_view longOpening, std::s
                      std::string_view longClosing, std::string_view shortClosing)
 {
     doc.unclosedBy = {};
+    doc.noGtTail = 0;
     CandidateFinder openings;
     openings.Add(longOpening);
     CandidateFinder closings;

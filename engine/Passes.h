@@ -17,6 +17,11 @@ struct TWorkingDocument
     // element need not search them again. Any pass that may change them forgets it.
     std::string_view unclosedBy = {};
     std::size_t unclosedTail = 0;
+
+    // What the quote removal learnt from a tag that runs to the end: the last `noGtTail` bytes
+    // hold no ">", so no text with a ">" begins there. Passes that keep it true say so; the others
+    // forget it.
+    std::size_t noGtTail = 0;
 };
 
 // Replaces every case-blind occurrence of `search` (lower case, 1..13 bytes) by `replacement`
@@ -26,8 +31,9 @@ struct TWorkingDocument
 // "<!--webbot ... >" comments. One linear scan: the write position trails the read position.
 //
 // `blockAware` keeps what a browser would show: a deletion happens only at either end of the
-// document, after a space, before a space / CR / LF, after the ">" of a block tag or before the
-// "<" of one; a replacement of "> <x" or "> </x" only when the tag before or after is a block tag.
+// document, after a space, before a space / CR / LF, after a ">" that closes a block tag (its
+// nearest "<" opens one, with no ">" between) or before the "<" of one; a replacement of "> <x"
+// or "> </x" only when the tag before or after is a block tag.
 void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
                  bool protectPreTextarea, bool protectScript, bool webbots, bool blockAware);
 
@@ -63,7 +69,12 @@ struct TRenamePair
 // it (the innermost open element of that name); an element opened with attributes or "/" keeps
 // its name, closing tag included. A closing tag with nothing open is renamed. Script elements are
 // skipped. One scan for all pairs, since no pair can create or hide a tag of another.
-void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs);
+//
+// With `centre`, the same scan also does what PairReplacePass does for "<p align=center>" and
+// then for its quoted form, each with "</p>": none of those texts can begin inside another's or
+// a renamed tag, so one scan gives what the passes one after another give. At most three pairs
+// then.
+void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool centre = false);
 
 // Turns each `longOpening` into `shortOpening` and the next `longClosing` after it into
 // `shortClosing`. The net effect of an opening and its closing never lengthens the document.

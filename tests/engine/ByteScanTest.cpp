@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -83,6 +84,37 @@ TEST(ByteScan, TooManyPatternsStillFindEverything)
     EXPECT_LE(found, 40u);
 }
 
+// The 64-byte masks against byte-by-byte answers at every offset of random tag soup.
+TEST(ByteScan, MasksMatchAByteByByteLook)
+{
+    std::mt19937 random(11);
+    const char alphabet[] = "<>/\"'= pPsStTeEcCmM!x\n<</";
+    std::string d(300, ' ');
+    for (int round = 0; round < 200; ++round) {
+        for (char& c : d)
+            c = alphabet[random() % (sizeof alphabet - 1)];
+        for (std::size_t at = 0; at + 67 <= d.size(); at += 1 + random() % 7) {
+            bytescan::TagMasks masks{};
+            std::uint64_t candidates = 0;
+            if (!bytescan::MakeTagMasks(d.data() + at, masks) || !bytescan::ShortTagCandidates(d.data() + at, candidates))
+                GTEST_SKIP() << "no wide instructions here";
+            for (std::size_t k = 0; k < 64; ++k) {
+                const char b = d[at + k];
+                ASSERT_EQ(masks.lt >> k & 1, b == '<');
+                ASSERT_EQ(masks.gt >> k & 1, b == '>');
+                ASSERT_EQ(masks.dq >> k & 1, b == '"');
+                ASSERT_EQ(masks.sq >> k & 1, b == '\'');
+                ASSERT_EQ(candidates >> k & 1, bytescan::StartsShortTagCandidate(d.data(), at + k, d.size()))
+                    << d.substr(at + k, 3);
+            }
+        }
+    }
+    for (const char* text : {"<strong", "</STRIKE>", "<em", "</em>", "<script", "<p align=center>", "</p>"})
+        EXPECT_TRUE(bytescan::StartsShortTagCandidate(text, 0, std::strlen(text))) << text;
+    for (const char* text : {"<span", "</span>", "<p>", "<pre", "<e", "< st", "</p", "</b>"})
+        EXPECT_FALSE(bytescan::StartsShortTagCandidate(text, 0, std::strlen(text))) << text;
+}
+
 TEST(ByteScan, LiteralAndLastAndEither)
 {
     std::string d(100, 'x');
@@ -92,8 +124,10 @@ TEST(ByteScan, LiteralAndLastAndEither)
     EXPECT_EQ(bytescan::FindLiteral(d.data(), 0, d.size(), "</pre>"), 70u);
     EXPECT_EQ(bytescan::FindLiteral(d.data(), 71, d.size(), "</pre>"), bytescan::npos);
     EXPECT_EQ(bytescan::FindLiteral(d.data(), 0, 75, "</pre>"), bytescan::npos);
-    EXPECT_EQ(bytescan::FindLast(d.data(), 0, 100, '"'), 20u);
-    EXPECT_EQ(bytescan::FindLast(d.data(), 21, 100, '"'), bytescan::npos);
+    EXPECT_EQ(bytescan::FindLastEither(d.data(), 0, 100, '"', '>'), 90u);
+    EXPECT_EQ(bytescan::FindLastEither(d.data(), 0, 90, '"', '>'), 75u);
+    EXPECT_EQ(bytescan::FindLastEither(d.data(), 0, 75, '"', '>'), 20u);
+    EXPECT_EQ(bytescan::FindLastEither(d.data(), 21, 75, '"', '>'), bytescan::npos);
     EXPECT_EQ(bytescan::FindEither(d.data(), 21, 100, '"', '>'), 75u);
     EXPECT_EQ(bytescan::FindEither(d.data(), 0, 100, '"', '>'), 20u);
 }

@@ -64,6 +64,12 @@ const std::vector<Example>& Examples()
         {"breaks_beside_comments", kAllReturns, "<!DOCTYPE html>\n<html>\n<!-- x -->\n<body>word<!-- c -->\nnext",
          "<!DOCTYPE html><html><!-- x --><body>word<!-- c -->next",
          "<!DOCTYPE html><html><!-- x --><body>word<!-- c -->\nnext"},
+        // A ">" in text closes no tag, and elements that show nothing separate no words.
+        {"gt_in_text_after_block_tag", kAllReturns, "<td>a ->\nb</td>", "<td>a ->b</td>", "<td>a ->\nb</td>"},
+        {"breaks_around_hidden_elements", kAllReturns | kSpaces,
+         "<p>word\n<script>x()</script>\nword <style>p{}</style> </p>\r\n<title>t</title>",
+         "<p>word<script>x()</script>word <style>p{}</style></p><title>t</title>",
+         "<p>word\n<script>x()</script>\nword <style>p{}</style></p><title>t</title>"},
         {"crlf_inside_tag_kept", kAllReturns, "<a\r\nhref=x>", "<a\r\nhref=x>"},
         {"lf_inside_tag_after_space", kAllReturns, "<a \nhref=x>", "<a href=x>"},
         {"script_keeps_crlf", kAllReturns, "<script>\r\nx=1;\r\n\r\n</script>\r\n", "<script>\r\nx=1;\r\n\r\n</script>"},
@@ -161,6 +167,18 @@ const std::vector<Example>& Examples()
         {"window_centred", kWindow, "<p align=\"center\">\r\n<STRONG>Hello</STRONG>  world\r\n</p>\r\n<pre>a  b</pre>",
          "<center><b>Hello</b> world</center><pre>a  b</pre>"},
         {"window_marker_only", kWindow, "<!--webbot bot=Timestamp startspan -->", ""},
+        // A removed marker comment joins the runs around it; a gap's letter is written in lower case.
+        {"window_markers_join_runs", kWindow, "word \r\n<!--webbot bot=A -->\r\n  <p>x</p>\r\n<!--WEBBOT b--> >",
+         "word <p>x</p>>"},
+        {"window_marker_in_a_gap", kWindow, "<td> <!--webbot x--><TD>y</td>", "<td><tD>y</td>"},
+        {"window_commented_script", kWindow, "<!--\n<script>\n\n\nx  y\n</script>\n-->  <b>z</b>\n",
+         "<!--<script>\nx  y\n</script>--> <b>z</b>", "<!--\n<script>\nx  y\n</script>\n--> <b>z</b>"},
+        {"window_tag_open_at_the_end", kWindow, "<em>x</em>\n a  b <p align=center>c</p> <a href=x  y\n z",
+         "<i>x</i> a b <center>c</center> <a href=x y z"},
+        {"window_tag_longer_than_64_bytes", kWindow,
+         R"(<a class="reference internal" href="../library/functions.html#open" title="open">x</a>)",
+         "<a class=reference internal href=../library/functions.html#open title=open>x</a>",
+         R"(<a class="reference internal" href=../library/functions.html#open title=open>x</a>)"},
     };
     return examples;
 }

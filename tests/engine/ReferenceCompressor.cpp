@@ -38,11 +38,12 @@ bool IsOneOf(char c, std::string_view set)
 }
 
 // A tag starts at p whose name (one "/" skipped, then ASCII letters and digits) is a block tag's.
-// List items are not: style sheets often lay them out inline.
+// List items are not (style sheets often lay them out inline), nor the elements a browser never
+// shows (script, style, meta, link, base, title, noscript).
 bool BlockTagAt(const std::string& doc, Pos p)
 {
     static const std::set<std::string> kBlockTags = {
-        "html", "head", "body", "title", "meta", "link", "style", "script", "noscript", "base", "div", "p",
+        "html", "head", "body", "div", "p",
         "h1", "h2", "h3", "h4", "h5", "h6", "ul", "ol", "dl", "dt", "dd", "table", "caption", "thead",
         "tbody", "tfoot", "tr", "td", "th", "col", "colgroup", "form", "fieldset", "legend", "blockquote",
         "center", "pre", "hr", "br", "address", "section", "article", "aside", "nav", "header", "footer",
@@ -59,12 +60,15 @@ bool BlockTagAt(const std::string& doc, Pos p)
     return kBlockTags.count(name) > 0;
 }
 
-// The tag that the ">" at p closes, named from the nearest "<" before it, is a block tag.
+// The ">" at p closes a block tag: the nearest "<" before it opens one, and no ">" lies between.
 bool BlockTagClosedAt(const std::string& doc, Pos p)
 {
-    for (Pos k = p - 1; k >= 0; --k)
+    for (Pos k = p - 1; k >= 0; --k) {
         if (doc[k] == '<')
             return BlockTagAt(doc, k);
+        if (doc[k] == '>')
+            return false;
+    }
     return false;
 }
 
