@@ -2,6 +2,7 @@
 
 #include "TCompressRun.h"
 #include "TNameText.h"
+#include "TReasonText.h"
 
 #include <QFile>
 
@@ -17,7 +18,13 @@
 
 namespace {
 constexpr int kBarWidth = 40;
+
+// The report speaks the language of the failure reasons: Chinese in a Chinese locale.
+QString Say(const char* english, const char* chinese)
+{
+    return QString::fromUtf8(TReasonText::CurrentLanguage() == TReasonText::Chinese ? chinese : english);
 }
+} // namespace
 
 TCliReporter::TCliReporter(bool quiet, bool progressBar)
     : m_quiet(quiet), m_progressBar(progressBar && !quiet)
@@ -72,8 +79,13 @@ void TCliReporter::PanelHidden()
 
 void TCliReporter::LogUnavailable(const QString& path, const QString& reason)
 {
-    PrintProblem(QStringLiteral("no log written to"), QFile::encodeName(path), reason);
+    PrintProblem(Say("no log written to", "未写入日志"), QFile::encodeName(path), reason);
     DrawBar();
+}
+
+void TCliReporter::FolderUnreadable(const QByteArray& path, const QString& reason)
+{
+    PrintProblem(Say("cannot read folder", "不能读取文件夹"), path, reason);
 }
 
 void TCliReporter::PrintProblem(const QString& what, const QByteArray& name, const QString& reason)
@@ -86,14 +98,15 @@ void TCliReporter::FileFinished(int, const TFileOutcome& outcome)
 {
     const QByteArray name = TNameText::Escaped(outcome.path);
     if (outcome.result == TFileOutcome::Failed) {
-        Print(m_quiet ? stderr : stdout, name + ": failed: " + outcome.reason.toLocal8Bit());
+        const QString failed = Say(": failed: ", ": 失败: ") + outcome.reason;
+        Print(m_quiet ? stderr : stdout, name + failed.toLocal8Bit());
     } else if (!m_quiet) {
-        QString line = QStringLiteral(": %1 -> %2 bytes, %3 saved")
+        QString line = Say(": %1 -> %2 bytes, %3 saved", ": %1 -> %2 字节, 节省 %3")
                            .arg(outcome.sizeBefore)
                            .arg(outcome.sizeAfter)
                            .arg(TCompressRun::PercentText(outcome.sizeBefore, outcome.sizeAfter));
         if (outcome.result == TFileOutcome::NothingToSave)
-            line += QStringLiteral(" (unchanged)");
+            line += Say(" (unchanged)", " (未改变)");
         Print(stdout, name + line.toLocal8Bit());
     }
     DrawBar();
@@ -103,13 +116,14 @@ void TCliReporter::PrintTotals(const TRunTotals& totals, bool dryRun)
 {
     if (m_quiet)
         return;
-    QString line = QStringLiteral("%1 files: %2 -> %3 bytes, %4 saved, %5 failed")
+    QString line = Say("%1 files: %2 -> %3 bytes, %4 saved, %5 failed",
+                       "%1 个文件: %2 -> %3 字节, 节省 %4, %5 个失败")
                        .arg(totals.compressed)
                        .arg(totals.uncompressed)
                        .arg(totals.compressedBytes)
                        .arg(TCompressRun::PercentText(totals.uncompressed, totals.compressedBytes))
                        .arg(totals.failed);
     if (dryRun)
-        line += QStringLiteral(" (dry run, nothing written)");
+        line += Say(" (dry run, nothing written)", " (试运行, 未写入任何文件)");
     Print(stdout, line.toLocal8Bit());
 }

@@ -20,8 +20,7 @@ public:
     void PanelHidden() override;
 
     void PrintTotals(const TRunTotals& totals, bool dryRun);
-    // "corvane: <what> <name>: <reason>" on standard error, the name escaped.
-    void PrintProblem(const QString& what, const QByteArray& name, const QString& reason);
+    void FolderUnreadable(const QByteArray& path, const QString& reason);
 
     // Terminals only; at least this many files.
     static constexpr int ProgressThreshold = 20;
@@ -31,6 +30,8 @@ private:
     void EraseBar();
     void DrawBar();
     void Print(std::FILE* stream, const QByteArray& line);
+    // "corvane: <what> <name>: <reason>" on standard error, the name escaped.
+    void PrintProblem(const QString& what, const QByteArray& name, const QString& reason);
 
     bool m_quiet;
     bool m_progressBar;

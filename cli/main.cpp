@@ -138,7 +138,7 @@ int main(int argc, char* argv[])
     // A folder the walk could not enter is no silent success.
     const std::vector<TWalkProblem> problems = list.TakeWalkProblems();
     for (const TWalkProblem& problem : problems)
-        reporter.PrintProblem(QStringLiteral("cannot read folder"), problem.path, problem.reason);
+        reporter.FolderUnreadable(problem.path, problem.reason);
 
     TCompressRun run(list, HC, &reporter);
     run.SetDryRun(options.dryRun);

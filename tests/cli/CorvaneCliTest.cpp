@@ -211,10 +211,11 @@ void CorvaneCliTest::testFailedFileGivesOne()
     QVERIFY(result.out.last().endsWith(QStringLiteral(", 1 failed")));
     QVERIFY(QFileInfo(Site() + "/docs/guide.HTML").size() < 2 * kPage.size());
 
-    // The reason follows the locale: Chinese in a Chinese one, English otherwise.
+    // The report follows the locale: Chinese in a Chinese one, English otherwise.
     const QString inLocale = QStringLiteral("LC_ALL= LC_MESSAGES= LANGUAGE= LANG=%1 exec \"$0\" \"$@\"");
     const Result chinese = RunCorvaneInShell(inLocale.arg("zh_CN.UTF-8"), {locked});
-    QVERIFY2(chinese.out.value(0).endsWith(QStringLiteral(": failed: 只读文件")), qPrintable(chinese.out.value(0)));
+    QVERIFY2(chinese.out.value(0).endsWith(QStringLiteral(": 失败: 只读文件")), qPrintable(chinese.out.value(0)));
+    QVERIFY2(chinese.out.value(1).endsWith(QStringLiteral(", 1 个失败")), qPrintable(chinese.out.value(1)));
     const Result english = RunCorvaneInShell(inLocale.arg("C.UTF-8"), {locked});
     QVERIFY2(english.out.value(0).endsWith(QStringLiteral(": failed: file is read-only or not writable")),
              qPrintable(english.out.value(0)));

@@ -417,7 +417,7 @@ void TCompressRunTest::testInBackgroundAsInline()
     QTemporaryDir other;
     QVERIFY(other.isValid());
     TFileList copy;
-    for (const QString& name : {"a.htm", "gone.htm", "b.htm"}) {
+    for (const QString name : {"a.htm", "gone.htm", "b.htm"}) {
         AddPage(name, kPage.repeated(name.size()));
         QVERIFY(WriteFile(other.filePath(name), kPage.repeated(name.size())));
         QVERIFY(copy.AddPath(other.filePath(name)));
