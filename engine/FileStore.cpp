@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 #ifdef _WIN32
@@ -42,7 +43,20 @@ constexpr char kPrefix[] = ".corvane-";
 constexpr std::size_t kRandomLength = 12;
 constexpr char kTempSuffix[] = ".tmp";
 constexpr char kRecoverySuffix[] = ".rec";
-constexpr char kRecoveryMagic[] = "corvane recovery 1\n";
+// A recovery copy records its content's size and checksum, so a copy that never became whole
+// (the run died while writing it, before its page was touched) is told from one to put back.
+constexpr char kRecoveryMagic[] = "corvane recovery 2\n";
+// Copies of earlier runs carry neither; they are put back as they are.
+constexpr char kRecoveryMagicV1[] = "corvane recovery 1\n";
+static_assert(sizeof(kRecoveryMagic) == sizeof(kRecoveryMagicV1));
+
+unsigned long long RecoveryChecksum(const char* data, std::size_t size)
+{
+    unsigned long long hash = 14695981039346656037ull; // 64-bit FNV-1a
+    for (std::size_t i = 0; i < size; ++i)
+        hash = (hash ^ static_cast<unsigned char>(data[i])) * 1099511628211ull;
+    return hash;
+}
 
 bool EndsWith(const std::string& text, const char* suffix)
 {
@@ -506,7 +520,8 @@ FileStatus PageFile::RewriteInPlace()
         return FileStatus::ReadFailed;
     std::string header = kRecoveryMagic;
     header += std::to_string(m_identity.device) + ' ' + std::to_string(m_identity.inode) + ' ' +
-              std::to_string(m_name.size()) + '\n' + m_name + '\n';
+              std::to_string(m_name.size()) + ' ' + std::to_string(oldSize) + ' ' +
+              std::to_string(RecoveryChecksum(old.data(), oldSize)) + '\n' + m_name + '\n';
     std::string recoveryName;
     int recovery = CreateOwnFile(m_folderFd, kRecoverySuffix, recoveryName);
     if (recovery < 0)
@@ -561,43 +576,64 @@ void PageFile::Discard()
 
 namespace {
 
-// Puts a dead run's recovery copy back into its page, then removes it. A copy whose page is
-// gone or is another file now is left for the user.
-bool Restore(int folderFd, int recovery)
+enum class Recovery
+{
+    Restored, // the old bytes are back in the page
+    Unused,   // never whole, so its page was never touched (it is rewritten only once the copy is durable)
+    Kept,     // left for the user: unreadable, not ours, or its page is gone or another file now
+};
+
+// Puts a dead run's recovery copy back into its page.
+Recovery Restore(int folderFd, int recovery)
 {
     struct stat info;
     std::string bytes;
     if (::fstat(recovery, &info) != 0 || !ResizeTo(bytes, static_cast<std::size_t>(info.st_size)) ||
         !ReadAll(recovery, bytes.data(), bytes.size(), 0))
-        return false;
-    const std::size_t magic = sizeof(kRecoveryMagic) - 1;
-    if (bytes.compare(0, magic, kRecoveryMagic) != 0)
-        return false;
+        return Recovery::Kept;
+    const std::string_view magic = kRecoveryMagic;
+    if (bytes.size() < magic.size() && magic.compare(0, bytes.size(), bytes) == 0)
+        return Recovery::Unused; // died before or while writing the first line
+    const bool checked = bytes.compare(0, magic.size(), magic) == 0;
+    if (!checked && bytes.compare(0, magic.size(), kRecoveryMagicV1) != 0)
+        return Recovery::Kept;
+    const Recovery torn = checked ? Recovery::Unused : Recovery::Kept;
     unsigned long long device = 0;
     unsigned long long inode = 0;
     std::size_t nameLength = 0;
+    std::size_t contentSize = 0;
+    unsigned long long checksum = 0;
     int consumed = 0;
-    if (std::sscanf(bytes.c_str() + magic, "%llu %llu %zu\n%n", &device, &inode, &nameLength, &consumed) !=
-            3 ||
-        consumed == 0)
-        return false;
-    const std::size_t nameAt = magic + static_cast<std::size_t>(consumed);
+    // The numbers fill the second line; the name follows on its own, whatever bytes it holds.
+    const std::size_t lineEnd = bytes.find('\n', magic.size());
+    if (lineEnd == std::string::npos)
+        return torn;
+    const std::string line = bytes.substr(magic.size(), lineEnd - magic.size());
+    const int parsed =
+        checked ? std::sscanf(line.c_str(), "%llu %llu %zu %zu %llu%n", &device, &inode, &nameLength,
+                              &contentSize, &checksum, &consumed)
+                : std::sscanf(line.c_str(), "%llu %llu %zu%n", &device, &inode, &nameLength, &consumed);
+    if (parsed != (checked ? 5 : 3) || static_cast<std::size_t>(consumed) != line.size())
+        return torn;
+    const std::size_t nameAt = lineEnd + 1;
     if (nameAt + nameLength + 1 > bytes.size() || bytes[nameAt + nameLength] != '\n')
-        return false;
+        return torn;
     const std::string name = bytes.substr(nameAt, nameLength);
     const std::size_t contentAt = nameAt + nameLength + 1;
+    const std::size_t size = bytes.size() - contentAt;
+    if (checked && (size != contentSize || RecoveryChecksum(bytes.data() + contentAt, size) != checksum))
+        return Recovery::Unused;
     FileStatus status = FileStatus::Ok;
     bool viaLink = false;
     int page = OpenInFolder(folderFd, name, O_RDWR, status, viaLink);
     if (page < 0)
-        return false;
+        return Recovery::Kept;
     struct stat pageInfo;
     bool ok = ::fstat(page, &pageInfo) == 0 && pageInfo.st_dev == device && pageInfo.st_ino == inode;
-    const std::size_t size = bytes.size() - contentAt;
     ok = ok && WriteAll(page, bytes.data() + contentAt, size, 0) &&
          ::ftruncate(page, static_cast<off_t>(size)) == 0 && ::fsync(page) == 0;
     ::close(page);
-    return ok;
+    return ok ? Recovery::Restored : Recovery::Kept;
 }
 
 } // namespace
@@ -658,7 +694,7 @@ int RemoveStaleTemporaries(const std::string& folder)
                            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
                            ::fstatat(folderFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
                            named.st_ino == info.st_ino && named.st_dev == info.st_dev;
-        if (stale && (EndsWith(name, kTempSuffix) || Restore(folderFd, fd)) &&
+        if (stale && (EndsWith(name, kTempSuffix) || Restore(folderFd, fd) != Recovery::Kept) &&
             ::unlinkat(folderFd, name.c_str(), 0) == 0)
             ++removed;
         ::close(fd);

@@ -337,6 +337,43 @@ TEST_F(PageIdentity, DeadRunsLeftoversGoLiveOnesStay)
     EXPECT_EQ(EntryCount(), 4u);
 }
 
+// A recovery copy is put back only when whole: one the run died while writing was made before its
+// page was touched, so it just goes.
+TEST_F(PageIdentity, RecoveryCopiesArePutBackOnlyWhenWhole)
+{
+    const auto header = [](const std::string& page, const std::string& content) {
+        struct stat info;
+        ::stat(page.c_str(), &info);
+        unsigned long long hash = 14695981039346656037ull;
+        for (unsigned char c : content)
+            hash = (hash ^ c) * 1099511628211ull;
+        const std::string name = fs::path(page).filename().string();
+        return "corvane recovery 2\n" + std::to_string(info.st_dev) + " " + std::to_string(info.st_ino) + " " +
+               std::to_string(name.size()) + " " + std::to_string(content.size()) + " " + std::to_string(hash) +
+               "\n" + name + "\n";
+    };
+    const std::string half = kPageResult.substr(0, 9);
+    const std::string whole = Write(" \nwhole.htm", half); // a name that starts with white space
+    Write(".corvane-000000000001.rec", header(whole, kPage) + kPage);
+    std::vector<std::string> untouched;
+    const auto torn = [&](const std::string& copy) {
+        untouched.push_back(Write("t" + std::to_string(untouched.size()) + ".htm", kPageResult));
+        const std::string text = copy.empty() || copy[0] == 'c' ? copy : header(untouched.back(), kPage) + copy;
+        Write(".corvane-00000000010" + std::to_string(untouched.size()) + ".rec", text);
+    };
+    torn("");                                  // created, nothing written
+    torn("corvane rec");                       // the first line cut short
+    torn("x");                                 // header, then a byte of old text
+    torn(kPage.substr(0, kPage.size() - 1));   // the old text less its last byte
+    torn(std::string(kPage.size(), '\0'));     // the right length, never written
+
+    EXPECT_EQ(filestore::RemoveStaleTemporaries(m_dir.string()), 6);
+    EXPECT_EQ(Read(whole), kPage) << "the old bytes come back";
+    for (const std::string& page : untouched)
+        EXPECT_EQ(Read(page), kPageResult) << page;
+    EXPECT_EQ(EntryCount(), 1 + untouched.size());
+}
+
 TEST_F(PageIdentity, BatchPutsPagesInPlaceOnlyAtFlushAndEachFailsAlone)
 {
     std::vector<std::string> paths;
