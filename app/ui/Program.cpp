@@ -2,6 +2,7 @@
 
 #include "Fonts.h"
 #include "Prompts.h"
+#include "QtCatalogue.h"
 #include "Shell.h"
 #include "TAppPaths.h"
 #include "TReasonText.h"
@@ -12,9 +13,7 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QSettings>
-#include <QTranslator>
 
 namespace {
 
@@ -38,11 +37,9 @@ void PrepareApplication()
     if (prepared)
         return;
     prepared = true;
-    // "qt" gathers every Qt module's catalogue (Debian's qt6-translations-l10n).
-    auto* translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qt"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
+    auto* catalogue = new TQtCatalogue(QCoreApplication::instance());
+    if (catalogue->LoadChinese())
+        QCoreApplication::installTranslator(catalogue);
     TReasonText::SetLanguage(TReasonText::Chinese);
 #ifndef Q_OS_WIN
     // A path below a device can hold no file: nothing is read from or written there.

@@ -661,6 +661,8 @@ private slots:
         CreateForm();
         QMessageBox box(QMessageBox::Critical, "Corvane XP", "x", QMessageBox::Ok);
         QCOMPARE(box.button(QMessageBox::Ok)->text(), QString("确定"));
+        // The file dialogs' type column: Qt 6 asks under a context Debian's catalogue lacks.
+        QCOMPARE(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), QString("文件夹"));
         {
             const auto folder = TFileDialogs::Folder(m_form.get(), "选择你想要添加的包含有 HTML 文件的目录:");
             folder->show();
