@@ -248,6 +248,104 @@ int OpenInFolder(int folderFd, const std::string& name, int flags, FileStatus& s
     return fd;
 }
 
+// Opens the folder a page lies in one name at a time, so that a symbolic link on the way is
+// followed only under the rule for pages: its owner is the runner or owns the folder it leads to.
+// A folder swapped for another user's link cannot lead a run outside the tree.
+int OpenFolder(const std::string& folder, FileStatus& status)
+{
+    int fd = ::open(!folder.empty() && folder[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        status = OpenError(errno);
+    std::size_t at = 0;
+    while (fd >= 0 && at < folder.size()) {
+        std::size_t end = folder.find('/', at);
+        if (end == std::string::npos)
+            end = folder.size();
+        const std::string name = folder.substr(at, end - at);
+        at = end + 1;
+        if (name.empty() || name == ".")
+            continue;
+        struct stat link {};
+        struct stat target {};
+        bool found = ::fstatat(fd, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0;
+        const bool viaLink = found && S_ISLNK(link.st_mode);
+        if (viaLink)
+            found = ::fstatat(fd, name.c_str(), &target, 0) == 0;
+        else
+            target = link;
+        if (!found) {
+            status = OpenError(errno);
+            ::close(fd);
+            return -1;
+        }
+        if (viaLink && link.st_uid != ::geteuid() && link.st_uid != target.st_uid) {
+            status = FileStatus::ForeignLink;
+            ::close(fd);
+            return -1;
+        }
+        // Folders on the way are only passed through; the page's own is opened for reading below.
+        const int flags = O_PATH | O_DIRECTORY | O_CLOEXEC | (viaLink ? 0 : O_NOFOLLOW);
+        const int next = ::openat(fd, name.c_str(), flags);
+        const int error = errno;
+        ::close(fd);
+        fd = next;
+        struct stat opened;
+        if (fd < 0) {
+            status = OpenError(error);
+        } else if (::fstat(fd, &opened) != 0 || opened.st_dev != target.st_dev ||
+                   opened.st_ino != target.st_ino) {
+            ::close(fd);
+            fd = -1;
+            status = FileStatus::Changed;
+        }
+    }
+    if (fd < 0)
+        return -1;
+    const int readable = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (readable < 0)
+        status = OpenError(errno);
+    ::close(fd);
+    return readable;
+}
+
+// The folder last opened on this thread: the pages of one folder need not each walk the whole
+// path again. It serves only while the path still leads to it.
+struct FolderCache
+{
+    std::string path;
+    int fd = -1;
+    dev_t device = 0;
+    ino_t inode = 0;
+    ~FolderCache()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+int OpenPageFolder(const std::string& folder, FileStatus& status)
+{
+    thread_local FolderCache cache;
+    struct stat now;
+    if (cache.fd >= 0 && cache.path == folder && ::stat(folder.c_str(), &now) == 0 &&
+        now.st_dev == cache.device && now.st_ino == cache.inode) {
+        const int fd = ::fcntl(cache.fd, F_DUPFD_CLOEXEC, 0);
+        if (fd >= 0)
+            return fd;
+    }
+    const int fd = OpenFolder(folder, status);
+    struct stat info;
+    if (fd >= 0 && ::fstat(fd, &info) == 0) {
+        if (cache.fd >= 0)
+            ::close(cache.fd);
+        cache.fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        cache.path = folder;
+        cache.device = info.st_dev;
+        cache.inode = info.st_ino;
+    }
+    return fd;
+}
+
 // A fresh hidden file of ours in the folder, locked while it lives.
 int CreateOwnFile(int folderFd, const char* suffix, std::string& name)
 {
@@ -328,13 +426,12 @@ FileStatus PageFile::Open(const std::string& path, std::string& bytes)
     Close();
     std::string folder;
     SplitPath(path, folder, m_name);
-    m_folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    FileStatus status = FileStatus::Ok;
+    m_folderFd = OpenPageFolder(folder, status);
     if (m_folderFd < 0) {
-        const FileStatus status = OpenError(errno);
         Close();
         return status;
     }
-    FileStatus status = FileStatus::Ok;
     m_fd = OpenInFolder(m_folderFd, m_name, O_RDWR, status, m_viaLink);
     if (m_fd < 0) {
         // Report a read-only file as such rather than as a failed open for writing.

@@ -376,6 +376,22 @@ void CorvaneCliTest::testOtherUsersFilesStayTheirs()
         planted + QStringLiteral(": failed: symbolic link not followed: its owner does not own the target")));
     QCOMPARE(ReadFile(outside), kPage);
 
+    // Nor through a folder of the tree swapped for their link to a root-owned folder; a link of
+    // the runner's own leads on.
+    const QString folderOutside = m_dir->filePath(QStringLiteral("outside"));
+    QVERIFY(QDir().mkpath(folderOutside) && WriteFile(folderOutside + QStringLiteral("/page.htm"), kPage));
+    const QString swapped = Site() + QStringLiteral("/swapped");
+    QVERIFY(QFile::link(folderOutside, swapped));
+    QCOMPARE(::lchown(QFile::encodeName(swapped).constData(), user.Uid(), user.Gid()), 0);
+    const Result viaFolder = RunCorvane({swapped + QStringLiteral("/page.htm")});
+    QCOMPARE(viaFolder.exitCode, 1);
+    QVERIFY2(viaFolder.out.value(0).endsWith(QStringLiteral("its owner does not own the target")),
+             qPrintable(viaFolder.out.value(0)));
+    QCOMPARE(ReadFile(folderOutside + QStringLiteral("/page.htm")), kPage);
+    QCOMPARE(::lchown(QFile::encodeName(swapped).constData(), 0, 0), 0);
+    QCOMPARE(RunCorvane({swapped + QStringLiteral("/page.htm")}).exitCode, 0);
+    QVERIFY(ReadFile(folderOutside + QStringLiteral("/page.htm")).size() < kPage.size());
+
     // The user runs, in their own folder: root's page and a page of group root keep their owners.
     const QString folder = m_dir->filePath(QStringLiteral("home"));
     const QString rootsPage = folder + QStringLiteral("/root.htm");

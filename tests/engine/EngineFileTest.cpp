@@ -299,6 +299,20 @@ TEST_F(PageIdentity, LongestNamesSave)
     EXPECT_EQ(Read(path), kSmallResult);
 }
 
+TEST_F(PageIdentity, AFolderReplacedBetweenPagesIsOpenedAfresh)
+{
+    fs::create_directory(m_dir / "sub");
+    const std::string path = (m_dir / "sub" / "page.htm").string();
+    Write("sub/page.htm", kSmallPage);
+    ASSERT_TRUE(Compress(path));
+    fs::rename(m_dir / "sub", m_dir / "old");
+    fs::create_directory(m_dir / "sub");
+    Write("sub/page.htm", kSmallPage);
+    ASSERT_TRUE(Compress(path));
+    EXPECT_EQ(Read(path), kSmallResult);
+    EXPECT_EQ(Read((m_dir / "old" / "page.htm").string()), kSmallResult);
+}
+
 TEST_F(PageIdentity, WideTextIsLeftAlone)
 {
     for (const std::string& bom : {std::string("\xFF\xFE"), std::string("\xFE\xFF"),
