@@ -207,33 +207,33 @@ void SplitPath(const std::string& path, std::string& folder, std::string& name)
     }
 }
 
-// Opens `name` in the folder: regular files only, a symbolic link only when its owner is the
-// runner or owns the target too, the file checked after opening to be the one looked at.
-int OpenInFolder(int folderFd, const std::string& name, int flags, FileStatus& status, bool& viaLink)
+// Where `name` in the folder leads (`target`). A symbolic link is followed only when its owner is
+// the runner or owns the target too.
+bool LookUp(int folderFd, const char* name, struct stat& target, bool& viaLink, FileStatus& status)
 {
     struct stat link;
-    if (::fstatat(folderFd, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (::fstatat(folderFd, name, &link, AT_SYMLINK_NOFOLLOW) != 0) {
         status = OpenError(errno);
-        return -1;
+        return false;
     }
     viaLink = S_ISLNK(link.st_mode);
-    struct stat target = link;
-    if (viaLink) {
-        if (::fstatat(folderFd, name.c_str(), &target, 0) != 0) {
-            status = OpenError(errno);
-            return -1;
-        }
-        if (link.st_uid != ::geteuid() && link.st_uid != target.st_uid) {
-            status = FileStatus::ForeignLink;
-            return -1;
-        }
+    target = link;
+    if (viaLink && ::fstatat(folderFd, name, &target, 0) != 0) {
+        status = OpenError(errno);
+        return false;
     }
-    if (!S_ISREG(target.st_mode)) {
-        status = FileStatus::NotRegular; // folders, pipes and devices are no documents
-        return -1;
+    if (viaLink && link.st_uid != ::geteuid() && link.st_uid != target.st_uid) {
+        status = FileStatus::ForeignLink;
+        return false;
     }
-    const int fd = ::openat(folderFd, name.c_str(),
-                            flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (viaLink ? 0 : O_NOFOLLOW), 0666);
+    return true;
+}
+
+// Opens what LookUp found, checked after opening to be that very file.
+int OpenFound(int folderFd, const char* name, int flags, bool viaLink, const struct stat& target,
+              FileStatus& status)
+{
+    const int fd = ::openat(folderFd, name, flags | O_CLOEXEC | (viaLink ? 0 : O_NOFOLLOW), 0666);
     if (fd < 0) {
         status = OpenError(errno);
         return -1;
@@ -248,16 +248,28 @@ int OpenInFolder(int folderFd, const std::string& name, int flags, FileStatus& s
     return fd;
 }
 
+// Opens `name` in the folder: regular files only, links as LookUp allows.
+int OpenInFolder(int folderFd, const std::string& name, int flags, FileStatus& status, bool& viaLink)
+{
+    struct stat target;
+    if (!LookUp(folderFd, name.c_str(), target, viaLink, status))
+        return -1;
+    if (!S_ISREG(target.st_mode)) {
+        status = FileStatus::NotRegular; // folders, pipes and devices are no documents
+        return -1;
+    }
+    return OpenFound(folderFd, name.c_str(), flags | O_NOCTTY | O_NONBLOCK, viaLink, target, status);
+}
+
 // Opens the folder a page lies in one name at a time, so that a symbolic link on the way is
-// followed only under the rule for pages: its owner is the runner or owns the folder it leads to.
-// A folder swapped for another user's link cannot lead a run outside the tree.
+// followed only as LookUp allows: a folder swapped for another user's link cannot lead a run
+// outside the tree.
 int OpenFolder(const std::string& folder, FileStatus& status)
 {
     int fd = ::open(!folder.empty() && folder[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         status = OpenError(errno);
-    std::size_t at = 0;
-    while (fd >= 0 && at < folder.size()) {
+    for (std::size_t at = 0; fd >= 0 && at < folder.size();) {
         std::size_t end = folder.find('/', at);
         if (end == std::string::npos)
             end = folder.size();
@@ -265,39 +277,14 @@ int OpenFolder(const std::string& folder, FileStatus& status)
         at = end + 1;
         if (name.empty() || name == ".")
             continue;
-        struct stat link {};
-        struct stat target {};
-        bool found = ::fstatat(fd, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0;
-        const bool viaLink = found && S_ISLNK(link.st_mode);
-        if (viaLink)
-            found = ::fstatat(fd, name.c_str(), &target, 0) == 0;
-        else
-            target = link;
-        if (!found) {
-            status = OpenError(errno);
-            ::close(fd);
-            return -1;
-        }
-        if (viaLink && link.st_uid != ::geteuid() && link.st_uid != target.st_uid) {
-            status = FileStatus::ForeignLink;
-            ::close(fd);
-            return -1;
-        }
         // Folders on the way are only passed through; the page's own is opened for reading below.
-        const int flags = O_PATH | O_DIRECTORY | O_CLOEXEC | (viaLink ? 0 : O_NOFOLLOW);
-        const int next = ::openat(fd, name.c_str(), flags);
-        const int error = errno;
+        struct stat target;
+        bool viaLink = false;
+        const int next = LookUp(fd, name.c_str(), target, viaLink, status)
+                             ? OpenFound(fd, name.c_str(), O_PATH | O_DIRECTORY, viaLink, target, status)
+                             : -1;
         ::close(fd);
         fd = next;
-        struct stat opened;
-        if (fd < 0) {
-            status = OpenError(error);
-        } else if (::fstat(fd, &opened) != 0 || opened.st_dev != target.st_dev ||
-                   opened.st_ino != target.st_ino) {
-            ::close(fd);
-            fd = -1;
-            status = FileStatus::Changed;
-        }
     }
     if (fd < 0)
         return -1;
@@ -471,18 +458,11 @@ FileStatus PageFile::CheckUnchanged() const
         return FileStatus::Changed;
     // The name must still lead to this very file, by the same road.
     struct stat named;
-    if (::fstatat(m_folderFd, m_name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0)
-        return FileStatus::Changed;
-    if (S_ISLNK(named.st_mode) != m_viaLink)
-        return FileStatus::Changed;
-    if (m_viaLink) {
-        const uid_t linkOwner = named.st_uid;
-        if (::fstatat(m_folderFd, m_name.c_str(), &named, 0) != 0)
-            return FileStatus::Changed;
-        if (linkOwner != ::geteuid() && linkOwner != named.st_uid)
-            return FileStatus::ForeignLink;
-    }
-    if (named.st_dev != now.st_dev || named.st_ino != now.st_ino)
+    bool viaLink = false;
+    FileStatus status = FileStatus::Ok;
+    if (!LookUp(m_folderFd, m_name.c_str(), named, viaLink, status))
+        return status == FileStatus::ForeignLink ? status : FileStatus::Changed;
+    if (viaLink != m_viaLink || named.st_dev != now.st_dev || named.st_ino != now.st_ino)
         return FileStatus::Changed;
     return FileStatus::Ok;
 }
