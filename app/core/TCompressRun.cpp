@@ -60,8 +60,10 @@ TFileOutcome TCompressRun::CompressOne(const QByteArray& path, filestore::PageBa
     }
     if (m_beforeSave)
         m_beforeSave(path);
+    const std::size_t resultLength = m_engine.ResultLength(); // the batch takes the result
     if (m_engine.SaveToFile(localPath, batch)) {
         staged = true; // the batch's flush tells how it ends
+        outcome.sizeAfter = resultLength;
     } else if (m_engine.LastStatus() == FileStatus::NothingToSave) {
         outcome.result = TFileOutcome::NothingToSave;
         outcome.sizeAfter = TFileList::GetFileSize(path);
@@ -151,9 +153,9 @@ TRunTotals TCompressRun::Execute()
                 const FileStatus status = results[next++];
                 if (status == FileStatus::Ok) {
                     turn.outcome.result = TFileOutcome::Compressed;
-                    turn.outcome.sizeAfter = TFileList::GetFileSize(turn.outcome.path);
                 } else {
                     turn.outcome.result = TFileOutcome::Failed;
+                    turn.outcome.sizeAfter = 0;
                     turn.outcome.status = status;
                     turn.outcome.reason = TReasonText::Of(status);
                 }
