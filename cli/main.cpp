@@ -8,14 +8,8 @@
 #include "TReasonText.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <csignal>
 #include <cstdio>
-
-#ifndef Q_OS_WIN
-#include <sys/stat.h>
-#endif
 
 namespace {
 
@@ -50,31 +44,6 @@ void DieOfSignal(int signal)
     std::fflush(nullptr);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
-}
-
-enum class PathKind
-{
-    Missing,
-    Folder,
-    File,
-    Other,
-};
-
-PathKind KindOf(const QByteArray& path)
-{
-#ifdef Q_OS_WIN
-    const QFileInfo info(QFile::decodeName(path));
-    if (!info.exists())
-        return PathKind::Missing;
-    return info.isDir() ? PathKind::Folder : info.isFile() ? PathKind::File : PathKind::Other;
-#else
-    struct stat info;
-    if (::stat(path.constData(), &info) != 0)
-        return PathKind::Missing;
-    return S_ISDIR(info.st_mode)   ? PathKind::Folder
-           : S_ISREG(info.st_mode) ? PathKind::File
-                                   : PathKind::Other;
-#endif
 }
 
 int UsageError(const QString& message)
@@ -113,23 +82,19 @@ int main(int argc, char* argv[])
 
     // Every path is checked before anything is touched: a typo must not leave half a site done.
     for (const QByteArray& path : paths) {
-        const PathKind kind = KindOf(path);
-        if (kind == PathKind::Missing || kind == PathKind::Other) {
+        const TFileList::PathKind kind = TFileList::KindOf(path);
+        if (kind == TFileList::PathKind::Missing || kind == TFileList::PathKind::Other) {
             const QByteArray name = TNameText::Escaped(path);
-            return UsageError(
-                (kind == PathKind::Missing ? "no such file or folder: " : "not a regular file or folder: ") +
-                QString::fromLocal8Bit(name));
+            return UsageError((kind == TFileList::PathKind::Missing ? "no such file or folder: "
+                                                                    : "not a regular file or folder: ") +
+                              QString::fromLocal8Bit(name));
         }
     }
 
     CatchStopSignals();
     TFileList list;
-    for (const QByteArray& path : paths) {
-        if (KindOf(path) == PathKind::Folder)
-            list.FindFiles(path);
-        else
-            list.AddPath(path);
-    }
+    for (const QByteArray& path : paths)
+        list.AddFileOrFolder(path);
 
     THTMLCompressor HC;
     options.ApplySwitches(HC);

@@ -111,6 +111,33 @@ bool TFileList::AddPath(const QByteArray& filePath)
     return AddFile(cut == 0 ? filePath.left(1) : filePath.left(cut), filePath.mid(cut + 1));
 }
 
+TFileList::PathKind TFileList::KindOf(const QByteArray& path)
+{
+#ifdef Q_OS_WIN
+    const QFileInfo info(QFile::decodeName(path));
+    if (!info.exists())
+        return PathKind::Missing;
+    return info.isDir() ? PathKind::Folder : info.isFile() ? PathKind::File : PathKind::Other;
+#else
+    struct stat info;
+    if (::stat(path.constData(), &info) != 0)
+        return PathKind::Missing;
+    return S_ISDIR(info.st_mode) ? PathKind::Folder : S_ISREG(info.st_mode) ? PathKind::File : PathKind::Other;
+#endif
+}
+
+int TFileList::AddFileOrFolder(const QByteArray& path)
+{
+    switch (KindOf(path)) {
+    case PathKind::Folder:
+        return FindFiles(path);
+    case PathKind::File:
+        return AddPath(path) ? 1 : 0;
+    default:
+        return 0;
+    }
+}
+
 int TFileList::Append(std::vector<TFileEntry>&& candidates)
 {
     // Drop those already listed first, so the observer hears one range. A batch is one file or
@@ -152,17 +179,7 @@ int TFileList::Append(std::vector<TFileEntry>&& candidates)
 
 void TFileList::DelFile(int index)
 {
-    if (index < 0 || index >= Count())
-        return;
-    if (m_observer)
-        m_observer->RowsAboutToBeRemoved(index, index);
-    m_total -= m_entries[std::size_t(index)].uncompressedSize;
-    m_entries.erase(m_entries.begin() + index);
-    std::vector<bool> doomed(m_entries.size() + 1, false);
-    doomed[std::size_t(index)] = true;
-    m_index.Remove(doomed);
-    if (m_observer)
-        m_observer->RowsRemoved();
+    RemoveRows({index});
 }
 
 int TFileList::RemoveRows(const QList<int>& rows)
@@ -269,9 +286,14 @@ int TFileList::FindFiles(const QByteArray& directory)
         int statError = 0;
         errno = 0;
         while (const dirent* item = ::readdir(dir)) {
-            const QByteArray name(item->d_name);
+            const QByteArrayView name(item->d_name);
             if (name == "." || name == "..")
                 continue;
+            // Only folders and pages need a closer look, and the listing mostly tells which is which.
+            if (item->d_type != DT_UNKNOWN && item->d_type != DT_DIR && !IsHtmlName(name)) {
+                errno = 0;
+                continue;
+            }
             struct stat info;
             if (::fstatat(::dirfd(dir), item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
                 if (errno != ENOENT) // gone since it was listed: nothing to add
@@ -282,7 +304,7 @@ int TFileList::FindFiles(const QByteArray& directory)
             // Links to folders are never followed, so a link loop cannot trap the walk.
             if (S_ISDIR(info.st_mode)) {
                 if (!name.startsWith('.'))
-                    subfolders.push_back(name);
+                    subfolders.push_back(name.toByteArray());
                 continue;
             }
             if (!IsHtmlName(name))
@@ -293,7 +315,7 @@ int TFileList::FindFiles(const QByteArray& directory)
             if (S_ISREG(info.st_mode)) {
                 TFileEntry entry;
                 entry.directory = folder;
-                entry.name = name;
+                entry.name = name.toByteArray();
                 entry.uncompressedSize = quint64(info.st_size);
                 batch.push_back(std::move(entry));
             }
@@ -398,8 +420,10 @@ QString TFileList::GetDirectoryName(const QString& path)
     return native.endsWith(QDir::separator()) ? native : native + QDir::separator();
 }
 
-bool TFileList::IsHtmlName(const QByteArray& name)
+bool TFileList::IsHtmlName(QByteArrayView name)
 {
-    const QByteArray tail = name.right(5).toLower();
-    return tail.endsWith(".htm") || tail == ".html";
+    const auto endsWith = [name](const char* extension, qsizetype length) {
+        return name.size() >= length && qstrnicmp(name.data() + name.size() - length, extension, length) == 0;
+    };
+    return endsWith(".htm", 4) || endsWith(".html", 5);
 }

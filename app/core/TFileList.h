@@ -4,6 +4,7 @@
 #include "TFileKeyIndex.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QMutex>
 #include <QSet>
@@ -44,6 +45,20 @@ public:
     // Convenience for a file path as a dialog returns it: splits it and calls AddFile.
     bool AddPath(const QByteArray& filePath);
     bool AddPath(const QString& filePath);
+
+    // What a path names, links followed.
+    enum class PathKind
+    {
+        Missing,
+        Folder,
+        File,
+        Other,
+    };
+    [[nodiscard]] static PathKind KindOf(const QByteArray& path);
+
+    // A folder is walked (FindFiles), a file added (AddPath), anything else passed over.
+    // Returns the number of entries added.
+    int AddFileOrFolder(const QByteArray& path);
 
     // Removes entry index and lowers the total by its uncompressed size.
     void DelFile(int index);
@@ -98,7 +113,7 @@ public:
     // The directory text an entry stores for a folder path (see AddFile).
     [[nodiscard]] static QByteArray NormalizedDirectory(const QByteArray& directory);
     // Whether a file name is picked by a folder walk: ends in ".htm" or ".html", any case.
-    [[nodiscard]] static bool IsHtmlName(const QByteArray& name);
+    [[nodiscard]] static bool IsHtmlName(QByteArrayView name);
 
 private:
     // Appends entries not yet listed as one batch for the observer; returns how many.

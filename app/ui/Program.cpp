@@ -76,8 +76,11 @@ int RunProgram(int argc, char** argv)
     TPrompts prompts;
     const std::unique_ptr<TForm1> form1 = CreateForms(shell, prompts, TAppPaths::Directory());
     form1->show();
-    QStringList paths = QCoreApplication::arguments();
-    paths.removeFirst();
+    // Paths as the system's bytes (Qt's own options are gone from argv by now): names the locale
+    // cannot decode are found too.
+    QList<QByteArray> paths;
+    for (int i = 1; i < argc; ++i)
+        paths << QByteArray(argv[i]);
     if (!paths.isEmpty())
         form1->AddPaths(paths);
     return app.exec();

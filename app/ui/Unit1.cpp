@@ -544,10 +544,17 @@ void TForm1::PanelHidden()
     CompressPanel->hide();
 }
 
-void TForm1::RowStatus(int row, const QString&)
+void TForm1::RowStatus(int row, const QString& text)
 {
-    // The list follows the run down, so the rows being done stay in sight.
-    LV->scrollTo(m_model->index(row, 0));
+    // The list follows the run down, so the rows being done stay in sight. A batch's results come
+    // after all its rows were taken in hand; they must not pull the list back up.
+    static const QString compressing = [] {
+        TFileEntry entry;
+        entry.state = TFileEntry::Compressing;
+        return entry.StatusText();
+    }();
+    if (text == compressing)
+        LV->scrollTo(m_model->index(row, 0));
 }
 
 void TForm1::Gauge(int value)
@@ -679,23 +686,18 @@ void TForm1::dropEvent(QDropEvent* event)
 
 void TForm1::AddDropped(const QList<QUrl>& urls)
 {
-    QStringList paths;
+    QList<QByteArray> paths;
     for (const QUrl& url : urls) {
         if (url.isLocalFile())
-            paths << url.toLocalFile();
+            paths << QFile::encodeName(url.toLocalFile());
     }
     AddPaths(paths);
 }
 
-void TForm1::AddPaths(const QStringList& paths)
+void TForm1::AddPaths(const QList<QByteArray>& paths)
 {
-    for (const QString& path : paths) {
-        const QFileInfo info(path);
-        if (info.isDir())
-            m_files.FindFiles(info.absoluteFilePath());
-        else if (info.isFile())
-            m_files.AddPath(info.absoluteFilePath());
-    }
+    for (const QByteArray& path : paths)
+        m_files.AddFileOrFolder(path);
     UpdateCountLabels();
     ReportWalkProblems();
 }

@@ -51,7 +51,7 @@ public:
     [[nodiscard]] QSize FormSize() const;
 
     // Adds files as chosen and folders walked, as a drop does (the program's arguments).
-    void AddPaths(const QStringList& paths);
+    void AddPaths(const QList<QByteArray>& paths);
     // Whether a compression run is under way.
     [[nodiscard]] bool Running() const;
     // Called with each run before it starts (tests pause or stop a run here).

@@ -27,6 +27,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -521,6 +523,15 @@ private slots:
         QCOMPARE(Cell(0, 0), QString("notes.txt"));
         QCOMPARE(Cell(1, 0), QString("c.htm"));
         QCOMPARE(m_form->FileCountLabel->text(), QString("2"));
+
+        // Paths from the command line come as the system's bytes: a name no locale decodes too.
+        const QByteArray odd = QFile::encodeName(Path("site")) + "/caf\xe9.htm";
+        const int fd = ::open(odd.constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        m_form->AddPaths({odd});
+        QCOMPARE(Rows(), 3);
+        QCOMPARE(m_form->Files().At(2).FullPath(), odd);
     }
 
     void testShellCommands_data()
