@@ -1,5 +1,7 @@
 #include "TBackgroundRun.h"
 
+#include "PageBatch.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -8,7 +10,9 @@
 
 namespace {
 
-constexpr int kPagesAhead = 1;
+// Finished pages the worker may be ahead of the window: a batch's results come together after
+// its flush, and a stop is looked at only between pages, so waiting for each row gains nothing.
+constexpr int kPagesAhead = int(filestore::PageBatch::DefaultPages);
 
 } // namespace
 

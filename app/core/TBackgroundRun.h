@@ -14,8 +14,8 @@ class QEventLoop;
 // target on the calling thread, in the order the run made them, so a window keeps painting and
 // answering while pages are compressed. The list and the engine belong to the run until it
 // ends: the caller changes neither meanwhile (it reads rows through TFileList::Snapshot). The
-// worker keeps within a page of what the target has been told, so a stop takes effect in sight
-// of what the user sees, and a slow target is never buried under a backlog.
+// worker keeps within a batch of pages of what the target has been told, so a slow target is
+// never buried under a backlog.
 class TBackgroundRun final : public QObject, private TCompressRunObserver
 {
     Q_OBJECT

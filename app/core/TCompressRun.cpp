@@ -40,16 +40,17 @@ TFileOutcome TCompressRun::CompressOne(const QByteArray& path, filestore::PageBa
     staged = false;
     TFileOutcome outcome;
     outcome.path = path;
-    outcome.sizeBefore = TFileList::GetFileSize(path);
     const std::string localPath = path.toStdString();
 
     // A failed load leaves nothing to save, so the previous document can never land here.
     if (!m_engine.LoadFromFile(localPath)) {
+        outcome.sizeBefore = TFileList::GetFileSize(path);
         outcome.result = TFileOutcome::Failed;
         outcome.status = m_engine.LastStatus();
         outcome.reason = TReasonText::Of(outcome.status);
         return outcome;
     }
+    outcome.sizeBefore = m_engine.LoadedLength();
     m_engine.Compress();
 
     if (m_dryRun) {
@@ -66,7 +67,7 @@ TFileOutcome TCompressRun::CompressOne(const QByteArray& path, filestore::PageBa
         outcome.sizeAfter = resultLength;
     } else if (m_engine.LastStatus() == FileStatus::NothingToSave) {
         outcome.result = TFileOutcome::NothingToSave;
-        outcome.sizeAfter = TFileList::GetFileSize(path);
+        outcome.sizeAfter = outcome.sizeBefore; // left as it was
     } else {
         outcome.result = TFileOutcome::Failed;
         outcome.status = m_engine.LastStatus();

@@ -18,7 +18,7 @@ struct TFileOutcome
 
     Result result = Compressed;
     QByteArray path;        // full path, the system's bytes
-    quint64 sizeBefore = 0; // measured just before the file's turn
+    quint64 sizeBefore = 0; // as read for its turn
     quint64 sizeAfter = 0;  // the size of the new content, saved (or only computed, in a dry run)
     QString reason;         // why it failed, in the chosen language (TReasonText); empty otherwise
     FileStatus status = FileStatus::Ok; // the engine's word for it

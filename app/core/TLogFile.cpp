@@ -53,11 +53,12 @@ void TLogFile::Close()
 bool TLogFile::WriteLine(const QByteArray& line)
 {
     const QByteArray bytes = line + "\r\n";
-    const qint64 before = m_file.size();
 #ifdef Q_OS_WIN
+    const qint64 before = m_file.size();
     if (m_file.write(bytes) == bytes.size())
         return true;
     m_error = m_file.errorString();
+    const qint64 done = m_file.size() - before;
 #else
     // Written by hand to keep the system's reason for a failure (QFile says "Unknown error").
     qsizetype done = 0;
@@ -74,7 +75,8 @@ bool TLogFile::WriteLine(const QByteArray& line)
     m_error = TReasonText::OfSystemError(errno);
 #endif
     // A torn record (a full disk) is taken back, so the file never ends in half a line.
-    m_file.resize(before);
+    if (done > 0)
+        m_file.resize(m_file.size() - done);
     return false;
 }
 
