@@ -1,5 +1,7 @@
 #include "XP_Balloon.h"
 
+#include "XP_Unit.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -41,66 +43,52 @@ TXP_Balloon::TXP_Balloon(QWidget* owner) : QWidget(owner)
 
 void TXP_Balloon::setColor(const QColor& color)
 {
-    if (color == m_color)
-        return;
-    m_color = color;
-    update();
+    if (Changed(m_color, color))
+        update();
 }
 
 void TXP_Balloon::setBorderColor(const QColor& color)
 {
-    if (color == m_borderColor)
-        return;
-    m_borderColor = color;
-    update();
+    if (Changed(m_borderColor, color))
+        update();
 }
 
 void TXP_Balloon::setBorderWidth(int width)
 {
     if (width < 1 || width > 10)
         width = 1;
-    if (width == m_borderWidth)
-        return;
-    m_borderWidth = width;
-    update();
-}
-
-void TXP_Balloon::SetShape(int& member, int value)
-{
-    if (member == value)
-        return;
-    member = value;
-    ApplyShape();
-    update();
+    if (Changed(m_borderWidth, width))
+        update();
 }
 
 void TXP_Balloon::setBeakPos(TBalloonPos pos)
 {
-    if (pos == m_beakPos)
-        return;
-    m_beakPos = pos;
-    ApplyShape();
-    update();
+    if (Changed(m_beakPos, pos))
+        ApplyShape();
 }
 
 void TXP_Balloon::setBeakHeight(int height)
 {
-    SetShape(m_beakHeight, height);
+    if (Changed(m_beakHeight, height))
+        ApplyShape();
 }
 
 void TXP_Balloon::setBeakWidth(int width)
 {
-    SetShape(m_beakWidth, width);
+    if (Changed(m_beakWidth, width))
+        ApplyShape();
 }
 
 void TXP_Balloon::setBeakRight(int distance)
 {
-    SetShape(m_beakRight, distance);
+    if (Changed(m_beakRight, distance))
+        ApplyShape();
 }
 
 void TXP_Balloon::setCorners(int size)
 {
-    SetShape(m_corners, size);
+    if (Changed(m_corners, size))
+        ApplyShape();
 }
 
 QRect TXP_Balloon::Body() const
@@ -161,6 +149,7 @@ void TXP_Balloon::ApplyShape()
     const QRegion shape = Shape();
     if (owner && owner->mask() != shape)
         owner->setMask(shape);
+    update();
 }
 
 void TXP_Balloon::paintEvent(QPaintEvent*)

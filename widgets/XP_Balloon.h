@@ -69,7 +69,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void SetShape(int& member, int value);
     void ApplyShape();
 
     QColor m_color{255, 255, 215};

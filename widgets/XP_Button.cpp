@@ -6,20 +6,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 
-namespace {
-
-const QColor kGreyText(128, 128, 128);
-
-template <typename T> bool Changed(T& member, const T& value)
-{
-    if (member == value)
-        return false;
-    member = value;
-    return true;
-}
-
-} // namespace
-
 TXP_Button::TXP_Button(QWidget* parent) : TXP_ButtonBase(parent)
 {
     resize(75, 24);

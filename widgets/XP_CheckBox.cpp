@@ -8,7 +8,6 @@
 
 namespace {
 
-const QColor kGreyText(128, 128, 128);
 constexpr int kCaptionLeft = 13 + 4;
 
 } // namespace
@@ -23,10 +22,8 @@ TXP_CheckBox::TXP_CheckBox(QWidget* parent) : TXP_ButtonBase(parent)
 
 void TXP_CheckBox::setColor(const QColor& color)
 {
-    if (color == m_color)
-        return;
-    m_color = color;
-    DrawLook(fUnchecked);
+    if (Changed(m_color, color))
+        DrawLook(fUnchecked);
 }
 
 QRect TXP_CheckBox::FocusRect() const

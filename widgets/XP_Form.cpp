@@ -93,68 +93,70 @@ TXP_Form::~TXP_Form()
         m_window->removeEventFilter(this);
 }
 
-template <typename T> void TXP_Form::Change(T& field, const T& value)
+void TXP_Form::Relayout()
 {
-    if (field == value)
-        return;
-    field = value;
     Layout();
     update();
 }
 
 void TXP_Form::setBtnClose(bool on)
 {
-    Change(m_btnClose, on);
+    if (Changed(m_btnClose, on))
+        Relayout();
 }
 
 void TXP_Form::setBtnMax(bool on)
 {
-    Change(m_btnMax, on);
+    if (Changed(m_btnMax, on))
+        Relayout();
 }
 
 void TXP_Form::setBtnMin(bool on)
 {
-    Change(m_btnMin, on);
+    if (Changed(m_btnMin, on))
+        Relayout();
 }
 
 void TXP_Form::setBtnHelp(bool on)
 {
-    Change(m_btnHelp, on);
+    if (Changed(m_btnHelp, on))
+        Relayout();
 }
 
 void TXP_Form::setIconOffSet(int offset)
 {
-    Change(m_iconOffSet, offset);
+    if (Changed(m_iconOffSet, offset))
+        Relayout();
 }
 
 void TXP_Form::setCaptionOffSet(int offset)
 {
-    Change(m_captionOffSet, offset);
+    if (Changed(m_captionOffSet, offset))
+        Relayout();
 }
 
 void TXP_Form::setPicture(const QPixmap& picture)
 {
     m_picture = picture;
-    Layout();
-    update();
+    Relayout();
 }
 
 void TXP_Form::setBorderStyle(TFormBorderStyle style)
 {
-    Change(m_borderStyle, style);
+    if (Changed(m_borderStyle, style))
+        Relayout();
 }
 
 void TXP_Form::setTopMost(bool on)
 {
-    if (m_topMost == on)
-        return;
-    m_topMost = on;
-    ApplyTopMost();
+    if (Changed(m_topMost, on))
+        ApplyTopMost();
 }
 
 void TXP_Form::setBoldCaption(bool on)
 {
-    Change(m_boldCaption, on);
+    if (Changed(m_boldCaption, on))
+        Relayout();
 }
 
 void TXP_Form::setClientPanel(QWidget* panel)
@@ -170,27 +172,32 @@ void TXP_Form::setClientPanel(QWidget* panel)
 
 void TXP_Form::setUseSystemFont(bool on)
 {
-    Change(m_useSystemFont, on);
+    if (Changed(m_useSystemFont, on))
+        Relayout();
 }
 
 void TXP_Form::setCaptionShadow(bool on)
 {
-    Change(m_captionShadow, on);
+    if (Changed(m_captionShadow, on))
+        Relayout();
 }
 
 void TXP_Form::setPictureTrans(bool on)
 {
-    Change(m_pictureTrans, on);
+    if (Changed(m_pictureTrans, on))
+        Relayout();
 }
 
 void TXP_Form::setPictureTransColor(const QColor& color)
 {
-    Change(m_pictureTransColor, color);
+    if (Changed(m_pictureTransColor, color))
+        Relayout();
 }
 
 void TXP_Form::setColor(const QColor& color)
 {
-    Change(m_color, color);
+    if (Changed(m_color, color))
+        Relayout();
 }
 
 QRect TXP_Form::ClientRect() const
@@ -637,8 +644,7 @@ bool TXP_Form::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::WindowStateChange:
     case QEvent::WindowTitleChange:
-        Layout();
-        update();
+        Relayout();
         break;
     case QEvent::Move:
         if (m_snapTimer.isActive())

@@ -141,9 +141,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Repaints only when a setter changed something.
-    template <typename T> void Change(T& field, const T& value);
     void Layout();
+    void Relayout(); // then repaint
     void PlaceClientPanel();
     void DrawButtons(int code);
     void PaintButtons(QPainter& canvas);

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
+#include <type_traits>
 
 class QPainter;
 
@@ -35,6 +36,18 @@ void StretchSkin(const QImage& bitmap, QPainter& canvas, const QRect& rect);
 // images are kept once loaded unless caching is switched off.
 [[nodiscard]] QImage LoadSkin(const QString& name);
 void SetSkinCaching(bool on);
+
+// The text colour of disabled controls.
+inline const QColor kGreyText(128, 128, 128);
+
+// Stores value in field and tells whether that changed it: setters repaint only on a change.
+template <typename T> bool Changed(T& field, const std::type_identity_t<T>& value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
 
 // The skin's hand cursor, hot spot on the finger tip.
 [[nodiscard]] QCursor XPHandCursor();
