@@ -58,7 +58,7 @@ void TXP_Balloon::setBorderWidth(int width)
     if (width < 1 || width > 10)
         width = 1;
     if (Changed(m_borderWidth, width))
-        update();
+        ApplyBorder();
 }
 
 void TXP_Balloon::setBeakPos(TBalloonPos pos)
@@ -145,10 +145,21 @@ void TXP_Balloon::ApplyShape()
 {
     // Given whenever the size or the shape changes, never from the paint, so painting cannot
     // set off another paint.
+    m_shape = Shape();
     QWidget* owner = parentWidget();
-    const QRegion shape = Shape();
-    if (owner && owner->mask() != shape)
-        owner->setMask(shape);
+    if (owner && owner->mask() != m_shape)
+        owner->setMask(m_shape);
+    ApplyBorder();
+}
+
+// The border lies inside the shape, BorderWidth pixels thick on every side.
+void TXP_Balloon::ApplyBorder()
+{
+    const int w = m_borderWidth;
+    QRegion inner = m_shape;
+    for (const QPoint step : {QPoint(w, 0), QPoint(-w, 0), QPoint(0, w), QPoint(0, -w)})
+        inner &= m_shape.translated(step);
+    m_border = m_shape - inner;
     update();
 }
 
@@ -156,13 +167,7 @@ void TXP_Balloon::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), m_color);
-    // The border lies inside the shape, BorderWidth pixels thick on every side.
-    const QRegion shape = Shape();
-    const int w = m_borderWidth;
-    QRegion inner = shape;
-    for (const QPoint step : {QPoint(w, 0), QPoint(-w, 0), QPoint(0, w), QPoint(0, -w)})
-        inner &= shape.translated(step);
-    for (const QRect& part : shape - inner)
+    for (const QRect& part : m_border)
         painter.fillRect(part, m_borderColor);
 }
 

@@ -70,6 +70,7 @@ protected:
 
 private:
     void ApplyShape();
+    void ApplyBorder();
 
     QColor m_color{255, 255, 215};
     QColor m_borderColor{Qt::black};
@@ -80,6 +81,8 @@ private:
     int m_beakRight = 40;
     int m_corners = 20;
     bool m_canMoved = true;
+    QRegion m_shape;  // as last given to the owner
+    QRegion m_border; // the part of the shape the border line covers
     bool m_dragging = false; // moving the window ourselves, where the system offers no move
     QPoint m_grip;           // the press point relative to the window's position
 };
