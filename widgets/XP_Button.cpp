@@ -130,9 +130,7 @@ void TXP_Button::paintEvent(QPaintEvent*)
         state = sFocused;
 
     QPainter painter(this);
-    QImage frame;
-    ExtractFrame(LoadSkin(QStringLiteral("XPBUTTON")), frame, 5, state, true);
-    StretchSkin(frame, painter, rect());
+    StretchSkin(ExtractFrame(LoadSkin(QStringLiteral("XPBUTTON")), 5, state, true), painter, rect());
 
     const QFontMetrics metrics(font());
     const QSize caption(metrics.horizontalAdvance(text()), metrics.height());

@@ -44,8 +44,7 @@ void TXP_CheckBox::paintEvent(QPaintEvent*)
 
     QPainter painter(this);
     painter.fillRect(rect(), m_color);
-    QImage box;
-    ExtractFrame(LoadSkin(QStringLiteral("XPCHECKBOX")), box, 6, frame, true);
+    const QImage box = ExtractFrame(LoadSkin(QStringLiteral("XPCHECKBOX")), 6, frame, true);
     painter.drawImage(0, (height() - box.height()) / 2, box);
     painter.setPen(isEnabled() ? palette().color(QPalette::WindowText) : kGreyText);
     painter.drawText(QRect(kCaptionLeft, 0, width() - kCaptionLeft, height()),

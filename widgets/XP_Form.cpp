@@ -39,11 +39,7 @@ QImage Keyed(const QImage& frame)
 
 QImage Frame(const char* name, int count, int index, bool horizontal)
 {
-    QImage frame;
-    const QImage strip = LoadSkin(QString::fromLatin1(name));
-    if (!strip.isNull())
-        ExtractFrame(strip, frame, count, index, horizontal);
-    return frame;
+    return ExtractFrame(LoadSkin(QString::fromLatin1(name)), count, index, horizontal);
 }
 
 bool Hit(const QRect& rect, QPoint at)

@@ -78,12 +78,12 @@ void DrawSilhouette(const QImage& bitmap, QPainter& canvas, int X, int Y, const 
     canvas.drawImage(X, Y, shape);
 }
 
-void ExtractFrame(const QImage& strip, QImage& frame, int count, int index, bool horizontal)
+QImage ExtractFrame(const QImage& strip, int count, int index, bool horizontal)
 {
     const int width = horizontal ? strip.width() / count : strip.width();
     const int height = horizontal ? strip.height() : strip.height() / count;
     const QPoint origin = horizontal ? QPoint(width * (index - 1), 0) : QPoint(0, height * (index - 1));
-    frame = strip.copy(QRect(origin, QSize(width, height)));
+    return strip.copy(QRect(origin, QSize(width, height)));
 }
 
 void StretchSkin(const QImage& bitmap, QPainter& canvas, const QRect& rect)

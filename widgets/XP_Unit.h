@@ -22,9 +22,9 @@ class QPainter;
 // colour at (X + column, Y + row); pixels equal to the key leave the canvas untouched.
 void DrawSilhouette(const QImage& bitmap, QPainter& canvas, int X, int Y, const QColor& color);
 
-// Copies frame index (1 to count) of a strip into frame, which takes the size of one frame.
-// Pixels left over by the integer division belong to no frame.
-void ExtractFrame(const QImage& strip, QImage& frame, int count, int index, bool horizontal);
+// Frame index (1 to count) of a strip, a copy the size of one frame. Pixels left over by the
+// integer division belong to no frame.
+[[nodiscard]] QImage ExtractFrame(const QImage& strip, int count, int index, bool horizontal);
 
 // Draws bitmap opaque over rect, keeping its left and right halves and its top and bottom halves
 // and repeating its middle column and row: the image's left Sw/2 columns, then column Sw/2 repeated,
