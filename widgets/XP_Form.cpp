@@ -21,21 +21,8 @@ constexpr int kCornerDiameter = 13;
 constexpr int kMinimumSize = 100;
 constexpr int kSnapDelayMs = 150; // lets the desktop's last move arrive before snapping
 constexpr int kMaximizeCheckMs = 150;
-const QRgb kMagenta = qRgb(255, 0, 255);
+const QColor kMagenta(255, 0, 255);
 const QColor kInactiveText(212, 208, 200);
-
-// A caption-button frame with its magenta corners cleared.
-QImage Keyed(const QImage& frame)
-{
-    QImage image = frame.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if ((line[x] | 0xFF000000u) == kMagenta)
-                line[x] = 0;
-    }
-    return image;
-}
 
 QImage Frame(const char* name, int count, int index, bool horizontal)
 {
@@ -95,6 +82,13 @@ void TXP_Form::Relayout()
     update();
 }
 
+void TXP_Form::KeyPicture()
+{
+    m_shownPicture =
+        m_pictureTrans ? QPixmap::fromImage(KeyedOut(m_picture.toImage(), m_pictureTransColor)) : m_picture;
+    Relayout();
+}
+
 void TXP_Form::setBtnClose(bool on)
 {
     if (Changed(m_btnClose, on))
@@ -134,7 +128,7 @@ void TXP_Form::setCaptionOffSet(int offset)
 void TXP_Form::setPicture(const QPixmap& picture)
 {
     m_picture = picture;
-    Relayout();
+    KeyPicture();
 }
 
 void TXP_Form::setBorderStyle(TFormBorderStyle style)
@@ -181,13 +175,13 @@ void TXP_Form::setCaptionShadow(bool on)
 void TXP_Form::setPictureTrans(bool on)
 {
     if (Changed(m_pictureTrans, on))
-        Relayout();
+        KeyPicture();
 }
 
 void TXP_Form::setPictureTransColor(const QColor& color)
 {
     if (Changed(m_pictureTransColor, color))
-        Relayout();
+        KeyPicture();
 }
 
 void TXP_Form::setColor(const QColor& color)
@@ -291,7 +285,7 @@ void TXP_Form::PaintButtons(QPainter& canvas)
         if (button.rect.isNull())
             continue;
         const int frame = m_buttonState == button.code ? 3 : m_buttonState == button.code * 10 ? 2 : 1;
-        canvas.drawImage(button.rect.topLeft(), Keyed(Frame(button.image, 3, frame, true)));
+        canvas.drawImage(button.rect.topLeft(), KeyedOut(Frame(button.image, 3, frame, true), kMagenta));
     }
 }
 
@@ -299,10 +293,7 @@ void TXP_Form::PaintCaption(QPainter& canvas)
 {
     int textLeft = kTextLeft;
     if (!m_iconRect.isNull()) {
-        QPixmap picture = m_picture;
-        if (m_pictureTrans)
-            picture.setMask(picture.createMaskFromColor(m_pictureTransColor));
-        canvas.drawPixmap(m_iconRect.topLeft(), picture);
+        canvas.drawPixmap(m_iconRect.topLeft(), m_shownPicture);
         textLeft = kTextLeft + m_picture.width() + 2 + m_captionOffSet;
     }
     QFont font = m_useSystemFont ? QApplication::font("QMenu") : this->font();

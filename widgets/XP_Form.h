@@ -143,6 +143,7 @@ protected:
 private:
     void Layout();
     void Relayout(); // then repaint
+    void KeyPicture(); // then lay out and repaint
     void PlaceClientPanel();
     void DrawButtons(int code);
     void PaintButtons(QPainter& canvas);
@@ -171,6 +172,7 @@ private:
     int m_iconOffSet = 0;
     int m_captionOffSet = 0;
     QPixmap m_picture;
+    QPixmap m_shownPicture; // the picture as drawn, keyed out when PictureTrans
     TFormBorderStyle m_borderStyle = bsSizeable;
     int m_magnet = 0;
     bool m_topMost = false;

@@ -62,11 +62,16 @@ bool PointInside(const QRect& rect, int X, int Y)
 
 void DrawSilhouette(const QImage& bitmap, QPainter& canvas, int X, int Y, const QColor& color)
 {
+    if (!bitmap.isNull())
+        canvas.drawImage(X, Y, Silhouette(bitmap, color));
+}
+
+QImage Silhouette(const QImage& bitmap, const QColor& color)
+{
     if (bitmap.isNull())
-        return;
+        return {};
     const QImage source = bitmap.convertToFormat(QImage::Format_ARGB32);
     const QRgb key = source.pixel(0, source.height() - 1);
-    // The shape as one image: the colour where the bitmap differs from the key, clear elsewhere.
     QImage shape(source.size(), QImage::Format_ARGB32);
     const QRgb ink = color.rgba();
     for (int y = 0; y < source.height(); ++y) {
@@ -75,7 +80,20 @@ void DrawSilhouette(const QImage& bitmap, QPainter& canvas, int X, int Y, const 
         for (int x = 0; x < source.width(); ++x)
             out[x] = in[x] == key ? 0 : ink;
     }
-    canvas.drawImage(X, Y, shape);
+    return shape;
+}
+
+QImage KeyedOut(const QImage& image, const QColor& key)
+{
+    QImage keyed = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb rgb = key.rgb() & RGB_MASK;
+    for (int y = 0; y < keyed.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(y));
+        for (int x = 0; x < keyed.width(); ++x)
+            if ((line[x] & RGB_MASK) == rgb)
+                line[x] = 0;
+    }
+    return keyed;
 }
 
 QImage ExtractFrame(const QImage& strip, int count, int index, bool horizontal)

@@ -21,6 +21,11 @@ class QPainter;
 // Paints every pixel of bitmap that differs from its bottom-left pixel (the key colour) in one
 // colour at (X + column, Y + row); pixels equal to the key leave the canvas untouched.
 void DrawSilhouette(const QImage& bitmap, QPainter& canvas, int X, int Y, const QColor& color);
+// What DrawSilhouette draws, as an image: the colour where bitmap differs from the key, clear elsewhere.
+[[nodiscard]] QImage Silhouette(const QImage& bitmap, const QColor& color);
+
+// The image with every pixel of the key colour (alpha aside) made fully transparent.
+[[nodiscard]] QImage KeyedOut(const QImage& image, const QColor& key);
 
 // Frame index (1 to count) of a strip, a copy the size of one frame. Pixels left over by the
 // integer division belong to no frame.
