@@ -29,6 +29,46 @@ QImage Frame(const char* name, int count, int index, bool horizontal)
     return ExtractFrame(LoadSkin(QString::fromLatin1(name)), count, index, horizontal);
 }
 
+// Caption bar height and border thicknesses: one frame of each skin image, which never changes.
+struct TMetrics
+{
+    int left, right, caption, bottom;
+};
+
+const TMetrics& Metrics()
+{
+    static const TMetrics metrics{LoadSkin(QStringLiteral("xpform_left")).width() / 2,
+                                  LoadSkin(QStringLiteral("xpform_right")).width() / 2,
+                                  LoadSkin(QStringLiteral("xpform_caption")).height() / 2,
+                                  LoadSkin(QStringLiteral("xpform_bottom")).height() / 2};
+    return metrics;
+}
+
+// The caption-button images, the maximise button's restore look among them.
+enum TButtonImage
+{
+    biClose,
+    biMax,
+    biRestore,
+    biMin,
+    biHelp
+};
+
+// A caption-button frame with its magenta corners cleared, made once while skins are cached.
+QImage ButtonFrame(TButtonImage image, int frame)
+{
+    static const char* const names[] = {"xpform_close", "xpform_max", "xpform_Restore", "xpform_min",
+                                        "xpform_help"};
+    static QImage keyed[std::size(names)][3];
+    QImage& kept = keyed[image][frame - 1];
+    if (!kept.isNull() && SkinCaching())
+        return kept;
+    QImage made = KeyedOut(Frame(names[image], 3, frame, true), kMagenta);
+    if (SkinCaching())
+        kept = made;
+    return made;
+}
+
 bool Hit(const QRect& rect, QPoint at)
 {
     return !rect.isNull() && PointInside(rect, at.x(), at.y());
@@ -230,10 +270,11 @@ void TXP_Form::Layout()
     m_closeRect = m_maxRect = m_minRect = m_helpRect = QRect();
     if (m_borderStyle == bsNone)
         return;
-    m_leftWidth = LoadSkin(QStringLiteral("xpform_left")).width() / 2;
-    m_rightWidth = LoadSkin(QStringLiteral("xpform_right")).width() / 2;
-    m_captionHeight = LoadSkin(QStringLiteral("xpform_caption")).height() / 2;
-    m_bottomHeight = LoadSkin(QStringLiteral("xpform_bottom")).height() / 2;
+    const TMetrics& metrics = Metrics();
+    m_leftWidth = metrics.left;
+    m_rightWidth = metrics.right;
+    m_captionHeight = metrics.caption;
+    m_bottomHeight = metrics.bottom;
     m_captionRect = QRect(0, 0, width(), m_captionHeight);
 
     const int top = (m_captionHeight - 16) / 2 + 1;
@@ -250,22 +291,43 @@ void TXP_Form::Layout()
                            m_picture.size());
 }
 
+// The borders and the caption bar stretched to the frame's size, kept for the next paint of that
+// size and activation while skins are cached.
+const TXP_Form::TBorders& TXP_Form::Borders()
+{
+    const int frame = m_active ? 1 : 2;
+    if (m_borders.size == size() && m_borders.frame == frame && SkinCaching())
+        return m_borders;
+    const int W = width();
+    const int H = height();
+    const int middle = W - m_leftWidth - m_rightWidth;
+    m_borders.size = size();
+    m_borders.frame = frame;
+    m_borders.right = StretchedSkin(Frame("xpform_right", 2, frame, true), {m_rightWidth, H});
+    m_borders.left = StretchedSkin(Frame("xpform_left", 2, frame, true), {m_leftWidth, H});
+    m_borders.caption = StretchedSkin(Frame("xpform_caption", 2, frame, false), {middle, m_captionHeight});
+    // The bottom is stretched plainly, as the canvas would scale it.
+    m_borders.bottom = QImage();
+    if (middle > 0 && m_bottomHeight > 0) {
+        m_borders.bottom = QImage(middle, m_bottomHeight, QImage::Format_RGB32);
+        QPainter painter(&m_borders.bottom);
+        painter.drawImage(m_borders.bottom.rect(), Frame("xpform_bottom", 2, frame, false));
+    }
+    return m_borders;
+}
+
 void TXP_Form::Paint(QPainter& canvas)
 {
+    // A hidden frame's resize may still be pending: lay out for the size it has now.
     Layout();
     canvas.fillRect(rect(), m_color);
     if (m_borderStyle == bsNone)
         return;
-    const int frame = m_active ? 1 : 2;
-    const int W = width();
-    const int H = height();
-    StretchSkin(Frame("xpform_right", 2, frame, true), canvas, QRect(W - m_rightWidth, 0, m_rightWidth, H));
-    StretchSkin(Frame("xpform_left", 2, frame, true), canvas, QRect(0, 0, m_leftWidth, H));
-    const int middle = W - m_leftWidth - m_rightWidth;
-    StretchSkin(Frame("xpform_caption", 2, frame, false), canvas,
-                QRect(m_leftWidth, 0, middle, m_captionHeight));
-    canvas.drawImage(QRect(m_leftWidth, H - m_bottomHeight, middle, m_bottomHeight),
-                     Frame("xpform_bottom", 2, frame, false));
+    const TBorders& borders = Borders();
+    canvas.drawImage(width() - m_rightWidth, 0, borders.right);
+    canvas.drawImage(0, 0, borders.left);
+    canvas.drawImage(m_leftWidth, 0, borders.caption);
+    canvas.drawImage(m_leftWidth, height() - m_bottomHeight, borders.bottom);
     PaintButtons(canvas);
     PaintCaption(canvas);
 }
@@ -275,17 +337,17 @@ void TXP_Form::PaintButtons(QPainter& canvas)
     const struct
     {
         const QRect& rect;
-        const char* image;
+        TButtonImage image;
         int code;
-    } buttons[] = {{m_closeRect, "xpform_close", btClose},
-                   {m_maxRect, Maximized() ? "xpform_Restore" : "xpform_max", btMax},
-                   {m_minRect, "xpform_min", btMin},
-                   {m_helpRect, "xpform_help", btHelp}};
+    } buttons[] = {{m_closeRect, biClose, btClose},
+                   {m_maxRect, Maximized() ? biRestore : biMax, btMax},
+                   {m_minRect, biMin, btMin},
+                   {m_helpRect, biHelp, btHelp}};
     for (const auto& button : buttons) {
         if (button.rect.isNull())
             continue;
         const int frame = m_buttonState == button.code ? 3 : m_buttonState == button.code * 10 ? 2 : 1;
-        canvas.drawImage(button.rect.topLeft(), KeyedOut(Frame(button.image, 3, frame, true), kMagenta));
+        canvas.drawImage(button.rect.topLeft(), ButtonFrame(button.image, frame));
     }
 }
 

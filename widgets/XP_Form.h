@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
@@ -141,6 +142,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct TBorders
+    {
+        QSize size;
+        int frame = 0; // 1 active, 2 inactive
+        QImage left, right, caption, bottom;
+    };
+    const TBorders& Borders();
     void Layout();
     void Relayout(); // then repaint
     void KeyPicture(); // then lay out and repaint
@@ -196,6 +204,7 @@ private:
     QRect m_helpRect;
     QRect m_iconRect;
     QRect m_captionRect;
+    TBorders m_borders;
 
     // A move or resize the frame carries out itself, where the platform offers none.
     enum class Drag

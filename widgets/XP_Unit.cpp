@@ -106,10 +106,17 @@ QImage ExtractFrame(const QImage& strip, int count, int index, bool horizontal)
 
 void StretchSkin(const QImage& bitmap, QPainter& canvas, const QRect& rect)
 {
-    const int W = rect.width();
-    const int H = rect.height();
+    const QImage out = StretchedSkin(bitmap, rect.size());
+    if (!out.isNull())
+        canvas.drawImage(rect.topLeft(), out);
+}
+
+QImage StretchedSkin(const QImage& bitmap, QSize size)
+{
+    const int W = size.width();
+    const int H = size.height();
     if (bitmap.isNull() || W <= 0 || H <= 0)
-        return;
+        return {};
     const QImage source = bitmap.convertToFormat(QImage::Format_RGB32);
     const int Sw = source.width();
     const int Sh = source.height();
@@ -139,7 +146,7 @@ void StretchSkin(const QImage& bitmap, QPainter& canvas, const QRect& rect)
         for (int x = 0; x < W; ++x)
             line[x] = in[std::clamp(column[std::size_t(x)], 0, Sw - 1)];
     }
-    canvas.drawImage(rect.topLeft(), out);
+    return out;
 }
 
 QImage LoadSkin(const QString& name)
@@ -168,6 +175,11 @@ void SetSkinCaching(bool on)
     store.caching = on;
     if (!on)
         store.images.clear();
+}
+
+bool SkinCaching()
+{
+    return Store().caching;
 }
 
 QCursor XPHandCursor()

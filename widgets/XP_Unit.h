@@ -36,11 +36,15 @@ void DrawSilhouette(const QImage& bitmap, QPainter& canvas, int X, int Y, const 
 // then its last Sw/2 columns; rows likewise, the bottom part being Sh/2 + 1 rows. An image of odd
 // size drawn at its own size comes out unchanged. Targets smaller than the image are not meant.
 void StretchSkin(const QImage& bitmap, QPainter& canvas, const QRect& rect);
+// What StretchSkin draws, as an image of that size (null when the size is empty).
+[[nodiscard]] QImage StretchedSkin(const QImage& bitmap, QSize size);
 
 // The skin image of that name, or a null image (with a warning) when there is none. Decoded
 // images are kept once loaded unless caching is switched off.
 [[nodiscard]] QImage LoadSkin(const QString& name);
 void SetSkinCaching(bool on);
+// Whether skin images, and what the widgets make of them, may be kept between paints.
+[[nodiscard]] bool SkinCaching();
 
 // The text colour of disabled controls.
 inline const QColor kGreyText(128, 128, 128);
