@@ -500,12 +500,13 @@ void TXP_Form::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     Layout();
     PlaceClientPanel();
-    if (m_owner->size() == size() && m_owner->mask() != WindowRegion(size()))
-        m_owner->setMask(WindowRegion(size()));
-    if (m_owner->minimumWidth() < kMinimumSize)
-        m_owner->setMinimumWidth(kMinimumSize);
-    if (m_owner->minimumHeight() < kMinimumSize)
-        m_owner->setMinimumHeight(kMinimumSize);
+    if (m_owner->size() == size()) {
+        const QRegion region = WindowRegion(size());
+        if (m_owner->mask() != region)
+            m_owner->setMask(region);
+    }
+    // Raised on every resize, as the owner may have lowered it since.
+    m_owner->setMinimumSize(m_owner->minimumSize().expandedTo({kMinimumSize, kMinimumSize}));
 }
 
 void TXP_Form::mousePressEvent(QMouseEvent* event)
