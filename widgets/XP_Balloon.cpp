@@ -32,12 +32,7 @@ QRegion RoundRect(const QRect& rect, int size)
 TXP_Balloon::TXP_Balloon(QWidget* owner) : QWidget(owner)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    if (owner->isWindow())
-        owner->setWindowFlags(owner->windowFlags() | Qt::FramelessWindowHint);
-    setGeometry(owner->rect());
-    lower();
-    // The balloon covers its owner whatever size the owner takes.
-    owner->installEventFilter(this);
+    CoverOwner(this);
     ApplyShape();
 }
 
@@ -175,13 +170,6 @@ void TXP_Balloon::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     ApplyShape();
-}
-
-bool TXP_Balloon::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == parentWidget() && event->type() == QEvent::Resize)
-        setGeometry(parentWidget()->rect());
-    return QWidget::eventFilter(watched, event);
 }
 
 void TXP_Balloon::mousePressEvent(QMouseEvent* event)

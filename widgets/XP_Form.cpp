@@ -88,11 +88,9 @@ Qt::CursorShape GripCursor(Qt::Edges edges)
 TXP_Form::TXP_Form(QWidget* owner) : QWidget(owner), m_owner(owner)
 {
     Q_ASSERT(owner && owner->isWindow());
-    owner->setWindowFlag(Qt::FramelessWindowHint, true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    setGeometry(owner->rect());
-    lower();
+    CoverOwner(this);
 
     // A maximised owner stops above a taskbar at the bottom of the screen.
     if (const QScreen* screen = owner->screen()) {
@@ -678,9 +676,6 @@ bool TXP_Form::eventFilter(QObject* watched, QEvent* event)
     if (watched != m_owner)
         return false;
     switch (event->type()) {
-    case QEvent::Resize:
-        setGeometry(m_owner->rect());
-        break;
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate: {
         ApplyTopMost();

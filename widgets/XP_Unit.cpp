@@ -1,9 +1,11 @@
 #include "XP_Unit.h"
 
 #include <QDirIterator>
+#include <QEvent>
 #include <QHash>
 #include <QPainter>
 #include <QPixmap>
+#include <QWidget>
 #include <algorithm>
 #include <vector>
 
@@ -51,6 +53,23 @@ int KeepEnds(int t, int n, int srcSize, int head)
         return head;
     return t - (n - srcSize);
 }
+
+// Keeps a backdrop on its owner's whole area.
+class TCover final : public QObject
+{
+public:
+    explicit TCover(QWidget* backdrop) : QObject(backdrop), m_backdrop(backdrop) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize && watched == m_backdrop->parentWidget())
+            m_backdrop->setGeometry(m_backdrop->parentWidget()->rect());
+        return false;
+    }
+
+private:
+    QWidget* m_backdrop;
+};
 
 } // namespace
 
@@ -180,6 +199,16 @@ void SetSkinCaching(bool on)
 bool SkinCaching()
 {
     return Store().caching;
+}
+
+void CoverOwner(QWidget* backdrop)
+{
+    QWidget* owner = backdrop->parentWidget();
+    if (owner->isWindow())
+        owner->setWindowFlag(Qt::FramelessWindowHint, true);
+    backdrop->setGeometry(owner->rect());
+    backdrop->lower();
+    owner->installEventFilter(new TCover(backdrop));
 }
 
 QCursor XPHandCursor()

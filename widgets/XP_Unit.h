@@ -8,6 +8,7 @@
 #include <type_traits>
 
 class QPainter;
+class QWidget;
 
 // The skin images and the drawing routines that the skinned widgets share.
 //
@@ -57,6 +58,10 @@ template <typename T> bool Changed(T& field, const std::type_identity_t<T>& valu
     field = value;
     return true;
 }
+
+// Lays backdrop over its whole owner (its parent), behind the owner's other children, at whatever
+// size the owner takes, and takes the frame off an owner that is a window.
+void CoverOwner(QWidget* backdrop);
 
 // The skin's hand cursor, hot spot on the finger tip.
 [[nodiscard]] QCursor XPHandCursor();
