@@ -80,8 +80,8 @@ private:
     int m_beakRight = 40;
     int m_corners = 20;
     bool m_canMoved = true;
-    QRegion m_shape;  // as last given to the owner
-    QRegion m_border; // the part of the shape the border line covers
+    QRegion m_shape;         // as last given to the owner
+    QRegion m_border;        // the part of the shape the border line covers
     bool m_dragging = false; // moving the window ourselves, where the system offers no move
     QPoint m_grip;           // the press point relative to the window's position
 };

@@ -11,6 +11,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 

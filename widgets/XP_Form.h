@@ -150,7 +150,7 @@ private:
     };
     const TBorders& Borders();
     void Layout();
-    void Relayout(); // then repaint
+    void Relayout();   // then repaint
     void KeyPicture(); // then lay out and repaint
     void PlaceClientPanel();
     void DrawButtons(int code);
