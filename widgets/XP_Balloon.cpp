@@ -1,5 +1,7 @@
 #include "XP_Balloon.h"
 
+#include "XP_Unit.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -30,77 +32,58 @@ QRegion RoundRect(const QRect& rect, int size)
 TXP_Balloon::TXP_Balloon(QWidget* owner) : QWidget(owner)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    if (owner->isWindow())
-        owner->setWindowFlags(owner->windowFlags() | Qt::FramelessWindowHint);
-    setGeometry(owner->rect());
-    lower();
-    // The balloon covers its owner whatever size the owner takes.
-    owner->installEventFilter(this);
+    CoverOwner(this);
     ApplyShape();
 }
 
 void TXP_Balloon::setColor(const QColor& color)
 {
-    if (color == m_color)
-        return;
-    m_color = color;
-    update();
+    if (Changed(m_color, color))
+        update();
 }
 
 void TXP_Balloon::setBorderColor(const QColor& color)
 {
-    if (color == m_borderColor)
-        return;
-    m_borderColor = color;
-    update();
+    if (Changed(m_borderColor, color))
+        update();
 }
 
 void TXP_Balloon::setBorderWidth(int width)
 {
     if (width < 1 || width > 10)
         width = 1;
-    if (width == m_borderWidth)
-        return;
-    m_borderWidth = width;
-    update();
-}
-
-void TXP_Balloon::SetShape(int& member, int value)
-{
-    if (member == value)
-        return;
-    member = value;
-    ApplyShape();
-    update();
+    if (Changed(m_borderWidth, width))
+        ApplyBorder();
 }
 
 void TXP_Balloon::setBeakPos(TBalloonPos pos)
 {
-    if (pos == m_beakPos)
-        return;
-    m_beakPos = pos;
-    ApplyShape();
-    update();
+    if (Changed(m_beakPos, pos))
+        ApplyShape();
 }
 
 void TXP_Balloon::setBeakHeight(int height)
 {
-    SetShape(m_beakHeight, height);
+    if (Changed(m_beakHeight, height))
+        ApplyShape();
 }
 
 void TXP_Balloon::setBeakWidth(int width)
 {
-    SetShape(m_beakWidth, width);
+    if (Changed(m_beakWidth, width))
+        ApplyShape();
 }
 
 void TXP_Balloon::setBeakRight(int distance)
 {
-    SetShape(m_beakRight, distance);
+    if (Changed(m_beakRight, distance))
+        ApplyShape();
 }
 
 void TXP_Balloon::setCorners(int size)
 {
-    SetShape(m_corners, size);
+    if (Changed(m_corners, size))
+        ApplyShape();
 }
 
 QRect TXP_Balloon::Body() const
@@ -157,23 +140,29 @@ void TXP_Balloon::ApplyShape()
 {
     // Given whenever the size or the shape changes, never from the paint, so painting cannot
     // set off another paint.
+    m_shape = Shape();
     QWidget* owner = parentWidget();
-    const QRegion shape = Shape();
-    if (owner && owner->mask() != shape)
-        owner->setMask(shape);
+    if (owner && owner->mask() != m_shape)
+        owner->setMask(m_shape);
+    ApplyBorder();
+}
+
+// The border lies inside the shape, BorderWidth pixels thick on every side.
+void TXP_Balloon::ApplyBorder()
+{
+    const int w = m_borderWidth;
+    QRegion inner = m_shape;
+    for (const QPoint step : {QPoint(w, 0), QPoint(-w, 0), QPoint(0, w), QPoint(0, -w)})
+        inner &= m_shape.translated(step);
+    m_border = m_shape - inner;
+    update();
 }
 
 void TXP_Balloon::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), m_color);
-    // The border lies inside the shape, BorderWidth pixels thick on every side.
-    const QRegion shape = Shape();
-    const int w = m_borderWidth;
-    QRegion inner = shape;
-    for (const QPoint step : {QPoint(w, 0), QPoint(-w, 0), QPoint(0, w), QPoint(0, -w)})
-        inner &= shape.translated(step);
-    for (const QRect& part : shape - inner)
+    for (const QRect& part : m_border)
         painter.fillRect(part, m_borderColor);
 }
 
@@ -181,13 +170,6 @@ void TXP_Balloon::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     ApplyShape();
-}
-
-bool TXP_Balloon::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == parentWidget() && event->type() == QEvent::Resize)
-        setGeometry(parentWidget()->rect());
-    return QWidget::eventFilter(watched, event);
 }
 
 void TXP_Balloon::mousePressEvent(QMouseEvent* event)

@@ -63,14 +63,13 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void SetShape(int& member, int value);
     void ApplyShape();
+    void ApplyBorder();
 
     QColor m_color{255, 255, 215};
     QColor m_borderColor{Qt::black};
@@ -81,6 +80,8 @@ private:
     int m_beakRight = 40;
     int m_corners = 20;
     bool m_canMoved = true;
+    QRegion m_shape;         // as last given to the owner
+    QRegion m_border;        // the part of the shape the border line covers
     bool m_dragging = false; // moving the window ourselves, where the system offers no move
     QPoint m_grip;           // the press point relative to the window's position
 };

@@ -6,20 +6,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 
-namespace {
-
-const QColor kGreyText(128, 128, 128);
-
-template <typename T> bool Changed(T& member, const T& value)
-{
-    if (member == value)
-        return false;
-    member = value;
-    return true;
-}
-
-} // namespace
-
 TXP_Button::TXP_Button(QWidget* parent) : TXP_ButtonBase(parent)
 {
     resize(75, 24);
@@ -31,7 +17,8 @@ TXP_Button::TXP_Button(QWidget* parent) : TXP_ButtonBase(parent)
 void TXP_Button::setPicture(const QImage& picture)
 {
     m_picture = picture;
-    DrawLook(sNormal);
+    m_silhouette = QImage();
+    KeyPicture();
 }
 
 void TXP_Button::setPicPos(TPicPos pos)
@@ -43,19 +30,25 @@ void TXP_Button::setPicPos(TPicPos pos)
 void TXP_Button::setPicTrans(bool on)
 {
     if (Changed(m_picTrans, on))
-        DrawLook(sNormal);
+        KeyPicture();
 }
 
 void TXP_Button::setPicTransColor(const QColor& color)
 {
     if (Changed(m_picTransColor, color))
-        DrawLook(sNormal);
+        KeyPicture();
 }
 
 void TXP_Button::setPicOffSet(int offset)
 {
     if (Changed(m_picOffSet, offset))
         DrawLook(sNormal);
+}
+
+void TXP_Button::KeyPicture()
+{
+    m_shownPicture = m_picTrans ? KeyedOut(m_picture, m_picTransColor) : m_picture;
+    DrawLook(sNormal);
 }
 
 bool TXP_Button::ActiveDefault() const
@@ -144,29 +137,22 @@ void TXP_Button::paintEvent(QPaintEvent*)
         state = sFocused;
 
     QPainter painter(this);
-    QImage frame;
-    ExtractFrame(LoadSkin(QStringLiteral("XPBUTTON")), frame, 5, state, true);
-    StretchSkin(frame, painter, rect());
+    StretchSkin(ExtractFrame(LoadSkin(QStringLiteral("XPBUTTON")), 5, state, true), painter, rect());
 
     const QFontMetrics metrics(font());
     const QSize caption(metrics.horizontalAdvance(text()), metrics.height());
     const TLayout layout = Layout(size(), m_picture.size(), caption, m_picPos, m_picOffSet);
     if (!m_picture.isNull()) {
         if (!isEnabled()) {
-            DrawSilhouette(m_picture, painter, layout.picture.x(), layout.picture.y(),
-                           palette().color(QPalette::Button));
-        } else if (m_picTrans) {
-            QImage shown = m_picture.convertToFormat(QImage::Format_ARGB32);
-            const QRgb key = m_picTransColor.rgb() & RGB_MASK;
-            for (int y = 0; y < shown.height(); ++y) {
-                auto* line = reinterpret_cast<QRgb*>(shown.scanLine(y));
-                for (int x = 0; x < shown.width(); ++x)
-                    if ((line[x] & RGB_MASK) == key)
-                        line[x] = 0;
+            // Made again only when the picture or the palette's face colour changed.
+            const QColor face = palette().color(QPalette::Button);
+            if (m_silhouette.isNull() || face != m_silhouetteColor) {
+                m_silhouette = Silhouette(m_picture, face);
+                m_silhouetteColor = face;
             }
-            painter.drawImage(layout.picture, shown);
+            painter.drawImage(layout.picture, m_silhouette);
         } else {
-            painter.drawImage(layout.picture, m_picture);
+            painter.drawImage(layout.picture, m_shownPicture);
         }
     }
     painter.setPen(isEnabled() ? palette().color(QPalette::ButtonText) : kGreyText);

@@ -90,8 +90,12 @@ private:
     bool DialogKey(const QKeyEvent& key);
     void WatchForm();
     void GiveModalResult();
+    void KeyPicture(); // then repaint
 
     QImage m_picture;
+    QImage m_shownPicture; // the picture as drawn while enabled, keyed out when PicTrans
+    QImage m_silhouette;   // as drawn while disabled, in m_silhouetteColor
+    QColor m_silhouetteColor;
     TPicPos m_picPos = pTop;
     bool m_picTrans = false;
     QColor m_picTransColor = Qt::black;

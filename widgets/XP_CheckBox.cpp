@@ -8,7 +8,6 @@
 
 namespace {
 
-const QColor kGreyText(128, 128, 128);
 constexpr int kCaptionLeft = 13 + 4;
 
 } // namespace
@@ -23,10 +22,8 @@ TXP_CheckBox::TXP_CheckBox(QWidget* parent) : TXP_ButtonBase(parent)
 
 void TXP_CheckBox::setColor(const QColor& color)
 {
-    if (color == m_color)
-        return;
-    m_color = color;
-    DrawLook(fUnchecked);
+    if (Changed(m_color, color))
+        DrawLook(fUnchecked);
 }
 
 QRect TXP_CheckBox::FocusRect() const
@@ -47,8 +44,7 @@ void TXP_CheckBox::paintEvent(QPaintEvent*)
 
     QPainter painter(this);
     painter.fillRect(rect(), m_color);
-    QImage box;
-    ExtractFrame(LoadSkin(QStringLiteral("XPCHECKBOX")), box, 6, frame, true);
+    const QImage box = ExtractFrame(LoadSkin(QStringLiteral("XPCHECKBOX")), 6, frame, true);
     painter.drawImage(0, (height() - box.height()) / 2, box);
     painter.setPen(isEnabled() ? palette().color(QPalette::WindowText) : kGreyText);
     painter.drawText(QRect(kCaptionLeft, 0, width() - kCaptionLeft, height()),

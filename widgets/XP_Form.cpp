@@ -11,6 +11,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -21,29 +22,52 @@ constexpr int kCornerDiameter = 13;
 constexpr int kMinimumSize = 100;
 constexpr int kSnapDelayMs = 150; // lets the desktop's last move arrive before snapping
 constexpr int kMaximizeCheckMs = 150;
-const QRgb kMagenta = qRgb(255, 0, 255);
+const QColor kMagenta(255, 0, 255);
 const QColor kInactiveText(212, 208, 200);
-
-// A caption-button frame with its magenta corners cleared.
-QImage Keyed(const QImage& frame)
-{
-    QImage image = frame.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if ((line[x] | 0xFF000000u) == kMagenta)
-                line[x] = 0;
-    }
-    return image;
-}
 
 QImage Frame(const char* name, int count, int index, bool horizontal)
 {
-    QImage frame;
-    const QImage strip = LoadSkin(QString::fromLatin1(name));
-    if (!strip.isNull())
-        ExtractFrame(strip, frame, count, index, horizontal);
-    return frame;
+    return ExtractFrame(LoadSkin(QString::fromLatin1(name)), count, index, horizontal);
+}
+
+// Caption bar height and border thicknesses: one frame of each skin image, which never changes.
+struct TMetrics
+{
+    int left, right, caption, bottom;
+};
+
+const TMetrics& Metrics()
+{
+    static const TMetrics metrics{LoadSkin(QStringLiteral("xpform_left")).width() / 2,
+                                  LoadSkin(QStringLiteral("xpform_right")).width() / 2,
+                                  LoadSkin(QStringLiteral("xpform_caption")).height() / 2,
+                                  LoadSkin(QStringLiteral("xpform_bottom")).height() / 2};
+    return metrics;
+}
+
+// The caption-button images, the maximise button's restore look among them.
+enum TButtonImage
+{
+    biClose,
+    biMax,
+    biRestore,
+    biMin,
+    biHelp
+};
+
+// A caption-button frame with its magenta corners cleared, made once while skins are cached.
+QImage ButtonFrame(TButtonImage image, int frame)
+{
+    static const char* const names[] = {"xpform_close", "xpform_max", "xpform_Restore", "xpform_min",
+                                        "xpform_help"};
+    static QImage keyed[std::size(names)][3];
+    QImage& kept = keyed[image][frame - 1];
+    if (!kept.isNull() && SkinCaching())
+        return kept;
+    QImage made = KeyedOut(Frame(names[image], 3, frame, true), kMagenta);
+    if (SkinCaching())
+        kept = made;
+    return made;
 }
 
 bool Hit(const QRect& rect, QPoint at)
@@ -65,11 +89,9 @@ Qt::CursorShape GripCursor(Qt::Edges edges)
 TXP_Form::TXP_Form(QWidget* owner) : QWidget(owner), m_owner(owner)
 {
     Q_ASSERT(owner && owner->isWindow());
-    owner->setWindowFlag(Qt::FramelessWindowHint, true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    setGeometry(owner->rect());
-    lower();
+    CoverOwner(this);
 
     // A maximised owner stops above a taskbar at the bottom of the screen.
     if (const QScreen* screen = owner->screen()) {
@@ -93,68 +115,77 @@ TXP_Form::~TXP_Form()
         m_window->removeEventFilter(this);
 }
 
-template <typename T> void TXP_Form::Change(T& field, const T& value)
+void TXP_Form::Relayout()
 {
-    if (field == value)
-        return;
-    field = value;
     Layout();
     update();
 }
 
+void TXP_Form::KeyPicture()
+{
+    m_shownPicture =
+        m_pictureTrans ? QPixmap::fromImage(KeyedOut(m_picture.toImage(), m_pictureTransColor)) : m_picture;
+    Relayout();
+}
+
 void TXP_Form::setBtnClose(bool on)
 {
-    Change(m_btnClose, on);
+    if (Changed(m_btnClose, on))
+        Relayout();
 }
 
 void TXP_Form::setBtnMax(bool on)
 {
-    Change(m_btnMax, on);
+    if (Changed(m_btnMax, on))
+        Relayout();
 }
 
 void TXP_Form::setBtnMin(bool on)
 {
-    Change(m_btnMin, on);
+    if (Changed(m_btnMin, on))
+        Relayout();
 }
 
 void TXP_Form::setBtnHelp(bool on)
 {
-    Change(m_btnHelp, on);
+    if (Changed(m_btnHelp, on))
+        Relayout();
 }
 
 void TXP_Form::setIconOffSet(int offset)
 {
-    Change(m_iconOffSet, offset);
+    if (Changed(m_iconOffSet, offset))
+        Relayout();
 }
 
 void TXP_Form::setCaptionOffSet(int offset)
 {
-    Change(m_captionOffSet, offset);
+    if (Changed(m_captionOffSet, offset))
+        Relayout();
 }
 
 void TXP_Form::setPicture(const QPixmap& picture)
 {
     m_picture = picture;
-    Layout();
-    update();
+    KeyPicture();
 }
 
 void TXP_Form::setBorderStyle(TFormBorderStyle style)
 {
-    Change(m_borderStyle, style);
+    if (Changed(m_borderStyle, style))
+        Relayout();
 }
 
 void TXP_Form::setTopMost(bool on)
 {
-    if (m_topMost == on)
-        return;
-    m_topMost = on;
-    ApplyTopMost();
+    if (Changed(m_topMost, on))
+        ApplyTopMost();
 }
 
 void TXP_Form::setBoldCaption(bool on)
 {
-    Change(m_boldCaption, on);
+    if (Changed(m_boldCaption, on))
+        Relayout();
 }
 
 void TXP_Form::setClientPanel(QWidget* panel)
@@ -170,27 +201,32 @@ void TXP_Form::setClientPanel(QWidget* panel)
 
 void TXP_Form::setUseSystemFont(bool on)
 {
-    Change(m_useSystemFont, on);
+    if (Changed(m_useSystemFont, on))
+        Relayout();
 }
 
 void TXP_Form::setCaptionShadow(bool on)
 {
-    Change(m_captionShadow, on);
+    if (Changed(m_captionShadow, on))
+        Relayout();
 }
 
 void TXP_Form::setPictureTrans(bool on)
 {
-    Change(m_pictureTrans, on);
+    if (Changed(m_pictureTrans, on))
+        KeyPicture();
 }
 
 void TXP_Form::setPictureTransColor(const QColor& color)
 {
-    Change(m_pictureTransColor, color);
+    if (Changed(m_pictureTransColor, color))
+        KeyPicture();
 }
 
 void TXP_Form::setColor(const QColor& color)
 {
-    Change(m_color, color);
+    if (Changed(m_color, color))
+        Relayout();
 }
 
 QRect TXP_Form::ClientRect() const
@@ -233,10 +269,11 @@ void TXP_Form::Layout()
     m_closeRect = m_maxRect = m_minRect = m_helpRect = QRect();
     if (m_borderStyle == bsNone)
         return;
-    m_leftWidth = LoadSkin(QStringLiteral("xpform_left")).width() / 2;
-    m_rightWidth = LoadSkin(QStringLiteral("xpform_right")).width() / 2;
-    m_captionHeight = LoadSkin(QStringLiteral("xpform_caption")).height() / 2;
-    m_bottomHeight = LoadSkin(QStringLiteral("xpform_bottom")).height() / 2;
+    const TMetrics& metrics = Metrics();
+    m_leftWidth = metrics.left;
+    m_rightWidth = metrics.right;
+    m_captionHeight = metrics.caption;
+    m_bottomHeight = metrics.bottom;
     m_captionRect = QRect(0, 0, width(), m_captionHeight);
 
     const int top = (m_captionHeight - 16) / 2 + 1;
@@ -253,22 +290,43 @@ void TXP_Form::Layout()
                            m_picture.size());
 }
 
+// The borders and the caption bar stretched to the frame's size, kept for the next paint of that
+// size and activation while skins are cached.
+const TXP_Form::TBorders& TXP_Form::Borders()
+{
+    const int frame = m_active ? 1 : 2;
+    if (m_borders.size == size() && m_borders.frame == frame && SkinCaching())
+        return m_borders;
+    const int W = width();
+    const int H = height();
+    const int middle = W - m_leftWidth - m_rightWidth;
+    m_borders.size = size();
+    m_borders.frame = frame;
+    m_borders.right = StretchedSkin(Frame("xpform_right", 2, frame, true), {m_rightWidth, H});
+    m_borders.left = StretchedSkin(Frame("xpform_left", 2, frame, true), {m_leftWidth, H});
+    m_borders.caption = StretchedSkin(Frame("xpform_caption", 2, frame, false), {middle, m_captionHeight});
+    // The bottom is stretched plainly, as the canvas would scale it.
+    m_borders.bottom = QImage();
+    if (middle > 0 && m_bottomHeight > 0) {
+        m_borders.bottom = QImage(middle, m_bottomHeight, QImage::Format_RGB32);
+        QPainter painter(&m_borders.bottom);
+        painter.drawImage(m_borders.bottom.rect(), Frame("xpform_bottom", 2, frame, false));
+    }
+    return m_borders;
+}
+
 void TXP_Form::Paint(QPainter& canvas)
 {
+    // A hidden frame's resize may still be pending: lay out for the size it has now.
     Layout();
     canvas.fillRect(rect(), m_color);
     if (m_borderStyle == bsNone)
         return;
-    const int frame = m_active ? 1 : 2;
-    const int W = width();
-    const int H = height();
-    StretchSkin(Frame("xpform_right", 2, frame, true), canvas, QRect(W - m_rightWidth, 0, m_rightWidth, H));
-    StretchSkin(Frame("xpform_left", 2, frame, true), canvas, QRect(0, 0, m_leftWidth, H));
-    const int middle = W - m_leftWidth - m_rightWidth;
-    StretchSkin(Frame("xpform_caption", 2, frame, false), canvas,
-                QRect(m_leftWidth, 0, middle, m_captionHeight));
-    canvas.drawImage(QRect(m_leftWidth, H - m_bottomHeight, middle, m_bottomHeight),
-                     Frame("xpform_bottom", 2, frame, false));
+    const TBorders& borders = Borders();
+    canvas.drawImage(width() - m_rightWidth, 0, borders.right);
+    canvas.drawImage(0, 0, borders.left);
+    canvas.drawImage(m_leftWidth, 0, borders.caption);
+    canvas.drawImage(m_leftWidth, height() - m_bottomHeight, borders.bottom);
     PaintButtons(canvas);
     PaintCaption(canvas);
 }
@@ -278,17 +336,17 @@ void TXP_Form::PaintButtons(QPainter& canvas)
     const struct
     {
         const QRect& rect;
-        const char* image;
+        TButtonImage image;
         int code;
-    } buttons[] = {{m_closeRect, "xpform_close", btClose},
-                   {m_maxRect, Maximized() ? "xpform_Restore" : "xpform_max", btMax},
-                   {m_minRect, "xpform_min", btMin},
-                   {m_helpRect, "xpform_help", btHelp}};
+    } buttons[] = {{m_closeRect, biClose, btClose},
+                   {m_maxRect, Maximized() ? biRestore : biMax, btMax},
+                   {m_minRect, biMin, btMin},
+                   {m_helpRect, biHelp, btHelp}};
     for (const auto& button : buttons) {
         if (button.rect.isNull())
             continue;
         const int frame = m_buttonState == button.code ? 3 : m_buttonState == button.code * 10 ? 2 : 1;
-        canvas.drawImage(button.rect.topLeft(), Keyed(Frame(button.image, 3, frame, true)));
+        canvas.drawImage(button.rect.topLeft(), ButtonFrame(button.image, frame));
     }
 }
 
@@ -296,10 +354,7 @@ void TXP_Form::PaintCaption(QPainter& canvas)
 {
     int textLeft = kTextLeft;
     if (!m_iconRect.isNull()) {
-        QPixmap picture = m_picture;
-        if (m_pictureTrans)
-            picture.setMask(picture.createMaskFromColor(m_pictureTransColor));
-        canvas.drawPixmap(m_iconRect.topLeft(), picture);
+        canvas.drawPixmap(m_iconRect.topLeft(), m_shownPicture);
         textLeft = kTextLeft + m_picture.width() + 2 + m_captionOffSet;
     }
     QFont font = m_useSystemFont ? QApplication::font("QMenu") : this->font();
@@ -444,12 +499,13 @@ void TXP_Form::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     Layout();
     PlaceClientPanel();
-    if (m_owner->size() == size() && m_owner->mask() != WindowRegion(size()))
-        m_owner->setMask(WindowRegion(size()));
-    if (m_owner->minimumWidth() < kMinimumSize)
-        m_owner->setMinimumWidth(kMinimumSize);
-    if (m_owner->minimumHeight() < kMinimumSize)
-        m_owner->setMinimumHeight(kMinimumSize);
+    if (m_owner->size() == size()) {
+        const QRegion region = WindowRegion(size());
+        if (m_owner->mask() != region)
+            m_owner->setMask(region);
+    }
+    // Raised on every resize, as the owner may have lowered it since.
+    m_owner->setMinimumSize(m_owner->minimumSize().expandedTo({kMinimumSize, kMinimumSize}));
 }
 
 void TXP_Form::mousePressEvent(QMouseEvent* event)
@@ -621,9 +677,6 @@ bool TXP_Form::eventFilter(QObject* watched, QEvent* event)
     if (watched != m_owner)
         return false;
     switch (event->type()) {
-    case QEvent::Resize:
-        setGeometry(m_owner->rect());
-        break;
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate: {
         ApplyTopMost();
@@ -637,8 +690,7 @@ bool TXP_Form::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::WindowStateChange:
     case QEvent::WindowTitleChange:
-        Layout();
-        update();
+        Relayout();
         break;
     case QEvent::Move:
         if (m_snapTimer.isActive())

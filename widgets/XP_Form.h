@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
@@ -141,9 +142,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Repaints only when a setter changed something.
-    template <typename T> void Change(T& field, const T& value);
+    struct TBorders
+    {
+        QSize size;
+        int frame = 0; // 1 active, 2 inactive
+        QImage left, right, caption, bottom;
+    };
+    const TBorders& Borders();
     void Layout();
+    void Relayout();   // then repaint
+    void KeyPicture(); // then lay out and repaint
     void PlaceClientPanel();
     void DrawButtons(int code);
     void PaintButtons(QPainter& canvas);
@@ -172,6 +180,7 @@ private:
     int m_iconOffSet = 0;
     int m_captionOffSet = 0;
     QPixmap m_picture;
+    QPixmap m_shownPicture; // the picture as drawn, keyed out when PictureTrans
     TFormBorderStyle m_borderStyle = bsSizeable;
     int m_magnet = 0;
     bool m_topMost = false;
@@ -195,6 +204,7 @@ private:
     QRect m_helpRect;
     QRect m_iconRect;
     QRect m_captionRect;
+    TBorders m_borders;
 
     // A move or resize the frame carries out itself, where the platform offers none.
     enum class Drag

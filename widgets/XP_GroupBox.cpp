@@ -1,13 +1,9 @@
 #include "XP_GroupBox.h"
 
+#include "XP_Unit.h"
+
 #include <QMouseEvent>
 #include <QPainter>
-
-namespace {
-
-const QColor kGreyText(128, 128, 128);
-
-} // namespace
 
 TXP_GroupBox::TXP_GroupBox(QWidget* parent) : QWidget(parent)
 {
@@ -15,35 +11,28 @@ TXP_GroupBox::TXP_GroupBox(QWidget* parent) : QWidget(parent)
     setGeometry(0, 0, 185, 105);
 }
 
-void TXP_GroupBox::SetColour(QColor& member, const QColor& value)
-{
-    if (member == value)
-        return;
-    member = value;
-    update();
-}
-
 void TXP_GroupBox::setBorderColor(const QColor& color)
 {
-    SetColour(m_borderColor, color);
+    if (Changed(m_borderColor, color))
+        update();
 }
 
 void TXP_GroupBox::setCaptionColor(const QColor& color)
 {
-    SetColour(m_captionColor, color);
+    if (Changed(m_captionColor, color))
+        update();
 }
 
 void TXP_GroupBox::setColor(const QColor& color)
 {
-    SetColour(m_color, color);
+    if (Changed(m_color, color))
+        update();
 }
 
 void TXP_GroupBox::setCaption(const QString& caption)
 {
-    if (caption == m_caption)
-        return;
-    m_caption = caption;
-    update();
+    if (Changed(m_caption, caption))
+        update();
 }
 
 QRect TXP_GroupBox::CaptionRect() const

@@ -38,8 +38,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    void SetColour(QColor& member, const QColor& value);
-
     QColor m_borderColor{208, 208, 191};
     QColor m_captionColor{2, 70, 207};
     QString m_caption;

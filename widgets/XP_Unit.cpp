@@ -1,9 +1,11 @@
 #include "XP_Unit.h"
 
 #include <QDirIterator>
+#include <QEvent>
 #include <QHash>
 #include <QPainter>
 #include <QPixmap>
+#include <QWidget>
 #include <algorithm>
 #include <vector>
 
@@ -52,6 +54,23 @@ int KeepEnds(int t, int n, int srcSize, int head)
     return t - (n - srcSize);
 }
 
+// Keeps a backdrop on its owner's whole area.
+class TCover final : public QObject
+{
+public:
+    explicit TCover(QWidget* backdrop) : QObject(backdrop), m_backdrop(backdrop) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize && watched == m_backdrop->parentWidget())
+            m_backdrop->setGeometry(m_backdrop->parentWidget()->rect());
+        return false;
+    }
+
+private:
+    QWidget* m_backdrop;
+};
+
 } // namespace
 
 bool PointInside(const QRect& rect, int X, int Y)
@@ -62,11 +81,16 @@ bool PointInside(const QRect& rect, int X, int Y)
 
 void DrawSilhouette(const QImage& bitmap, QPainter& canvas, int X, int Y, const QColor& color)
 {
+    if (!bitmap.isNull())
+        canvas.drawImage(X, Y, Silhouette(bitmap, color));
+}
+
+QImage Silhouette(const QImage& bitmap, const QColor& color)
+{
     if (bitmap.isNull())
-        return;
+        return {};
     const QImage source = bitmap.convertToFormat(QImage::Format_ARGB32);
     const QRgb key = source.pixel(0, source.height() - 1);
-    // The shape as one image: the colour where the bitmap differs from the key, clear elsewhere.
     QImage shape(source.size(), QImage::Format_ARGB32);
     const QRgb ink = color.rgba();
     for (int y = 0; y < source.height(); ++y) {
@@ -75,23 +99,43 @@ void DrawSilhouette(const QImage& bitmap, QPainter& canvas, int X, int Y, const 
         for (int x = 0; x < source.width(); ++x)
             out[x] = in[x] == key ? 0 : ink;
     }
-    canvas.drawImage(X, Y, shape);
+    return shape;
 }
 
-void ExtractFrame(const QImage& strip, QImage& frame, int count, int index, bool horizontal)
+QImage KeyedOut(const QImage& image, const QColor& key)
+{
+    QImage keyed = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb rgb = key.rgb() & RGB_MASK;
+    for (int y = 0; y < keyed.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(y));
+        for (int x = 0; x < keyed.width(); ++x)
+            if ((line[x] & RGB_MASK) == rgb)
+                line[x] = 0;
+    }
+    return keyed;
+}
+
+QImage ExtractFrame(const QImage& strip, int count, int index, bool horizontal)
 {
     const int width = horizontal ? strip.width() / count : strip.width();
     const int height = horizontal ? strip.height() : strip.height() / count;
     const QPoint origin = horizontal ? QPoint(width * (index - 1), 0) : QPoint(0, height * (index - 1));
-    frame = strip.copy(QRect(origin, QSize(width, height)));
+    return strip.copy(QRect(origin, QSize(width, height)));
 }
 
 void StretchSkin(const QImage& bitmap, QPainter& canvas, const QRect& rect)
 {
-    const int W = rect.width();
-    const int H = rect.height();
+    const QImage out = StretchedSkin(bitmap, rect.size());
+    if (!out.isNull())
+        canvas.drawImage(rect.topLeft(), out);
+}
+
+QImage StretchedSkin(const QImage& bitmap, QSize size)
+{
+    const int W = size.width();
+    const int H = size.height();
     if (bitmap.isNull() || W <= 0 || H <= 0)
-        return;
+        return {};
     const QImage source = bitmap.convertToFormat(QImage::Format_RGB32);
     const int Sw = source.width();
     const int Sh = source.height();
@@ -121,7 +165,7 @@ void StretchSkin(const QImage& bitmap, QPainter& canvas, const QRect& rect)
         for (int x = 0; x < W; ++x)
             line[x] = in[std::clamp(column[std::size_t(x)], 0, Sw - 1)];
     }
-    canvas.drawImage(rect.topLeft(), out);
+    return out;
 }
 
 QImage LoadSkin(const QString& name)
@@ -150,6 +194,21 @@ void SetSkinCaching(bool on)
     store.caching = on;
     if (!on)
         store.images.clear();
+}
+
+bool SkinCaching()
+{
+    return Store().caching;
+}
+
+void CoverOwner(QWidget* backdrop)
+{
+    QWidget* owner = backdrop->parentWidget();
+    if (owner->isWindow())
+        owner->setWindowFlag(Qt::FramelessWindowHint, true);
+    backdrop->setGeometry(owner->rect());
+    backdrop->lower();
+    owner->installEventFilter(new TCover(backdrop));
 }
 
 QCursor XPHandCursor()

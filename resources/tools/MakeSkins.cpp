@@ -6,13 +6,13 @@
 #include "PictureTool.h"
 
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -422,6 +422,9 @@ QImage paletted(const QImage& image)
 {
     const QImage source = image.convertToFormat(QImage::Format_RGB32);
     QImage indexed(source.size(), QImage::Format_Indexed8);
+    // The BMP writer copies whole rows, padding included: zeroed, the files come out the same on
+    // every run.
+    std::memset(indexed.bits(), 0, std::size_t(indexed.sizeInBytes()));
     QList<QRgb> table;
     QHash<QRgb, int> numbers;
     for (int y = 0; y < source.height(); ++y) {
@@ -445,33 +448,10 @@ QImage paletted(const QImage& image)
     return indexed;
 }
 
-// The BMP writer leaves the padding at the end of each row as it finds it in memory; zeroed, the
-// files come out the same on every run.
-bool zeroRowPadding(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    QByteArray bytes = file.readAll();
-    const auto field = [&](int at, int size) {
-        qint64 value = 0;
-        for (int i = size - 1; i >= 0; --i)
-            value = value << 8 | quint8(bytes[at + i]);
-        return value;
-    };
-    const qint64 offset = field(10, 4), width = field(18, 4), height = field(22, 4), bits = field(28, 2);
-    const qint64 used = (width * bits + 7) / 8;
-    const qint64 stride = (width * bits + 31) / 32 * 4;
-    for (qint64 row = 0; row < height; ++row)
-        for (qint64 i = used; i < stride; ++i)
-            bytes[offset + row * stride + i] = 0;
-    return file.seek(0) && file.write(bytes) == bytes.size();
-}
-
 bool save(const QImage& image, const QDir& dir, const char* name, const char* format)
 {
     const QString path = dir.filePath(QString::fromLatin1(name));
-    return SavePicture(image, path, format) && (qstrcmp(format, "BMP") != 0 || zeroRowPadding(path));
+    return SavePicture(image, path, format);
 }
 
 bool drawAll(const QDir& dir)

@@ -14,9 +14,7 @@ inline QImage Shown(QWidget& widget)
 
 inline QImage SkinFrame(const char* skin, int count, int index)
 {
-    QImage frame;
-    ExtractFrame(LoadSkin(skin), frame, count, index, true);
-    return frame.convertToFormat(QImage::Format_RGB32);
+    return ExtractFrame(LoadSkin(skin), count, index, true).convertToFormat(QImage::Format_RGB32);
 }
 
 // The left button pressed, moved with, or released at a screen position.

@@ -1,5 +1,6 @@
 #include "XP_Form.h"
 
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
@@ -302,6 +303,23 @@ private slots:
         QApplication::sendEvent(m_owner.get(), &activate);
         QCOMPARE(active.size(), 1);
         QCOMPARE(Grab(), before);
+    }
+
+    // What one paint keeps for the next does not outlive a change of size.
+    void testPaintAfterResize()
+    {
+        const auto painted = [](TXP_Form* frame, QSize size) {
+            frame->resize(size);
+            QImage image(size, QImage::Format_RGB32);
+            QPainter painter(&image);
+            frame->Paint(painter);
+            return image;
+        };
+        QWidget other;
+        other.setWindowTitle(m_owner->windowTitle());
+        auto* fresh = new TXP_Form(&other);
+        painted(m_frame, {600, 485});
+        QCOMPARE(painted(m_frame, {700, 400}), painted(fresh, {700, 400}));
     }
 
     void testSettersAndTopMost()

@@ -61,15 +61,14 @@ private slots:
 
     void testExtractFrame()
     {
-        QImage frame;
         const QImage buttons = Numbered(46, 16);
         for (int index = 1; index <= 3; ++index) {
-            ExtractFrame(buttons, frame, 3, index, true);
+            const QImage frame = ExtractFrame(buttons, 3, index, true);
             QCOMPARE(frame.size(), QSize(15, 16));
             QCOMPARE(Origin(frame.pixel(0, 0)), QPoint(15 * (index - 1), 0));
             QCOMPARE(Origin(frame.pixel(14, 15)), QPoint(15 * index - 1, 15)); // column 45 is in none
         }
-        ExtractFrame(Numbered(60, 58), frame, 2, 2, false);
+        const QImage frame = ExtractFrame(Numbered(60, 58), 2, 2, false);
         QCOMPARE(frame.size(), QSize(60, 29));
         QCOMPARE(Origin(frame.pixel(59, 0)), QPoint(59, 29));
     }
@@ -168,8 +167,7 @@ private slots:
         // Each state has a look of its own.
         QList<QImage> states;
         for (int i = 1; i <= frames; ++i) {
-            QImage frame;
-            ExtractFrame(image, frame, frames, i, horizontal);
+            const QImage frame = ExtractFrame(image, frames, i, horizontal);
             QVERIFY2(!states.contains(frame), qPrintable(QString("frame %1 repeats another").arg(i)));
             states << frame;
         }
