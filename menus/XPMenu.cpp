@@ -185,10 +185,9 @@ void TXPMenu::ReplaceSets(TXPContainers containers, TXPControls controls)
         m_controls = controls;
         return;
     }
-    // Off with the old sets, on with the new: kinds that left lose their hooks.
-    m_active = false;
-    ApplyStyling(m_owner, false, true);
-    m_active = true;
+    // Menus and bars: off with the old sets, on with the new. Controls are settled by the second
+    // pass alone, so one the new sets still admit keeps its subclass.
+    ApplyStyling(m_owner, false, true, false);
     m_containers = containers;
     m_controls = controls;
     ApplyStyling(m_owner, true, true);
@@ -205,7 +204,7 @@ void TXPMenu::setActive(bool on)
     WatchInsertions();
 }
 
-void TXPMenu::ApplyStyling(QWidget* container, bool enable, bool repaint)
+void TXPMenu::ApplyStyling(QWidget* container, bool enable, bool repaint, bool controls)
 {
     QList<QWidget*> widgets;
     Collect(container, widgets);
@@ -218,7 +217,7 @@ void TXPMenu::ApplyStyling(QWidget* container, bool enable, bool repaint)
                 HookMenu(widget, enable);
         } else if (auto* bar = qobject_cast<QToolBar*>(widget)) {
             HookToolBar(bar, enable, repaint);
-        } else {
+        } else if (controls) {
             HookControl(widget, enable, repaint);
         }
     }
@@ -323,16 +322,19 @@ bool TXPMenu::IsBand(const QToolBar* bar)
 void TXPMenu::HookControl(QWidget* control, bool enable, bool repaint)
 {
     const int kind = ControlKind(control);
-    if (kind < 0 || !XPIn(m_controls, kind))
+    if (kind < 0)
         return;
     const int container = ContainerKind(control->parentWidget());
-    if (container < 0 || !XPIn(m_containers, container))
-        return;
-    // Switching off is left to each subclass: it lets go at its control's next event.
-    if (enable && Tag(control) != kXPExcludeTag && Tag(control->parentWidget()) != kXPExcludeTag &&
-        !TControlSubClass::Of(control, this))
+    const bool inSets = XPIn(m_controls, kind) && container >= 0 && XPIn(m_containers, container);
+    const bool admitted =
+        inSets && Tag(control) != kXPExcludeTag && Tag(control->parentWidget()) != kXPExcludeTag;
+    // Let go here: a subclass left to notice by itself would find the styler active again.
+    TControlSubClass* subClass = TControlSubClass::Of(control, this);
+    if (enable && admitted && !subClass)
         new TControlSubClass(control, this);
-    if (repaint)
+    else if ((!enable || !admitted) && subClass)
+        subClass->Remove();
+    if (repaint && inSets)
         control->update();
 }
 

@@ -143,7 +143,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void ApplyStyling(QWidget* container, bool enable, bool repaint);
+    // Hooks or unhooks what the sets admit; an enabling pass also lets go of controls they no
+    // longer admit.
+    void ApplyStyling(QWidget* container, bool enable, bool repaint, bool controls = true);
     void HookMenu(QWidget* menu, bool enable);
     void HookToolBar(QToolBar* bar, bool enable, bool repaint);
     void HookControl(QWidget* control, bool enable, bool repaint);

@@ -165,6 +165,26 @@ private slots:
         QTRY_VERIFY(edit->hasFrame());
     }
 
+    void testControlsLeavingTheSets()
+    {
+        auto* panel = new QWidget(m_form.get());
+        auto* box = new QCheckBox(panel);
+        auto* combo = new QComboBox(panel);
+        auto* group = new QGroupBox(m_form.get());
+        auto* inGroup = new QCheckBox(group);
+        TXPMenu styler(m_form.get());
+        styler.setXPContainers(TXPMenu::kDefaultContainers | XPSet(xcGroupBox));
+        styler.setActive(true);
+        TControlSubClass* comboBefore = TControlSubClass::Of(combo, &styler);
+        QVERIFY(Restyled(box, styler) && Restyled(inGroup, styler) && comboBefore);
+
+        // A kind or a container leaving the sets lets its controls go at once; the rest stay.
+        styler.setXPControls(TXPMenu::kDefaultControls & ~XPSet(xcCheckBox));
+        styler.setXPContainers(TXPMenu::kDefaultContainers);
+        QVERIFY(!Restyled(box, styler) && !Restyled(inGroup, styler));
+        QCOMPARE(TControlSubClass::Of(combo, &styler), comboBefore);
+    }
+
     void testStylerDestroyedWhileHooked()
     {
         auto* panel = new QWidget(m_form.get());
