@@ -147,6 +147,11 @@ void TXPMenu::setMenuBarColor(TColor colour)
 
 void TXPMenu::setUseSystemColors(bool on)
 {
+    // Taken once, when switched on: a font set later is the user's and stays.
+    if (on && !m_useSystemColors) {
+        m_font = LoadMenuFont();
+        m_fontColor = clMenuText;
+    }
     m_useSystemColors = on;
     RedrawMenuBar();
 }
@@ -432,9 +437,7 @@ void TXPMenu::RefreshPalette(int depth)
     p.SeparatorColor = rgb(m_separatorColor);
     if (!m_useSystemColors)
         return;
-    m_font = LoadMenuFont();
-    m_fontColor = clMenuText;
-    p.SelectFontColor = rgb(m_fontColor);
+    p.SelectFontColor = rgb(clMenuText);
     const QColor highlight = rgb(clHighlight);
     const QColor shadow = rgb(clBtnShadow);
     const QColor white = rgb(clWhite);

@@ -100,6 +100,8 @@ public:
     void setIconWidth(int width) { m_iconWidth = width; }
     [[nodiscard]] bool DrawSelect() const { return m_drawSelect; }
     void setDrawSelect(bool on) { m_drawSelect = on; }
+    // The palette from the system colours; switching on also takes the system's menu font and
+    // text colour, which setFont and setFontColor may replace afterwards.
     [[nodiscard]] bool UseSystemColors() const { return m_useSystemColors; }
     void setUseSystemColors(bool on);
     [[nodiscard]] bool OverrideOwnerDraw() const { return m_overrideOwnerDraw; }

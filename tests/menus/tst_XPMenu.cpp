@@ -73,6 +73,25 @@ private slots:
         QCOMPARE(styler.Palette().SelectColor, styler.Lighten(QColor(0x99, 0x66, 0x33), 68));
     }
 
+    void testOwnFontWithSystemColours()
+    {
+        TXPMenu styler;
+        QVERIFY(styler.UseSystemColors());
+        QCOMPARE(styler.Font(), TXPMenu::LoadMenuFont());
+        QFont font = styler.Font();
+        font.setPixelSize(31);
+        styler.setFont(font);
+        styler.setFontColor(clBlack);
+        styler.RefreshPalette(32);
+        QCOMPARE(styler.Font(), font);
+        QCOMPARE(styler.FontColor(), clBlack);
+        // Switching system colours on brings the system's font and text colour back.
+        styler.setUseSystemColors(false);
+        styler.setUseSystemColors(true);
+        QCOMPARE(styler.Font(), TXPMenu::LoadMenuFont());
+        QCOMPARE(styler.FontColor(), clMenuText);
+    }
+
     void testToolBarsAndMenus()
     {
         auto* empty = new QToolBar(m_form.get());
