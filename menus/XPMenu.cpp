@@ -28,6 +28,9 @@ namespace {
 // Deep enough for any real menu tree, and a stop for menus that contain each other.
 constexpr int kMaxMenuDepth = 16;
 
+// Where a hooked tool button keeps the auto-raise it had before.
+constexpr char kSavedAutoRaise[] = "_xpmenu_savedAutoRaise";
+
 // What the owner window holds, parents before children, without entering other windows
 // (dialogs parented to it are forms of their own); menus are entered, being part of it.
 void Collect(QWidget* container, QList<QWidget*>& into)
@@ -297,8 +300,18 @@ void TXPMenu::HookToolBar(QToolBar* bar, bool enable, bool repaint)
         return;
     const QList<QToolButton*> children = bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly);
     if (buttons) {
-        for (QToolButton* button : children)
-            button->setAutoRaise(true);
+        for (QToolButton* button : children) {
+            // Flat buttons while hooked; unhooked, each gets its own setting back.
+            const QVariant saved = button->property(kSavedAutoRaise);
+            if (enable) {
+                if (!saved.isValid())
+                    button->setProperty(kSavedAutoRaise, button->autoRaise());
+                button->setAutoRaise(true);
+            } else if (saved.isValid()) {
+                button->setAutoRaise(saved.toBool());
+                button->setProperty(kSavedAutoRaise, QVariant());
+            }
+        }
     }
     // A bar without buttons gets no button painting; its band still may.
     if (!enable || band || !bar->actions().isEmpty()) {

@@ -143,6 +143,19 @@ private slots:
         QCOMPARE(bar->style(), QApplication::style());
     }
 
+    void testAutoRaiseGivenBack()
+    {
+        auto* bar = new QToolBar(m_form.get());
+        auto* button = new QToolButton(bar);
+        bar->addWidget(button); // which raises it
+        button->setAutoRaise(false);
+        TXPMenu styler(m_form.get());
+        styler.setActive(true);
+        QVERIFY(button->autoRaise());
+        styler.setActive(false);
+        QVERIFY(!button->autoRaise());
+    }
+
     void testControlRestyling()
     {
         auto* panel = new QWidget(m_form.get());
