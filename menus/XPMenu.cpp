@@ -144,7 +144,7 @@ void TXPMenu::setFont(const QFont& font)
 
 void TXPMenu::setMenuBarColor(TColor colour)
 {
-    m_menuBarColor = colour;
+    SetColour(m_menuBarColor, colour);
     RedrawMenuBar();
 }
 
@@ -156,6 +156,7 @@ void TXPMenu::setUseSystemColors(bool on)
         m_fontColor = clMenuText;
     }
     m_useSystemColors = on;
+    m_paletteDirty = true;
     RedrawMenuBar();
 }
 
@@ -422,6 +423,12 @@ QFont TXPMenu::LoadMenuFont()
 
 void TXPMenu::RefreshPalette(int depth)
 {
+    // System colour references resolve against the application palette, so a new one counts too.
+    const qint64 systemKey = QGuiApplication::palette().cacheKey();
+    if (!m_paletteDirty && depth == m_palette.depth && systemKey == m_systemPaletteKey)
+        return;
+    m_paletteDirty = false;
+    m_systemPaletteKey = systemKey;
     TXPPalette& p = m_palette;
     p.depth = depth;
     p.highColour = depth >= 16;

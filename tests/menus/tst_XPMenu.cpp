@@ -73,6 +73,19 @@ private slots:
         QCOMPARE(styler.Palette().SelectColor, styler.Lighten(QColor(0x99, 0x66, 0x33), 68));
     }
 
+    void testSystemPaletteFollowed()
+    {
+        TXPMenu styler;
+        styler.RefreshPalette(32);
+        const QPalette before = QGuiApplication::palette();
+        QPalette changed = before;
+        changed.setColor(QPalette::Highlight, QColor(10, 20, 30));
+        QGuiApplication::setPalette(changed);
+        styler.RefreshPalette(32);
+        QGuiApplication::setPalette(before);
+        QCOMPARE(styler.Palette().SelectBorderColor, QColor(10, 20, 30));
+    }
+
     void testOwnFontWithSystemColours()
     {
         TXPMenu styler;
