@@ -358,7 +358,7 @@ void TControlSubClass::PaintPushButton(TXPCanvas& canvas)
         look.pressed = focused;
         look.hot = m_hot;
         TXPPaint(*m_styler).PaintItemIcon(canvas, look, glyph,
-                                          TImageEffects::Prepared(button->icon().pixmap(size).toImage()));
+                                          TImageEffects::PreparedIcon(button->icon(), size, false));
     }
     TTextLook look = TXPPaint::Caption(caption, rtl ? tfRtlReading : tfLeft, button->font(),
                                        button->palette().color(QPalette::ButtonText));

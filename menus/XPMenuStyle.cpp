@@ -16,13 +16,17 @@
 namespace {
 
 // Icons are drawn at the size they were made in, as image lists held them.
-QImage IconImage(const QIcon& icon, const QSize& fallback)
+QSize IconSize(const QIcon& icon, const QSize& fallback)
 {
     if (icon.isNull())
-        return {};
+        return {0, 0};
     const QList<QSize> sizes = icon.availableSizes();
-    const QSize size = sizes.isEmpty() ? fallback : sizes.first();
-    return TImageEffects::Prepared(icon.pixmap(size).toImage().scaled(size));
+    return sizes.isEmpty() ? fallback : sizes.first();
+}
+
+QImage IconImage(const QIcon& icon, const QSize& fallback)
+{
+    return icon.isNull() ? QImage() : TImageEffects::PreparedIcon(icon, IconSize(icon, fallback), true);
 }
 
 const QToolBar* BarOf(const QWidget* widget)
@@ -72,7 +76,13 @@ bool TXPMenuStyle::DrawsBand(const QWidget* widget) const
            TXPMenu::IsBand(qobject_cast<const QToolBar*>(widget));
 }
 
-TMenuItemInfo TXPMenuStyle::MenuItem(const QStyleOption* option, bool menuBar) const
+QSize TXPMenuStyle::SmallIconSize() const
+{
+    const int small = baseStyle()->pixelMetric(PM_SmallIconSize);
+    return {small, small};
+}
+
+TMenuItemInfo TXPMenuStyle::MenuItem(const QStyleOption* option, bool menuBar, bool withImage) const
 {
     TMenuItemInfo item;
     const auto* menuItem = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
@@ -90,8 +100,8 @@ TMenuItemInfo TXPMenuStyle::MenuItem(const QStyleOption* option, bool menuBar) c
     item.selected = option->state & (State_Selected | State_Sunken);
     item.checked = menuItem->checkType != QStyleOptionMenuItem::NotCheckable && menuItem->checked;
     item.radio = menuItem->checkType == QStyleOptionMenuItem::Exclusive;
-    const int small = baseStyle()->pixelMetric(PM_SmallIconSize);
-    item.image = IconImage(menuItem->icon, QSize(small, small));
+    if (withImage)
+        item.image = IconImage(menuItem->icon, SmallIconSize());
     return item;
 }
 
@@ -217,10 +227,12 @@ QSize TXPMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opti
                                      const QWidget* widget) const
 {
     if (m_styler.Active() && (type == CT_MenuItem || type == CT_MenuBarItem)) {
-        const TMenuItemInfo item = MenuItem(option, type == CT_MenuBarItem);
-        QSize measured = TMenuItemPainter(m_styler).MeasureMenuItem(item, size);
-        if (const auto* menuItem = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-            menuItem && type == CT_MenuItem)
+        // Measuring needs the icon's size only, not its image.
+        const TMenuItemInfo item = MenuItem(option, type == CT_MenuBarItem, false);
+        const auto* menuItem = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        const QSize iconSize = menuItem ? IconSize(menuItem->icon, SmallIconSize()) : QSize(0, 0);
+        QSize measured = TMenuItemPainter(m_styler).MeasureMenuItem(item, iconSize, size);
+        if (menuItem && type == CT_MenuItem)
             measured.setWidth(std::max(size.width(), measured.width() - ShortcutWidth(*menuItem)) +
                               kCheckMarkWidth);
         return measured;
