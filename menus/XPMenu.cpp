@@ -46,6 +46,18 @@ void Collect(QWidget* container, QList<QWidget*>& into)
     }
 }
 
+// Part of the owner window as Collect sees it: its menus count, other windows do not.
+bool Within(const QWidget* owner, const QWidget* widget)
+{
+    for (; widget; widget = widget->parentWidget()) {
+        if (widget == owner)
+            return true;
+        if (widget->isWindow() && !qobject_cast<const QMenu*>(widget))
+            return false;
+    }
+    return false;
+}
+
 bool IsBarPart(const QWidget* widget)
 {
     return qobject_cast<const QToolButton*>(widget) || widget->inherits("QToolBarSeparator");
@@ -395,7 +407,7 @@ bool TXPMenu::eventFilter(QObject* watched, QEvent* event)
     if (m_autoDetect && m_active && !m_walkPending &&
         (type == QEvent::ChildAdded || type == QEvent::ActionAdded)) {
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && m_owner && (widget == m_owner || m_owner->isAncestorOf(widget))) {
+        if (widget && m_owner && Within(m_owner, widget)) {
             // The new object is not fully built yet: walk once the event loop is back.
             m_walkPending = true;
             QMetaObject::invokeMethod(

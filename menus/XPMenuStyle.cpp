@@ -7,7 +7,6 @@
 #include "XPColors.h"
 #include "XPMenu.h"
 
-#include <QMenu>
 #include <QPainter>
 #include <QStyleOption>
 #include <QToolBar>
@@ -113,8 +112,6 @@ void TXPMenuStyle::drawControl(ControlElement element, const QStyleOption* optio
         Refresh(painter);
         TXPCanvas canvas(*painter);
         TMenuItemPainter(m_styler).PaintMenuItem(canvas, option->rect, MenuItem(option, !menuItem));
-        if (auto* menu = qobject_cast<const QMenu*>(widget))
-            m_styler.HookSiblings(const_cast<QMenu*>(menu));
         return;
     }
     if (m_styler.Active() && element == CE_MenuBarEmptyArea) {

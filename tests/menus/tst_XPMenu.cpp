@@ -169,6 +169,19 @@ private slots:
         QVERIFY(!button->autoRaise());
     }
 
+    void testMenusAddedToMenusDetected()
+    {
+        auto* menu = new QMenu(m_form.get());
+        menu->addAction(QStringLiteral("Copy"));
+        TXPMenu styler(m_form.get());
+        styler.setAutoDetect(true);
+        styler.setActive(true);
+        QVERIFY(Hooked(menu, styler));
+        QMenu* sub = menu->addMenu(QStringLiteral("More"));
+        sub->addAction(QStringLiteral("Paste"));
+        QTRY_VERIFY(Hooked(sub, styler));
+    }
+
     void testControlRestyling()
     {
         auto* panel = new QWidget(m_form.get());
