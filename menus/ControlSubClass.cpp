@@ -33,12 +33,21 @@ bool IsEdit(QWidget* control)
 TControlSubClass::TControlSubClass(QWidget* control, TXPMenu* styler)
     : QObject(control), m_control(control), m_styler(styler)
 {
+    // The flat frame replaces the edit's own until Remove gives it back.
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         m_savedFrame = edit->hasFrame();
+        m_borderRemoved = m_savedFrame;
+        edit->setFrame(false);
     } else if (QFrame* box = TextBox(control)) {
         m_savedFrame = box->frameShape() != QFrame::NoFrame;
         m_savedFrameStyle = box->frameStyle();
         m_savedLineWidth = box->lineWidth();
+        // A text box keeps a one-pixel plain frame for the flat one to cover.
+        m_borderRemoved = m_savedFrameStyle != (QFrame::Box | QFrame::Plain) || m_savedLineWidth != 1;
+        if (m_borderRemoved) {
+            box->setFrameStyle(QFrame::Box | QFrame::Plain);
+            box->setLineWidth(1);
+        }
     }
     // Asking or setting the check state ends the hot look at once.
     if (qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control)) {
@@ -236,16 +245,6 @@ void TControlSubClass::PaintComboFrame(TXPCanvas& canvas)
 void TControlSubClass::PaintEditFrame(TXPCanvas& canvas)
 {
     const TXPPalette& p = m_styler->Palette();
-    if (auto* edit = qobject_cast<QLineEdit*>(m_control); edit && edit->hasFrame()) {
-        m_borderRemoved = true;
-        edit->setFrame(false);
-    } else if (QFrame* box = TextBox(m_control);
-               box && (box->frameStyle() != (QFrame::Box | QFrame::Plain) || box->lineWidth() != 1)) {
-        // A text box keeps a one-pixel plain frame for the flat one to cover.
-        m_borderRemoved = true;
-        box->setFrameStyle(QFrame::Box | QFrame::Plain);
-        box->setLineWidth(1);
-    }
     QColor frame = TXPColors::ColorToRGB(clWindow);
     if (m_hot || m_control->hasFocus())
         frame = m_styler->Lighten(p.SelectBorderColor, 60);
