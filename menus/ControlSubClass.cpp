@@ -117,18 +117,16 @@ bool TControlSubClass::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
-            m_spaceDown = true;
             // Key repeat paints nothing new.
-            if (!m_spaceHeld)
+            if (!m_spaceDown)
                 Changed();
-            m_spaceHeld = true;
+            m_spaceDown = true;
         }
         break;
     case QEvent::KeyRelease:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
             !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
             m_spaceDown = false;
-            m_spaceHeld = false;
             Changed();
         }
         break;

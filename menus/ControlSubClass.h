@@ -21,7 +21,6 @@ public:
     // The control's subclass from this styler, if it has one.
     [[nodiscard]] static TControlSubClass* Of(const QWidget* control, const TXPMenu* styler);
     [[nodiscard]] TXPMenu* Styler() const { return m_styler; }
-    [[nodiscard]] bool Hot() const { return m_hot; }
     // Restores the control's own border and stops restyling it.
     void Remove();
 
@@ -46,7 +45,6 @@ private:
     bool m_hot = false;
     bool m_mouseDown = false;
     bool m_spaceDown = false;
-    bool m_spaceHeld = false;
     QPointer<TXPMenu> m_styler;
     // The edit's own border when hooked: a line edit's frame, or a text box's frame style.
     bool m_savedFrame = false;

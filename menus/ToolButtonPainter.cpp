@@ -95,10 +95,10 @@ void TToolButtonPainter::PaintToolButton(TXPCanvas& canvas, const TToolBarInfo& 
             top = brBottom - QFontMetrics(m_styler.Font()).height() - 3;
         } else if (button.rtl) {
             right -= iw + 7;
-            format = tfVCenter | tfRight;
+            format = tfRight;
         } else {
             left += iw + 6;
-            format = tfVCenter;
+            format = tfLeft;
         }
         if (button.menuItem)
             format = tfCenter;

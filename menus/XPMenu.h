@@ -119,7 +119,6 @@ public:
     [[nodiscard]] bool Active() const { return m_active; }
     void setActive(bool on);
 
-    [[nodiscard]] QWidget* OwnerForm() const { return m_owner; }
     // The style set on every hooked menu, menu bar and tool bar.
     [[nodiscard]] QStyle* Style() const;
     [[nodiscard]] bool IsStyledByMe(const QWidget* widget) const;

@@ -21,9 +21,6 @@ public:
     // Serves the menu buttons the bar holds now; owned by the bar.
     explicit TMenuToolBar(QToolBar* bar);
 
-    // The button selected from the keyboard, if the bar is selected.
-    [[nodiscard]] QToolButton* Selected() const { return m_selected; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
