@@ -184,9 +184,10 @@ void TXPMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
         if (DrawsBand(widget) || DrawsToolButtons(widget)) {
             Refresh(painter);
             const TToolBarInfo bar = BarInfo(qobject_cast<const QToolBar*>(widget), widget);
+            const QColor fill =
+                DrawsBand(widget) ? TToolButtonPainter(m_styler).BandColor(bar.color) : bar.color;
             if (!bar.transparent)
-                TXPCanvas(*painter).FillRect(option->rect,
-                                             DrawsBand(widget) ? m_styler.Lighten(bar.color, 6) : bar.color);
+                TXPCanvas(*painter).FillRect(option->rect, fill);
             return;
         }
         break;
