@@ -3,7 +3,6 @@
 #include "XPMenu.h"
 
 #include <QCache>
-#include <functional>
 
 namespace {
 
@@ -24,8 +23,8 @@ size_t qHash(const TIconKey& key, size_t seed = 0)
 constexpr int kIconCacheKilobytes = 4096;
 
 // Converts pixel by pixel, reusing the last result over a run of equal pixels.
-void ConvertPixels(QImage& image, QRgb previous, QRgb previousResult,
-                   const std::function<QColor(QColor)>& convert)
+template <typename Convert>
+void ConvertPixels(QImage& image, QRgb previous, QRgb previousResult, Convert convert)
 {
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
