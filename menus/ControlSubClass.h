@@ -10,7 +10,8 @@ class TXPMenu;
 
 // Restyles one standard control: an event filter that lets the control paint itself, then
 // paints a flat frame, box, dot or face over it from the hover, focus, mouse and space-key state
-// it follows. Once its styler is inactive or gone it gives the control back at the next event.
+// it follows. Its styler lets it go when switched off or when its sets no longer admit the control;
+// with the styler gone it gives the control back at the next event.
 class TControlSubClass : public QObject
 {
     Q_OBJECT

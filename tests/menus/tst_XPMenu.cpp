@@ -229,7 +229,7 @@ private slots:
         auto* box = new QCheckBox(panel);
         auto* combo = new QComboBox(panel);
         auto* group = new QGroupBox(m_form.get());
-        auto* inGroup = new QCheckBox(group);
+        auto* inGroup = new QComboBox(group);
         TXPMenu styler(m_form.get());
         styler.setXPContainers(TXPMenu::kDefaultContainers | XPSet(xcGroupBox));
         styler.setActive(true);
