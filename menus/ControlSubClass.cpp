@@ -33,12 +33,21 @@ bool IsEdit(QWidget* control)
 TControlSubClass::TControlSubClass(QWidget* control, TXPMenu* styler)
     : QObject(control), m_control(control), m_styler(styler)
 {
+    // The flat frame replaces the edit's own until Remove gives it back.
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         m_savedFrame = edit->hasFrame();
+        m_borderRemoved = m_savedFrame;
+        edit->setFrame(false);
     } else if (QFrame* box = TextBox(control)) {
         m_savedFrame = box->frameShape() != QFrame::NoFrame;
         m_savedFrameStyle = box->frameStyle();
         m_savedLineWidth = box->lineWidth();
+        // A text box keeps a one-pixel plain frame for the flat one to cover.
+        m_borderRemoved = m_savedFrameStyle != (QFrame::Box | QFrame::Plain) || m_savedLineWidth != 1;
+        if (m_borderRemoved) {
+            box->setFrameStyle(QFrame::Box | QFrame::Plain);
+            box->setLineWidth(1);
+        }
     }
     // Asking or setting the check state ends the hot look at once.
     if (qobject_cast<QCheckBox*>(control) || qobject_cast<QRadioButton*>(control)) {
@@ -108,18 +117,16 @@ bool TControlSubClass::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
-            m_spaceDown = true;
             // Key repeat paints nothing new.
-            if (!m_spaceHeld)
+            if (!m_spaceDown)
                 Changed();
-            m_spaceHeld = true;
+            m_spaceDown = true;
         }
         break;
     case QEvent::KeyRelease:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space &&
             !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
             m_spaceDown = false;
-            m_spaceHeld = false;
             Changed();
         }
         break;
@@ -236,16 +243,6 @@ void TControlSubClass::PaintComboFrame(TXPCanvas& canvas)
 void TControlSubClass::PaintEditFrame(TXPCanvas& canvas)
 {
     const TXPPalette& p = m_styler->Palette();
-    if (auto* edit = qobject_cast<QLineEdit*>(m_control); edit && edit->hasFrame()) {
-        m_borderRemoved = true;
-        edit->setFrame(false);
-    } else if (QFrame* box = TextBox(m_control);
-               box && (box->frameStyle() != (QFrame::Box | QFrame::Plain) || box->lineWidth() != 1)) {
-        // A text box keeps a one-pixel plain frame for the flat one to cover.
-        m_borderRemoved = true;
-        box->setFrameStyle(QFrame::Box | QFrame::Plain);
-        box->setLineWidth(1);
-    }
     QColor frame = TXPColors::ColorToRGB(clWindow);
     if (m_hot || m_control->hasFocus())
         frame = m_styler->Lighten(p.SelectBorderColor, 60);
@@ -358,7 +355,7 @@ void TControlSubClass::PaintPushButton(TXPCanvas& canvas)
         look.pressed = focused;
         look.hot = m_hot;
         TXPPaint(*m_styler).PaintItemIcon(canvas, look, glyph,
-                                          TImageEffects::Prepared(button->icon().pixmap(size).toImage()));
+                                          TImageEffects::PreparedIcon(button->icon(), size, false));
     }
     TTextLook look = TXPPaint::Caption(caption, rtl ? tfRtlReading : tfLeft, button->font(),
                                        button->palette().color(QPalette::ButtonText));

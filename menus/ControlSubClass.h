@@ -10,7 +10,8 @@ class TXPMenu;
 
 // Restyles one standard control: an event filter that lets the control paint itself, then
 // paints a flat frame, box, dot or face over it from the hover, focus, mouse and space-key state
-// it follows. Once its styler is inactive or gone it gives the control back at the next event.
+// it follows. Its styler lets it go when switched off or when its sets no longer admit the control;
+// with the styler gone it gives the control back at the next event.
 class TControlSubClass : public QObject
 {
     Q_OBJECT
@@ -21,7 +22,6 @@ public:
     // The control's subclass from this styler, if it has one.
     [[nodiscard]] static TControlSubClass* Of(const QWidget* control, const TXPMenu* styler);
     [[nodiscard]] TXPMenu* Styler() const { return m_styler; }
-    [[nodiscard]] bool Hot() const { return m_hot; }
     // Restores the control's own border and stops restyling it.
     void Remove();
 
@@ -46,7 +46,6 @@ private:
     bool m_hot = false;
     bool m_mouseDown = false;
     bool m_spaceDown = false;
-    bool m_spaceHeld = false;
     QPointer<TXPMenu> m_styler;
     // The edit's own border when hooked: a line edit's frame, or a text box's frame style.
     bool m_savedFrame = false;

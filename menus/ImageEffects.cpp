@@ -2,13 +2,29 @@
 
 #include "XPMenu.h"
 
-#include <functional>
+#include <QCache>
 
 namespace {
 
+struct TIconKey
+{
+    qint64 icon;
+    QSize size;
+    bool stretch;
+    bool operator==(const TIconKey&) const = default;
+};
+
+size_t qHash(const TIconKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.icon, key.size.width(), key.size.height(), key.stretch);
+}
+
+// A few megabytes of icons; those of icons gone meanwhile fall out as others come in.
+constexpr int kIconCacheKilobytes = 4096;
+
 // Converts pixel by pixel, reusing the last result over a run of equal pixels.
-void ConvertPixels(QImage& image, QRgb previous, QRgb previousResult,
-                   const std::function<QColor(QColor)>& convert)
+template <typename Convert>
+void ConvertPixels(QImage& image, QRgb previous, QRgb previousResult, Convert convert)
 {
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -42,6 +58,20 @@ QImage TImageEffects::Prepared(const QImage& image)
         }
     }
     return result;
+}
+
+QImage TImageEffects::PreparedIcon(const QIcon& icon, const QSize& size, bool stretch)
+{
+    static QCache<TIconKey, QImage> cache(kIconCacheKilobytes);
+    const TIconKey key{icon.cacheKey(), size, stretch};
+    if (const QImage* kept = cache.object(key))
+        return *kept;
+    QImage image = icon.pixmap(size).toImage();
+    if (stretch)
+        image = image.scaled(size);
+    image = Prepared(image);
+    cache.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
+    return image;
 }
 
 void TImageEffects::FadeImage(const TXPMenu& styler, QImage& image, int p)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 #include <QImage>
 
 class TXPMenu;
@@ -12,6 +13,8 @@ class TImageEffects
 public:
     // An ARGB copy of the image with its transparent colour keyed out.
     [[nodiscard]] static QImage Prepared(const QImage& image);
+    // The icon's pixmap for this size, stretched to it if asked, prepared; kept for the next paint.
+    [[nodiscard]] static QImage PreparedIcon(const QIcon& icon, const QSize& size, bool stretch);
     // Every pixel lightened by p percent (at most 100).
     static void FadeImage(const TXPMenu& styler, QImage& image, int p);
     // Every pixel turned grey, n levels lighter. Leading black pixels stay black.

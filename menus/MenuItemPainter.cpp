@@ -10,7 +10,8 @@
 
 TMenuItemPainter::TMenuItemPainter(TXPMenu& styler) : m_styler(styler) {}
 
-QSize TMenuItemPainter::MeasureMenuItem(const TMenuItemInfo& item, const QSize& incoming) const
+QSize TMenuItemPainter::MeasureMenuItem(const TMenuItemInfo& item, const QSize& imageSize,
+                                        const QSize& incoming) const
 {
     QString text = item.separator ? QString() : item.caption;
     // Three capital W's in the menu font keep the shortcut clear of the caption.
@@ -20,7 +21,7 @@ QSize TMenuItemPainter::MeasureMenuItem(const TMenuItemInfo& item, const QSize& 
     int width = metrics.horizontalAdvance(text);
     if (text.contains(QLatin1Char('&')))
         width -= metrics.horizontalAdvance(QLatin1Char('&'));
-    QSize image = item.image.size();
+    QSize image = imageSize;
     if (!item.menuBar)
         image.setWidth(std::max(image.width(), m_styler.IconWidth()));
     width += image.width() + 10;

@@ -95,10 +95,10 @@ void TToolButtonPainter::PaintToolButton(TXPCanvas& canvas, const TToolBarInfo& 
             top = brBottom - QFontMetrics(m_styler.Font()).height() - 3;
         } else if (button.rtl) {
             right -= iw + 7;
-            format = tfVCenter | tfRight;
+            format = tfRight;
         } else {
             left += iw + 6;
-            format = tfVCenter;
+            format = tfLeft;
         }
         if (button.menuItem)
             format = tfCenter;
@@ -130,7 +130,7 @@ void TToolButtonPainter::PaintSeparator(TXPCanvas& canvas, const TToolBarInfo& b
 void TToolButtonPainter::PaintControlBarBand(TXPCanvas& canvas, const QColor& barColor,
                                              const QRect& rect) const
 {
-    canvas.FillRect(rect, m_styler.Palette().highColour ? m_styler.Lighten(barColor, 6) : barColor);
+    canvas.FillRect(rect, BandColor(barColor));
     int shade = 30;
     const int bottom = rect.top() + rect.height();
     for (int y = rect.top() + 5; y <= bottom - 5; ++y) {
@@ -139,6 +139,11 @@ void TToolButtonPainter::PaintControlBarBand(TXPCanvas& canvas, const QColor& ba
         canvas.Line(rect.left() + 3, y, rect.left() + 6, y, m_styler.Darken(barColor, shade));
         shade += 7;
     }
+}
+
+QColor TToolButtonPainter::BandColor(const QColor& barColor) const
+{
+    return m_styler.Palette().highColour ? m_styler.Lighten(barColor, 6) : barColor;
 }
 
 void TToolButtonPainter::PaintDropArrow(TXPCanvas& canvas, int x, int y, const QColor& colour)

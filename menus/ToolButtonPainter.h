@@ -47,6 +47,8 @@ public:
     // The band's background and a grabber of 3-pixel dashes, darker row by row.
     void PaintControlBarBand(TXPCanvas& canvas, const QColor& barColor, const QRect& rect) const;
     static void PaintDropArrow(TXPCanvas& canvas, int x, int y, const QColor& colour);
+    // The background of a bar with a handle band, lighter than the bar on a high-colour device.
+    [[nodiscard]] QColor BandColor(const QColor& barColor) const;
 
 private:
     [[nodiscard]] QColor Face(const QColor& barColor) const;

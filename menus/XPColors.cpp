@@ -62,11 +62,6 @@ QColor TXPColors::ColorToRGB(TColor colour)
     return palette.color(QPalette::Window);
 }
 
-TColor TXPColors::RGBToColor(const QColor& colour)
-{
-    return TColor(colour.red()) | TColor(colour.green()) << 8 | TColor(colour.blue()) << 16;
-}
-
 QColor TXPColors::Nearest(const QColor& colour, int depth)
 {
     if (depth >= 16)

@@ -11,7 +11,6 @@ class TXPColors
 public:
     // A stored colour in RGB; system colour references come from the application palette.
     [[nodiscard]] static QColor ColorToRGB(TColor colour);
-    [[nodiscard]] static TColor RGBToColor(const QColor& colour);
     [[nodiscard]] static QColor Nearest(const QColor& colour, int depth);
 
     // Each channel moves p percent (capped at 100) of the way to 255, rounding ties to even.

@@ -28,6 +28,9 @@ namespace {
 // Deep enough for any real menu tree, and a stop for menus that contain each other.
 constexpr int kMaxMenuDepth = 16;
 
+// Where a hooked tool button keeps the auto-raise it had before.
+constexpr char kSavedAutoRaise[] = "_xpmenu_savedAutoRaise";
+
 // What the owner window holds, parents before children, without entering other windows
 // (dialogs parented to it are forms of their own); menus are entered, being part of it.
 void Collect(QWidget* container, QList<QWidget*>& into)
@@ -41,6 +44,18 @@ void Collect(QWidget* container, QList<QWidget*>& into)
         into << widget;
         Collect(widget, into);
     }
+}
+
+// Part of the owner window as Collect sees it: its menus count, other windows do not.
+bool Within(const QWidget* owner, const QWidget* widget)
+{
+    for (; widget; widget = widget->parentWidget()) {
+        if (widget == owner)
+            return true;
+        if (widget->isWindow() && !qobject_cast<const QMenu*>(widget))
+            return false;
+    }
+    return false;
 }
 
 bool IsBarPart(const QWidget* widget)
@@ -141,13 +156,19 @@ void TXPMenu::setFont(const QFont& font)
 
 void TXPMenu::setMenuBarColor(TColor colour)
 {
-    m_menuBarColor = colour;
+    SetColour(m_menuBarColor, colour);
     RedrawMenuBar();
 }
 
 void TXPMenu::setUseSystemColors(bool on)
 {
+    // Taken once, when switched on: a font set later is the user's and stays.
+    if (on && !m_useSystemColors) {
+        m_font = LoadMenuFont();
+        m_fontColor = clMenuText;
+    }
     m_useSystemColors = on;
+    m_paletteDirty = true;
     RedrawMenuBar();
 }
 
@@ -185,10 +206,9 @@ void TXPMenu::ReplaceSets(TXPContainers containers, TXPControls controls)
         m_controls = controls;
         return;
     }
-    // Off with the old sets, on with the new: kinds that left lose their hooks.
-    m_active = false;
-    ApplyStyling(m_owner, false, true);
-    m_active = true;
+    // Menus and bars: off with the old sets, on with the new. Controls are settled by the second
+    // pass alone, so one the new sets still admit keeps its subclass.
+    ApplyStyling(m_owner, false, true, false);
     m_containers = containers;
     m_controls = controls;
     ApplyStyling(m_owner, true, true);
@@ -205,7 +225,7 @@ void TXPMenu::setActive(bool on)
     WatchInsertions();
 }
 
-void TXPMenu::ApplyStyling(QWidget* container, bool enable, bool repaint)
+void TXPMenu::ApplyStyling(QWidget* container, bool enable, bool repaint, bool controls)
 {
     QList<QWidget*> widgets;
     Collect(container, widgets);
@@ -218,7 +238,7 @@ void TXPMenu::ApplyStyling(QWidget* container, bool enable, bool repaint)
                 HookMenu(widget, enable);
         } else if (auto* bar = qobject_cast<QToolBar*>(widget)) {
             HookToolBar(bar, enable, repaint);
-        } else {
+        } else if (controls) {
             HookControl(widget, enable, repaint);
         }
     }
@@ -293,8 +313,18 @@ void TXPMenu::HookToolBar(QToolBar* bar, bool enable, bool repaint)
         return;
     const QList<QToolButton*> children = bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly);
     if (buttons) {
-        for (QToolButton* button : children)
-            button->setAutoRaise(true);
+        for (QToolButton* button : children) {
+            // Flat buttons while hooked; unhooked, each gets its own setting back.
+            const QVariant saved = button->property(kSavedAutoRaise);
+            if (enable) {
+                if (!saved.isValid())
+                    button->setProperty(kSavedAutoRaise, button->autoRaise());
+                button->setAutoRaise(true);
+            } else if (saved.isValid()) {
+                button->setAutoRaise(saved.toBool());
+                button->setProperty(kSavedAutoRaise, QVariant());
+            }
+        }
     }
     // A bar without buttons gets no button painting; its band still may.
     if (!enable || band || !bar->actions().isEmpty()) {
@@ -323,16 +353,19 @@ bool TXPMenu::IsBand(const QToolBar* bar)
 void TXPMenu::HookControl(QWidget* control, bool enable, bool repaint)
 {
     const int kind = ControlKind(control);
-    if (kind < 0 || !XPIn(m_controls, kind))
+    if (kind < 0)
         return;
     const int container = ContainerKind(control->parentWidget());
-    if (container < 0 || !XPIn(m_containers, container))
-        return;
-    // Switching off is left to each subclass: it lets go at its control's next event.
-    if (enable && Tag(control) != kXPExcludeTag && Tag(control->parentWidget()) != kXPExcludeTag &&
-        !TControlSubClass::Of(control, this))
+    const bool inSets = XPIn(m_controls, kind) && container >= 0 && XPIn(m_containers, container);
+    const bool admitted =
+        inSets && Tag(control) != kXPExcludeTag && Tag(control->parentWidget()) != kXPExcludeTag;
+    // Let go here: a subclass left to notice by itself would find the styler active again.
+    TControlSubClass* subClass = TControlSubClass::Of(control, this);
+    if (enable && admitted && !subClass)
         new TControlSubClass(control, this);
-    if (repaint)
+    else if ((!enable || !admitted) && subClass)
+        subClass->Remove();
+    if (repaint && inSets)
         control->update();
 }
 
@@ -374,7 +407,7 @@ bool TXPMenu::eventFilter(QObject* watched, QEvent* event)
     if (m_autoDetect && m_active && !m_walkPending &&
         (type == QEvent::ChildAdded || type == QEvent::ActionAdded)) {
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && m_owner && (widget == m_owner || m_owner->isAncestorOf(widget))) {
+        if (widget && m_owner && Within(m_owner, widget)) {
             // The new object is not fully built yet: walk once the event loop is back.
             m_walkPending = true;
             QMetaObject::invokeMethod(
@@ -402,6 +435,12 @@ QFont TXPMenu::LoadMenuFont()
 
 void TXPMenu::RefreshPalette(int depth)
 {
+    // System colour references resolve against the application palette, so a new one counts too.
+    const qint64 systemKey = QGuiApplication::palette().cacheKey();
+    if (!m_paletteDirty && depth == m_palette.depth && systemKey == m_systemPaletteKey)
+        return;
+    m_paletteDirty = false;
+    m_systemPaletteKey = systemKey;
     TXPPalette& p = m_palette;
     p.depth = depth;
     p.highColour = depth >= 16;
@@ -430,9 +469,7 @@ void TXPMenu::RefreshPalette(int depth)
     p.SeparatorColor = rgb(m_separatorColor);
     if (!m_useSystemColors)
         return;
-    m_font = LoadMenuFont();
-    m_fontColor = clMenuText;
-    p.SelectFontColor = rgb(m_fontColor);
+    p.SelectFontColor = rgb(clMenuText);
     const QColor highlight = rgb(clHighlight);
     const QColor shadow = rgb(clBtnShadow);
     const QColor white = rgb(clWhite);

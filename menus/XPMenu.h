@@ -79,27 +79,29 @@ public:
     [[nodiscard]] TColor FontColor() const { return m_fontColor; }
     void setFontColor(TColor colour) { m_fontColor = colour; }
     [[nodiscard]] TColor Color() const { return m_color; }
-    void setColor(TColor colour) { m_color = colour; }
+    void setColor(TColor colour) { SetColour(m_color, colour); }
     [[nodiscard]] TColor IconBackColor() const { return m_iconBackColor; }
-    void setIconBackColor(TColor colour) { m_iconBackColor = colour; }
+    void setIconBackColor(TColor colour) { SetColour(m_iconBackColor, colour); }
     [[nodiscard]] TColor MenuBarColor() const { return m_menuBarColor; }
     void setMenuBarColor(TColor colour);
     [[nodiscard]] TColor SelectColor() const { return m_selectColor; }
-    void setSelectColor(TColor colour) { m_selectColor = colour; }
+    void setSelectColor(TColor colour) { SetColour(m_selectColor, colour); }
     [[nodiscard]] TColor SelectBorderColor() const { return m_selectBorderColor; }
-    void setSelectBorderColor(TColor colour) { m_selectBorderColor = colour; }
+    void setSelectBorderColor(TColor colour) { SetColour(m_selectBorderColor, colour); }
     [[nodiscard]] TColor SelectFontColor() const { return m_selectFontColor; }
-    void setSelectFontColor(TColor colour) { m_selectFontColor = colour; }
+    void setSelectFontColor(TColor colour) { SetColour(m_selectFontColor, colour); }
     [[nodiscard]] TColor DisabledColor() const { return m_disabledColor; }
-    void setDisabledColor(TColor colour) { m_disabledColor = colour; }
+    void setDisabledColor(TColor colour) { SetColour(m_disabledColor, colour); }
     [[nodiscard]] TColor SeparatorColor() const { return m_separatorColor; }
-    void setSeparatorColor(TColor colour) { m_separatorColor = colour; }
+    void setSeparatorColor(TColor colour) { SetColour(m_separatorColor, colour); }
     [[nodiscard]] TColor CheckedColor() const { return m_checkedColor; }
-    void setCheckedColor(TColor colour) { m_checkedColor = colour; }
+    void setCheckedColor(TColor colour) { SetColour(m_checkedColor, colour); }
     [[nodiscard]] int IconWidth() const { return m_iconWidth; }
     void setIconWidth(int width) { m_iconWidth = width; }
     [[nodiscard]] bool DrawSelect() const { return m_drawSelect; }
     void setDrawSelect(bool on) { m_drawSelect = on; }
+    // The palette from the system colours; switching on also takes the system's menu font and
+    // text colour, which setFont and setFontColor may replace afterwards.
     [[nodiscard]] bool UseSystemColors() const { return m_useSystemColors; }
     void setUseSystemColors(bool on);
     [[nodiscard]] bool OverrideOwnerDraw() const { return m_overrideOwnerDraw; }
@@ -117,12 +119,12 @@ public:
     [[nodiscard]] bool Active() const { return m_active; }
     void setActive(bool on);
 
-    [[nodiscard]] QWidget* OwnerForm() const { return m_owner; }
     // The style set on every hooked menu, menu bar and tool bar.
     [[nodiscard]] QStyle* Style() const;
     [[nodiscard]] bool IsStyledByMe(const QWidget* widget) const;
 
-    // Works out the palette for a device of this many bits per pixel; run before every paint.
+    // Works out the palette for a device of this many bits per pixel; run before every paint, it
+    // does the work only after a colour property, the system palette or the depth has changed.
     void RefreshPalette(int depth);
     [[nodiscard]] const TXPPalette& Palette() const { return m_palette; }
     // The colour arithmetic at the depth of the last refresh.
@@ -143,7 +145,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void ApplyStyling(QWidget* container, bool enable, bool repaint);
+    // Hooks or unhooks what the sets admit; an enabling pass also lets go of controls they no
+    // longer admit.
+    void ApplyStyling(QWidget* container, bool enable, bool repaint, bool controls = true);
     void HookMenu(QWidget* menu, bool enable);
     void HookToolBar(QToolBar* bar, bool enable, bool repaint);
     void HookControl(QWidget* control, bool enable, bool repaint);
@@ -153,6 +157,11 @@ private:
     void RedrawMenuBar();
     void WatchInsertions();
     void RemoveSubClasses();
+    void SetColour(TColor& property, TColor colour)
+    {
+        property = colour;
+        m_paletteDirty = true;
+    }
 
     QPointer<QWidget> m_owner;
     TXPMenuStyle* m_style;
@@ -172,6 +181,8 @@ private:
     bool m_drawSelect = true;
     bool m_useSystemColors = true;
     TXPPalette m_palette;
+    bool m_paletteDirty = true;
+    qint64 m_systemPaletteKey = 0;
     bool m_overrideOwnerDraw = false;
     bool m_gradient = false;
     bool m_flatMenu = false;

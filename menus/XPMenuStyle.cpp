@@ -7,7 +7,6 @@
 #include "XPColors.h"
 #include "XPMenu.h"
 
-#include <QMenu>
 #include <QPainter>
 #include <QStyleOption>
 #include <QToolBar>
@@ -16,13 +15,17 @@
 namespace {
 
 // Icons are drawn at the size they were made in, as image lists held them.
-QImage IconImage(const QIcon& icon, const QSize& fallback)
+QSize IconSize(const QIcon& icon, const QSize& fallback)
 {
     if (icon.isNull())
-        return {};
+        return {0, 0};
     const QList<QSize> sizes = icon.availableSizes();
-    const QSize size = sizes.isEmpty() ? fallback : sizes.first();
-    return TImageEffects::Prepared(icon.pixmap(size).toImage().scaled(size));
+    return sizes.isEmpty() ? fallback : sizes.first();
+}
+
+QImage IconImage(const QIcon& icon, const QSize& fallback)
+{
+    return icon.isNull() ? QImage() : TImageEffects::PreparedIcon(icon, IconSize(icon, fallback), true);
 }
 
 const QToolBar* BarOf(const QWidget* widget)
@@ -72,7 +75,13 @@ bool TXPMenuStyle::DrawsBand(const QWidget* widget) const
            TXPMenu::IsBand(qobject_cast<const QToolBar*>(widget));
 }
 
-TMenuItemInfo TXPMenuStyle::MenuItem(const QStyleOption* option, bool menuBar) const
+QSize TXPMenuStyle::SmallIconSize() const
+{
+    const int small = baseStyle()->pixelMetric(PM_SmallIconSize);
+    return {small, small};
+}
+
+TMenuItemInfo TXPMenuStyle::MenuItem(const QStyleOption* option, bool menuBar, bool withImage) const
 {
     TMenuItemInfo item;
     const auto* menuItem = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
@@ -90,8 +99,8 @@ TMenuItemInfo TXPMenuStyle::MenuItem(const QStyleOption* option, bool menuBar) c
     item.selected = option->state & (State_Selected | State_Sunken);
     item.checked = menuItem->checkType != QStyleOptionMenuItem::NotCheckable && menuItem->checked;
     item.radio = menuItem->checkType == QStyleOptionMenuItem::Exclusive;
-    const int small = baseStyle()->pixelMetric(PM_SmallIconSize);
-    item.image = IconImage(menuItem->icon, QSize(small, small));
+    if (withImage)
+        item.image = IconImage(menuItem->icon, SmallIconSize());
     return item;
 }
 
@@ -103,8 +112,6 @@ void TXPMenuStyle::drawControl(ControlElement element, const QStyleOption* optio
         Refresh(painter);
         TXPCanvas canvas(*painter);
         TMenuItemPainter(m_styler).PaintMenuItem(canvas, option->rect, MenuItem(option, !menuItem));
-        if (auto* menu = qobject_cast<const QMenu*>(widget))
-            m_styler.HookSiblings(const_cast<QMenu*>(menu));
         return;
     }
     if (m_styler.Active() && element == CE_MenuBarEmptyArea) {
@@ -177,9 +184,10 @@ void TXPMenuStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* o
         if (DrawsBand(widget) || DrawsToolButtons(widget)) {
             Refresh(painter);
             const TToolBarInfo bar = BarInfo(qobject_cast<const QToolBar*>(widget), widget);
+            const QColor fill =
+                DrawsBand(widget) ? TToolButtonPainter(m_styler).BandColor(bar.color) : bar.color;
             if (!bar.transparent)
-                TXPCanvas(*painter).FillRect(option->rect,
-                                             DrawsBand(widget) ? m_styler.Lighten(bar.color, 6) : bar.color);
+                TXPCanvas(*painter).FillRect(option->rect, fill);
             return;
         }
         break;
@@ -217,10 +225,12 @@ QSize TXPMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opti
                                      const QWidget* widget) const
 {
     if (m_styler.Active() && (type == CT_MenuItem || type == CT_MenuBarItem)) {
-        const TMenuItemInfo item = MenuItem(option, type == CT_MenuBarItem);
-        QSize measured = TMenuItemPainter(m_styler).MeasureMenuItem(item, size);
-        if (const auto* menuItem = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-            menuItem && type == CT_MenuItem)
+        // Measuring needs the icon's size only, not its image.
+        const TMenuItemInfo item = MenuItem(option, type == CT_MenuBarItem, false);
+        const auto* menuItem = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        const QSize iconSize = menuItem ? IconSize(menuItem->icon, SmallIconSize()) : QSize(0, 0);
+        QSize measured = TMenuItemPainter(m_styler).MeasureMenuItem(item, iconSize, size);
+        if (menuItem && type == CT_MenuItem)
             measured.setWidth(std::max(size.width(), measured.width() - ShortcutWidth(*menuItem)) +
                               kCheckMarkWidth);
         return measured;

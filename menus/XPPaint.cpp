@@ -5,7 +5,31 @@
 #include "XPColors.h"
 #include "XPMenu.h"
 
+#include <QCache>
 #include <QFontMetrics>
+
+namespace {
+
+struct TGradientKey
+{
+    int strips;
+    int height;
+    QRgb base;
+    int iconWidth;
+    bool rtl;
+    int depth;
+    bool operator==(const TGradientKey&) const = default;
+};
+
+size_t qHash(const TGradientKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.strips, key.height, key.base, key.iconWidth, key.rtl, key.depth);
+}
+
+// Enough for the items and frames of a good number of menus.
+constexpr int kGradientCacheKilobytes = 1024;
+
+} // namespace
 
 TXPPaint::TXPPaint(const TXPMenu& styler) : m_styler(styler) {}
 
@@ -138,19 +162,37 @@ void TXPPaint::PaintItemText(TXPCanvas& canvas, const TTextLook& look, const QRe
 
 void TXPPaint::PaintGradient(TXPCanvas& canvas, const QRect& rect, bool rtl) const
 {
-    const int left = rect.left();
-    const int right = rect.left() + rect.width();
-    const int strips = right - left + 1;
+    // One strip more than the width: from the left edge on, or right to left from the right edge.
+    const int strips = rect.width() + 1;
+    if (strips <= 0 || rect.height() <= 0)
+        return;
     const int iconWidth = m_styler.IconWidth();
     const QColor base = m_styler.Palette().IconBackColor;
-    int shade = 0;
-    for (int i = 0; i < strips; ++i) {
-        const int x = rtl ? right - 1 - i : left + i;
-        const bool steep =
-            rtl ? (right - iconWidth + 5 < x && x < right) : (left < x && x < left + iconWidth + 5);
-        shade = std::min(shade + (steep ? 3 : 1), 96);
-        canvas.FillRect(QRect(x, rect.top(), 1, rect.height()), m_styler.Lighten(base, shade));
+    // Items repaint often and share their sizes: the strips are worked out once.
+    static QCache<TGradientKey, QImage> cache(kGradientCacheKilobytes);
+    const TGradientKey key{strips, rect.height(), base.rgb(), iconWidth, rtl, m_styler.Palette().depth};
+    QImage image;
+    if (const QImage* kept = cache.object(key)) {
+        image = *kept;
+    } else {
+        image = QImage(strips, rect.height(), QImage::Format_RGB32);
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(0));
+        int shade = 0;
+        for (int i = 0; i < strips; ++i) {
+            // Steeper across the icon column.
+            const bool steep = rtl ? i < iconWidth - 6 : 0 < i && i < iconWidth + 5;
+            shade = std::min(shade + (steep ? 3 : 1), 96);
+            row[rtl ? strips - 1 - i : i] = m_styler.Lighten(base, shade).rgb();
+        }
+        for (int y = 1; y < image.height(); ++y)
+            std::copy_n(row, strips, reinterpret_cast<QRgb*>(image.scanLine(y)));
+        cache.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
     }
+    QPainter& painter = canvas.Painter();
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(rtl ? rect.left() - 1 : rect.left(), rect.top(), image);
+    painter.restore();
 }
 
 QColor TXPPaint::ContrastTextColor(const QColor& back) const

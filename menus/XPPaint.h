@@ -15,7 +15,6 @@ enum TTextFormat : int
     tfLeft = 0,
     tfCenter = 1,
     tfRight = 2,
-    tfVCenter = 4, // no effect: text is never single-line, so it is placed from the top
     tfRtlReading = 0x20000,
 };
 

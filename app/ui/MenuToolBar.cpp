@@ -9,8 +9,13 @@
 
 TMenuToolBar::TMenuToolBar(QToolBar* bar) : QObject(bar), m_bar(bar)
 {
-    for (QToolButton* button : Buttons()) {
-        QMenu* menu = button->menu();
+    for (QAction* action : m_bar->actions()) {
+        auto* button = qobject_cast<QToolButton*>(m_bar->widgetForAction(action));
+        QMenu* menu = button ? button->menu() : nullptr;
+        if (!menu)
+            continue;
+        m_buttons << button;
+        m_buttonOf.insert(menu, button);
         connect(menu, &QMenu::aboutToShow, this, [this] {
             // The menu's own event loop runs one level deeper than this.
             m_openLevel = QThread::currentThread()->loopLevel();
@@ -24,9 +29,8 @@ TMenuToolBar::TMenuToolBar(QToolBar* bar) : QObject(bar), m_bar(bar)
 QList<QToolButton*> TMenuToolBar::Buttons() const
 {
     QList<QToolButton*> buttons;
-    for (QAction* action : m_bar->actions()) {
-        auto* button = qobject_cast<QToolButton*>(m_bar->widgetForAction(action));
-        if (button && button->menu())
+    for (QToolButton* button : m_buttons) {
+        if (button)
             buttons << button;
     }
     return buttons;
@@ -34,11 +38,8 @@ QList<QToolButton*> TMenuToolBar::Buttons() const
 
 QToolButton* TMenuToolBar::ButtonOf(const QMenu* menu) const
 {
-    for (QToolButton* button : Buttons()) {
-        if (button->menu() == menu)
-            return button;
-    }
-    return nullptr;
+    QToolButton* button = m_buttonOf.value(menu);
+    return button && button->menu() == menu ? button : nullptr;
 }
 
 QToolButton* TMenuToolBar::Neighbour(QToolButton* from, int step) const
@@ -90,7 +91,7 @@ bool TMenuToolBar::MenuEvent(QMenu* menu, QEvent* event)
             break;
         auto* button = qobject_cast<QToolButton*>(m_bar->childAt(m_bar->mapFromGlobal(global)));
         if (button && button->menu() && button->menu() != menu && button->isEnabled() &&
-            Buttons().contains(button))
+            ButtonOf(button->menu()) == button)
             SwitchTo(menu, button, false);
         break;
     }

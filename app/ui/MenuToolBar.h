@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QToolButton>
@@ -20,13 +21,11 @@ public:
     // Serves the menu buttons the bar holds now; owned by the bar.
     explicit TMenuToolBar(QToolBar* bar);
 
-    // The button selected from the keyboard, if the bar is selected.
-    [[nodiscard]] QToolButton* Selected() const { return m_selected; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The menu buttons found at the start that are still there, in the bar's order.
     [[nodiscard]] QList<QToolButton*> Buttons() const;
     [[nodiscard]] QToolButton* ButtonOf(const QMenu* menu) const;
     [[nodiscard]] QToolButton* Neighbour(QToolButton* from, int step) const;
@@ -42,6 +41,9 @@ private:
     void RefreshHover();
 
     QToolBar* m_bar;
+    // Found once: the filter sees every event of the application.
+    QList<QPointer<QToolButton>> m_buttons;
+    QHash<const QMenu*, QPointer<QToolButton>> m_buttonOf;
     QPointer<QToolButton> m_selected;
     QPointer<QToolButton> m_pending;
     QPointer<QWidget> m_lastFocus;

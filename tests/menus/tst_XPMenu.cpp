@@ -73,6 +73,38 @@ private slots:
         QCOMPARE(styler.Palette().SelectColor, styler.Lighten(QColor(0x99, 0x66, 0x33), 68));
     }
 
+    void testSystemPaletteFollowed()
+    {
+        TXPMenu styler;
+        styler.RefreshPalette(32);
+        const QPalette before = QGuiApplication::palette();
+        QPalette changed = before;
+        changed.setColor(QPalette::Highlight, QColor(10, 20, 30));
+        QGuiApplication::setPalette(changed);
+        styler.RefreshPalette(32);
+        QGuiApplication::setPalette(before);
+        QCOMPARE(styler.Palette().SelectBorderColor, QColor(10, 20, 30));
+    }
+
+    void testOwnFontWithSystemColours()
+    {
+        TXPMenu styler;
+        QVERIFY(styler.UseSystemColors());
+        QCOMPARE(styler.Font(), TXPMenu::LoadMenuFont());
+        QFont font = styler.Font();
+        font.setPixelSize(31);
+        styler.setFont(font);
+        styler.setFontColor(clBlack);
+        styler.RefreshPalette(32);
+        QCOMPARE(styler.Font(), font);
+        QCOMPARE(styler.FontColor(), clBlack);
+        // Switching system colours on brings the system's font and text colour back.
+        styler.setUseSystemColors(false);
+        styler.setUseSystemColors(true);
+        QCOMPARE(styler.Font(), TXPMenu::LoadMenuFont());
+        QCOMPARE(styler.FontColor(), clMenuText);
+    }
+
     void testToolBarsAndMenus()
     {
         auto* empty = new QToolBar(m_form.get());
@@ -124,6 +156,32 @@ private slots:
         QCOMPARE(bar->style(), QApplication::style());
     }
 
+    void testAutoRaiseGivenBack()
+    {
+        auto* bar = new QToolBar(m_form.get());
+        auto* button = new QToolButton(bar);
+        bar->addWidget(button); // which raises it
+        button->setAutoRaise(false);
+        TXPMenu styler(m_form.get());
+        styler.setActive(true);
+        QVERIFY(button->autoRaise());
+        styler.setActive(false);
+        QVERIFY(!button->autoRaise());
+    }
+
+    void testMenusAddedToMenusDetected()
+    {
+        auto* menu = new QMenu(m_form.get());
+        menu->addAction(QStringLiteral("Copy"));
+        TXPMenu styler(m_form.get());
+        styler.setAutoDetect(true);
+        styler.setActive(true);
+        QVERIFY(Hooked(menu, styler));
+        QMenu* sub = menu->addMenu(QStringLiteral("More"));
+        sub->addAction(QStringLiteral("Paste"));
+        QTRY_VERIFY(Hooked(sub, styler));
+    }
+
     void testControlRestyling()
     {
         auto* panel = new QWidget(m_form.get());
@@ -163,6 +221,26 @@ private slots:
         styler.setActive(false);
         QTRY_VERIFY(!Restyled(onPanel, styler));
         QTRY_VERIFY(edit->hasFrame());
+    }
+
+    void testControlsLeavingTheSets()
+    {
+        auto* panel = new QWidget(m_form.get());
+        auto* box = new QCheckBox(panel);
+        auto* combo = new QComboBox(panel);
+        auto* group = new QGroupBox(m_form.get());
+        auto* inGroup = new QComboBox(group);
+        TXPMenu styler(m_form.get());
+        styler.setXPContainers(TXPMenu::kDefaultContainers | XPSet(xcGroupBox));
+        styler.setActive(true);
+        TControlSubClass* comboBefore = TControlSubClass::Of(combo, &styler);
+        QVERIFY(Restyled(box, styler) && Restyled(inGroup, styler) && comboBefore);
+
+        // A kind or a container leaving the sets lets its controls go at once; the rest stay.
+        styler.setXPControls(TXPMenu::kDefaultControls & ~XPSet(xcCheckBox));
+        styler.setXPContainers(TXPMenu::kDefaultContainers);
+        QVERIFY(!Restyled(box, styler) && !Restyled(inGroup, styler));
+        QCOMPARE(TControlSubClass::Of(combo, &styler), comboBefore);
     }
 
     void testStylerDestroyedWhileHooked()
