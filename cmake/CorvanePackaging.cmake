@@ -6,7 +6,8 @@ set(CPACK_PACKAGE_CONTACT "Mirel Software <support@corvane.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "makes HTML files smaller, in a window or on the command line")
 set(CPACK_PACKAGE_DESCRIPTION
     "Corvane XP rewrites HTML files in place with a shorter text: redundant spaces and line
-breaks go, long tag names get short ones, quotes inside tags are dropped. The window
+breaks go, long tag names get short ones, attribute quotes are dropped
+where HTML does not need them. The window
 (corvane-xp) keeps a list of files and a log; corvane does the same from scripts.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
