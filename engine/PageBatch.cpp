@@ -31,28 +31,27 @@ PageBatch::~PageBatch() = default;
 
 FileStatus PageBatch::Add(std::unique_ptr<PageFile> page, std::string&& bytes)
 {
+    // In place first: a page rewritten in place keeps pointing at the bytes it was given.
     m_items.push_back({std::move(page), std::move(bytes), FileStatus::Ok});
     Item& item = m_items.back();
-    item.status = item.page ? item.page->WriteTemporary(item.bytes.data(), item.bytes.size())
-                            : FileStatus::NothingToSave;
-    if (item.status == FileStatus::Ok) {
-        m_bytes += item.bytes.size();
-        if (!item.page->RewritesInPlace()) {
-            item.page->StartWriteback();
-            std::string().swap(item.bytes); // on disk now
-        }
-    } else {
-        item.page.reset(); // closes it, and any temporary goes with it
-        std::string().swap(item.bytes);
+    const FileStatus status = item.page->WriteTemporary(item.bytes.data(), item.bytes.size());
+    if (status != FileStatus::Ok) {
+        m_items.pop_back(); // closes the page, and any temporary goes with it; Flush knows nothing of it
+        return status;
     }
-    return item.status;
+    m_bytes += item.bytes.size();
+    if (!item.page->RewritesInPlace()) {
+        item.page->StartWriteback();
+        std::string().swap(item.bytes); // on disk now
+    }
+    return status;
 }
 
 bool PageBatch::Holds(const std::string& path) const
 {
     const std::optional<std::pair<unsigned long long, unsigned long long>> file = FileKey(path);
     return file && std::any_of(m_items.begin(), m_items.end(), [&](const Item& item) {
-               return item.page && item.page->Key() == *file;
+               return item.page->Key() == *file;
            });
 }
 

@@ -420,17 +420,33 @@ TEST_F(PageIdentity, BatchPutsPagesInPlaceOnlyAtFlushAndEachFailsAlone)
     EXPECT_EQ(EntryCount(), 6u);
 
     // A batch given up before its flush leaves its pages and no temporary.
+    Write("link.htm", kSmallPage); // through the same file: both names hold the old page again
     {
         filestore::PageBatch batch;
         ASSERT_TRUE(m_hc.LoadFromFile(link));
         m_hc.Compress();
-        (void)m_hc.SaveToFile(link, batch);
+        ASSERT_TRUE(m_hc.SaveToFile(link, batch));
         ASSERT_TRUE(m_hc.LoadFromFile(paths[1]));
         m_hc.Compress();
         ASSERT_TRUE(m_hc.SaveToFile(paths[1], batch));
     }
     EXPECT_EQ(Read(paths[1]), kSmallPage + "<p>added</p>\n");
+    EXPECT_EQ(Read(paths[2]), kSmallPage);
     EXPECT_EQ(EntryCount(), 6u);
+
+    // A page that fails as it is added has no part in the flush: the results stay with their pages.
+    fs::create_directory(m_dir / "shut");
+    const std::string shut = Write("shut/p.htm", kSmallPage);
+    filestore::PageBatch batch;
+    ASSERT_TRUE(m_hc.LoadFromFile(shut));
+    m_hc.Compress();
+    ::chmod((m_dir / "shut").c_str(), 0555);
+    EXPECT_FALSE(m_hc.SaveToFile(shut, batch));
+    ::chmod((m_dir / "shut").c_str(), 0755);
+    ASSERT_TRUE(m_hc.LoadFromFile(paths[1]));
+    m_hc.Compress();
+    ASSERT_TRUE(m_hc.SaveToFile(paths[1], batch));
+    EXPECT_EQ(batch.Flush(), std::vector<FileStatus>{FileStatus::Ok});
 }
 
 TEST_F(PageIdentity, BatchIsBoundedByBytesPagesAndDescriptors)
