@@ -740,7 +740,8 @@ std::size_t FreeDescriptors()
 
 int RemoveStaleTemporaries(const std::string& folder)
 {
-    int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    FileStatus status = FileStatus::Ok;
+    const int folderFd = OpenPageFolder(folder, status);
     if (folderFd < 0)
         return 0;
     const int listFd = ::dup(folderFd);
@@ -766,8 +767,9 @@ int RemoveStaleTemporaries(const std::string& folder)
             continue;
         struct stat info;
         struct stat named;
-        // Unlocked means its writer is gone; the name must still be this file when it goes.
-        const bool stale = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        // Unlocked means its writer is gone; the name must still be this file when it goes. Only
+        // the runner's own: another user's copy would write their bytes into a page.
+        const bool stale = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
                            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
                            ::fstatat(folderFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
                            named.st_ino == info.st_ino && named.st_dev == info.st_dev;
@@ -785,11 +787,9 @@ int OpenRegular(const std::string& path, int flags, FileStatus& status)
     std::string folder;
     std::string name;
     SplitPath(path, folder, name);
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0) {
-        status = OpenError(errno);
+    const int folderFd = OpenFolder(folder, status);
+    if (folderFd < 0)
         return -1;
-    }
     int fd = -1;
     bool viaLink = false;
     struct stat existing;

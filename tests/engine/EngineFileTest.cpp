@@ -341,14 +341,23 @@ TEST_F(PageIdentity, DeadRunsLeftoversGoLiveOnesStay)
     Write(".page.htm.corvane-AbC123", "not ours either");
     const int held = ::open(live.c_str(), O_RDONLY);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    // Another user's "leftover" is none of ours: put back, it would write their bytes into a page.
+    const std::string kept = Write("kept.htm", kSmallPage);
+    ::stat(kept.c_str(), &info);
+    const std::string planted = Write(".corvane-0123456789cd.rec", "corvane recovery 1\n" + std::to_string(info.st_dev) +
+                                                                       " " + std::to_string(info.st_ino) +
+                                                                       " 8\nkept.htm\nplanted");
+    if (::geteuid() != 0 || ::chown(planted.c_str(), 4242, 4242) != 0)
+        fs::remove(planted); // only root can make a file of another owner
 
     EXPECT_EQ(filestore::RemoveStaleTemporaries(m_dir.string()), 2);
     ::close(held);
     EXPECT_EQ(Read(page), kPage) << "the old bytes come back";
+    EXPECT_EQ(Read(kept), kSmallPage);
     EXPECT_FALSE(fs::exists(m_dir / ".corvane-0123456789ab.rec"));
     EXPECT_FALSE(fs::exists(m_dir / ".corvane-dead00000000.tmp"));
     EXPECT_TRUE(fs::exists(live));
-    EXPECT_EQ(EntryCount(), 4u);
+    EXPECT_EQ(EntryCount(), fs::exists(planted) ? 6u : 5u);
 }
 
 // A recovery copy is put back only when whole: one the run died while writing was made before its
