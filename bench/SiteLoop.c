@@ -145,9 +145,14 @@ int main(int argc, char** argv)
 {
     if (argc == 4 && strcmp(argv[1], "make") == 0)
         return Make(argv[2], atol(argv[3])), 0;
-    if (argc != 3)
-        return fprintf(stderr, "usage: site_loop flush|nosync|group DIR\n"), 2;
-    mode = strcmp(argv[1], "flush") == 0 ? Flush : strcmp(argv[1], "nosync") == 0 ? NoSync : Group;
+    if (argc == 3 && strcmp(argv[1], "flush") == 0)
+        mode = Flush;
+    else if (argc == 3 && strcmp(argv[1], "nosync") == 0)
+        mode = NoSync;
+    else if (argc == 3 && strcmp(argv[1], "group") == 0)
+        mode = Group;
+    else
+        return fprintf(stderr, "usage: site_loop flush|nosync|group DIR | site_loop make DIR COUNT\n"), 2;
     Walk(argv[2]);
     const int root = open(argv[2], O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (root < 0)

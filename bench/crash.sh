@@ -29,16 +29,16 @@ trap 'exit 130' INT TERM
 
 # The pages, spread over folders as found, all writable; every tenth one also gets a hard link.
 mkdir "$work/old"
-find "$source_dir" -type f \( -iname '*.htm' -o -iname '*.html' \) | sort | sed -n "1,${count}p" | while read -r page; do
+find "$source_dir" -type f \( -iname '*.htm' -o -iname '*.html' \) | sort | sed -n "1,${count}p" | while IFS= read -r page; do
     folder="$work/old/$(basename "$(dirname "$page")")"
     mkdir -p "$folder"
     cp "$page" "$folder/"
 done
 chmod -R u+w "$work/old"
 n=0
-for page in $(find "$work/old" -type f | sort); do
-    ((every > 0 && n++ % every == 0)) && ln "$page" "${page%.*}-also.htm"
-done
+while IFS= read -r -d '' page; do
+    if ((every > 0 && n++ % every == 0)); then ln "$page" "${page%.*}-also.htm"; fi
+done < <(find "$work/old" -type f -print0 | sort -z)
 cp -a "$work/old" "$work/new"
 "$corvane" --quiet "$work/new"
 start=$EPOCHREALTIME
@@ -59,7 +59,7 @@ for ((r = 1; r <= runs; ++r)); do
     kill -9 "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     old=0 new=0 torn=0
-    while read -r page; do
+    while IFS= read -r page; do
         relative=${page#"$work/run/"}
         if cmp -s "$page" "$work/new/$relative"; then
             ((++new))
