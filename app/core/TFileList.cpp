@@ -126,8 +126,15 @@ TFileList::PathKind TFileList::KindOf(const QByteArray& path)
 #endif
 }
 
-int TFileList::AddFileOrFolder(const QByteArray& path)
+int TFileList::AddFileOrFolder(const QByteArray& given)
 {
+#ifdef Q_OS_WIN
+    // Dropped files and arguments may come with '/': the list splits on the native separator.
+    QByteArray path = given;
+    path.replace('/', '\\');
+#else
+    const QByteArray& path = given;
+#endif
     switch (KindOf(path)) {
     case PathKind::Folder:
         return FindFiles(path);

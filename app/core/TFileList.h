@@ -7,7 +7,6 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QMutex>
-#include <QSet>
 #include <QString>
 #include <utility>
 #include <vector>
