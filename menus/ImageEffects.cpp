@@ -3,6 +3,7 @@
 #include "XPMenu.h"
 
 #include <QCache>
+#include <QGuiApplication>
 
 namespace {
 
@@ -10,13 +11,14 @@ struct TIconKey
 {
     qint64 icon;
     QSize size;
+    qreal pixelRatio; // the icon's pixmap follows the application's, which a new screen may change
     bool stretch;
     bool operator==(const TIconKey&) const = default;
 };
 
 size_t qHash(const TIconKey& key, size_t seed = 0)
 {
-    return qHashMulti(seed, key.icon, key.size.width(), key.size.height(), key.stretch);
+    return qHashMulti(seed, key.icon, key.size.width(), key.size.height(), key.pixelRatio, key.stretch);
 }
 
 // A few megabytes of icons; those of icons gone meanwhile fall out as others come in.
@@ -63,7 +65,7 @@ QImage TImageEffects::Prepared(const QImage& image)
 QImage TImageEffects::PreparedIcon(const QIcon& icon, const QSize& size, bool stretch)
 {
     static QCache<TIconKey, QImage> cache(kIconCacheKilobytes);
-    const TIconKey key{icon.cacheKey(), size, stretch};
+    const TIconKey key{icon.cacheKey(), size, qApp->devicePixelRatio(), stretch};
     if (const QImage* kept = cache.object(key))
         return *kept;
     QImage image = icon.pixmap(size).toImage();
