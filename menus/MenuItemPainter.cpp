@@ -10,9 +10,9 @@
 
 TMenuItemPainter::TMenuItemPainter(TXPMenu& styler) : m_styler(styler) {}
 
-QSize TMenuItemPainter::MeasureMenuItem(const TMenuItemInfo& item, const QSize& imageSize,
-                                        const QSize& incoming) const
+QSize TMenuItemPainter::MeasureMenuItem(const TMenuItemInfo& item, const QSize& incoming) const
 {
+    const QSize imageSize = item.image.size();
     QString text = item.separator ? QString() : item.caption;
     // Three capital W's in the menu font keep the shortcut clear of the caption.
     if (!item.shortcut.trimmed().isEmpty())

@@ -32,13 +32,7 @@ public:
     explicit TMenuItemPainter(TXPMenu& styler);
 
     // Only ever enlarges the incoming size, except a separator's height, which is always 4.
-    [[nodiscard]] QSize MeasureMenuItem(const TMenuItemInfo& item, const QSize& incoming) const
-    {
-        return MeasureMenuItem(item, item.image.size(), incoming);
-    }
-    // The same with the image's size given in place of the image.
-    [[nodiscard]] QSize MeasureMenuItem(const TMenuItemInfo& item, const QSize& imageSize,
-                                        const QSize& incoming) const;
+    [[nodiscard]] QSize MeasureMenuItem(const TMenuItemInfo& item, const QSize& incoming) const;
     // Paints into the item's rectangle; the palette must be refreshed for the device first.
     void PaintMenuItem(TXPCanvas& canvas, const QRect& rect, const TMenuItemInfo& item) const;
     // A one-pixel border and a two-pixel shadow on the right and bottom of a pop-up of this size.

@@ -81,7 +81,7 @@ QSize TXPMenuStyle::SmallIconSize() const
     return {small, small};
 }
 
-TMenuItemInfo TXPMenuStyle::MenuItem(const QStyleOption* option, bool menuBar, bool withImage) const
+TMenuItemInfo TXPMenuStyle::MenuItem(const QStyleOption* option, bool menuBar) const
 {
     TMenuItemInfo item;
     const auto* menuItem = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
@@ -99,8 +99,7 @@ TMenuItemInfo TXPMenuStyle::MenuItem(const QStyleOption* option, bool menuBar, b
     item.selected = option->state & (State_Selected | State_Sunken);
     item.checked = menuItem->checkType != QStyleOptionMenuItem::NotCheckable && menuItem->checked;
     item.radio = menuItem->checkType == QStyleOptionMenuItem::Exclusive;
-    if (withImage)
-        item.image = IconImage(menuItem->icon, SmallIconSize());
+    item.image = IconImage(menuItem->icon, SmallIconSize());
     return item;
 }
 
@@ -225,11 +224,10 @@ QSize TXPMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opti
                                      const QWidget* widget) const
 {
     if (m_styler.Active() && (type == CT_MenuItem || type == CT_MenuBarItem)) {
-        // Measuring needs the icon's size only, not its image.
-        const TMenuItemInfo item = MenuItem(option, type == CT_MenuBarItem, false);
+        // The icon's image is kept, so measuring makes only what the first paint would.
+        const TMenuItemInfo item = MenuItem(option, type == CT_MenuBarItem);
         const auto* menuItem = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-        const QSize iconSize = menuItem ? IconSize(menuItem->icon, SmallIconSize()) : QSize(0, 0);
-        QSize measured = TMenuItemPainter(m_styler).MeasureMenuItem(item, iconSize, size);
+        QSize measured = TMenuItemPainter(m_styler).MeasureMenuItem(item, size);
         if (menuItem && type == CT_MenuItem)
             measured.setWidth(std::max(size.width(), measured.width() - ShortcutWidth(*menuItem)) +
                               kCheckMarkWidth);

@@ -25,8 +25,7 @@ public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override;
 
 private:
-    [[nodiscard]] TMenuItemInfo MenuItem(const QStyleOption* option, bool menuBar,
-                                         bool withImage = true) const;
+    [[nodiscard]] TMenuItemInfo MenuItem(const QStyleOption* option, bool menuBar) const;
     [[nodiscard]] QSize SmallIconSize() const;
     [[nodiscard]] bool DrawsToolButtons(const QWidget* widget) const;
     [[nodiscard]] bool DrawsBand(const QWidget* widget) const;
