@@ -1,7 +1,7 @@
 #pragma once
 
-// Which tags a browser lays out as blocks (or never shows), so that a line break or a space
-// beside them is never seen. Internal to the engine.
+// Which tags a browser lays out as blocks, so that a line break or a space beside them is never
+// seen. Internal to the engine.
 
 #include <cstddef>
 

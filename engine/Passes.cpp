@@ -577,8 +577,6 @@ void LiteralQuoteScan(TWorkingDocument& doc)
     static constexpr std::string_view kScriptOpening = "<script";
     static constexpr std::string_view kScriptClosing = "</script";
 
-    doc.unclosedBy = {};
-
     Stream s{doc.data, doc.length};
     TagPrescan prescan;
     while (s.r < s.len) {
