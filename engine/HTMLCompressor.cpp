@@ -11,11 +11,6 @@
 
 namespace {
 
-// "> <t" to "> </p": one space between a tag and a following t, l or p tag goes.
-constexpr TReplaceRule kTagGapRules[] = {
-    {"> <t", "><t"}, {"> </t", "></t"}, {"> <l", "><l"}, {"> </l", "></l"}, {"> <p", "><p"}, {"> </p", "></p"},
-};
-
 constexpr TReplaceRule kSimpleTagRules[] = {
     {"<strong>", "<b>"}, {"</strong>", "</b>"}, {"<em>", "<i>"}, {"</em>", "</i>"}, {"<strike>", "<s>"}, {"</strike>", "</s>"},
 };
@@ -141,27 +136,9 @@ void THTMLCompressor::Compress()
     const bool blockAware = !Literal;
     if (InvCommas)
         QuoteRemovalPass(doc, Literal);
-    bool spacesDone = false;
     bool centreDone = false;
-    if (AllReturns && !Literal && SpacingInOneScan(doc)) {
-        spacesDone = Spaces;
-    } else if (AllReturns) {
-        ReplacePass(doc, "\r\r", "\r", true, false, Webbots, false);
-        ReplacePass(doc, "\n\n", "\n", true, false, Webbots, false);
-        ReplacePass(doc, "\r\n", "", true, true, Webbots, blockAware);
-        ReplacePass(doc, "\r", "", true, true, Webbots, blockAware);
-        ReplacePass(doc, "\n", "", true, true, Webbots, blockAware);
-    } else if (Returns) {
-        ReplacePass(doc, "\r\r", "\r", true, false, Webbots, false);
-        ReplacePass(doc, "\n\n", "\n", true, false, Webbots, false);
-    }
-    if (Spaces && !spacesDone) {
-        // A two-space search re-examined in place collapses every run at once, so the four-,
-        // three- and two-space rows together come down to this one scan.
-        ReplacePass(doc, "  ", " ", true, true, Webbots, false);
-        ReplacePass(doc, " >", ">", true, true, Webbots, false);
-        ReplacePass(doc, kTagGapRules, true, true, Webbots, blockAware);
-    }
+    if (!AllReturns || Literal || !SpacingInOneScan(doc))
+        SpacingRows(doc, AllReturns, Returns, Spaces, Webbots, blockAware);
     if (Literal) {
         if (SimpleTags)
             ReplacePass(doc, kSimpleTagRules, false, true, Webbots, false);

@@ -49,6 +49,10 @@ struct TReplaceRule
 void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
                  bool protectScript, bool webbots, bool blockAware);
 
+// The line-break rows (`allReturns`: every break; `returns`: only doubled ones) and then the space
+// rows (`spaces`), one pass per row: what SpacingPass does in one scan where it can.
+void SpacingRows(TWorkingDocument& doc, bool allReturns, bool returns, bool spaces, bool webbots, bool blockAware);
+
 // Drops double quotes inside tags; script elements, "<!" constructs and tags that hold a single
 // quote are left alone. `literal`: every double quote goes except those of a value="..." /
 // alt="..." that holds a space. Otherwise only the two quotes of a value opened by `="` go, and

@@ -13,16 +13,7 @@ namespace {
 std::string RowByRow(std::string doc)
 {
     TWorkingDocument d{doc.data(), doc.size()};
-    ReplacePass(d, "\r\r", "\r", true, false, true, false);
-    ReplacePass(d, "\n\n", "\n", true, false, true, false);
-    ReplacePass(d, "\r\n", "", true, true, true, true);
-    ReplacePass(d, "\r", "", true, true, true, true);
-    ReplacePass(d, "\n", "", true, true, true, true);
-    ReplacePass(d, "  ", " ", true, true, true, false);
-    ReplacePass(d, " >", ">", true, true, true, false);
-    static constexpr TReplaceRule kGaps[] = {{"> <t", "><t"}, {"> </t", "></t"}, {"> <l", "><l"},
-                                             {"> </l", "></l"}, {"> <p", "><p"},  {"> </p", "></p"}};
-    ReplacePass(d, kGaps, true, true, true, true);
+    SpacingRows(d, true, true, true, true, true);
     doc.resize(d.length);
     return doc;
 }
