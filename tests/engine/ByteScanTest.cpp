@@ -87,6 +87,10 @@ TEST(ByteScan, TooManyPatternsStillFindEverything)
 // The 64-byte masks against byte-by-byte answers at every offset of random tag soup.
 TEST(ByteScan, MasksMatchAByteByByteLook)
 {
+    for (const char* text : {"<strong", "</STRIKE>", "<em", "</em>", "<script", "<p align=center>", "</p>"})
+        EXPECT_TRUE(bytescan::StartsShortTagCandidate(text, 0, std::strlen(text))) << text;
+    for (const char* text : {"<span", "</span>", "<p>", "<pre", "<e", "< st", "</p", "</b>"})
+        EXPECT_FALSE(bytescan::StartsShortTagCandidate(text, 0, std::strlen(text))) << text;
     std::mt19937 random(11);
     const char alphabet[] = "<>/\"'= pPsStTeEcCmM!x\n<</";
     std::string d(300, ' ');
@@ -109,10 +113,6 @@ TEST(ByteScan, MasksMatchAByteByByteLook)
             }
         }
     }
-    for (const char* text : {"<strong", "</STRIKE>", "<em", "</em>", "<script", "<p align=center>", "</p>"})
-        EXPECT_TRUE(bytescan::StartsShortTagCandidate(text, 0, std::strlen(text))) << text;
-    for (const char* text : {"<span", "</span>", "<p>", "<pre", "<e", "< st", "</p", "</b>"})
-        EXPECT_FALSE(bytescan::StartsShortTagCandidate(text, 0, std::strlen(text))) << text;
 }
 
 TEST(ByteScan, LiteralAndLastAndEither)

@@ -25,8 +25,27 @@ std::string Escaped(const std::string& s)
     return out;
 }
 
-// Every document under both settings: the rules that keep what a browser shows, and the
-// literal ones.
+// The document under both settings (the rules that keep what a browser shows, and the literal
+// ones); false, with a failure saying where, when the engine and the reference differ.
+bool MatchesReference(THTMLCompressor& engine, const std::string& doc, ReferenceSwitches switches,
+                      const std::string& where)
+{
+    bool same = true;
+    for (const bool literal : {false, true}) {
+        switches.Literal = literal;
+        ApplySwitches(switches, engine);
+        const std::string fast = engine.CompressBytes(doc);
+        const std::string slow = ReferenceCompress(doc, switches);
+        EXPECT_LE(fast.size(), doc.size());
+        if (fast != slow) {
+            same = false;
+            ADD_FAILURE() << where << " literal " << literal << "\n  input:     " << Escaped(doc)
+                          << "\n  engine:    " << Escaped(fast) << "\n  reference: " << Escaped(slow);
+        }
+    }
+    return same;
+}
+
 TEST(Differential, GeneratedDocumentsMatchTheReference)
 {
     std::mt19937 random(20261208);
@@ -38,21 +57,11 @@ TEST(Differential, GeneratedDocumentsMatchTheReference)
         for (auto& b : bytes)
             b = static_cast<std::uint8_t>(random());
         DocumentGenerator gen(bytes.data(), bytes.size());
-        ReferenceSwitches switches = gen.Switches();
+        const ReferenceSwitches switches = gen.Switches();
         const std::string doc = gen.Document(64);
-        for (const bool literal : {false, true}) {
-            switches.Literal = literal;
-            ApplySwitches(switches, engine);
-            const std::string fast = engine.CompressBytes(doc);
-            const std::string slow = ReferenceCompress(doc, switches);
-            EXPECT_LE(fast.size(), doc.size());
-            if (fast != slow) {
-                ++failures;
-                ADD_FAILURE() << "round " << round << " switches byte " << int(bytes[0]) << " literal " << literal
-                              << "\n  input:     " << Escaped(doc) << "\n  engine:    " << Escaped(fast)
-                              << "\n  reference: " << Escaped(slow);
-            }
-        }
+        if (!MatchesReference(engine, doc, switches,
+                              "round " + std::to_string(round) + " switches byte " + std::to_string(bytes[0])))
+            ++failures;
     }
 }
 
@@ -82,18 +91,9 @@ TEST(Differential, PageLikeDocumentsMatchTheReference)
             ReferenceSwitches switches; // the window's
             if (round % 4 == 3)
                 switches.Webbots = switches.Spaces = random() % 2;
-            for (const bool literal : {false, true}) {
-                switches.Literal = literal;
-                ApplySwitches(switches, engine);
-                const std::string fast = engine.CompressBytes(doc);
-                const std::string slow = ReferenceCompress(doc, switches);
-                if (fast != slow) {
-                    ++failures;
-                    ADD_FAILURE() << "round " << round << " width " << int(width) << " literal " << literal
-                                  << "\n  input:     " << Escaped(doc)
-                                  << "\n  engine:    " << Escaped(fast) << "\n  reference: " << Escaped(slow);
-                }
-            }
+            if (!MatchesReference(engine, doc, switches,
+                                  "round " + std::to_string(round) + " width " + std::to_string(int(width))))
+                ++failures;
         }
     }
     bytescan::LimitScanWidth(bytescan::ScanWidth::Avx2);
