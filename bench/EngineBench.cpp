@@ -225,18 +225,6 @@ void PageSet(benchmark::State& state, const std::vector<std::string>& pages)
     state.counters["pages"] = static_cast<double>(pages.size());
 }
 
-void BM_PageSetAsIs(benchmark::State& state)
-{
-    static const std::vector<std::string> pages = LoadPages(std::getenv("CORVANE_BENCH_PAGES"), false);
-    PageSet(state, pages);
-}
-
-void BM_PageSetCRLF(benchmark::State& state)
-{
-    static const std::vector<std::string> pages = LoadPages(std::getenv("CORVANE_BENCH_PAGES"), true);
-    PageSet(state, pages);
-}
-
 void BM_Adversarial(benchmark::State& state)
 {
     const int kind = static_cast<int>(state.range(0));
@@ -261,9 +249,9 @@ BENCHMARK(BM_Adversarial)
 
 int main(int argc, char** argv)
 {
-    if (std::getenv("CORVANE_BENCH_PAGES")) {
-        for (auto* bench : {benchmark::RegisterBenchmark("BM_PageSetAsIs", BM_PageSetAsIs),
-                            benchmark::RegisterBenchmark("BM_PageSetCRLF", BM_PageSetCRLF)})
+    if (const char* folder = std::getenv("CORVANE_BENCH_PAGES")) {
+        for (auto* bench : {benchmark::RegisterBenchmark("BM_PageSetAsIs", PageSet, LoadPages(folder, false)),
+                            benchmark::RegisterBenchmark("BM_PageSetCRLF", PageSet, LoadPages(folder, true))})
             bench->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
     }
     benchmark::Initialize(&argc, argv);
