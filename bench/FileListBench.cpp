@@ -1,5 +1,5 @@
 // Adding and removing many list entries. With --walk it times one walk of a real tree instead
-// (run it under /usr/bin/time -v for the peak memory); --tree makes such a tree.
+// and prints its peak memory; --tree makes such a tree.
 //
 //   bench_filelist [benchmark options]
 //   bench_filelist --tree DIR COUNT   COUNT sparse 1000-byte pages, 1000 to a folder
@@ -12,6 +12,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
