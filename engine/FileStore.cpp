@@ -310,9 +310,11 @@ struct FolderCache
     }
 };
 
+thread_local FolderCache t_folderCache;
+
 int OpenPageFolder(const std::string& folder, FileStatus& status)
 {
-    thread_local FolderCache cache;
+    FolderCache& cache = t_folderCache;
     struct stat now;
     if (cache.fd >= 0 && cache.path == folder && ::stat(folder.c_str(), &now) == 0 &&
         now.st_dev == cache.device && now.st_ino == cache.inode) {
@@ -332,6 +334,18 @@ int OpenPageFolder(const std::string& folder, FileStatus& status)
     }
     return fd;
 }
+
+} // namespace
+
+void ForgetFolder()
+{
+    if (t_folderCache.fd >= 0)
+        ::close(t_folderCache.fd);
+    t_folderCache.fd = -1;
+    t_folderCache.path.clear();
+}
+
+namespace {
 
 // A fresh hidden file of ours in the folder, locked while it lives.
 int CreateOwnFile(int folderFd, const char* suffix, std::string& name)
@@ -542,8 +556,7 @@ bool PageFile::SyncFileSystem()
 
 unsigned long long PageFile::TemporaryDevice() const
 {
-    struct stat info;
-    return m_tempFd >= 0 && ::fstat(m_tempFd, &info) == 0 ? info.st_dev : 0;
+    return m_tempFd >= 0 ? m_identity.device : 0; // made beside the page it replaces
 }
 
 FileStatus PageFile::MakeDurable(bool fileSystemSynced)
@@ -952,6 +965,8 @@ int RemoveStaleTemporaries(const std::string&)
 {
     return 0;
 }
+
+void ForgetFolder() {}
 
 int OpenRegular(const std::string&, int, FileStatus& status)
 {

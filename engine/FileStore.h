@@ -109,6 +109,10 @@ private:
 // many were cleaned up.
 int RemoveStaleTemporaries(const std::string& folder);
 
+// Lets go of the folder kept open on this thread for the next page of the same folder, so that
+// nothing of a finished run holds its file system busy.
+void ForgetFolder();
+
 // True for names our temporary and recovery files have.
 [[nodiscard]] bool IsTemporaryName(const std::string& name);
 

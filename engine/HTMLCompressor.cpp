@@ -85,11 +85,12 @@ bool IsWideText(const std::string& bytes)
 void THTMLCompressor::CloseFile()
 {
     m_page.reset();
+    filestore::ForgetFolder();
 }
 
 void THTMLCompressor::Clear()
 {
-    CloseFile();
+    m_page.reset();
     m_document.clear();
     m_document.shrink_to_fit();
     m_loadedLength = 0;

@@ -80,7 +80,7 @@ public:
     // nothing to save or the page failed already; LastStatus says which.
     [[nodiscard]] bool SaveToFile(const std::string& fileName, filestore::PageBatch& batch);
 
-    // Lets go of the file last loaded (the result stays held).
+    // Lets go of the file last loaded and of its folder (the result stays held).
     void CloseFile();
 
     virtual ~THTMLCompressor();

@@ -180,6 +180,10 @@ void TCompressRunTest::testSecondRunTouchesNothing()
     const QByteArray compressed = ReadFile(PathOf(QStringLiteral("a.htm")));
     QVERIFY(compressed.size() < kPage.size());
     QCOMPARE(m_list->At(0).compressedSize, quint64(compressed.size()));
+    // Nothing of a finished run holds its folder open (a stick could not be unmounted).
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        QVERIFY2(fd.symLinkTarget() != m_dir->path(), "the run's folder is still open");
 
     QVERIFY(WriteFile(PathOf(QStringLiteral("a.htm")), kPage)); // would shrink again if touched
     RecordingObserver second;
