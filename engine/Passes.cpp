@@ -59,36 +59,6 @@ bool IsDeletableNeighbourAfter(char b)
     return b == '<' || b == ' ' || b == '\r' || b == '\n';
 }
 
-// Whether a ">" right after the written bytes [0, end) closes a block tag: the last "<" or ">"
-// before it is a "<" that opens one. Questions come with ever larger ends, and each looks back
-// only over bytes no earlier question saw, so asking after every line of a page stays linear.
-struct ClosedTag
-{
-    std::size_t seenUpTo = 0;
-    std::size_t lastAngle = npos; // the last "<" or ">" in [0, seenUpTo)
-    std::size_t judgedLt = npos;
-    bool block = false;
-
-    bool IsBlock(const Stream& s, std::size_t end)
-    {
-        if (end < seenUpTo) {
-            seenUpTo = 0; // never asked so in one pass; start over rather than answer wrongly
-            lastAngle = npos;
-        }
-        const std::size_t angle = FindLastEither(s.d, seenUpTo, end, '<', '>');
-        if (angle != npos)
-            lastAngle = angle;
-        seenUpTo = end;
-        if (lastAngle == npos || s.d[lastAngle] != '<')
-            return false;
-        if (lastAngle != judgedLt) {
-            block = StartsBlockTag(s.d + lastAngle, end - lastAngle);
-            judgedLt = lastAngle;
-        }
-        return block;
-    }
-};
-
 bool StartsBlockTagAt(const Stream& s, std::size_t p)
 {
     return p < s.len && StartsBlockTag(s.d + p, s.len - p);
@@ -96,7 +66,7 @@ bool StartsBlockTagAt(const Stream& s, std::size_t p)
 
 // Whether a line break of n bytes at the read position is one a browser never shows: at either
 // end of the document, beside a space or another break, or beside a block tag.
-bool IsInvisibleBreak(const Stream& s, std::size_t n, ClosedTag& tag)
+bool IsInvisibleBreak(const Stream& s, std::size_t n, blocktags::TagJudge& tag)
 {
     if (s.w == 0 || s.r + n == s.len)
         return true;
@@ -106,14 +76,14 @@ bool IsInvisibleBreak(const Stream& s, std::size_t n, ClosedTag& tag)
         return true;
     if (after == '<' && StartsBlockTagAt(s, s.r + n))
         return true;
-    return before == '>' && tag.IsBlock(s, s.w - 1);
+    return before == '>' && tag.ClosesBlock(s.d, s.w - 1);
 }
 
 // Tries the rules at the read position: a replacement takes the place of the match's tail in
 // the unread bytes, so that the position can be examined again with it; a deletion happens only
 // beside the right neighbours. Block-aware, deletions follow IsInvisibleBreak and a "> <x" gap
 // goes only beside a block tag. True when the document changed.
-template <bool BlockAware> bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, ClosedTag& tag)
+template <bool BlockAware> bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, blocktags::TagJudge& tag)
 {
     for (const TReplaceRule& rule : rules) {
         if (!MatchAt(s.At(), s.Left(), rule.search))
@@ -122,7 +92,7 @@ template <bool BlockAware> bool ApplyRules(Stream& s, std::span<const TReplaceRu
         const std::size_t rl = rule.replacement.size();
         if (rl > 0) {
             // A gap rule's ">" stands at the read position and its "<" two bytes on.
-            if (BlockAware && !StartsBlockTagAt(s, s.r + 2) && !tag.IsBlock(s, s.w))
+            if (BlockAware && !StartsBlockTagAt(s, s.r + 2) && !tag.ClosesBlock(s.d, s.w))
                 return false;
             s.r += n - rl;
             for (std::size_t k = 0; k < rl; ++k)
@@ -185,7 +155,7 @@ void ReplaceScan(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
         finder.Add(kMarker);
 
     Stream s{doc.data, doc.length};
-    ClosedTag tag;
+    blocktags::TagJudge tag;
     bool stoppedUnclosed = false;
     while (s.r < s.len) {
         const std::size_t c = finder.Next(s.d, s.r, s.len);

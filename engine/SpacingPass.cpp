@@ -199,7 +199,6 @@ public:
 private:
     void Emit(std::size_t upto);
     void StartCopying();
-    std::size_t AngleBefore(std::size_t p);
     bool IsMarker(std::size_t at) const;
     bool MarkerAt(std::size_t at) const;
     bool ClosesBlockTag(std::size_t gt);
@@ -218,15 +217,12 @@ private:
     std::size_t m_w = 0;          // bytes written
     std::size_t m_lastAt = npos;  // where the last byte copied unchanged came from
     std::size_t m_lowerAt = npos; // a gap went before the "<" of this letter
-    std::size_t m_seenUpTo = 0;   // AngleBefore's memory: the last "<" or ">" before m_seenUpTo
-    std::size_t m_lastAngle = npos;
     std::size_t m_noGtFrom;       // no ">" from here to the end
     std::size_t m_wAtNoGt = npos; // where that place went in what is written
     bool m_sawCR = false;
     bool m_copying = false;     // something changed, and the bytes so far were copied
     bool m_openedInTag = false; // a protected element opened inside a tag
-    std::size_t m_judgedLt = npos; // the last tag judged, and whether it is a block tag
-    bool m_judgedBlock = false;
+    blocktags::TagJudge m_judge;
 };
 
 void Scanner::Emit(std::size_t upto)
@@ -255,18 +251,6 @@ void Scanner::StartCopying()
     m_copying = true;
 }
 
-// The last "<" or ">" before p. Asked with ever larger p, so each byte is looked at once.
-std::size_t Scanner::AngleBefore(std::size_t p)
-{
-    if (p < m_seenUpTo)
-        return FindLastEither(m_in, 0, p, '<', '>');
-    const std::size_t angle = FindLastEither(m_in, m_seenUpTo, p, '<', '>');
-    if (angle != npos)
-        m_lastAngle = angle;
-    m_seenUpTo = p;
-    return m_lastAngle;
-}
-
 bool Scanner::IsMarker(std::size_t at) const
 {
     return m_webbots && MatchAt(m_in + at, m_len - at, "<!--webbot");
@@ -280,24 +264,12 @@ bool Scanner::MarkerAt(std::size_t at) const
 // Whether the ">" at `gt` (copied unchanged) closes a block tag.
 bool Scanner::ClosesBlockTag(std::size_t gt)
 {
-    const std::size_t lt = AngleBefore(gt);
-    if (lt == npos || m_in[lt] != '<')
-        return false;
-    if (lt != m_judgedLt) {
-        m_judgedLt = lt;
-        m_judgedBlock = blocktags::StartsBlockTag(m_in + lt, gt - lt);
-    }
-    return m_judgedBlock;
+    return m_judge.ClosesBlock(m_in, gt);
 }
 
-// A tag is often asked about twice: as the one after a run, then as the one before the next.
 bool Scanner::OpensBlockTag(std::size_t at)
 {
-    if (at != m_judgedLt) {
-        m_judgedLt = at;
-        m_judgedBlock = blocktags::StartsBlockTag(m_in + at, m_len - at);
-    }
-    return m_judgedBlock;
+    return m_judge.OpensBlock(m_in, at, m_len - at);
 }
 
 // Settles the run of spaces and breaks that starts at `start` through every row. Marker comments
@@ -333,7 +305,7 @@ bool Scanner::Settle(std::size_t start)
     const bool marker = MarkerAt(end);
     bool crRows = true;
     if (around.before != '>' && (cr || marker)) {
-        const std::size_t angle = AngleBefore(start);
+        const std::size_t angle = m_judge.LastAngle(m_in, start);
         crRows = angle == npos || m_in[angle] != '<';
     }
 
@@ -460,7 +432,7 @@ bool Scanner::Protected(std::size_t at, bool& handled)
         handled = true;
         // Opened inside a tag, it is no element for the CR rows, which jump over tags; they do
         // nothing on a page without CR or marker comments, which the end makes sure of.
-        const std::size_t angle = AngleBefore(at);
+        const std::size_t angle = m_judge.LastAngle(m_in, at);
         if (angle != npos && m_in[angle] == '<')
             m_openedInTag = true;
         // Every closing text ends in ">", so it lies before the part that holds none.
@@ -493,7 +465,7 @@ SpacingResult Scanner::Run(std::size_t& outLength)
             continue;
         }
         if (IsMarker(c)) {
-            const std::size_t angle = AngleBefore(c);
+            const std::size_t angle = m_judge.LastAngle(m_in, c);
             if (angle == npos || m_in[angle] != '<') {
                 // Removed by the first CR row, so what follows meets what came before it.
                 const std::size_t gt = Find(m_in, c, m_len, '>');
