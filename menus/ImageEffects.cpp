@@ -2,7 +2,6 @@
 
 #include "XPMenu.h"
 
-#include <QCache>
 #include <QGuiApplication>
 
 namespace {
@@ -66,14 +65,10 @@ QImage TImageEffects::PreparedIcon(const QIcon& icon, const QSize& size, bool st
 {
     static QCache<TIconKey, QImage> cache(kIconCacheKilobytes);
     const TIconKey key{icon.cacheKey(), size, qApp->devicePixelRatio(), stretch};
-    if (const QImage* kept = cache.object(key))
-        return *kept;
-    QImage image = icon.pixmap(size).toImage();
-    if (stretch)
-        image = image.scaled(size);
-    image = Prepared(image);
-    cache.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
-    return image;
+    return KeptImage(cache, key, [&] {
+        const QImage image = icon.pixmap(size).toImage();
+        return Prepared(stretch ? image.scaled(size) : image);
+    });
 }
 
 void TImageEffects::FadeImage(const TXPMenu& styler, QImage& image, int p)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCache>
 #include <QColor>
 #include <QIcon>
 #include <QImage>
@@ -22,3 +23,13 @@ public:
     // The image's shape filled with one colour.
     [[nodiscard]] static QImage SilhouetteShadow(const QImage& image, const QColor& colour);
 };
+
+// The image kept under `key`, or the one `make` gives, kept from now on at its size in kilobytes.
+template <typename Key, typename Make> QImage KeptImage(QCache<Key, QImage>& cache, const Key& key, Make make)
+{
+    if (const QImage* kept = cache.object(key))
+        return *kept;
+    QImage image = make();
+    cache.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
+    return image;
+}

@@ -5,7 +5,6 @@
 #include "XPColors.h"
 #include "XPMenu.h"
 
-#include <QCache>
 #include <QFontMetrics>
 
 namespace {
@@ -171,12 +170,9 @@ void TXPPaint::PaintGradient(TXPCanvas& canvas, const QRect& rect, bool rtl) con
     // Items repaint often and share their sizes: the strips are worked out once.
     static QCache<TGradientKey, QImage> cache(kGradientCacheKilobytes);
     const TGradientKey key{strips, rect.height(), base.rgb(), iconWidth, rtl, m_styler.Palette().depth};
-    QImage image;
-    if (const QImage* kept = cache.object(key)) {
-        image = *kept;
-    } else {
-        image = QImage(strips, rect.height(), QImage::Format_RGB32);
-        auto* row = reinterpret_cast<QRgb*>(image.scanLine(0));
+    const QImage image = KeptImage(cache, key, [&] {
+        QImage made(strips, rect.height(), QImage::Format_RGB32);
+        auto* row = reinterpret_cast<QRgb*>(made.scanLine(0));
         int shade = 0;
         for (int i = 0; i < strips; ++i) {
             // Steeper across the icon column.
@@ -184,10 +180,10 @@ void TXPPaint::PaintGradient(TXPCanvas& canvas, const QRect& rect, bool rtl) con
             shade = std::min(shade + (steep ? 3 : 1), 96);
             row[rtl ? strips - 1 - i : i] = m_styler.Lighten(base, shade).rgb();
         }
-        for (int y = 1; y < image.height(); ++y)
-            std::copy_n(row, strips, reinterpret_cast<QRgb*>(image.scanLine(y)));
-        cache.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
-    }
+        for (int y = 1; y < made.height(); ++y)
+            std::copy_n(row, strips, reinterpret_cast<QRgb*>(made.scanLine(y)));
+        return made;
+    });
     QPainter& painter = canvas.Painter();
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
