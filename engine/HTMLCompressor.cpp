@@ -3,6 +3,7 @@
 #include "FileStore.h"
 #include "PageBatch.h"
 #include "Passes.h"
+#include "SafeOpen.h"
 #include "SpacingPass.h"
 
 #include <cstring>
@@ -28,37 +29,6 @@ constexpr TRenamePair kRenamePairs[] = {
 };
 
 } // namespace
-
-const char* FileStatusText(FileStatus status)
-{
-    switch (status) {
-    case FileStatus::Ok:
-        return "ok";
-    case FileStatus::NothingToSave:
-        return "nothing to save";
-    case FileStatus::Missing:
-        return "file not found";
-    case FileStatus::NotWritable:
-        return "file is read-only or not writable";
-    case FileStatus::ReadFailed:
-        return "file could not be read";
-    case FileStatus::WriteFailed:
-        return "file could not be written";
-    case FileStatus::OutOfMemory:
-        return "out of memory";
-    case FileStatus::Changed:
-        return "changed during compression";
-    case FileStatus::ForeignLink:
-        return "symbolic link not followed: its owner does not own the target";
-    case FileStatus::NotRegular:
-        return "not a regular file";
-    case FileStatus::UnsupportedEncoding:
-        return "not supported: UTF-16 or UTF-32 text";
-    case FileStatus::DiskFull:
-        return "disk full";
-    }
-    return "unknown";
-}
 
 THTMLCompressor::THTMLCompressor()
     : SimpleTags(true), Center(true), InvCommas(true), Spaces(true), Returns(true), AllReturns(true),
@@ -103,6 +73,7 @@ bool THTMLCompressor::LoadFromFile(const std::string& fileName)
     Clear();
     auto page = std::make_unique<filestore::PageFile>();
     m_status = page->Open(fileName, m_document);
+    m_recoveryCopy = page->RecoveryCopyPath();
     if (m_status == FileStatus::Ok && IsWideText(m_document))
         m_status = FileStatus::UnsupportedEncoding;
     if (m_status != FileStatus::Ok) {
@@ -191,7 +162,11 @@ bool THTMLCompressor::SpacingInOneScan(TWorkingDocument& doc)
 
 bool THTMLCompressor::HasResultFor(const std::string& fileName)
 {
-    if (m_compressed && m_resultLength > 0 && m_page && m_page->Path() == fileName)
+    m_recoveryCopy.clear();
+    // Every pass only ever shortens the document, so a result as long as the page is the page:
+    // writing it would only give the file a new date.
+    if (m_compressed && m_resultLength > 0 && m_resultLength != m_loadedLength && m_page &&
+        m_page->Path() == fileName)
         return true;
     m_status = FileStatus::NothingToSave;
     return false;
@@ -202,6 +177,7 @@ bool THTMLCompressor::SaveToFile(const std::string& fileName)
     if (!HasResultFor(fileName))
         return false;
     m_status = m_page->Save(m_document.data(), m_resultLength);
+    m_recoveryCopy = m_page->RecoveryCopyPath();
     return m_status == FileStatus::Ok;
 }
 

@@ -1,30 +1,11 @@
 #pragma once
 
+#include "FileStatus.h"
+
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
-
-// Why the last LoadFromFile or SaveToFile returned what it did. The Boolean results stay the
-// primary contract; this lets a caller tell "nothing to save" from a real failure.
-enum class FileStatus
-{
-    Ok,
-    NothingToSave, // empty file, empty result, or nothing loaded: the file was left alone
-    Missing,       // the file does not exist
-    NotWritable,   // exists but cannot be opened for writing (read-only, locked, no permission)
-    ReadFailed,    // opened but could not be read whole
-    WriteFailed,   // the new content could not be written or put in place; the original is intact
-    OutOfMemory,
-    Changed,             // edited, replaced or swapped since it was read: the new content is dropped
-    ForeignLink,         // a symbolic link whose owner neither runs this nor owns the target
-    NotRegular,          // a folder, pipe, device or socket
-    UnsupportedEncoding, // UTF-16 or UTF-32 text (by its byte-order mark): left as it is
-    DiskFull,            // no space left (or the user's quota spent); the original is intact
-};
-
-// Text for a FileStatus, for messages (English, short). The one place reasons are worded.
-[[nodiscard]] const char* FileStatusText(FileStatus status);
 
 // Holds one HTML document as bytes and shrinks it by a fixed table of passes chosen by eight
 // switches. States: Empty (nothing held), Loaded (file bytes held), Compressed (result held).
@@ -95,6 +76,9 @@ public:
     [[nodiscard]] std::size_t ResultLength() const { return m_resultLength; }
     [[nodiscard]] bool IsCompressed() const { return m_compressed; }
     [[nodiscard]] FileStatus LastStatus() const { return m_status; }
+    // Where the page's earlier bytes are when the last load found it Damaged by an interrupted run,
+    // or the last single save found it Changed while rewriting it in place; empty otherwise.
+    [[nodiscard]] const std::string& LastRecoveryCopy() const { return m_recoveryCopy; }
 
     // Hands the document block over (state Empty), so a caller can reuse its memory.
     [[nodiscard]] std::string TakeText();
@@ -106,7 +90,8 @@ private:
     void Clear();
     // The line-break and space rows in one scan where that gives the same; false otherwise.
     bool SpacingInOneScan(TWorkingDocument& doc);
-    // A compressed, non-empty result of this very file; else the status says nothing to save.
+    // A compressed, non-empty result of this very file that differs from it; else the status says
+    // nothing to save.
     [[nodiscard]] bool HasResultFor(const std::string& fileName);
 
     std::unique_ptr<filestore::PageFile> m_page; // the file loaded, open until the next load
@@ -115,5 +100,6 @@ private:
     std::size_t m_resultLength = 0;
     bool m_compressed = false;
     FileStatus m_status = FileStatus::Ok;
+    std::string m_recoveryCopy;
     std::string m_scratch; // the one-scan rows write here, then it trades places with m_document
 };

@@ -1,7 +1,7 @@
 #include "PageBatch.h"
 
 #include "FileStore.h"
-#include "HTMLCompressor.h"
+#include "SafeOpen.h"
 
 #include <algorithm>
 #include <optional>
@@ -55,7 +55,7 @@ bool PageBatch::Holds(const std::string& path) const
            });
 }
 
-std::vector<FileStatus> PageBatch::Flush()
+std::vector<PageResult> PageBatch::Flush()
 {
     // A flush per page costs a full wait for the disk each; one flush of each file system the
     // batch wrote to costs one. Pages whose file system could not be flushed as a whole are
@@ -70,13 +70,13 @@ std::vector<FileStatus> PageBatch::Flush()
             known = synced.insert(synced.end(), {device, device != 0 && item.page->SyncFileSystem()});
         item.status = item.page->MakeDurable(known->second);
     }
-    std::vector<FileStatus> results;
+    std::vector<PageResult> results;
     results.reserve(m_items.size());
     for (Item& item : m_items) {
         if (item.status == FileStatus::Ok)
             item.status = item.page->Commit();
+        results.push_back({item.status, item.page->RecoveryCopyPath()});
         item.page.reset();
-        results.push_back(item.status);
     }
     m_items.clear();
     m_bytes = 0;

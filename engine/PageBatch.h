@@ -1,16 +1,24 @@
 #pragma once
 
+#include "FileStatus.h"
+
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <string>
-#include <deque>
 #include <vector>
-
-enum class FileStatus;
 
 namespace filestore {
 
 class PageFile;
+
+// How one page of a batch ended, and where its earlier bytes are when a page rewritten in place
+// was edited meanwhile (see PageFile::Commit).
+struct PageResult
+{
+    FileStatus status = FileStatus::Ok;
+    std::string recoveryCopy;
+};
 
 // Pages saved together, so that a whole site waits for the disk a few times instead of once per
 // page. Each page's new content goes to its temporary file when it is added; Flush makes the
@@ -43,7 +51,7 @@ public:
 
     // Makes every written page durable, then commits each; one result per page added since the
     // last Flush, in the order added. The batch is empty afterwards.
-    [[nodiscard]] std::vector<FileStatus> Flush();
+    [[nodiscard]] std::vector<PageResult> Flush();
 
     [[nodiscard]] bool Full() const { return m_items.size() >= m_maxPages || m_bytes >= m_maxBytes; }
     [[nodiscard]] bool IsEmpty() const { return m_items.empty(); }
