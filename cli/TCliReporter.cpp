@@ -83,6 +83,15 @@ void TCliReporter::LogUnavailable(const QString& path, const QString& reason)
     DrawBar();
 }
 
+void TCliReporter::RecoveryNotice(const QByteArray& copy, const QByteArray& page, const QString& text)
+{
+    QByteArray line = "corvane: " + text.toLocal8Bit() + ' ' + TNameText::Escaped(copy);
+    if (!page.isEmpty())
+        line += " (" + Say("page", "页面").toLocal8Bit() + ' ' + TNameText::Escaped(page) + ')';
+    Print(stderr, line);
+    DrawBar();
+}
+
 void TCliReporter::FolderUnreadable(const QByteArray& path, const QString& reason)
 {
     PrintProblem(Say("cannot read folder", "不能读取文件夹"), path, reason);
@@ -98,8 +107,11 @@ void TCliReporter::FileFinished(int, const TFileOutcome& outcome)
 {
     const QByteArray name = TNameText::Escaped(outcome.path);
     if (outcome.result == TFileOutcome::Failed) {
-        const QString failed = Say(": failed: ", ": 失败: ") + outcome.reason;
-        Print(m_quiet ? stderr : stdout, name + failed.toLocal8Bit());
+        QByteArray failed = (Say(": failed: ", ": 失败: ") + outcome.reason).toLocal8Bit();
+        if (!outcome.recoveryCopy.isEmpty())
+            failed += " (" + Say("earlier bytes in", "之前的内容在").toLocal8Bit() + ' ' +
+                      TNameText::Escaped(outcome.recoveryCopy) + ')';
+        Print(m_quiet ? stderr : stdout, name + failed);
     } else if (!m_quiet) {
         QString line = Say(": %1 -> %2 bytes, %3 saved", ": %1 -> %2 字节, 节省 %3")
                            .arg(outcome.sizeBefore)

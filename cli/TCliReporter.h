@@ -16,6 +16,7 @@ public:
 
     void Gauge(int value) override;
     void LogUnavailable(const QString& path, const QString& reason) override;
+    void RecoveryNotice(const QByteArray& copy, const QByteArray& page, const QString& text) override;
     void FileFinished(int row, const TFileOutcome& outcome) override;
     void PanelHidden() override;
 

@@ -114,5 +114,5 @@ int main(int argc, char* argv[])
     reporter.PrintTotals(totals, options.dryRun);
     if (g_signal != 0)
         DieOfSignal(g_signal);
-    return totals.failed > 0 || !problems.empty() || totals.logFailed ? 1 : 0;
+    return totals.failed > 0 || !problems.empty() || totals.logFailed || totals.recoveryNotices > 0 ? 1 : 0;
 }

@@ -104,6 +104,11 @@ void TBackgroundRun::LogUnavailable(const QString& path, const QString& reason)
     Post([this, path, reason] { m_target.LogUnavailable(path, reason); });
 }
 
+void TBackgroundRun::RecoveryNotice(const QByteArray& copy, const QByteArray& page, const QString& text)
+{
+    Post([this, copy, page, text] { m_target.RecoveryNotice(copy, page, text); });
+}
+
 void TBackgroundRun::FileFinished(int row, const TFileOutcome& outcome)
 {
     m_room->acquire();

@@ -48,6 +48,7 @@ private:
     void Gauge(int value) override;
     void ResultLabels(const QString& fileSize, const QString& compressedSize, const QString& percent) override;
     void LogUnavailable(const QString& path, const QString& reason) override;
+    void RecoveryNotice(const QByteArray& copy, const QByteArray& page, const QString& text) override;
     void FileFinished(int row, const TFileOutcome& outcome) override;
 
     TCompressRunObserver& m_target;

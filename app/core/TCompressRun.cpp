@@ -1,8 +1,9 @@
 #include "TCompressRun.h"
 
-#include "FileStore.h"
+#include "DeadRuns.h"
 #include "HTMLCompressor.h"
 #include "PageBatch.h"
+#include "SafeOpen.h"
 #include "TFileList.h"
 #include "TLogFile.h"
 #include "TReasonText.h"
@@ -42,15 +43,26 @@ TFileOutcome TCompressRun::CompressOne(const QByteArray& path, filestore::PageBa
     outcome.path = path;
     const std::string localPath = path.toStdString();
 
+    const auto fail = [&outcome](FileStatus status, const std::string& recoveryCopy = {}) {
+        outcome.result = TFileOutcome::Failed;
+        outcome.status = status;
+        outcome.reason = TReasonText::Of(status);
+        outcome.recoveryCopy = QByteArray::fromStdString(recoveryCopy);
+    };
     // A failed load leaves nothing to save, so the previous document can never land here.
     if (!m_engine.LoadFromFile(localPath)) {
         outcome.sizeBefore = TFileList::GetFileSize(path);
-        outcome.result = TFileOutcome::Failed;
-        outcome.status = m_engine.LastStatus();
-        outcome.reason = TReasonText::Of(outcome.status);
+        fail(m_engine.LastStatus(), m_engine.LastRecoveryCopy());
         return outcome;
     }
     outcome.sizeBefore = m_engine.LoadedLength();
+    if (!m_damagedPages.empty()) {
+        const auto key = filestore::FileKey(localPath);
+        if (key && m_damagedPages.count(*key)) {
+            fail(FileStatus::Damaged);
+            return outcome;
+        }
+    }
     m_engine.Compress();
 
     if (m_dryRun) {
@@ -69,11 +81,28 @@ TFileOutcome TCompressRun::CompressOne(const QByteArray& path, filestore::PageBa
         outcome.result = TFileOutcome::NothingToSave;
         outcome.sizeAfter = outcome.sizeBefore; // left as it was
     } else {
-        outcome.result = TFileOutcome::Failed;
-        outcome.status = m_engine.LastStatus();
-        outcome.reason = TReasonText::Of(outcome.status);
+        fail(m_engine.LastStatus());
     }
     return outcome;
+}
+
+void TCompressRun::RecoverDeadRuns(TRunTotals& totals)
+{
+    m_damagedPages.clear();
+    QSet<QByteArray> folders;
+    for (const TFileEntry& entry : m_list.Entries()) {
+        if (entry.state != TFileEntry::New || folders.contains(entry.directory))
+            continue;
+        folders.insert(entry.directory);
+        const filestore::DeadRunReport report = filestore::RecoverDeadRuns(entry.directory.toStdString());
+        m_damagedPages.insert(report.damagedPages.begin(), report.damagedPages.end());
+        for (const filestore::DeadRunFinding& finding : report.findings) {
+            ++totals.recoveryNotices;
+            m_observer->RecoveryNotice(QByteArray::fromStdString(finding.copy),
+                                       QByteArray::fromStdString(finding.page),
+                                       TReasonText::OfDeadRunFinding(finding.kind));
+        }
+    }
 }
 
 TRunTotals TCompressRun::Execute()
@@ -147,18 +176,19 @@ TRunTotals TCompressRun::Execute()
     filestore::PageBatch batch;
     std::vector<Turn> turns;
     auto finishTurns = [&] {
-        const std::vector<FileStatus> results = batch.Flush();
+        const std::vector<filestore::PageResult> results = batch.Flush();
         std::size_t next = 0;
         for (Turn& turn : turns) {
             if (turn.staged) {
-                const FileStatus status = results[next++];
-                if (status == FileStatus::Ok) {
+                const filestore::PageResult& result = results[next++];
+                if (result.status == FileStatus::Ok) {
                     turn.outcome.result = TFileOutcome::Compressed;
                 } else {
                     turn.outcome.result = TFileOutcome::Failed;
                     turn.outcome.sizeAfter = 0;
-                    turn.outcome.status = status;
-                    turn.outcome.reason = TReasonText::Of(status);
+                    turn.outcome.status = result.status;
+                    turn.outcome.reason = TReasonText::Of(result.status);
+                    turn.outcome.recoveryCopy = QByteArray::fromStdString(result.recoveryCopy);
                 }
             }
             report(turn.row, turn.outcome);
@@ -166,18 +196,14 @@ TRunTotals TCompressRun::Execute()
         turns.clear();
     };
 
-    QSet<QByteArray> cleaned; // folders whose leftovers of dead runs are gone
+    if (!m_dryRun)
+        RecoverDeadRuns(totals);
     for (int i = 0; i < n; ++i) {
         if (m_list.At(i).state != TFileEntry::New)
             continue;
         if (m_stopRequested && m_stopRequested()) {
             totals.stopped = true;
             break;
-        }
-        const QByteArray& folder = m_list.At(i).directory;
-        if (!m_dryRun && !cleaned.contains(folder)) {
-            filestore::RemoveStaleTemporaries(folder.toStdString());
-            cleaned.insert(folder);
         }
         // Another name of a page still waiting is read only once that page is in place.
         const QByteArray path = m_list.At(i).FullPath();

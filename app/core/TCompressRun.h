@@ -6,6 +6,8 @@
 #include <QString>
 #include <QtGlobal>
 #include <functional>
+#include <set>
+#include <utility>
 
 class THTMLCompressor;
 class TFileList;
@@ -22,10 +24,13 @@ struct TRunTotals
     quint64 compressedBytes = 0; // their sizes afterwards
     bool logFailed = false;      // logging was asked for but the log could not be opened or written
     bool stopped = false;        // a stop request ended the run before every file had its turn
+    int recoveryNotices = 0;     // leftovers of interrupted runs the user was told of
 };
 
 // The Compress command: every entry still new is loaded, compressed and saved in place by the
-// engine, in list order; entries already done are skipped. Pages are saved in batches that wait
+// engine, in list order; entries already done are skipped. Before the first page, what runs that
+// died left in the folders of the run is cleared up, so that no page is put back under a name
+// while it waits in a batch under another. Pages are saved in batches that wait
 // for the disk together; each file is reported once its page is in place. Failed files never
 // read "已完成", are not counted and return to state New; the gauge still moves past them.
 // Blocks until done.
@@ -59,6 +64,9 @@ public:
 private:
     // Loads, compresses and hands the page to the batch (staged: its result comes at the flush).
     TFileOutcome CompressOne(const QByteArray& path, filestore::PageBatch& batch, bool& staged);
+    // Clears up after dead runs in every folder of the pending entries; tells the user what needs
+    // them and notes the pages not to compress.
+    void RecoverDeadRuns(TRunTotals& totals);
 
     TFileList& m_list;
     THTMLCompressor& m_engine;
@@ -68,4 +76,5 @@ private:
     bool m_dryRun = false;
     std::function<bool()> m_stopRequested;
     std::function<void(const QByteArray&)> m_beforeSave;
+    std::set<std::pair<unsigned long long, unsigned long long>> m_damagedPages; // device, inode
 };

@@ -22,13 +22,16 @@ struct TFileOutcome
     quint64 sizeAfter = 0;  // the size of the new content, saved (or only computed, in a dry run)
     QString reason;         // why it failed, in the chosen language (TReasonText); empty otherwise
     FileStatus status = FileStatus::Ok; // the engine's word for it
+    // Where the page's earlier bytes are: the recovery copy of an interrupted run that left it
+    // damaged, or the bytes kept aside when it was edited while being rewritten in place.
+    QByteArray recoveryCopy;
 };
 
 // What a compression run shows while it works. The window binds these to its progress panel,
 // gauge and labels; the command line prints from them. Row texts are also kept in the list
 // itself (TFileList tells its own observer), so a table model does not need RowStatus or
-// RowCompressedSize. Calls come in this order: PanelShown, [LogUnavailable], then batch after
-// batch: RowStatus "压缩..." for each file of the batch, then per file in list order
+// RowCompressedSize. Calls come in this order: PanelShown, [LogUnavailable], [RecoveryNotice...],
+// then batch after batch: RowStatus "压缩..." for each file of the batch, then per file in list order
 // RowCompressedSize, RowStatus "已完成"/"失败", Gauge, FileFinished; [ResultLabels], PanelHidden,
 // Gauge(0).
 class TCompressRunObserver
@@ -57,6 +60,14 @@ public:
     // Logging was asked for but the log file cannot be created, opened or written; the run goes
     // on without it. Sent at most once per run.
     virtual void LogUnavailable(const QString& path, const QString& reason) { (void)path, (void)reason; }
+
+    // What an interrupted run left that needs the user: `copy` is a recovery copy (or the file
+    // its old bytes were kept aside in), `page` the page it belongs to (empty when unknown), `text`
+    // what is the matter, in the chosen language. Sent before the first file.
+    virtual void RecoveryNotice(const QByteArray& copy, const QByteArray& page, const QString& text)
+    {
+        (void)copy, (void)page, (void)text;
+    }
 
     // One file is finished, whatever the result (command-line reports).
     virtual void FileFinished(int row, const TFileOutcome& outcome) { (void)row, (void)outcome; }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -37,8 +38,38 @@ const char* ChineseOf(FileStatus status)
         return "不支持 UTF-16 或 UTF-32 编码的文本";
     case FileStatus::DiskFull:
         return "磁盘已满";
+    case FileStatus::Damaged:
+        return "已被中断的运行损坏";
+    case FileStatus::SetIdNotKept:
+        return "无法保留 set-id 位";
     }
     return "未知错误";
+}
+
+// English, then Chinese.
+std::pair<const char*, const char*> WordsOf(filestore::DeadRunFinding::Kind kind)
+{
+    using Finding = filestore::DeadRunFinding;
+    switch (kind) {
+    case Finding::KeptAside:
+        return {"page written since an interrupted run; its earlier bytes are kept in",
+                "页面在中断的运行之后已被改写, 其之前的内容保存在"};
+    case Finding::Damaged:
+        return {"damaged recovery copy of an interrupted run (remove it once its page is checked)",
+                "中断的运行留下的恢复副本已损坏 (检查页面后请删除它)"};
+    case Finding::UnknownFormat:
+        return {"recovery copy of unknown format (remove it once its page is checked)",
+                "格式未知的恢复副本 (检查页面后请删除它)"};
+    case Finding::Unmatched:
+        return {"recovery copy whose page cannot be found (remove it once checked)",
+                "找不到页面的恢复副本 (检查后请删除它)"};
+    case Finding::NotRestored:
+        return {"recovery copy could not be put back into its torn page", "恢复副本无法写回被损坏的页面"};
+    case Finding::Foreign:
+        return {"another user's interrupted run left its page torn; recovery copy",
+                "其他用户中断的运行损坏了页面; 恢复副本"};
+    }
+    return {"recovery copy", "恢复副本"};
 }
 
 // The errors the file list, the log, the settings and the pages can meet.
@@ -118,6 +149,12 @@ TReasonText::Language TReasonText::LanguageOfLocale()
 QString TReasonText::Of(FileStatus status)
 {
     return QString::fromUtf8(g_language == Chinese ? ChineseOf(status) : FileStatusText(status));
+}
+
+QString TReasonText::OfDeadRunFinding(filestore::DeadRunFinding::Kind kind)
+{
+    const auto [english, chinese] = WordsOf(kind);
+    return QString::fromUtf8(g_language == Chinese ? chinese : english);
 }
 
 QString TReasonText::OfSystemError(int error)

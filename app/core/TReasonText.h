@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DeadRuns.h"
 #include "HTMLCompressor.h"
 
 #include <QString>
@@ -22,6 +23,8 @@ public:
     [[nodiscard]] static Language LanguageOfLocale();
 
     [[nodiscard]] static QString Of(FileStatus status);
+    // What is the matter with a leftover of an interrupted run.
+    [[nodiscard]] static QString OfDeadRunFinding(filestore::DeadRunFinding::Kind kind);
     // A system error number (errno); in English the system's own words.
     [[nodiscard]] static QString OfSystemError(int error);
 };

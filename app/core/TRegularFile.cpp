@@ -1,6 +1,6 @@
 #include "TRegularFile.h"
 
-#include "FileStore.h"
+#include "SafeOpen.h"
 #include "HTMLCompressor.h"
 #include "TReasonText.h"
 

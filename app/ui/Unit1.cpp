@@ -501,6 +501,7 @@ void TForm1::Compress1Click()
         m_runSetup(run);
     m_logProblem.clear();
     m_failures.clear();
+    m_recoveryNotes.clear();
     try {
         // The pages are compressed off this thread, so the window keeps painting its rows and
         // gauge and answers the desktop; Esc or closing it stops the run after the page in hand.
@@ -520,6 +521,8 @@ void TForm1::Compress1Click()
         m_prompts.ShowError(this, m_logProblem);
     if (!m_failures.empty())
         m_prompts.ShowError(this, FailureSummary());
+    if (!m_recoveryNotes.isEmpty())
+        m_prompts.ShowError(this, m_recoveryNotes.join(QLatin1Char('\n')));
 }
 
 QString TForm1::FailureSummary() const
@@ -574,10 +577,23 @@ void TForm1::LogUnavailable(const QString& path, const QString& reason)
     m_logProblem = QStringLiteral("不能写入日志文件 %1\n%2").arg(QDir::toNativeSeparators(path), reason);
 }
 
+void TForm1::RecoveryNotice(const QByteArray& copy, const QByteArray& page, const QString& text)
+{
+    QString note = text + QLatin1Char(' ') + QDir::toNativeSeparators(QFile::decodeName(copy));
+    if (!page.isEmpty())
+        note += QStringLiteral(" (页面 %1)").arg(QDir::toNativeSeparators(QFile::decodeName(page)));
+    m_recoveryNotes.append(note);
+}
+
 void TForm1::FileFinished(int, const TFileOutcome& outcome)
 {
     if (outcome.result != TFileOutcome::Failed)
         return;
+    if (!outcome.recoveryCopy.isEmpty()) {
+        m_recoveryNotes.append(QStringLiteral("%1: %2 (之前的内容在 %3)")
+                                   .arg(QDir::toNativeSeparators(QFile::decodeName(outcome.path)), outcome.reason,
+                                        QDir::toNativeSeparators(QFile::decodeName(outcome.recoveryCopy))));
+    }
     const auto same = [&](const std::pair<QString, int>& group) { return group.first == outcome.reason; };
     const auto group = std::find_if(m_failures.begin(), m_failures.end(), same);
     if (group == m_failures.end())

@@ -159,6 +159,7 @@ private:
     void Gauge(int value) override;
     void ResultLabels(const QString& fileSize, const QString& compressedSize, const QString& percent) override;
     void LogUnavailable(const QString& path, const QString& reason) override;
+    void RecoveryNotice(const QByteArray& copy, const QByteArray& page, const QString& text) override;
     void FileFinished(int row, const TFileOutcome& outcome) override;
 
     TShell& m_shell;
@@ -173,6 +174,7 @@ private:
     TForm4* m_form4 = nullptr;
     QString m_logProblem;
     std::vector<std::pair<QString, int>> m_failures; // the last run's, by reason, in order met
+    QStringList m_recoveryNotes; // the last run's: where the earlier bytes of damaged pages are
     TBackgroundRun* m_background = nullptr;
     std::function<void(TCompressRun&)> m_runSetup;
     bool m_closeAfterRun = false;

@@ -1,7 +1,9 @@
 #include "TCompressRun.h"
 
 #include "HTMLCompressor.h"
+#include "PosixIo.h"
 #include "ReadOnlyFile.h"
+#include "RecoveryCopy.h"
 #include "TBackgroundRun.h"
 #include "TFileList.h"
 #include "TLogFile.h"
@@ -10,14 +12,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <unistd.h>
 #include <QTest>
 #include <QThread>
 #include <memory>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 namespace {
 
@@ -49,6 +54,10 @@ public:
         labels = QStringList{fileSize, compressed, percent};
     }
     void LogUnavailable(const QString&, const QString& reason) override { logProblem = reason; }
+    void RecoveryNotice(const QByteArray& copy, const QByteArray&, const QString& text) override
+    {
+        calls << QStringLiteral("notice %1 %2").arg(text, QFile::decodeName(copy));
+    }
     void FileFinished(int, const TFileOutcome& outcome) override
     {
         outcomes.append(outcome);
@@ -120,6 +129,7 @@ private slots:
     void testInBackgroundAsInline();
     void testPageEditedWhileItsBatchWaits();
     void testTwoNamesOfOnePage();
+    void testInterruptedRunsAreSeenToFirst();
     void testLogOfTwoRuns();
     void testClearedLogStartsAgain();
     void testUnavailableLog();
@@ -489,6 +499,56 @@ void TCompressRunTest::testTwoNamesOfOnePage()
     QCOMPARE(totals.failed, 0);
     QCOMPARE(totals.compressed, 3);
     QVERIFY(ReadFile(PathOf(QStringLiteral("b.htm"))).size() < kPage.size());
+}
+
+// Leaves the page as a run that died rewriting it in place leaves it: the start of its new
+// content over the old bytes, and a recovery copy in its folder.
+void Interrupt(const QString& page)
+{
+    const QByteArray path = QFile::encodeName(page);
+    const int folder = ::open(QFile::encodeName(QFileInfo(page).path()).constData(), O_RDONLY | O_DIRECTORY);
+    const int fd = ::open(path.constData(), O_RDWR);
+    filestore::Identity identity;
+    QVERIFY(folder >= 0 && fd >= 0 && filestore::IdentityOfFd(fd, identity));
+    const std::string old = ReadFile(page).toStdString();
+    const std::string fresh = THTMLCompressor().CompressBytes(old);
+    filestore::RecoveryCopy copy;
+    QCOMPARE(copy.Make(folder, QFileInfo(page).path().toStdString(), fd, identity,
+                       QFileInfo(page).fileName().toStdString(), old, fresh),
+             FileStatus::Ok);
+    QCOMPARE(::pwrite(fd, fresh.data(), fresh.size(), 0), ssize_t(fresh.size()));
+    copy.Leave();
+    ::close(fd);
+    ::close(folder);
+}
+
+void TCompressRunTest::testInterruptedRunsAreSeenToFirst()
+{
+    // A page torn in folder "a" is listed by its name in "b", before any page of "a": it is put
+    // back before it is read, so it compresses and nothing fails.
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("a")) && QDir(m_dir->path()).mkpath(QStringLiteral("b")));
+    QVERIFY(WriteFile(PathOf(QStringLiteral("a/p.htm")), kPage));
+    QVERIFY(::link(QFile::encodeName(PathOf(QStringLiteral("a/p.htm"))),
+                   QFile::encodeName(PathOf(QStringLiteral("b/p.htm")))) == 0);
+    Interrupt(PathOf(QStringLiteral("a/p.htm")));
+    QVERIFY(m_list->AddPath(PathOf(QStringLiteral("b/p.htm"))));
+    // A copy that cannot be trusted: its page fails, and the user is told where the copy is.
+    AddPage(QStringLiteral("a/q.htm"));
+    Interrupt(PathOf(QStringLiteral("a/q.htm")));
+    char copy[4096] = {};
+    QVERIFY(::getxattr(QFile::encodeName(PathOf(QStringLiteral("a/q.htm"))), "user.corvane.recovery", copy,
+                       sizeof copy - 1) > 0);
+    QVERIFY(QFile::resize(QFile::decodeName(copy), 10));
+
+    RecordingObserver observer;
+    const TRunTotals totals = Run(observer);
+    QCOMPARE(totals.failed, 1);
+    QCOMPARE(totals.recoveryNotices, 1);
+    QCOMPARE(ReadFile(PathOf(QStringLiteral("b/p.htm"))), QByteArray::fromStdString(THTMLCompressor().CompressBytes(kPage.toStdString())));
+    QCOMPARE(observer.outcomes[1].status, FileStatus::Damaged);
+    QCOMPARE(observer.calls[1], QStringLiteral("notice %1 %2")
+                                    .arg(TReasonText::OfDeadRunFinding(filestore::DeadRunFinding::Damaged),
+                                         QFile::decodeName(copy)));
 }
 
 void TCompressRunTest::testLogOfTwoRuns()
