@@ -8,6 +8,8 @@
 #include "TReasonText.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <csignal>
 #include <cstdio>
 
@@ -82,12 +84,18 @@ int main(int argc, char* argv[])
 
     // Every path is checked before anything is touched: a typo must not leave half a site done.
     for (const QByteArray& path : paths) {
+        const QString name = QString::fromLocal8Bit(TNameText::Escaped(path));
+        // A relative path means nothing once the working folder is gone or its name leads elsewhere.
+        int folderError = 0;
+        if (QDir::isRelativePath(QFile::decodeName(path)) && TFileList::WorkingFolder(&folderError).isEmpty())
+            return UsageError(
+                QStringLiteral("cannot resolve %1: the working folder is gone or has no name (%2)")
+                    .arg(name, TReasonText::OfSystemError(folderError)));
         const TFileList::PathKind kind = TFileList::KindOf(path);
         if (kind == TFileList::PathKind::Missing || kind == TFileList::PathKind::Other) {
-            const QByteArray name = TNameText::Escaped(path);
             return UsageError((kind == TFileList::PathKind::Missing ? "no such file or folder: "
                                                                     : "not a regular file or folder: ") +
-                              QString::fromLocal8Bit(name));
+                              name);
         }
     }
 

@@ -89,6 +89,7 @@ private slots:
     void testUsageErrors_data();
     void testUsageErrors();
     void testFailedFileGivesOne();
+    void testRemovedWorkingFolder();
     void testSwitchesReachTheEngine();
     void testLogAppends();
     void testAnyBytesInNames();
@@ -225,6 +226,18 @@ void CorvaneCliTest::testFailedFileGivesOne()
     QCOMPARE(quiet.exitCode, 1);
     QVERIFY(quiet.out.isEmpty());
     QCOMPARE(quiet.err.size(), 1);
+}
+
+void CorvaneCliTest::testRemovedWorkingFolder()
+{
+    // "." in a folder removed under it names nothing: no walk, least of all of "/".
+    const Result result = RunCorvaneInShell(
+        QStringLiteral("mkdir \"$1\" && cd \"$1\" && rmdir \"$1\" && exec timeout 30 \"$0\" --dry-run ."),
+        {m_dir->filePath(QStringLiteral("gone"))});
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY(result.out.isEmpty());
+    QCOMPARE(result.err.size(), 1);
+    QVERIFY2(result.err[0].contains(QStringLiteral("working folder")), qPrintable(result.err[0]));
 }
 
 void CorvaneCliTest::testSwitchesReachTheEngine()
