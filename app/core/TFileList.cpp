@@ -69,6 +69,14 @@ bool SameFile(const struct stat& a, const struct stat& b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// Whether `..` after this path means the folder the path's text leaves off at: only where the
+// last name is a folder itself and not a link to one elsewhere.
+bool IsRealFolder(const QByteArray& path)
+{
+    struct stat info;
+    return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 } // namespace
 #endif
 
@@ -127,7 +135,8 @@ QByteArray TFileList::NormalizedDirectory(const QByteArray& directory, int* erro
     return QFile::encodeName(clean);
 #else
     // Cleaned as bytes, so that names the local encoding cannot decode survive: absolute, no
-    // ".", ".." or doubled separators, letter case kept, no trailing separator but the root's.
+    // "." or doubled separators, ".." only after a link, letter case kept, no trailing separator
+    // but the root's.
     QByteArray path = directory;
     if (!path.startsWith('/')) {
         const QByteArray here = WorkingFolder(error);
@@ -140,9 +149,14 @@ QByteArray TFileList::NormalizedDirectory(const QByteArray& directory, int* erro
         if (part.isEmpty() || part == ".")
             continue;
         if (part == "..") {
-            if (!parts.isEmpty())
+            if (parts.isEmpty())
+                continue; // "/.." is the root
+            // After a link, ".." leads to the parent of its target, which the text does not
+            // know: the kernel resolves such a ".." on every use.
+            if (parts.last() != ".." && IsRealFolder('/' + parts.join('/'))) {
                 parts.removeLast();
-            continue;
+                continue;
+            }
         }
         parts.append(part);
     }

@@ -110,8 +110,9 @@ public:
     [[nodiscard]] static quint64 GetFileSize(const QString& path);
     // The path with a trailing native separator (appended unless already there).
     [[nodiscard]] static QString GetDirectoryName(const QString& path);
-    // The directory text an entry stores for a folder path (see AddFile). Empty when the path is
-    // relative and the working folder has no name that leads to it (error: why, as errno).
+    // The directory text an entry stores for a folder path (see AddFile). A ".." stays where the
+    // name before it is a link, as the system resolves it there. Empty when the path is relative
+    // and the working folder has no name that leads to it (error: why, as errno).
     [[nodiscard]] static QByteArray NormalizedDirectory(const QByteArray& directory, int* error = nullptr);
     // The working folder's name; empty when it has been removed or its name no longer leads to it.
     [[nodiscard]] static QByteArray WorkingFolder(int* error = nullptr);

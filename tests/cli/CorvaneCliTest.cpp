@@ -90,6 +90,7 @@ private slots:
     void testUsageErrors();
     void testFailedFileGivesOne();
     void testRemovedWorkingFolder();
+    void testDotDotAfterLink();
     void testSwitchesReachTheEngine();
     void testLogAppends();
     void testAnyBytesInNames();
@@ -238,6 +239,18 @@ void CorvaneCliTest::testRemovedWorkingFolder()
     QVERIFY(result.out.isEmpty());
     QCOMPARE(result.err.size(), 1);
     QVERIFY2(result.err[0].contains(QStringLiteral("working folder")), qPrintable(result.err[0]));
+}
+
+void CorvaneCliTest::testDotDotAfterLink()
+{
+    // As for the shell, x/link/.. is the parent of the link's target.
+    QVERIFY(WriteFile(Site() + QStringLiteral("/x/a.html"), kPage));
+    QVERIFY(WriteFile(Site() + QStringLiteral("/y/a.html"), kPage));
+    QVERIFY(QDir().mkpath(Site() + QStringLiteral("/y/sub")));
+    QVERIFY(QFile::link(QStringLiteral("../y/sub"), Site() + QStringLiteral("/x/link")));
+    QCOMPARE(RunCorvane({Site() + QStringLiteral("/x/link/../a.html")}).exitCode, 0);
+    QVERIFY(ReadFile(Site() + QStringLiteral("/y/a.html")).size() < kPage.size());
+    QCOMPARE(ReadFile(Site() + QStringLiteral("/x/a.html")), kPage);
 }
 
 void CorvaneCliTest::testSwitchesReachTheEngine()
