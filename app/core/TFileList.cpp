@@ -387,21 +387,24 @@ int TFileList::FindFiles(const QByteArray& directory)
             continue;
         }
         int statError = 0;
-        errno = 0;
-        while (const dirent* item = ::readdir(dir)) {
+        int readError = 0;
+        for (;;) {
+            errno = 0; // only readdir's own failure may count as the folder's
+            const dirent* item = ::readdir(dir);
+            if (!item) {
+                readError = errno;
+                break;
+            }
             const QByteArrayView name(item->d_name);
             if (name == "." || name == "..")
                 continue;
             // Only folders and pages need a closer look, and the listing mostly tells which is which.
-            if (item->d_type != DT_UNKNOWN && item->d_type != DT_DIR && !IsHtmlName(name)) {
-                errno = 0;
+            if (item->d_type != DT_UNKNOWN && item->d_type != DT_DIR && !IsHtmlName(name))
                 continue;
-            }
             struct stat info;
             if (::fstatat(::dirfd(dir), item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
                 if (errno != ENOENT) // gone since it was listed: nothing to add
                     statError = errno;
-                errno = 0;
                 continue;
             }
             // Links to folders are never followed, so a link loop cannot trap the walk.
@@ -412,22 +415,22 @@ int TFileList::FindFiles(const QByteArray& directory)
             }
             if (!IsHtmlName(name))
                 continue;
-            if (S_ISLNK(info.st_mode) && ::fstatat(::dirfd(dir), item->d_name, &info, 0) != 0)
-                continue;
+            // A page link that leads nowhere (dangling, looping) is listed all the same: its turn
+            // in the run fails with the reason, whatever place it has in the listing.
+            const bool unreadableLink =
+                S_ISLNK(info.st_mode) && ::fstatat(::dirfd(dir), item->d_name, &info, 0) != 0;
             // Pipes, sockets and devices are no pages: a load would hang on a pipe.
-            if (S_ISREG(info.st_mode)) {
+            if (unreadableLink || S_ISREG(info.st_mode)) {
                 TFileEntry entry;
                 entry.directory = folder;
                 entry.name = name.toByteArray();
-                entry.uncompressedSize = quint64(info.st_size);
+                entry.uncompressedSize = unreadableLink ? 0 : quint64(info.st_size);
                 batch.push_back(std::move(entry));
             }
-            errno = 0;
         }
-        const int readError = errno ? errno : statError;
         ::closedir(dir);
-        if (readError)
-            m_walkProblems.push_back({folder, TReasonText::OfSystemError(readError)});
+        if (readError || statError)
+            m_walkProblems.push_back({folder, TReasonText::OfSystemError(readError ? readError : statError)});
 #endif
         std::sort(batch.begin(), batch.end(),
                   [](const TFileEntry& a, const TFileEntry& b) { return NameLess(a.name, b.name); });

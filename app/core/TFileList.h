@@ -67,7 +67,8 @@ public:
     // subfolders (name order), depth first. Hidden files are added; hidden folders (name
     // beginning with "." or, on Windows, the hidden/system attributes) are not entered; links
     // to folders are not followed. A folder that cannot be read adds nothing and is noted in
-    // WalkProblems(). Returns the number of entries added.
+    // WalkProblems(); a page link that leads nowhere (dangling, looping) is added, to fail with
+    // its reason in the run. Returns the number of entries added.
     int FindFiles(const QByteArray& directory);
     int FindFiles(const QString& directory);
 

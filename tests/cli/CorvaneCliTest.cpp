@@ -91,6 +91,7 @@ private slots:
     void testFailedFileGivesOne();
     void testRemovedWorkingFolder();
     void testDotDotAfterLink();
+    void testPageLinksLeadingNowhere();
     void testSwitchesReachTheEngine();
     void testLogAppends();
     void testAnyBytesInNames();
@@ -251,6 +252,22 @@ void CorvaneCliTest::testDotDotAfterLink()
     QCOMPARE(RunCorvane({Site() + QStringLiteral("/x/link/../a.html")}).exitCode, 0);
     QVERIFY(ReadFile(Site() + QStringLiteral("/y/a.html")).size() < kPage.size());
     QCOMPARE(ReadFile(Site() + QStringLiteral("/x/a.html")), kPage);
+}
+
+void CorvaneCliTest::testPageLinksLeadingNowhere()
+{
+    // Listed and failed wherever the listing puts them, never taken for an unreadable folder.
+    const QString alone = m_dir->filePath(QStringLiteral("alone"));
+    QVERIFY(QDir().mkpath(alone));
+    QVERIFY(QFile::link(QStringLiteral("nowhere"), alone + QStringLiteral("/dangling.htm")));
+    QVERIFY(QFile::link(QStringLiteral("loop.htm"), Site() + QStringLiteral("/loop.htm")));
+    const Result lone = RunCorvane({alone});
+    QVERIFY(lone.out.contains(alone + QStringLiteral("/dangling.htm: failed: file not found")));
+    for (const Result& result : {lone, RunCorvane({Site()})}) {
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.isEmpty(), qPrintable(result.err.join('\n')));
+        QVERIFY(result.out.last().endsWith(QStringLiteral(", 1 failed")));
+    }
 }
 
 void CorvaneCliTest::testSwitchesReachTheEngine()
