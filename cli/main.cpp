@@ -58,11 +58,16 @@ int UsageError(const QString& message)
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Qt takes options of its own (-qmljsdebugger=..., -platform) out of the arguments it is
+    // given: it gets the program's name alone, and every argument stays ours.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QCoreApplication app(qtArgc, qtArgv);
     // Reasons for failures in the user's language: Chinese in a Chinese locale, else English.
     TReasonText::SetLanguage(TReasonText::LanguageOfLocale());
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
 
     TCliOptions options;
     QString error;

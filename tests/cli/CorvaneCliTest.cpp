@@ -168,6 +168,8 @@ void CorvaneCliTest::testUsageErrors_data()
 
     QTest::newRow("no path") << QStringList{} << 2 << QStringLiteral("no file or folder");
     QTest::newRow("unknown option") << QStringList{"--fast", "SITE"} << 2 << QStringLiteral("'--fast'");
+    QTest::newRow("toolkit option") << QStringList{"-qmljsdebugger=x", "SITE"} << 2
+                                    << QStringLiteral("'-qmljsdebugger=x'");
     QTest::newRow("missing path among good ones")
         << QStringList{"SITE", "SITE/nope.htm"} << 2 << QStringLiteral("no such file or folder");
     QTest::newRow("unknown switch") << QStringList{"--enable", "Tables", "SITE"} << 2
@@ -342,6 +344,14 @@ void CorvaneCliTest::testAnyBytesInNames()
         QStringLiteral("exec \"$0\" \"$(printf '%s/again\\377.htm' \"$1\")\""), {QFile::decodeName(site)});
     QCOMPARE(named.exitCode, 0);
     QVERIFY(named.out.last().startsWith(QStringLiteral("1 files:")));
+
+    // Named like a toolkit option, after "--": a page like any other.
+    QVERIFY(WriteFileBytes(site + "/-qmljsdebugger=x.html", kPage));
+    const Result dashed = RunCorvaneInShell(
+        QStringLiteral("cd \"$1\" && exec \"$0\" -- -qmljsdebugger=x.html"), {QFile::decodeName(site)});
+    QCOMPARE(dashed.exitCode, 0);
+    QVERIFY(ReadFile(QFile::decodeName(site) + QStringLiteral("/-qmljsdebugger=x.html")).size() <
+            kPage.size());
     std::filesystem::remove_all(site.toStdString());
 }
 
