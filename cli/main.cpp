@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -54,6 +55,16 @@ int UsageError(const QString& message)
     return 2;
 }
 
+// A report that could not be written (a full disk, a closed terminal) is no success.
+int Finish(int status)
+{
+    const bool outFailed = std::fflush(stdout) != 0 || std::ferror(stdout);
+    if (outFailed)
+        std::fputs("corvane: standard output could not be written\n", stderr);
+    const bool errFailed = std::fflush(stderr) != 0 || std::ferror(stderr);
+    return outFailed || errFailed ? std::max(status, 1) : status;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -75,11 +86,11 @@ int main(int argc, char* argv[])
         return UsageError(error);
     if (options.help) {
         std::fputs(TCliOptions::HelpText().toLocal8Bit().constData(), stdout);
-        return 0;
+        return Finish(0);
     }
     if (options.version) {
         std::printf("corvane %s\n", CORVANE_VERSION);
-        return 0;
+        return Finish(0);
     }
 
     // Paths as the system's bytes: the decoded arguments lose names the locale cannot decode.
@@ -127,5 +138,5 @@ int main(int argc, char* argv[])
     reporter.PrintTotals(totals, options.dryRun);
     if (g_signal != 0)
         DieOfSignal(g_signal);
-    return totals.failed > 0 || !problems.empty() || totals.logFailed ? 1 : 0;
+    return Finish(totals.failed > 0 || !problems.empty() || totals.logFailed ? 1 : 0);
 }

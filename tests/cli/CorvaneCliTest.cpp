@@ -230,6 +230,11 @@ void CorvaneCliTest::testFailedFileGivesOne()
     QCOMPARE(quiet.exitCode, 1);
     QVERIFY(quiet.out.isEmpty());
     QCOMPARE(quiet.err.size(), 1);
+
+    // A report lost on a full disk is a failure too.
+    const Result full = RunCorvaneInShell(QStringLiteral("exec \"$0\" \"$@\" >/dev/full"),
+                                          {Site() + QStringLiteral("/docs")});
+    QCOMPARE(full.exitCode, 1);
 }
 
 void CorvaneCliTest::testRemovedWorkingFolder()
