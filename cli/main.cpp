@@ -8,6 +8,9 @@
 #include "TReasonText.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -52,15 +55,30 @@ int UsageError(const QString& message)
     return 2;
 }
 
+// A report that could not be written (a full disk, a closed terminal) is no success.
+int Finish(int status)
+{
+    const bool outFailed = std::fflush(stdout) != 0 || std::ferror(stdout);
+    if (outFailed)
+        std::fputs("corvane: standard output could not be written\n", stderr);
+    const bool errFailed = std::fflush(stderr) != 0 || std::ferror(stderr);
+    return outFailed || errFailed ? std::max(status, 1) : status;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Qt takes options of its own (-qmljsdebugger=..., -platform) out of the arguments it is
+    // given: it gets the program's name alone, and every argument stays ours.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QCoreApplication app(qtArgc, qtArgv);
     // Reasons for failures in the user's language: Chinese in a Chinese locale, else English.
     TReasonText::SetLanguage(TReasonText::LanguageOfLocale());
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
 
     TCliOptions options;
     QString error;
@@ -68,11 +86,11 @@ int main(int argc, char* argv[])
         return UsageError(error);
     if (options.help) {
         std::fputs(TCliOptions::HelpText().toLocal8Bit().constData(), stdout);
-        return 0;
+        return Finish(0);
     }
     if (options.version) {
         std::printf("corvane %s\n", CORVANE_VERSION);
-        return 0;
+        return Finish(0);
     }
 
     // Paths as the system's bytes: the decoded arguments lose names the locale cannot decode.
@@ -82,12 +100,18 @@ int main(int argc, char* argv[])
 
     // Every path is checked before anything is touched: a typo must not leave half a site done.
     for (const QByteArray& path : paths) {
+        const QString name = QString::fromLocal8Bit(TNameText::Escaped(path));
+        // A relative path means nothing once the working folder is gone or its name leads elsewhere.
+        int folderError = 0;
+        if (QDir::isRelativePath(QFile::decodeName(path)) && TFileList::WorkingFolder(&folderError).isEmpty())
+            return UsageError(
+                QStringLiteral("cannot resolve %1: the working folder is gone or has no name (%2)")
+                    .arg(name, TReasonText::OfSystemError(folderError)));
         const TFileList::PathKind kind = TFileList::KindOf(path);
         if (kind == TFileList::PathKind::Missing || kind == TFileList::PathKind::Other) {
-            const QByteArray name = TNameText::Escaped(path);
             return UsageError((kind == TFileList::PathKind::Missing ? "no such file or folder: "
                                                                     : "not a regular file or folder: ") +
-                              QString::fromLocal8Bit(name));
+                              name);
         }
     }
 
@@ -114,5 +138,5 @@ int main(int argc, char* argv[])
     reporter.PrintTotals(totals, options.dryRun);
     if (g_signal != 0)
         DieOfSignal(g_signal);
-    return totals.failed > 0 || !problems.empty() || totals.logFailed || totals.recoveryNotices > 0 ? 1 : 0;
+    return Finish(totals.failed > 0 || !problems.empty() || totals.logFailed || totals.recoveryNotices > 0 ? 1 : 0);
 }

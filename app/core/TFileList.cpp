@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 #ifndef Q_OS_WIN
 #include <dirent.h>
@@ -45,8 +46,84 @@ QByteArray Join(const QByteArray& folder, const QByteArray& name)
 
 } // namespace
 
-QByteArray TFileList::NormalizedDirectory(const QByteArray& directory)
+#ifndef Q_OS_WIN
+namespace {
+
+// The folder a name leads to, opened one name at a time so that names longer than the system's
+// path limit still resolve.
+int OpenFolderByName(const QByteArray& path)
 {
+    int fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    for (const QByteArray& part : path.split('/')) {
+        if (fd < 0 || part.isEmpty())
+            continue;
+        const int next = ::openat(fd, part.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    return fd;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Whether `..` after this path means the folder the path's text leaves off at: only where the
+// last name is a folder itself and not a link to one elsewhere.
+bool IsRealFolder(const QByteArray& path)
+{
+    struct stat info;
+    return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+} // namespace
+#endif
+
+QByteArray TFileList::WorkingFolder(int* error)
+{
+#ifdef Q_OS_WIN
+    if (error)
+        *error = 0;
+    return QFile::encodeName(QDir::toNativeSeparators(QDir::currentPath()));
+#else
+    // A removed working folder has no name, and one past the path limit or outside this root has
+    // none the old fixed buffer could hold: a relative path must then not land anywhere else.
+    int failure = 0;
+    QByteArray name;
+    const int here = ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    struct stat opened;
+    if (here < 0 || ::fstat(here, &opened) != 0) {
+        failure = errno;
+    } else if (opened.st_nlink == 0) {
+        failure = ENOENT;
+    } else if (char* cwd = ::getcwd(nullptr, 0)) {
+        name = cwd;
+        std::free(cwd);
+    } else {
+        failure = errno;
+    }
+    if (here >= 0)
+        ::close(here);
+    if (failure == 0) {
+        // The name must still lead here: the folder may have been moved or replaced meanwhile.
+        const int named = name.startsWith('/') ? OpenFolderByName(name) : -1;
+        struct stat found;
+        if (named < 0 || ::fstat(named, &found) != 0 || !SameFile(found, opened))
+            failure = ENOENT;
+        if (named >= 0)
+            ::close(named);
+    }
+    if (error)
+        *error = failure;
+    return failure == 0 ? name : QByteArray();
+#endif
+}
+
+QByteArray TFileList::NormalizedDirectory(const QByteArray& directory, int* error)
+{
+    if (error)
+        *error = 0;
 #ifdef Q_OS_WIN
     // absolutePath() also cleans "." , ".." and doubled separators but keeps letter case,
     // so both ways of adding one file store the same text.
@@ -58,20 +135,28 @@ QByteArray TFileList::NormalizedDirectory(const QByteArray& directory)
     return QFile::encodeName(clean);
 #else
     // Cleaned as bytes, so that names the local encoding cannot decode survive: absolute, no
-    // ".", ".." or doubled separators, letter case kept, no trailing separator but the root's.
+    // "." or doubled separators, ".." only after a link, letter case kept, no trailing separator
+    // but the root's.
     QByteArray path = directory;
     if (!path.startsWith('/')) {
-        char cwd[4096];
-        path = (::getcwd(cwd, sizeof cwd) ? QByteArray(cwd) : QByteArray("/")) + '/' + path;
+        const QByteArray here = WorkingFolder(error);
+        if (here.isEmpty())
+            return {};
+        path = here + '/' + path;
     }
     QList<QByteArray> parts;
     for (const QByteArray& part : path.split('/')) {
         if (part.isEmpty() || part == ".")
             continue;
         if (part == "..") {
-            if (!parts.isEmpty())
+            if (parts.isEmpty())
+                continue; // "/.." is the root
+            // After a link, ".." leads to the parent of its target, which the text does not
+            // know: the kernel resolves such a ".." on every use.
+            if (parts.last() != ".." && IsRealFolder('/' + parts.join('/'))) {
                 parts.removeLast();
-            continue;
+                continue;
+            }
         }
         parts.append(part);
     }
@@ -87,7 +172,12 @@ bool TFileList::AddFile(const QString& directory, const QString& name)
 bool TFileList::AddFile(const QByteArray& directory, const QByteArray& name)
 {
     TFileEntry entry;
-    entry.directory = NormalizedDirectory(directory);
+    int error = 0;
+    entry.directory = NormalizedDirectory(directory, &error);
+    if (entry.directory.isEmpty()) {
+        m_walkProblems.push_back({Join(directory, name), TReasonText::OfSystemError(error)});
+        return false;
+    }
     entry.name = name;
     const quint32 hash = TFileKeyIndex::Hash(TFileKeyIndex::DirectoryHash(entry.directory), name);
     if (m_index.Find(m_entries, hash, entry.directory, name) >= 0)
@@ -254,8 +344,14 @@ int TFileList::FindFiles(const QString& directory)
 int TFileList::FindFiles(const QByteArray& directory)
 {
     int added = 0;
+    int error = 0;
+    QByteArray root = NormalizedDirectory(directory, &error);
+    if (root.isEmpty()) {
+        m_walkProblems.push_back({directory, TReasonText::OfSystemError(error)});
+        return 0;
+    }
     // An explicit stack instead of recursion: very deep trees cannot exhaust the call stack.
-    std::vector<QByteArray> pending{NormalizedDirectory(directory)};
+    std::vector<QByteArray> pending{std::move(root)};
     while (!pending.empty()) {
         const QByteArray folder = pending.back();
         pending.pop_back();
@@ -291,21 +387,24 @@ int TFileList::FindFiles(const QByteArray& directory)
             continue;
         }
         int statError = 0;
-        errno = 0;
-        while (const dirent* item = ::readdir(dir)) {
+        int readError = 0;
+        for (;;) {
+            errno = 0; // only readdir's own failure may count as the folder's
+            const dirent* item = ::readdir(dir);
+            if (!item) {
+                readError = errno;
+                break;
+            }
             const QByteArrayView name(item->d_name);
             if (name == "." || name == "..")
                 continue;
             // Only folders and pages need a closer look, and the listing mostly tells which is which.
-            if (item->d_type != DT_UNKNOWN && item->d_type != DT_DIR && !IsHtmlName(name)) {
-                errno = 0;
+            if (item->d_type != DT_UNKNOWN && item->d_type != DT_DIR && !IsHtmlName(name))
                 continue;
-            }
             struct stat info;
             if (::fstatat(::dirfd(dir), item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
                 if (errno != ENOENT) // gone since it was listed: nothing to add
                     statError = errno;
-                errno = 0;
                 continue;
             }
             // Links to folders are never followed, so a link loop cannot trap the walk.
@@ -316,22 +415,22 @@ int TFileList::FindFiles(const QByteArray& directory)
             }
             if (!IsHtmlName(name))
                 continue;
-            if (S_ISLNK(info.st_mode) && ::fstatat(::dirfd(dir), item->d_name, &info, 0) != 0)
-                continue;
+            // A page link that leads nowhere (dangling, looping) is listed all the same: its turn
+            // in the run fails with the reason, whatever place it has in the listing.
+            const bool unreadableLink =
+                S_ISLNK(info.st_mode) && ::fstatat(::dirfd(dir), item->d_name, &info, 0) != 0;
             // Pipes, sockets and devices are no pages: a load would hang on a pipe.
-            if (S_ISREG(info.st_mode)) {
+            if (unreadableLink || S_ISREG(info.st_mode)) {
                 TFileEntry entry;
                 entry.directory = folder;
                 entry.name = name.toByteArray();
-                entry.uncompressedSize = quint64(info.st_size);
+                entry.uncompressedSize = unreadableLink ? 0 : quint64(info.st_size);
                 batch.push_back(std::move(entry));
             }
-            errno = 0;
         }
-        const int readError = errno ? errno : statError;
         ::closedir(dir);
-        if (readError)
-            m_walkProblems.push_back({folder, TReasonText::OfSystemError(readError)});
+        if (readError || statError)
+            m_walkProblems.push_back({folder, TReasonText::OfSystemError(readError ? readError : statError)});
 #endif
         std::sort(batch.begin(), batch.end(),
                   [](const TFileEntry& a, const TFileEntry& b) { return NameLess(a.name, b.name); });

@@ -37,7 +37,8 @@ public:
 
     // Appends the file unless the same directory and name are already listed. The directory is
     // made absolute and clean, with native separators and no trailing one (a root keeps its
-    // own). The size is measured now. Returns true when an entry was added.
+    // own). The size is measured now. Returns true when an entry was added. A relative path
+    // with no working folder to resolve it adds nothing and is noted in WalkProblems().
     bool AddFile(const QByteArray& directory, const QByteArray& name);
     bool AddFile(const QString& directory, const QString& name);
 
@@ -66,7 +67,8 @@ public:
     // subfolders (name order), depth first. Hidden files are added; hidden folders (name
     // beginning with "." or, on Windows, the hidden/system attributes) are not entered; links
     // to folders are not followed. A folder that cannot be read adds nothing and is noted in
-    // WalkProblems(). Returns the number of entries added.
+    // WalkProblems(); a page link that leads nowhere (dangling, looping) is added, to fail with
+    // its reason in the run. Returns the number of entries added.
     int FindFiles(const QByteArray& directory);
     int FindFiles(const QString& directory);
 
@@ -109,8 +111,12 @@ public:
     [[nodiscard]] static quint64 GetFileSize(const QString& path);
     // The path with a trailing native separator (appended unless already there).
     [[nodiscard]] static QString GetDirectoryName(const QString& path);
-    // The directory text an entry stores for a folder path (see AddFile).
-    [[nodiscard]] static QByteArray NormalizedDirectory(const QByteArray& directory);
+    // The directory text an entry stores for a folder path (see AddFile). A ".." stays where the
+    // name before it is a link, as the system resolves it there. Empty when the path is relative
+    // and the working folder has no name that leads to it (error: why, as errno).
+    [[nodiscard]] static QByteArray NormalizedDirectory(const QByteArray& directory, int* error = nullptr);
+    // The working folder's name; empty when it has been removed or its name no longer leads to it.
+    [[nodiscard]] static QByteArray WorkingFolder(int* error = nullptr);
     // Whether a file name is picked by a folder walk: ends in ".htm" or ".html", any case.
     [[nodiscard]] static bool IsHtmlName(QByteArrayView name);
 

@@ -40,6 +40,18 @@ qsizetype Utf8Length(const QByteArray& bytes, qsizetype i)
     return 0;
 }
 
+// A C1 control (U+0080 to U+009F) that terminals act on, or a bidirectional embedding, override
+// or isolate (U+202A to U+202E, U+2066 to U+2069) that turns the rest of a line around on screen.
+bool IsHiddenControl(const QByteArray& bytes, qsizetype i, qsizetype length)
+{
+    const auto byte = [&](qsizetype at) { return quint8(bytes[i + at]); };
+    if (length == 2)
+        return byte(0) == 0xC2 && byte(1) < 0xA0;
+    return length == 3 && byte(0) == 0xE2 &&
+           ((byte(1) == 0x80 && byte(2) >= 0xAA && byte(2) <= 0xAE) ||
+            (byte(1) == 0x81 && byte(2) >= 0xA6 && byte(2) <= 0xA9));
+}
+
 void AppendEscape(QByteArray& out, quint8 byte)
 {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -64,8 +76,8 @@ QByteArray TNameText::Escaped(const QByteArray& name)
             out += char(byte);
             ++i;
         } else if (const qsizetype length = Utf8Length(name, i);
-                   length == 0 || (byte == 0xC2 && quint8(name[i + 1]) < 0xA0)) {
-            // Undecodable, or a C1 control (U+0080 to U+009F) that terminals act on.
+                   length == 0 || IsHiddenControl(name, i, length)) {
+            // Undecodable, or a control that would act on the terminal rather than show.
             for (qsizetype k = 0; k < std::max<qsizetype>(length, 1); ++k)
                 AppendEscape(out, quint8(name[i + k]));
             i += std::max<qsizetype>(length, 1);

@@ -1,11 +1,13 @@
 #include "RunInputGuard.h"
 
+#include "XP_Form.h"
+
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QWidget>
 
-TRunInputGuard::TRunInputGuard(QWidget* form, QWidget* client, std::function<void()> onEscape)
-    : m_form(form), m_client(client), m_onEscape(std::move(onEscape))
+TRunInputGuard::TRunInputGuard(QWidget* form, TXP_Form* frame, QWidget* client, std::function<void()> onStop)
+    : m_form(form), m_frame(frame), m_client(client), m_onStop(std::move(onStop))
 {
     // On the application: shortcuts and key presses reach the focus widget before any filter
     // on the window would see them.
@@ -36,8 +38,8 @@ bool TRunInputGuard::eventFilter(QObject* watched, QEvent* event)
         if (!InForm(watched))
             return false;
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Escape && !(key->modifiers() & ~Qt::KeypadModifier) && m_onEscape)
-            m_onEscape();
+        if (key->key() == Qt::Key_Escape && !(key->modifiers() & ~Qt::KeypadModifier) && m_onStop)
+            m_onStop();
         return true;
     }
     case QEvent::ShortcutOverride:
@@ -49,7 +51,14 @@ bool TRunInputGuard::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyRelease:
     case QEvent::Shortcut:
         return InForm(watched);
-    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonPress: {
+        // The close comes only with the release; a batch or two of pages would be done by then.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (watched == m_frame && mouse->button() == Qt::LeftButton &&
+            m_frame->CloseRect().contains(mouse->position().toPoint()) && m_onStop)
+            m_onStop();
+        return InClient(watched);
+    }
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:

@@ -505,7 +505,7 @@ void TForm1::Compress1Click()
     try {
         // The pages are compressed off this thread, so the window keeps painting its rows and
         // gauge and answers the desktop; Esc or closing it stops the run after the page in hand.
-        const TRunInputGuard guard(this, Panel1, [this] { m_background->RequestStop(); });
+        const TRunInputGuard guard(this, XP_Form1, Panel1, [this] { m_background->RequestStop(); });
         m_background->Execute(run);
     } catch (...) {
         // Whatever went wrong, the panel must not stay over the list.

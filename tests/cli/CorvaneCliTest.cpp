@@ -89,6 +89,9 @@ private slots:
     void testUsageErrors_data();
     void testUsageErrors();
     void testFailedFileGivesOne();
+    void testRemovedWorkingFolder();
+    void testDotDotAfterLink();
+    void testPageLinksLeadingNowhere();
     void testSwitchesReachTheEngine();
     void testLogAppends();
     void testAnyBytesInNames();
@@ -165,6 +168,8 @@ void CorvaneCliTest::testUsageErrors_data()
 
     QTest::newRow("no path") << QStringList{} << 2 << QStringLiteral("no file or folder");
     QTest::newRow("unknown option") << QStringList{"--fast", "SITE"} << 2 << QStringLiteral("'--fast'");
+    QTest::newRow("toolkit option") << QStringList{"-qmljsdebugger=x", "SITE"} << 2
+                                    << QStringLiteral("'-qmljsdebugger=x'");
     QTest::newRow("missing path among good ones")
         << QStringList{"SITE", "SITE/nope.htm"} << 2 << QStringLiteral("no such file or folder");
     QTest::newRow("unknown switch") << QStringList{"--enable", "Tables", "SITE"} << 2
@@ -225,6 +230,51 @@ void CorvaneCliTest::testFailedFileGivesOne()
     QCOMPARE(quiet.exitCode, 1);
     QVERIFY(quiet.out.isEmpty());
     QCOMPARE(quiet.err.size(), 1);
+
+    // A report lost on a full disk is a failure too.
+    const Result full = RunCorvaneInShell(QStringLiteral("exec \"$0\" \"$@\" >/dev/full"),
+                                          {Site() + QStringLiteral("/docs")});
+    QCOMPARE(full.exitCode, 1);
+}
+
+void CorvaneCliTest::testRemovedWorkingFolder()
+{
+    // "." in a folder removed under it names nothing: no walk, least of all of "/".
+    const Result result = RunCorvaneInShell(
+        QStringLiteral("mkdir \"$1\" && cd \"$1\" && rmdir \"$1\" && exec timeout 30 \"$0\" --dry-run ."),
+        {m_dir->filePath(QStringLiteral("gone"))});
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY(result.out.isEmpty());
+    QCOMPARE(result.err.size(), 1);
+    QVERIFY2(result.err[0].contains(QStringLiteral("working folder")), qPrintable(result.err[0]));
+}
+
+void CorvaneCliTest::testDotDotAfterLink()
+{
+    // As for the shell, x/link/.. is the parent of the link's target.
+    QVERIFY(WriteFile(Site() + QStringLiteral("/x/a.html"), kPage));
+    QVERIFY(WriteFile(Site() + QStringLiteral("/y/a.html"), kPage));
+    QVERIFY(QDir().mkpath(Site() + QStringLiteral("/y/sub")));
+    QVERIFY(QFile::link(QStringLiteral("../y/sub"), Site() + QStringLiteral("/x/link")));
+    QCOMPARE(RunCorvane({Site() + QStringLiteral("/x/link/../a.html")}).exitCode, 0);
+    QVERIFY(ReadFile(Site() + QStringLiteral("/y/a.html")).size() < kPage.size());
+    QCOMPARE(ReadFile(Site() + QStringLiteral("/x/a.html")), kPage);
+}
+
+void CorvaneCliTest::testPageLinksLeadingNowhere()
+{
+    // Listed and failed wherever the listing puts them, never taken for an unreadable folder.
+    const QString alone = m_dir->filePath(QStringLiteral("alone"));
+    QVERIFY(QDir().mkpath(alone));
+    QVERIFY(QFile::link(QStringLiteral("nowhere"), alone + QStringLiteral("/dangling.htm")));
+    QVERIFY(QFile::link(QStringLiteral("loop.htm"), Site() + QStringLiteral("/loop.htm")));
+    const Result lone = RunCorvane({alone});
+    QVERIFY(lone.out.contains(alone + QStringLiteral("/dangling.htm: failed: file not found")));
+    for (const Result& result : {lone, RunCorvane({Site()})}) {
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.err.isEmpty(), qPrintable(result.err.join('\n')));
+        QVERIFY(result.out.last().endsWith(QStringLiteral(", 1 failed")));
+    }
 }
 
 void CorvaneCliTest::testSwitchesReachTheEngine()
@@ -299,6 +349,14 @@ void CorvaneCliTest::testAnyBytesInNames()
         QStringLiteral("exec \"$0\" \"$(printf '%s/again\\377.htm' \"$1\")\""), {QFile::decodeName(site)});
     QCOMPARE(named.exitCode, 0);
     QVERIFY(named.out.last().startsWith(QStringLiteral("1 files:")));
+
+    // Named like a toolkit option, after "--": a page like any other.
+    QVERIFY(WriteFileBytes(site + "/-qmljsdebugger=x.html", kPage));
+    const Result dashed = RunCorvaneInShell(
+        QStringLiteral("cd \"$1\" && exec \"$0\" -- -qmljsdebugger=x.html"), {QFile::decodeName(site)});
+    QCOMPARE(dashed.exitCode, 0);
+    QVERIFY(ReadFile(QFile::decodeName(site) + QStringLiteral("/-qmljsdebugger=x.html")).size() <
+            kPage.size());
     std::filesystem::remove_all(site.toStdString());
 }
 

@@ -357,6 +357,25 @@ TEST_F(PageIdentity, WideTextIsLeftAlone)
         EXPECT_EQ(m_hc.LastStatus(), FileStatus::UnsupportedEncoding);
         EXPECT_EQ(Read(path), page);
     }
+    // Without a mark: told by where its NULs fall. A stray NUL or two in a byte-wide page is no sign.
+    const std::string text = "<p>a  b</p>\n";
+    for (const auto& [width, bigEndian] : {std::pair{2, true}, {2, false}, {4, true}, {4, false}}) {
+        std::string page;
+        for (char c : text) {
+            std::string unit(std::size_t(width), '\0');
+            unit[bigEndian ? unit.size() - 1 : 0] = c;
+            page += unit;
+        }
+        const std::string path = Write("wide.htm", page);
+        EXPECT_FALSE(m_hc.LoadFromFile(path)) << width << bigEndian;
+        EXPECT_EQ(m_hc.LastStatus(), FileStatus::UnsupportedEncoding);
+        EXPECT_EQ(Read(path), page);
+    }
+    std::string stray;
+    for (int i = 0; i < 10; ++i)
+        stray += text;
+    stray[20] = stray[24] = '\0';
+    EXPECT_TRUE(m_hc.LoadFromFile(Write("stray.htm", stray)));
 }
 
 TEST_F(PageIdentity, BatchPutsPagesInPlaceOnlyAtFlushAndEachFailsAlone)

@@ -5,13 +5,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
 #include <memory>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -79,6 +82,7 @@ private slots:
     void testPaths_data();
     void testPaths();
     void testAnyBytesInNames();
+    void testRemovedWorkingFolder();
 
 private:
     QString Root() const { return m_dir->path(); }
@@ -349,6 +353,31 @@ void TFileListTest::testAnyBytesInNames()
     QCOMPARE(problems[0].path, root + "/gone");
     QVERIFY(!problems[0].reason.isEmpty());
     QVERIFY(list.TakeWalkProblems().empty());
+}
+
+void TFileListTest::testRemovedWorkingFolder()
+{
+#ifdef Q_OS_WIN
+    QSKIP("a working folder cannot be removed there");
+#else
+    // A relative path there names nothing: it must not become one below "/".
+    const QByteArray gone = QFile::encodeName(m_dir->filePath(QStringLiteral("gone")));
+    QCOMPARE(::mkdir(gone.constData(), 0700), 0);
+    const int back = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(back >= 0);
+    const auto restore = qScopeGuard([back] {
+        QCOMPARE(::fchdir(back), 0);
+        ::close(back);
+    });
+    QCOMPARE(::chdir(gone.constData()), 0);
+    QCOMPARE(::rmdir(gone.constData()), 0);
+    QCOMPARE(TFileList::NormalizedDirectory("sub"), QByteArray());
+    TFileList list;
+    QVERIFY(!list.AddPath(QByteArray("a.htm")));
+    QCOMPARE(list.FindFiles(QByteArray(".")), 0);
+    QCOMPARE(list.Count(), 0);
+    QCOMPARE(list.TakeWalkProblems().size(), std::size_t(2));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TFileListTest)

@@ -6,6 +6,7 @@
 #include "Unit3.h"
 #include "Unit4.h"
 #include "UnitAbout.h"
+#include "XP_Form.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -619,14 +620,28 @@ private slots:
         QCOMPARE(Cell(2, 4), QString("已完成"));
     }
 
+    void testClosingStopsTheRun_data()
+    {
+        QTest::addColumn<bool>("byButton");
+        QTest::newRow("close") << false;
+        QTest::newRow("frame's close button") << true; // stops on the press, as Esc does
+    }
+
     void testClosingStopsTheRun()
     {
+        QFETCH(bool, byButton);
         CreateForm();
         AddThroughFolder(Path("site"));
-        CompressWithPause([this] {
-            m_form->close();
+        const QPoint button = m_form->XP_Form1->CloseRect().center();
+        CompressWithPause([&] {
+            if (byButton)
+                QTest::mousePress(m_form->XP_Form1, Qt::LeftButton, {}, button);
+            else
+                m_form->close();
             QVERIFY(m_form->isVisible()); // until the page in hand is done
         });
+        if (byButton)
+            QTest::mouseRelease(m_form->XP_Form1, Qt::LeftButton, {}, button);
         QVERIFY(!m_form->isVisible());
         QCOMPARE(Cell(0, 4), QString("已完成"));
         QCOMPARE(Cell(1, 4), QString("默认值"));
