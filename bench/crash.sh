@@ -10,8 +10,8 @@
 # Every tenth page (-l EVERY; 0 for none) gets a second name, a hard link, so the in-place path
 # behind a recovery copy is hit too; a second name also ends a batch, so -l 0 gives full batches.
 # -b MB adds one hard-linked page of about MB megabytes, whose in-place rewrite is long enough to be
-# killed in the middle: every other run is killed during it. After each kill, some pages are
-# regenerated or appended to, the big one among them in those runs. BUILD_DIR (default build/) holds bin/corvane; SITE_TMP (default /tmp)
+# killed in the middle: every other run is killed during it, and every other one of those edits
+# the torn page afterwards. After each kill, some pages are regenerated or appended to. BUILD_DIR (default build/) holds bin/corvane; SITE_TMP (default /tmp)
 # holds the copies.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -96,10 +96,10 @@ for ((r = 1; r <= runs; ++r)); do
     wait "$pid" 2>/dev/null || true
     left=$(find "$work/run" -name '.corvane-*' | wc -l)
 
-    # Edits after the crash: a few pages, and the big one every other run.
+    # Edits after the crash: a few pages, and the big one every fourth run.
     declare -A marks=()
     mapfile -t victims < <(find "$work/run" -type f ! -name '.corvane-*' | shuf -n 3 --random-source=<(yes "$r"))
-    if ((big > 0 && r % 2 == 0)); then victims+=("$work/run/big/big.html"); fi
+    if ((big > 0 && r % 4 == 0)); then victims+=("$work/run/big/big.html"); fi
     for page in "${victims[@]}"; do
         how=regenerate
         ((RANDOM % 2)) && how=append

@@ -139,6 +139,7 @@ QString TCliOptions::HelpText()
         "      --version     show the version\n"
         "\n"
         "Exit status: 0 all files compressed or nothing to save, 1 a file failed, a folder\n"
-        "could not be read, or the log or the report could not be written, 2 usage error.\n"
+        "could not be read, the log or the report could not be written, or an interrupted\n"
+        "run left a recovery copy to see to (named on standard error), 2 usage error.\n"
         "Ctrl+C, SIGTERM and SIGHUP stop once the files in hand are saved.\n");
 }
