@@ -1,5 +1,9 @@
 #pragma once
 
+// The passes over one document in memory. Each lives in the file named after it (ReplacePass.cpp,
+// SpacingRows.cpp, QuoteRemovalPass.cpp, RenamePass.cpp, PairReplacePass.cpp); the stream they
+// edit through is in PassStream.h. Internal to the engine.
+
 #include <cstddef>
 #include <span>
 #include <string_view>

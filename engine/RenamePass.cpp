@@ -1,0 +1,161 @@
+#include "Passes.h"
+
+#include "ByteScan.h"
+#include "PassStream.h"
+
+#include <cstring>
+#include <vector>
+
+using namespace bytescan;
+using passes::IsHtmlSpace;
+using passes::Stream;
+
+namespace {
+
+// Scripts are never renamed in.
+constexpr std::string_view kScriptOpening = "<script";
+constexpr std::string_view kScriptClosing = "</script>";
+
+// Where the default renaming and centred paragraphs may act, 64 bytes at a time from the start of
+// the document. Only asked about bytes not yet rewritten, so a window once worked out stays right.
+class ShortTagWindows
+{
+public:
+    ShortTagWindows(const char* d, std::size_t len) : m_d(d), m_len(len) {}
+
+    // The first candidate at or after p, or the length.
+    std::size_t Next(std::size_t p)
+    {
+        while (p < m_len) {
+            const std::size_t base = p & ~std::size_t(63);
+            if (base != m_base) {
+                m_base = base;
+                if (base + 67 > m_len || !ShortTagCandidates(m_d + base, m_bits)) {
+                    m_bits = 0;
+                    for (std::size_t j = base; j < base + 64 && j < m_len; ++j)
+                        m_bits |= std::uint64_t(StartsShortTagCandidate(m_d, j, m_len)) << (j - base);
+                }
+            }
+            const std::uint64_t bits = m_bits >> (p - base);
+            if (bits)
+                return p + static_cast<std::size_t>(__builtin_ctzll(bits));
+            p = base + 64;
+        }
+        return m_len;
+    }
+
+private:
+    const char* m_d;
+    std::size_t m_len;
+    std::size_t m_base = npos;
+    std::uint64_t m_bits = 0;
+};
+
+} // namespace
+
+void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool centre)
+{
+    static constexpr std::string_view kCentreOpenings[] = {"<p align=center>", "<p align=\"center\">"};
+    static constexpr std::string_view kParagraphClosing = "</p>";
+
+    doc.unclosedBy = {};
+    CandidateFinder finder;
+    for (const TRenamePair& pair : pairs) {
+        finder.Add(pair.opening);
+        finder.Add(pair.closing);
+    }
+    if (!pairs.empty())
+        finder.Add(kScriptOpening);
+    if (centre) {
+        finder.Add(kCentreOpenings[0]);
+        finder.Add(kParagraphClosing);
+    }
+    // The default tags all begin as the short-tag windows look for; others take the finder.
+    bool windowed = true;
+    for (const TRenamePair& pair : pairs)
+        for (const std::string_view text : {pair.opening, pair.closing})
+            windowed = windowed && StartsShortTagCandidate(text.data(), 0, text.size());
+    ShortTagWindows windows(doc.data, doc.length);
+
+    // Per pair, the elements open so far, innermost last: true when renamed.
+    std::vector<std::vector<bool>> open(pairs.size());
+    // Per centred-paragraph row: its opening was converted and its "</p>" is still to come.
+    bool closingWanted[2] = {false, false};
+    std::size_t renameFrom = pairs.empty() ? doc.length : 0; // scripts are not renamed in
+    Stream s{doc.data, doc.length};
+    const auto write = [&s](std::string_view text, std::size_t replaced) {
+        // Shorter than what it replaces, or a closing after an opening that freed more room, so
+        // it never reaches unread bytes.
+        std::memmove(s.d + s.w, text.data(), text.size());
+        s.w += text.size();
+        s.r += replaced;
+    };
+    // Every text this pass changes holds a ">", so none begins where none follows.
+    const std::size_t limit = s.len - doc.noGtTail;
+    doc.noGtTail = 0;
+    while (s.r < limit) {
+        const std::size_t c = windowed ? windows.Next(s.r) : finder.Next(s.d, s.r, s.len);
+        if (c >= limit)
+            break;
+        s.Emit(c);
+        if (centre) {
+            // The first row sees the text before the second does; neither's texts can begin
+            // inside the other's or a renamed tag, so each place is settled by one of them.
+            int row = 0;
+            for (; row < 2; ++row) {
+                if (!closingWanted[row] && MatchAt(s.At(), s.Left(), kCentreOpenings[row])) {
+                    write("<center>", kCentreOpenings[row].size());
+                    break;
+                }
+                if (closingWanted[row] && MatchAt(s.At(), s.Left(), kParagraphClosing)) {
+                    write("</center>", kParagraphClosing.size());
+                    break;
+                }
+            }
+            if (row < 2) {
+                closingWanted[row] = !closingWanted[row];
+                continue;
+            }
+        }
+        if (s.r < renameFrom) {
+            s.Emit(s.r + 1);
+            continue;
+        }
+        if (MatchAt(s.At(), s.Left(), kScriptOpening)) {
+            const std::size_t q = FindLiteral(s.d, s.r + 1, s.len, kScriptClosing);
+            renameFrom = q == npos ? s.len : q + 1; // an open script ends the renaming
+            s.Emit(s.r + 1);
+            continue;
+        }
+        std::size_t k = 0;
+        for (; k < pairs.size(); ++k) {
+            const TRenamePair& pair = pairs[k];
+            if (MatchAt(s.At(), s.Left(), pair.opening)) {
+                const std::size_t after = s.r + pair.opening.size();
+                const char next = after < s.len ? s.d[after] : '\0';
+                if (next == '>') {
+                    open[k].push_back(true);
+                    write(pair.shortOpening, pair.opening.size() + 1);
+                    break;
+                }
+                if (IsHtmlSpace(next) || next == '/') {
+                    open[k].push_back(false);
+                    s.Emit(after);
+                    break;
+                }
+            } else if (MatchAt(s.At(), s.Left(), pair.closing)) {
+                const bool renamed = open[k].empty() || open[k].back();
+                if (!open[k].empty())
+                    open[k].pop_back();
+                if (renamed)
+                    write(pair.shortClosing, pair.closing.size());
+                else
+                    s.Emit(s.r + pair.closing.size());
+                break;
+            }
+        }
+        if (k == pairs.size())
+            s.Emit(s.r + 1);
+    }
+    s.Finish(doc);
+}

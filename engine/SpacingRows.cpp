@@ -1,0 +1,25 @@
+#include "Passes.h"
+
+void SpacingRows(TWorkingDocument& doc, bool allReturns, bool returns, bool spaces, bool webbots, bool blockAware)
+{
+    // "> <t" to "> </p": one space between a tag and a following t, l or p tag goes.
+    static constexpr TReplaceRule kTagGapRules[] = {{"> <t", "><t"}, {"> </t", "></t"}, {"> <l", "><l"},
+                                                    {"> </l", "></l"}, {"> <p", "><p"},  {"> </p", "></p"}};
+    if (allReturns || returns) {
+        ReplacePass(doc, "\r\r", "\r", true, false, webbots, false);
+        ReplacePass(doc, "\n\n", "\n", true, false, webbots, false);
+    }
+    if (allReturns) {
+        ReplacePass(doc, "\r\n", "", true, true, webbots, blockAware);
+        ReplacePass(doc, "\r", "", true, true, webbots, blockAware);
+        ReplacePass(doc, "\n", "", true, true, webbots, blockAware);
+    }
+    if (spaces) {
+        // A two-space search re-examined in place collapses every run at once, so the four-,
+        // three- and two-space rows together come down to this one scan.
+        ReplacePass(doc, "  ", " ", true, true, webbots, false);
+        ReplacePass(doc, " >", ">", true, true, webbots, false);
+        ReplacePass(doc, kTagGapRules, true, true, webbots, blockAware);
+    }
+}
+
