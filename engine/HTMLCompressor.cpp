@@ -84,21 +84,21 @@ void THTMLCompressor::Clear()
     m_compressed = false;
 }
 
-bool THTMLCompressor::LoadFromFile(const std::string& fileName)
+FileStatus THTMLCompressor::LoadFromFile(const std::string& fileName)
 {
     Clear();
     auto page = std::make_unique<filestore::PageFile>();
-    m_status = page->Open(fileName, m_document);
+    FileStatus status = page->Open(fileName, m_document);
     m_recoveryCopy = page->RecoveryCopyPath();
-    if (m_status == FileStatus::Ok && IsWideText(m_document))
-        m_status = FileStatus::UnsupportedEncoding;
-    if (m_status != FileStatus::Ok) {
+    if (status == FileStatus::Ok && IsWideText(m_document))
+        status = FileStatus::UnsupportedEncoding;
+    if (status != FileStatus::Ok) {
         Clear(); // never keep a partial or earlier document that could be saved over this file
-        return false;
+        return status;
     }
     m_page = std::move(page);
     m_loadedLength = m_document.size();
-    return true;
+    return FileStatus::Ok;
 }
 
 void THTMLCompressor::LoadFromBytes(std::string_view bytes)
@@ -111,7 +111,6 @@ void THTMLCompressor::LoadFromBytes(std::string&& bytes)
     Clear();
     m_document = std::move(bytes);
     m_loadedLength = m_document.size();
-    m_status = FileStatus::Ok;
 }
 
 void THTMLCompressor::Compress()
@@ -176,34 +175,32 @@ bool THTMLCompressor::SpacingInOneScan(TWorkingDocument& doc)
     return true;
 }
 
-bool THTMLCompressor::HasResultFor(const std::string& fileName)
+bool THTMLCompressor::HasResultFor(const std::string& fileName) const
 {
-    m_recoveryCopy.clear();
     // Every pass only ever shortens the document, so a result as long as the page is the page:
     // writing it would only give the file a new date.
-    if (m_compressed && m_resultLength > 0 && m_resultLength != m_loadedLength && m_page &&
-        m_page->Path() == fileName)
-        return true;
-    m_status = FileStatus::NothingToSave;
-    return false;
+    return m_compressed && m_resultLength > 0 && m_resultLength != m_loadedLength && m_page &&
+           m_page->Path() == fileName;
 }
 
-bool THTMLCompressor::SaveToFile(const std::string& fileName)
+FileStatus THTMLCompressor::SaveToFile(const std::string& fileName)
 {
+    m_recoveryCopy.clear();
     if (!HasResultFor(fileName))
-        return false;
-    m_status = m_page->Save(m_document.data(), m_resultLength);
+        return FileStatus::NothingToSave;
+    const FileStatus status = m_page->Save(m_document.data(), m_resultLength);
     m_recoveryCopy = m_page->RecoveryCopyPath();
-    return m_status == FileStatus::Ok;
+    return status;
 }
 
-bool THTMLCompressor::SaveToFile(const std::string& fileName, filestore::PageBatch& batch)
+FileStatus THTMLCompressor::SaveToFile(const std::string& fileName, filestore::PageBatch& batch)
 {
+    m_recoveryCopy.clear();
     if (!HasResultFor(fileName))
-        return false;
-    m_status = batch.Add(std::move(m_page), std::move(m_document));
+        return FileStatus::NothingToSave;
+    const FileStatus status = batch.Add(std::move(m_page), std::move(m_document));
     Clear();
-    return m_status == FileStatus::Ok;
+    return status;
 }
 
 std::string THTMLCompressor::TakeText()

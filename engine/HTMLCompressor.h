@@ -9,7 +9,7 @@
 
 // Holds one HTML document as bytes and shrinks it by a fixed table of passes chosen by eight
 // switches. States: Empty (nothing held), Loaded (file bytes held), Compressed (result held).
-// Never throws for file problems: they become a false result and a FileStatus.
+// Never throws for file problems: loads and saves return how they ended as a FileStatus.
 namespace filestore {
 class PageFile;
 class PageBatch;
@@ -37,11 +37,11 @@ public:
     // end of the page.
     bool Literal;
 
-    // Reads the whole file and keeps it open for the save. Fails (false, state Empty) when the
-    // file is missing, cannot be opened for writing as well as reading, cannot be read, is not a
-    // regular file, is another user's symbolic link, or holds UTF-16 or UTF-32 text. An empty
-    // file loads (true, state Empty).
-    [[nodiscard]] bool LoadFromFile(const std::string& fileName);
+    // Reads the whole file and keeps it open for the save. Fails (state Empty) when the file is
+    // missing, cannot be opened for writing as well as reading, cannot be read, is not a regular
+    // file, is another user's symbolic link, or holds UTF-16 or UTF-32 text. An empty file loads
+    // (Ok, state Empty).
+    [[nodiscard]] FileStatus LoadFromFile(const std::string& fileName);
 
     // Runs the enabled passes once over the loaded document; does nothing in Empty or Compressed.
     virtual void Compress();
@@ -50,16 +50,16 @@ public:
     // keeping its mode, owner, group, ACLs, extended attributes and hard links; a symbolic link
     // stays a link. Written to a temporary file in the same folder, flushed, then renamed over
     // the original, or rewritten in place behind a recovery copy where a new file could not
-    // carry the identity. False, file untouched, when there is nothing to save (no compressed
-    // result, an empty one, or another name), when the file changed since it was read, or when
-    // anything fails.
-    [[nodiscard]] bool SaveToFile(const std::string& fileName);
+    // carry the identity. Ok when written; otherwise the file is untouched: NothingToSave when
+    // there is no compressed result, an empty one or another name, Changed when the file changed
+    // since it was read, or what else failed.
+    [[nodiscard]] FileStatus SaveToFile(const std::string& fileName);
 
     // The same save, made together with other pages: the new content is written beside the file
     // now, and the batch makes it durable and puts it in place at its next Flush, which gives the
-    // page's result. The file and the result go to the batch (state Empty). False when there is
-    // nothing to save or the page failed already; LastStatus says which.
-    [[nodiscard]] bool SaveToFile(const std::string& fileName, filestore::PageBatch& batch);
+    // page's result. The file and the result go to the batch (state Empty). Ok when staged;
+    // NothingToSave, or why the page failed already, otherwise.
+    [[nodiscard]] FileStatus SaveToFile(const std::string& fileName, filestore::PageBatch& batch);
 
     // Lets go of the file last loaded and of its folder (the result stays held).
     void CloseFile();
@@ -75,7 +75,6 @@ public:
     [[nodiscard]] std::size_t LoadedLength() const { return m_loadedLength; }
     [[nodiscard]] std::size_t ResultLength() const { return m_resultLength; }
     [[nodiscard]] bool IsCompressed() const { return m_compressed; }
-    [[nodiscard]] FileStatus LastStatus() const { return m_status; }
     // Where the page's earlier bytes are when the last load found it Damaged by an interrupted run,
     // or the last single save found it Changed while rewriting it in place; empty otherwise.
     [[nodiscard]] const std::string& LastRecoveryCopy() const { return m_recoveryCopy; }
@@ -90,16 +89,14 @@ private:
     void Clear();
     // The line-break and space rows in one scan where that gives the same; false otherwise.
     bool SpacingInOneScan(TWorkingDocument& doc);
-    // A compressed, non-empty result of this very file that differs from it; else the status says
-    // nothing to save.
-    [[nodiscard]] bool HasResultFor(const std::string& fileName);
+    // A compressed, non-empty result of this very file that differs from it.
+    [[nodiscard]] bool HasResultFor(const std::string& fileName) const;
 
     std::unique_ptr<filestore::PageFile> m_page; // the file loaded, open until the next load
     std::string m_document; // one block, edited in place; holds the result after Compress
     std::size_t m_loadedLength = 0;
     std::size_t m_resultLength = 0;
     bool m_compressed = false;
-    FileStatus m_status = FileStatus::Ok;
     std::string m_recoveryCopy;
     std::string m_scratch; // the one-scan rows write here, then it trades places with m_document
 };

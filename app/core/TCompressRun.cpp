@@ -50,9 +50,10 @@ TFileOutcome TCompressRun::CompressOne(const QByteArray& path, filestore::PageBa
         outcome.recoveryCopy = QByteArray::fromStdString(recoveryCopy);
     };
     // A failed load leaves nothing to save, so the previous document can never land here.
-    if (!m_engine.LoadFromFile(localPath)) {
+    const FileStatus loaded = m_engine.LoadFromFile(localPath);
+    if (loaded != FileStatus::Ok) {
         outcome.sizeBefore = TFileList::GetFileSize(path);
-        fail(m_engine.LastStatus(), m_engine.LastRecoveryCopy());
+        fail(loaded, m_engine.LastRecoveryCopy());
         return outcome;
     }
     outcome.sizeBefore = m_engine.LoadedLength();
@@ -74,14 +75,15 @@ TFileOutcome TCompressRun::CompressOne(const QByteArray& path, filestore::PageBa
     if (m_beforeSave)
         m_beforeSave(path);
     const std::size_t resultLength = m_engine.ResultLength(); // the batch takes the result
-    if (m_engine.SaveToFile(localPath, batch)) {
+    const FileStatus saved = m_engine.SaveToFile(localPath, batch);
+    if (saved == FileStatus::Ok) {
         staged = true; // the batch's flush tells how it ends
         outcome.sizeAfter = resultLength;
-    } else if (m_engine.LastStatus() == FileStatus::NothingToSave) {
+    } else if (saved == FileStatus::NothingToSave) {
         outcome.result = TFileOutcome::NothingToSave;
         outcome.sizeAfter = outcome.sizeBefore; // left as it was
     } else {
-        fail(m_engine.LastStatus());
+        fail(saved);
     }
     return outcome;
 }

@@ -127,8 +127,7 @@ TEST_F(DeadRun, CopiesThatCannotBeTrustedStayAndAreReportedInEveryRun)
         EXPECT_EQ(Read(flipped), torn);
     }
     THTMLCompressor hc;
-    EXPECT_FALSE(hc.LoadFromFile(cut));
-    EXPECT_EQ(hc.LastStatus(), FileStatus::Damaged);
+    EXPECT_EQ(hc.LoadFromFile(cut), FileStatus::Damaged);
     EXPECT_EQ(hc.LastRecoveryCopy(), cutCopy);
 }
 
@@ -140,8 +139,7 @@ TEST_F(DeadRun, ATornPageIsNotCompressedUnderAnotherNameOrByAnotherUser)
     const std::string other = (m_dir / "b" / "p.htm").string();
     const std::string copy = Interrupt(page, other);
     THTMLCompressor hc;
-    EXPECT_FALSE(hc.LoadFromFile(other));
-    EXPECT_EQ(hc.LastStatus(), FileStatus::Damaged);
+    EXPECT_EQ(hc.LoadFromFile(other), FileStatus::Damaged);
     EXPECT_EQ(hc.LastRecoveryCopy(), copy);
 
     // Another user's copy is never applied, and its torn page is reported.
@@ -151,17 +149,17 @@ TEST_F(DeadRun, ATornPageIsNotCompressedUnderAnotherNameOrByAnotherUser)
         ASSERT_EQ(report.findings.size(), 1u);
         EXPECT_EQ(report.findings[0].kind, filestore::DeadRunFinding::Foreign);
         EXPECT_EQ(report.damagedPages.size(), 1u);
-        EXPECT_FALSE(hc.LoadFromFile(other));
+        EXPECT_NE(hc.LoadFromFile(other), FileStatus::Ok);
         ASSERT_EQ(::chown(copy.c_str(), 0, 0), 0);
     }
     EXPECT_TRUE(filestore::RecoverDeadRuns((m_dir / "a").string()).findings.empty());
-    ASSERT_TRUE(hc.LoadFromFile(other)) << FileStatusText(hc.LastStatus());
+    ASSERT_EQ(hc.LoadFromFile(other), FileStatus::Ok);
     EXPECT_EQ(hc.Text(), kOld);
 
     // A copy the user removed holds the page back no longer.
     fs::remove(page);
     fs::remove(Interrupt(other, page));
-    EXPECT_TRUE(hc.LoadFromFile(other)) << FileStatusText(hc.LastStatus());
+    EXPECT_EQ(hc.LoadFromFile(other), FileStatus::Ok);
     EXPECT_EQ(Mark(other), "");
 }
 

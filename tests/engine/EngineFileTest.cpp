@@ -39,32 +39,30 @@ TEST_F(EngineFile, CompressesInPlaceAndKeepsPermissions)
 {
     const std::string path = Write("page.htm", kPage);
     ::chmod(path.c_str(), 0640);
-    ASSERT_TRUE(m_hc.LoadFromFile(path));
+    ASSERT_EQ(m_hc.LoadFromFile(path), FileStatus::Ok);
     EXPECT_EQ(m_hc.LoadedLength(), 72u);
     m_hc.Compress();
     EXPECT_EQ(m_hc.ResultLength(), 50u);
-    ASSERT_TRUE(m_hc.SaveToFile(path));
+    ASSERT_EQ(m_hc.SaveToFile(path), FileStatus::Ok);
     EXPECT_EQ(Read(path), kPageResult);
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(EntryCount(), 1u) << "no temporary file may be left behind";
     // The same result can be saved again.
-    EXPECT_TRUE(m_hc.SaveToFile(path));
+    EXPECT_EQ(m_hc.SaveToFile(path), FileStatus::Ok);
     EXPECT_EQ(Read(path), kPageResult);
 }
 
 TEST_F(EngineFile, MissingFileFailsAndForgetsTheEarlierDocument)
 {
     const std::string path = Write("page.htm", kPage);
-    ASSERT_TRUE(m_hc.LoadFromFile(path));
-    EXPECT_FALSE(m_hc.LoadFromFile((m_dir / "gone.htm").string()));
-    EXPECT_EQ(m_hc.LastStatus(), FileStatus::Missing);
+    ASSERT_EQ(m_hc.LoadFromFile(path), FileStatus::Ok);
+    EXPECT_EQ(m_hc.LoadFromFile((m_dir / "gone.htm").string()), FileStatus::Missing);
     m_hc.Compress();
     EXPECT_FALSE(m_hc.IsCompressed());
     // The earlier page must never be written over another file.
     const std::string other = Write("other.htm", "x");
-    EXPECT_FALSE(m_hc.SaveToFile(other));
-    EXPECT_EQ(m_hc.LastStatus(), FileStatus::NothingToSave);
+    EXPECT_EQ(m_hc.SaveToFile(other), FileStatus::NothingToSave);
     EXPECT_EQ(Read(other), "x");
 }
 
@@ -72,27 +70,24 @@ TEST_F(EngineFile, NothingToSaveLeavesTheFileAlone)
 {
     // empty file
     const std::string empty = Write("empty.htm", "");
-    ASSERT_TRUE(m_hc.LoadFromFile(empty));
+    ASSERT_EQ(m_hc.LoadFromFile(empty), FileStatus::Ok);
     m_hc.Compress();
-    EXPECT_FALSE(m_hc.SaveToFile(empty));
-    EXPECT_EQ(m_hc.LastStatus(), FileStatus::NothingToSave);
+    EXPECT_EQ(m_hc.SaveToFile(empty), FileStatus::NothingToSave);
     EXPECT_EQ(fs::file_size(empty), 0u);
 
     // a page that compresses to nothing
     const std::string marker = Write("marker.htm", "<!--webbot bot=Timestamp startspan -->");
-    ASSERT_TRUE(m_hc.LoadFromFile(marker));
+    ASSERT_EQ(m_hc.LoadFromFile(marker), FileStatus::Ok);
     m_hc.Compress();
     EXPECT_TRUE(m_hc.IsCompressed());
     EXPECT_EQ(m_hc.ResultLength(), 0u);
-    EXPECT_FALSE(m_hc.SaveToFile(marker));
-    EXPECT_EQ(m_hc.LastStatus(), FileStatus::NothingToSave);
+    EXPECT_EQ(m_hc.SaveToFile(marker), FileStatus::NothingToSave);
     EXPECT_EQ(Read(marker), "<!--webbot bot=Timestamp startspan -->");
 
     // loaded but not compressed: refused, file untouched
     const std::string page = Write("page.htm", kPage);
-    ASSERT_TRUE(m_hc.LoadFromFile(page));
-    EXPECT_FALSE(m_hc.SaveToFile(page));
-    EXPECT_EQ(m_hc.LastStatus(), FileStatus::NothingToSave);
+    ASSERT_EQ(m_hc.LoadFromFile(page), FileStatus::Ok);
+    EXPECT_EQ(m_hc.SaveToFile(page), FileStatus::NothingToSave);
     EXPECT_EQ(Read(page), kPage);
 }
 
@@ -100,27 +95,24 @@ TEST_F(EngineFile, ReadOnlyFileIsNeverRewritten)
 {
     const std::string path = Write("page.htm", kPage);
     ::chmod(path.c_str(), 0444);
-    EXPECT_FALSE(m_hc.LoadFromFile(path));
-    EXPECT_EQ(m_hc.LastStatus(), FileStatus::NotWritable);
+    EXPECT_EQ(m_hc.LoadFromFile(path), FileStatus::NotWritable);
 
     // made read-only between load and save
     ::chmod(path.c_str(), 0644);
-    ASSERT_TRUE(m_hc.LoadFromFile(path));
+    ASSERT_EQ(m_hc.LoadFromFile(path), FileStatus::Ok);
     m_hc.Compress();
     ::chmod(path.c_str(), 0444);
-    EXPECT_FALSE(m_hc.SaveToFile(path));
-    EXPECT_EQ(m_hc.LastStatus(), FileStatus::NotWritable);
+    EXPECT_EQ(m_hc.SaveToFile(path), FileStatus::NotWritable);
     EXPECT_EQ(Read(path), kPage);
 }
 
 TEST_F(EngineFile, FolderNotWritableAtSaveTime)
 {
     const std::string path = Write("page.htm", kPage);
-    ASSERT_TRUE(m_hc.LoadFromFile(path));
+    ASSERT_EQ(m_hc.LoadFromFile(path), FileStatus::Ok);
     m_hc.Compress();
     ::chmod(m_dir.c_str(), 0555);
-    EXPECT_FALSE(m_hc.SaveToFile(path));
-    EXPECT_EQ(m_hc.LastStatus(), FileStatus::NotWritable);
+    EXPECT_EQ(m_hc.SaveToFile(path), FileStatus::NotWritable);
     ::chmod(m_dir.c_str(), 0755);
     EXPECT_EQ(Read(path), kPage);
     EXPECT_EQ(EntryCount(), 1u);
@@ -131,7 +123,7 @@ TEST_F(EngineFile, WriteFailureKeepsTheOriginalAndRemovesTheTemporary)
     // A file size limit makes the write fail part way, whoever runs the test.
     const std::string big(4096, 'x');
     const std::string path = Write("page.htm", big + "    " + big);
-    ASSERT_TRUE(m_hc.LoadFromFile(path));
+    ASSERT_EQ(m_hc.LoadFromFile(path), FileStatus::Ok);
     m_hc.Compress();
     struct rlimit old;
     ::getrlimit(RLIMIT_FSIZE, &old);
@@ -139,11 +131,10 @@ TEST_F(EngineFile, WriteFailureKeepsTheOriginalAndRemovesTheTemporary)
     small.rlim_cur = 1000;
     auto previous = std::signal(SIGXFSZ, SIG_IGN);
     ::setrlimit(RLIMIT_FSIZE, &small);
-    const bool saved = m_hc.SaveToFile(path);
+    const FileStatus saved = m_hc.SaveToFile(path);
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, previous);
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(m_hc.LastStatus(), FileStatus::WriteFailed);
+    EXPECT_EQ(saved, FileStatus::WriteFailed);
     EXPECT_EQ(Read(path), big + "    " + big);
     EXPECT_EQ(EntryCount(), 1u);
 }
@@ -153,9 +144,9 @@ TEST_F(EngineFile, SymbolicLinkStaysALink)
     const std::string target = Write("real.htm", kPage);
     const fs::path link = m_dir / "link.htm";
     fs::create_symlink(target, link);
-    ASSERT_TRUE(m_hc.LoadFromFile(link.string()));
+    ASSERT_EQ(m_hc.LoadFromFile(link.string()), FileStatus::Ok);
     m_hc.Compress();
-    ASSERT_TRUE(m_hc.SaveToFile(link.string()));
+    ASSERT_EQ(m_hc.SaveToFile(link.string()), FileStatus::Ok);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(Read(target), kPageResult);
     EXPECT_EQ(EntryCount(), 2u);
@@ -163,8 +154,7 @@ TEST_F(EngineFile, SymbolicLinkStaysALink)
 
 TEST_F(EngineFile, FoldersAreNoDocuments)
 {
-    EXPECT_FALSE(m_hc.LoadFromFile(m_dir.string()));
-    EXPECT_NE(m_hc.LastStatus(), FileStatus::Ok);
+    EXPECT_NE(m_hc.LoadFromFile(m_dir.string()), FileStatus::Ok);
 }
 
 } // namespace
@@ -173,6 +163,16 @@ namespace {
 
 const std::string kSmallPage = "<p align=\"center\">\n  <b>Hi</b>   x\n</p>\n";
 const std::string kSmallResult = THTMLCompressor().CompressBytes(kSmallPage);
+
+// Load, compress and save one page: how the first step that failed ended, or Ok.
+FileStatus CompressFile(THTMLCompressor& hc, const std::string& path)
+{
+    const FileStatus loaded = hc.LoadFromFile(path);
+    if (loaded != FileStatus::Ok)
+        return loaded;
+    hc.Compress();
+    return hc.SaveToFile(path);
+}
 
 std::vector<FileStatus> Statuses(const std::vector<filestore::PageResult>& results)
 {
@@ -185,10 +185,7 @@ std::vector<FileStatus> Statuses(const std::vector<filestore::PageResult>& resul
 class PageIdentity : public EngineFile
 {
 protected:
-    bool Compress(const std::string& path)
-    {
-        return m_hc.LoadFromFile(path) && (m_hc.Compress(), m_hc.SaveToFile(path));
-    }
+    FileStatus Compress(const std::string& path) { return CompressFile(m_hc, path); }
     static std::string Shell(const std::string& command)
     {
         std::string out;
@@ -207,7 +204,7 @@ TEST_F(PageIdentity, SpecialModeBitsStay)
     for (const mode_t mode : {04755, 06755, 02755, 04644, 01644}) {
         const std::string path = Write("page.htm", kSmallPage);
         ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-        ASSERT_TRUE(Compress(path)) << std::oct << mode;
+        ASSERT_EQ(Compress(path), FileStatus::Ok) << std::oct << mode;
         struct stat info;
         ::stat(path.c_str(), &info);
         EXPECT_EQ(info.st_mode & 07777, mode) << std::oct << mode;
@@ -239,8 +236,8 @@ TEST_F(PageIdentity, SetIdBitsThatCouldNotBeRestoredStopTheRewrite)
             if (::setgroups(0, nullptr) != 0 || ::setgid(4242) != 0 || ::setuid(4242) != 0)
                 ::_exit(99);
             THTMLCompressor hc;
-            const bool saved = hc.LoadFromFile(path) && (hc.Compress(), hc.SaveToFile(path));
-            ::_exit(saved ? 98 : int(hc.LastStatus()));
+            const FileStatus saved = CompressFile(hc, path);
+            ::_exit(saved == FileStatus::Ok ? 98 : int(saved));
         }
         int status = 0;
         ::waitpid(child, &status, 0);
@@ -259,10 +256,9 @@ TEST_F(PageIdentity, APageThatDoesNotShrinkIsNotRewritten)
     const std::string path = Write("page.htm", kSmallResult);
     struct stat before;
     ::stat(path.c_str(), &before);
-    ASSERT_TRUE(m_hc.LoadFromFile(path));
+    ASSERT_EQ(m_hc.LoadFromFile(path), FileStatus::Ok);
     m_hc.Compress();
-    EXPECT_FALSE(m_hc.SaveToFile(path));
-    EXPECT_EQ(m_hc.LastStatus(), FileStatus::NothingToSave);
+    EXPECT_EQ(m_hc.SaveToFile(path), FileStatus::NothingToSave);
     struct stat after;
     ::stat(path.c_str(), &after);
     EXPECT_EQ(after.st_ino, before.st_ino);
@@ -278,7 +274,7 @@ TEST_F(PageIdentity, AclsAndExtendedAttributesStay)
     const std::string before = Shell("getfacl -np " + path);
     ASSERT_NE(before.find("user:54321:rw-"), std::string::npos);
 
-    ASSERT_TRUE(Compress(path));
+    ASSERT_EQ(Compress(path), FileStatus::Ok);
     EXPECT_EQ(Read(path), kSmallResult);
     EXPECT_EQ(Shell("getfacl -np " + path), before);
     char value[16] = {};
@@ -291,7 +287,7 @@ TEST_F(PageIdentity, HardLinksStayJoined)
     const std::string path = Write("page.htm", kSmallPage);
     const std::string other = (m_dir / "other.htm").string();
     ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
-    ASSERT_TRUE(Compress(path));
+    ASSERT_EQ(Compress(path), FileStatus::Ok);
     EXPECT_EQ(Read(path), kSmallResult);
     EXPECT_EQ(Read(other), kSmallResult);
     EXPECT_EQ(fs::hard_link_count(path), 2u);
@@ -312,11 +308,10 @@ TEST_F(PageIdentity, ChangedOrSwappedDuringCompressionFails)
     for (const auto& [what, change] : changes) {
         fs::remove(path);
         Write("page.htm", kSmallPage);
-        ASSERT_TRUE(m_hc.LoadFromFile(path));
+        ASSERT_EQ(m_hc.LoadFromFile(path), FileStatus::Ok);
         m_hc.Compress();
         change();
-        EXPECT_FALSE(m_hc.SaveToFile(path)) << what;
-        EXPECT_EQ(m_hc.LastStatus(), FileStatus::Changed) << what;
+        EXPECT_EQ(m_hc.SaveToFile(path), FileStatus::Changed) << what;
         EXPECT_EQ(Read(path), fs::is_symlink(path) ? "root only" : edited) << what;
         EXPECT_EQ(Read(secret), "root only");
     }
@@ -327,7 +322,7 @@ TEST_F(PageIdentity, LongestNamesSave)
 {
     const std::string name = std::string(251, 'n') + ".htm";
     const std::string path = Write(name, kSmallPage);
-    ASSERT_TRUE(Compress(path)) << FileStatusText(m_hc.LastStatus());
+    ASSERT_EQ(Compress(path), FileStatus::Ok);
     EXPECT_EQ(Read(path), kSmallResult);
 }
 
@@ -336,11 +331,11 @@ TEST_F(PageIdentity, AFolderReplacedBetweenPagesIsOpenedAfresh)
     fs::create_directory(m_dir / "sub");
     const std::string path = (m_dir / "sub" / "page.htm").string();
     Write("sub/page.htm", kSmallPage);
-    ASSERT_TRUE(Compress(path));
+    ASSERT_EQ(Compress(path), FileStatus::Ok);
     fs::rename(m_dir / "sub", m_dir / "old");
     fs::create_directory(m_dir / "sub");
     Write("sub/page.htm", kSmallPage);
-    ASSERT_TRUE(Compress(path));
+    ASSERT_EQ(Compress(path), FileStatus::Ok);
     EXPECT_EQ(Read(path), kSmallResult);
     EXPECT_EQ(Read((m_dir / "old" / "page.htm").string()), kSmallResult);
 }
@@ -353,8 +348,7 @@ TEST_F(PageIdentity, WideTextIsLeftAlone)
         for (char c : std::string("<p align=\"center\">x</p>"))
             page += bom[0] == '\xFF' ? std::string{c, '\0'} : std::string{'\0', c};
         const std::string path = Write("wide.htm", page);
-        EXPECT_FALSE(m_hc.LoadFromFile(path));
-        EXPECT_EQ(m_hc.LastStatus(), FileStatus::UnsupportedEncoding);
+        EXPECT_EQ(m_hc.LoadFromFile(path), FileStatus::UnsupportedEncoding);
         EXPECT_EQ(Read(path), page);
     }
     // Without a mark: told by where its NULs fall. A stray NUL or two in a byte-wide page is no sign.
@@ -367,15 +361,14 @@ TEST_F(PageIdentity, WideTextIsLeftAlone)
             page += unit;
         }
         const std::string path = Write("wide.htm", page);
-        EXPECT_FALSE(m_hc.LoadFromFile(path)) << width << bigEndian;
-        EXPECT_EQ(m_hc.LastStatus(), FileStatus::UnsupportedEncoding);
+        EXPECT_EQ(m_hc.LoadFromFile(path), FileStatus::UnsupportedEncoding) << width << bigEndian;
         EXPECT_EQ(Read(path), page);
     }
     std::string stray;
     for (int i = 0; i < 10; ++i)
         stray += text;
     stray[20] = stray[24] = '\0';
-    EXPECT_TRUE(m_hc.LoadFromFile(Write("stray.htm", stray)));
+    EXPECT_EQ(m_hc.LoadFromFile(Write("stray.htm", stray)), FileStatus::Ok);
 }
 
 TEST_F(PageIdentity, BatchPutsPagesInPlaceOnlyAtFlushAndEachFailsAlone)
@@ -388,9 +381,9 @@ TEST_F(PageIdentity, BatchPutsPagesInPlaceOnlyAtFlushAndEachFailsAlone)
     {
         filestore::PageBatch batch;
         for (const std::string& path : paths) {
-            ASSERT_TRUE(m_hc.LoadFromFile(path));
+            ASSERT_EQ(m_hc.LoadFromFile(path), FileStatus::Ok);
             m_hc.Compress();
-            ASSERT_TRUE(m_hc.SaveToFile(path, batch)) << FileStatusText(m_hc.LastStatus());
+            ASSERT_EQ(m_hc.SaveToFile(path, batch), FileStatus::Ok);
         }
         EXPECT_EQ(EntryCount(), 6u + 4u) << "one temporary per replaced page, nothing in place yet";
         for (const std::string& path : paths)
@@ -413,12 +406,12 @@ TEST_F(PageIdentity, BatchPutsPagesInPlaceOnlyAtFlushAndEachFailsAlone)
     Write("link.htm", kSmallPage); // through the same file: both names hold the old page again
     {
         filestore::PageBatch batch;
-        ASSERT_TRUE(m_hc.LoadFromFile(link));
+        ASSERT_EQ(m_hc.LoadFromFile(link), FileStatus::Ok);
         m_hc.Compress();
-        ASSERT_TRUE(m_hc.SaveToFile(link, batch));
-        ASSERT_TRUE(m_hc.LoadFromFile(paths[1]));
+        ASSERT_EQ(m_hc.SaveToFile(link, batch), FileStatus::Ok);
+        ASSERT_EQ(m_hc.LoadFromFile(paths[1]), FileStatus::Ok);
         m_hc.Compress();
-        ASSERT_TRUE(m_hc.SaveToFile(paths[1], batch));
+        ASSERT_EQ(m_hc.SaveToFile(paths[1], batch), FileStatus::Ok);
     }
     EXPECT_EQ(Read(paths[1]), kSmallPage + "<p>added</p>\n");
     EXPECT_EQ(Read(paths[2]), kSmallPage);
@@ -428,14 +421,14 @@ TEST_F(PageIdentity, BatchPutsPagesInPlaceOnlyAtFlushAndEachFailsAlone)
     fs::create_directory(m_dir / "shut");
     const std::string shut = Write("shut/p.htm", kSmallPage);
     filestore::PageBatch batch;
-    ASSERT_TRUE(m_hc.LoadFromFile(shut));
+    ASSERT_EQ(m_hc.LoadFromFile(shut), FileStatus::Ok);
     m_hc.Compress();
     ::chmod((m_dir / "shut").c_str(), 0555);
-    EXPECT_FALSE(m_hc.SaveToFile(shut, batch));
+    EXPECT_NE(m_hc.SaveToFile(shut, batch), FileStatus::Ok);
     ::chmod((m_dir / "shut").c_str(), 0755);
-    ASSERT_TRUE(m_hc.LoadFromFile(paths[1]));
+    ASSERT_EQ(m_hc.LoadFromFile(paths[1]), FileStatus::Ok);
     m_hc.Compress();
-    ASSERT_TRUE(m_hc.SaveToFile(paths[1], batch));
+    ASSERT_EQ(m_hc.SaveToFile(paths[1], batch), FileStatus::Ok);
     EXPECT_EQ(Statuses(batch.Flush()), std::vector<FileStatus>{FileStatus::Ok});
 }
 
@@ -446,9 +439,9 @@ TEST_F(PageIdentity, BatchIsBoundedByBytesPagesAndDescriptors)
     for (int i = 0; i < 3; ++i) {
         for (filestore::PageBatch* batch : {&bytes, &pages}) {
             const std::string path = Write("p" + std::to_string(i) + (batch == &bytes ? "b" : "p") + ".htm", kSmallPage);
-            ASSERT_TRUE(m_hc.LoadFromFile(path));
+            ASSERT_EQ(m_hc.LoadFromFile(path), FileStatus::Ok);
             m_hc.Compress();
-            ASSERT_TRUE(m_hc.SaveToFile(path, *batch));
+            ASSERT_EQ(m_hc.SaveToFile(path, *batch), FileStatus::Ok);
         }
         EXPECT_EQ(bytes.Full(), i >= 1);
         EXPECT_EQ(pages.Full(), i >= 2);

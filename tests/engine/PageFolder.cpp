@@ -7,6 +7,11 @@
 
 namespace fs = std::filesystem;
 
+void PrintTo(FileStatus status, std::ostream* out)
+{
+    *out << FileStatusText(status);
+}
+
 void PageFolder::SetUp()
 {
     m_dir = fs::temp_directory_path() / ("corvane-engine-" + std::to_string(::getpid()) + "-" +

@@ -1,8 +1,14 @@
 #pragma once
 
+#include "FileStatus.h"
+
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
+
+// Failed expectations on a load or save name the status in words.
+void PrintTo(FileStatus status, std::ostream* out);
 
 // A fresh folder per test for pages on disk, removed afterwards.
 class PageFolder : public testing::Test
