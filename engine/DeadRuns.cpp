@@ -84,9 +84,7 @@ void FolderRecovery::RecoverOwn(const std::string& name, int copyFd)
     case CopyCondition::Whole:
         break;
     }
-    FileStatus status = FileStatus::Ok;
-    bool viaLink = false;
-    int page = OpenInFolder(m_folderFd, record.name, O_RDWR, status, viaLink);
+    int page = OpenInFolder(m_folderFd, record.name, O_RDWR).fd;
     struct stat info;
     if (page >= 0 && ::fstat(page, &info) == 0 && (info.st_dev != record.device || info.st_ino != record.inode)) {
         // The name leads to another file now: an editor saved the page since. The old one may live
@@ -141,9 +139,7 @@ void FolderRecovery::JudgeForeign(const std::string& name, int copyFd)
         Find(DeadRunFinding::Foreign, name, &record);
         return;
     }
-    FileStatus status = FileStatus::Ok;
-    bool viaLink = false;
-    int page = OpenInFolder(m_folderFd, record.name, O_RDONLY, status, viaLink);
+    int page = OpenInFolder(m_folderFd, record.name, O_RDONLY).fd;
     struct stat info;
     std::string content;
     if (page >= 0 && ::fstat(page, &info) == 0 && info.st_dev == record.device && info.st_ino == record.inode &&
@@ -157,8 +153,7 @@ void FolderRecovery::JudgeForeign(const std::string& name, int copyFd)
 DeadRunReport RecoverDeadRuns(const std::string& folder)
 {
     DeadRunReport report;
-    FileStatus status = FileStatus::Ok;
-    const int folderFd = OpenPageFolder(folder, status);
+    const int folderFd = OpenPageFolder(folder).fd;
     if (folderFd < 0)
         return report;
     const int listFd = ::dup(folderFd);

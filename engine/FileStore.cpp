@@ -64,10 +64,15 @@ FileStatus PageFile::Open(const std::string& path, std::string& bytes)
     Close();
     m_recoveryCopy.clear();
     SplitPath(path, m_folder, m_name);
-    FileStatus status = FileStatus::Ok;
-    m_folderFd = OpenPageFolder(m_folder, status);
-    if (m_folderFd >= 0)
-        m_fd = OpenInFolder(m_folderFd, m_name, O_RDWR, status, m_viaLink);
+    const OpenResult folder = OpenPageFolder(m_folder);
+    m_folderFd = folder.fd;
+    FileStatus status = folder.status;
+    if (m_folderFd >= 0) {
+        const OpenResult page = OpenInFolder(m_folderFd, m_name, O_RDWR);
+        m_fd = page.fd;
+        m_viaLink = page.viaLink;
+        status = page.status;
+    }
     if (m_fd >= 0)
         status = CheckPageMark(m_fd, m_recoveryCopy);
     struct stat info;

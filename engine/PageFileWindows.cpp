@@ -155,10 +155,9 @@ DeadRunReport RecoverDeadRuns(const std::string&)
 
 void ForgetFolder() {}
 
-int OpenRegular(const std::string&, int, FileStatus& status)
+OpenResult OpenRegular(const std::string&, int)
 {
-    status = FileStatus::ReadFailed;
-    return -1;
+    return {-1, FileStatus::ReadFailed, 0};
 }
 
 } // namespace filestore

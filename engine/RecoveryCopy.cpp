@@ -173,8 +173,7 @@ FileStatus CheckPageMark(int pageFd, std::string& copyPath)
     SplitPath(copyPath, folder, name);
     if (KindOfName(name) != OwnFileKind::Recovery)
         return FileStatus::Damaged;
-    FileStatus status = FileStatus::Ok;
-    const int folderFd = OpenFolder(folder, status);
+    const int folderFd = OpenFolder(folder).fd;
     if (folderFd < 0)
         return FileStatus::Damaged; // the copy cannot be looked at: better safe
     FileStatus result = FileStatus::Damaged;

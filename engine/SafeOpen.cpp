@@ -31,46 +31,53 @@ bool LookUp(int folderFd, const char* name, struct stat& target, bool& viaLink, 
 
 namespace {
 
+// Gave up because a system call failed.
+OpenResult SystemFailure(int error)
+{
+    return {-1, OpenError(error), error};
+}
+
+// Gave up where LookUp did: its failed call's errno, none for a foreign link, which is ours.
+OpenResult LookUpFailure(FileStatus status)
+{
+    return {-1, status, status == FileStatus::ForeignLink ? 0 : errno};
+}
+
 // Opens what LookUp found, checked after opening to be that very file.
-int OpenFound(int folderFd, const char* name, int flags, bool viaLink, const struct stat& target,
-              FileStatus& status)
+OpenResult OpenFound(int folderFd, const char* name, int flags, bool viaLink, const struct stat& target)
 {
     const int fd = ::openat(folderFd, name, flags | O_CLOEXEC | (viaLink ? 0 : O_NOFOLLOW), 0666);
-    if (fd < 0) {
-        status = OpenError(errno);
-        return -1;
-    }
+    if (fd < 0)
+        return SystemFailure(errno);
     struct stat opened;
     if (::fstat(fd, &opened) != 0 || opened.st_dev != target.st_dev || opened.st_ino != target.st_ino) {
         ::close(fd);
-        status = FileStatus::Changed;
-        return -1;
+        return {-1, FileStatus::Changed, 0};
     }
-    status = FileStatus::Ok;
-    return fd;
+    return {fd, FileStatus::Ok, 0, viaLink};
 }
 
 } // namespace
 
-int OpenInFolder(int folderFd, const std::string& name, int flags, FileStatus& status, bool& viaLink)
+OpenResult OpenInFolder(int folderFd, const std::string& name, int flags)
 {
     struct stat target;
+    bool viaLink = false;
+    FileStatus status = FileStatus::Ok;
     if (!LookUp(folderFd, name.c_str(), target, viaLink, status))
-        return -1;
-    if (!S_ISREG(target.st_mode)) {
-        status = FileStatus::NotRegular; // folders, pipes and devices are no documents
-        return -1;
-    }
-    return OpenFound(folderFd, name.c_str(), flags | O_NOCTTY | O_NONBLOCK, viaLink, target, status);
+        return LookUpFailure(status);
+    if (!S_ISREG(target.st_mode))
+        return {-1, FileStatus::NotRegular, 0}; // folders, pipes and devices are no documents
+    return OpenFound(folderFd, name.c_str(), flags | O_NOCTTY | O_NONBLOCK, viaLink, target);
 }
 
-int OpenFolder(const std::string& folder, FileStatus& status)
+OpenResult OpenFolder(const std::string& folder)
 {
     // A folder swapped for another user's link on the way cannot lead a run outside the tree.
     int fd = ::open(!folder.empty() && folder[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        status = OpenError(errno);
-    for (std::size_t at = 0; fd >= 0 && at < folder.size();) {
+        return SystemFailure(errno);
+    for (std::size_t at = 0; at < folder.size();) {
         std::size_t end = folder.find('/', at);
         if (end == std::string::npos)
             end = folder.size();
@@ -81,19 +88,19 @@ int OpenFolder(const std::string& folder, FileStatus& status)
         // Folders on the way are only passed through; the last one is opened for reading below.
         struct stat target;
         bool viaLink = false;
-        const int next = LookUp(fd, name.c_str(), target, viaLink, status)
-                             ? OpenFound(fd, name.c_str(), O_PATH | O_DIRECTORY, viaLink, target, status)
-                             : -1;
+        FileStatus status = FileStatus::Ok;
+        const OpenResult next = LookUp(fd, name.c_str(), target, viaLink, status)
+                                    ? OpenFound(fd, name.c_str(), O_PATH | O_DIRECTORY, viaLink, target)
+                                    : LookUpFailure(status);
         ::close(fd);
-        fd = next;
+        if (next.fd < 0)
+            return next;
+        fd = next.fd;
     }
-    if (fd < 0)
-        return -1;
     const int readable = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (readable < 0)
-        status = OpenError(errno);
+    const int error = errno;
     ::close(fd);
-    return readable;
+    return readable >= 0 ? OpenResult{readable} : SystemFailure(error);
 }
 
 namespace {
@@ -115,7 +122,7 @@ thread_local FolderCache t_folderCache;
 
 } // namespace
 
-int OpenPageFolder(const std::string& folder, FileStatus& status)
+OpenResult OpenPageFolder(const std::string& folder)
 {
     FolderCache& cache = t_folderCache;
     struct stat now;
@@ -123,19 +130,19 @@ int OpenPageFolder(const std::string& folder, FileStatus& status)
         now.st_dev == cache.device && now.st_ino == cache.inode) {
         const int fd = ::fcntl(cache.fd, F_DUPFD_CLOEXEC, 0);
         if (fd >= 0)
-            return fd;
+            return {fd};
     }
-    const int fd = OpenFolder(folder, status);
+    const OpenResult opened = OpenFolder(folder);
     struct stat info;
-    if (fd >= 0 && ::fstat(fd, &info) == 0) {
+    if (opened.fd >= 0 && ::fstat(opened.fd, &info) == 0) {
         if (cache.fd >= 0)
             ::close(cache.fd);
-        cache.fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        cache.fd = ::fcntl(opened.fd, F_DUPFD_CLOEXEC, 0);
         cache.path = folder;
         cache.device = info.st_dev;
         cache.inode = info.st_ino;
     }
-    return fd;
+    return opened;
 }
 
 void ForgetFolder()
@@ -144,36 +151,31 @@ void ForgetFolder()
     t_folderCache.path.clear();
 }
 
-int OpenRegular(const std::string& path, int flags, FileStatus& status)
+OpenResult OpenRegular(const std::string& path, int flags)
 {
     std::string folder;
     std::string name;
     SplitPath(path, folder, name);
-    const int folderFd = OpenFolder(folder, status);
-    if (folderFd < 0)
-        return -1;
-    int fd = -1;
-    bool viaLink = false;
+    const OpenResult folderOpened = OpenFolder(folder);
+    if (folderOpened.fd < 0)
+        return folderOpened;
+    OpenResult opened;
     struct stat existing;
-    if ((flags & O_CREAT) && ::fstatat(folderFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0 &&
+    if ((flags & O_CREAT) && ::fstatat(folderOpened.fd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0 &&
         errno == ENOENT) {
-        fd = ::openat(folderFd, name.c_str(), flags | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
-                      0666);
-        status = fd >= 0 ? FileStatus::Ok : OpenError(errno);
+        const int fd = ::openat(folderOpened.fd, name.c_str(),
+                                flags | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+        opened = fd >= 0 ? OpenResult{fd} : SystemFailure(errno);
     } else {
-        fd = OpenInFolder(folderFd, name, flags & ~O_CREAT, status, viaLink);
-        if (fd >= 0 && (flags & O_ACCMODE) != O_RDONLY && ::fstat(fd, &existing) == 0 &&
+        opened = OpenInFolder(folderOpened.fd, name, flags & ~O_CREAT);
+        if (opened.fd >= 0 && (flags & O_ACCMODE) != O_RDONLY && ::fstat(opened.fd, &existing) == 0 &&
             !HasWriteBits(existing)) {
-            ::close(fd);
-            fd = -1;
-            errno = EACCES;
-            status = FileStatus::NotWritable;
+            ::close(opened.fd);
+            opened = {-1, FileStatus::NotWritable, EACCES};
         }
     }
-    const int error = errno;
-    ::close(folderFd);
-    errno = error;
-    return fd;
+    ::close(folderOpened.fd);
+    return opened;
 }
 
 std::optional<std::pair<unsigned long long, unsigned long long>> FileKey(const std::string& path)

@@ -4,8 +4,6 @@
 #include "HTMLCompressor.h"
 #include "TReasonText.h"
 
-#include <cerrno>
-
 #ifndef Q_OS_WIN
 #include <fcntl.h>
 #endif
@@ -24,20 +22,18 @@ TRegularFile::Result TRegularFile::Open(QFile& file, const QString& path, QIODev
     return Opened;
 #else
     const bool writing = mode & QIODevice::WriteOnly;
-    FileStatus status = FileStatus::Ok;
-    errno = 0;
-    const int fd = filestore::OpenRegular(QFile::encodeName(path).toStdString(),
-                                          writing ? O_WRONLY | O_APPEND | O_CREAT : O_RDONLY, status);
-    if (fd < 0) {
+    const filestore::OpenResult opened = filestore::OpenRegular(
+        QFile::encodeName(path).toStdString(), writing ? O_WRONLY | O_APPEND | O_CREAT : O_RDONLY);
+    const FileStatus status = opened.status;
+    if (opened.fd < 0) {
         if (!writing && status == FileStatus::Missing)
             return Missing;
         const bool ours = status == FileStatus::Changed || status == FileStatus::ForeignLink ||
-                          status == FileStatus::NotRegular || errno == 0;
-        error =
-            ours ? TReasonText::Of(status) : TReasonText::OfSystemError(errno);
+                          status == FileStatus::NotRegular || opened.error == 0;
+        error = ours ? TReasonText::Of(status) : TReasonText::OfSystemError(opened.error);
         return Refused;
     }
-    if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+    if (!file.open(opened.fd, mode, QFileDevice::AutoCloseHandle)) {
         error = file.errorString();
         return Refused;
     }
