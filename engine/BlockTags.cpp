@@ -70,7 +70,7 @@ constexpr std::array<unsigned char, 256> kNameBytes = MakeNameBytes();
 
 } // namespace
 
-bool StartsBlockTag(const char* lt, std::size_t avail)
+bool StartsBlockTag(const char* lt, std::size_t avail) noexcept
 {
     if (avail < 2 || lt[0] != '<')
         return false;

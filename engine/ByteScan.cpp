@@ -1,6 +1,7 @@
 #include "ByteScan.h"
 
 #include <atomic>
+#include <bit>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -17,36 +18,25 @@ namespace {
 
 std::atomic<int> g_widest{static_cast<int>(ScanWidth::Avx2)};
 
-bool Allowed(ScanWidth width)
+bool Allowed(ScanWidth width) noexcept
 {
     return g_widest.load(std::memory_order_relaxed) >= static_cast<int>(width);
 }
 
 #ifdef CORVANE_SSE2
-inline int LowestBit(unsigned mask)
+// The lowest and the highest set bit of a mask that is not 0.
+inline int LowestBit(unsigned mask) noexcept
 {
-#if defined(_MSC_VER) && !defined(__clang__)
-    unsigned long index;
-    _BitScanForward(&index, mask);
-    return static_cast<int>(index);
-#else
-    return __builtin_ctz(mask);
-#endif
+    return std::countr_zero(mask);
 }
 
-inline int HighestBit(unsigned mask)
+inline int HighestBit(unsigned mask) noexcept
 {
-#if defined(_MSC_VER) && !defined(__clang__)
-    unsigned long index;
-    _BitScanReverse(&index, mask);
-    return static_cast<int>(index);
-#else
-    return 31 - __builtin_clz(mask);
-#endif
+    return 31 - std::countl_zero(mask);
 }
 
 // Bytes equal to `b`, or equal to it after folding when b is a lower-case letter.
-inline __m128i Equal(__m128i v, unsigned char b, bool fold)
+inline __m128i Equal(__m128i v, unsigned char b, bool fold) noexcept
 {
     if (fold)
         v = _mm_or_si128(v, _mm_set1_epi8(0x20));
@@ -56,12 +46,12 @@ inline __m128i Equal(__m128i v, unsigned char b, bool fold)
 
 } // namespace
 
-void LimitScanWidth(ScanWidth widest)
+void LimitScanWidth(ScanWidth widest) noexcept
 {
     g_widest.store(static_cast<int>(widest), std::memory_order_relaxed);
 }
 
-bool ScansUseSse2()
+bool ScansUseSse2() noexcept
 {
 #ifdef CORVANE_SSE2
     return Allowed(ScanWidth::Sse2);
@@ -70,7 +60,7 @@ bool ScansUseSse2()
 #endif
 }
 
-bool ScansUseAvx2()
+bool ScansUseAvx2() noexcept
 {
 #ifdef CORVANE_AVX2
     static const bool cpu = __builtin_cpu_supports("avx2");
@@ -80,7 +70,7 @@ bool ScansUseAvx2()
 #endif
 }
 
-std::size_t FindLastEither(const char* d, std::size_t from, std::size_t to, char a, char b)
+std::size_t FindLastEither(const char* d, std::size_t from, std::size_t to, char a, char b) noexcept
 {
     std::size_t j = to;
 #ifdef CORVANE_SSE2
@@ -103,7 +93,7 @@ std::size_t FindLastEither(const char* d, std::size_t from, std::size_t to, char
     return npos;
 }
 
-std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, char b)
+std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, char b) noexcept
 {
     std::size_t j = from;
 #ifdef CORVANE_SSE2
@@ -125,7 +115,7 @@ std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, 
 }
 
 void ScanToTagEnd(const char* d, std::size_t from, std::size_t len, std::size_t& end, std::size_t& lastDouble,
-                  std::size_t& lastSingle)
+                  std::size_t& lastSingle) noexcept
 {
     lastDouble = lastSingle = npos;
     std::size_t j = from;
@@ -160,7 +150,7 @@ void ScanToTagEnd(const char* d, std::size_t from, std::size_t len, std::size_t&
     end = j;
 }
 
-bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len)
+bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len) noexcept
 {
     if (j + 2 >= len || d[j] != '<') // every one of the texts has three bytes
         return false;
@@ -176,7 +166,7 @@ bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len)
     return (f2 == 's' && f3 == 't') || (f2 == 'e' && f3 == 'm') || (f2 == 'p' && d[j + 3] == '>');
 }
 
-std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::string_view lit)
+std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::string_view lit) noexcept
 {
     if (lit.empty() || from >= len)
         return npos;
@@ -197,7 +187,7 @@ std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::s
     return npos;
 }
 
-void CandidateFinder::Add(std::string_view text)
+void CandidateFinder::Add(std::string_view text) noexcept
 {
     if (text.empty())
         return;
@@ -223,7 +213,7 @@ void CandidateFinder::Add(std::string_view text)
     m_patterns[m_count++] = p;
 }
 
-bool CandidateFinder::IsCandidate(const char* d, std::size_t j, std::size_t len) const
+bool CandidateFinder::IsCandidate(const char* d, std::size_t j, std::size_t len) const noexcept
 {
     for (int i = 0; i < m_count; ++i) {
         const Pattern& p = m_patterns[i];
@@ -238,7 +228,7 @@ bool CandidateFinder::IsCandidate(const char* d, std::size_t j, std::size_t len)
     return false;
 }
 
-std::size_t CandidateFinder::Next(const char* d, std::size_t from, std::size_t len) const
+std::size_t CandidateFinder::Next(const char* d, std::size_t from, std::size_t len) const noexcept
 {
     if (m_everywhere)
         return from < len ? from : len;
@@ -286,7 +276,7 @@ std::size_t CandidateFinder::Next(const char* d, std::size_t from, std::size_t l
 #ifdef CORVANE_AVX2
 namespace {
 
-__attribute__((target("avx2"))) inline std::uint64_t WideMask(__m256i low, __m256i high, char b)
+__attribute__((target("avx2"))) inline std::uint64_t WideMask(__m256i low, __m256i high, char b) noexcept
 {
     const __m256i vb = _mm256_set1_epi8(b);
     const unsigned lowBits = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(low, vb)));
@@ -294,7 +284,7 @@ __attribute__((target("avx2"))) inline std::uint64_t WideMask(__m256i low, __m25
     return lowBits | (std::uint64_t(highBits) << 32);
 }
 
-__attribute__((target("avx2"))) void WideTagMasks(const char* d, TagMasks& masks)
+__attribute__((target("avx2"))) void WideTagMasks(const char* d, TagMasks& masks) noexcept
 {
     const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
     const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 32));
@@ -304,12 +294,12 @@ __attribute__((target("avx2"))) void WideTagMasks(const char* d, TagMasks& masks
     masks.sq = WideMask(low, high, '\'');
 }
 
-__attribute__((target("avx2"))) inline __m256i ByteIs(__m256i v, char b)
+__attribute__((target("avx2"))) inline __m256i ByteIs(__m256i v, char b) noexcept
 {
     return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(b));
 }
 
-__attribute__((target("avx2"))) std::uint64_t WideShortTagCandidates(const char* d)
+__attribute__((target("avx2"))) std::uint64_t WideShortTagCandidates(const char* d) noexcept
 {
     const __m256i fold = _mm256_set1_epi8(0x20);
     std::uint64_t all = 0;
@@ -340,7 +330,7 @@ __attribute__((target("avx2"))) std::uint64_t WideShortTagCandidates(const char*
 
 } // namespace
 
-bool ShortTagCandidates(const char* d, std::uint64_t& bits)
+bool ShortTagCandidates(const char* d, std::uint64_t& bits) noexcept
 {
     if (!ScansUseAvx2())
         return false;
@@ -348,7 +338,7 @@ bool ShortTagCandidates(const char* d, std::uint64_t& bits)
     return true;
 }
 
-bool MakeTagMasks(const char* d, TagMasks& masks)
+bool MakeTagMasks(const char* d, TagMasks& masks) noexcept
 {
     if (!ScansUseAvx2())
         return false;
@@ -358,7 +348,8 @@ bool MakeTagMasks(const char* d, TagMasks& masks)
 
 namespace {
 
-__attribute__((target("avx2"))) inline __m256i WideTest(__m256i v, const unsigned char* fold, const unsigned char* byte)
+__attribute__((target("avx2"))) inline __m256i WideTest(__m256i v, const unsigned char* fold,
+                                                        const unsigned char* byte) noexcept
 {
     const __m256i folded = _mm256_or_si256(v, _mm256_load_si256(reinterpret_cast<const __m256i*>(fold)));
     return _mm256_cmpeq_epi8(folded, _mm256_load_si256(reinterpret_cast<const __m256i*>(byte)));
@@ -367,7 +358,7 @@ __attribute__((target("avx2"))) inline __m256i WideTest(__m256i v, const unsigne
 } // namespace
 
 __attribute__((target("avx2"))) std::size_t CandidateFinder::NextWide(const char* d, std::size_t from,
-                                                                      std::size_t len) const
+                                                                      std::size_t len) const noexcept
 {
     std::size_t j = from;
     for (; j + 34 <= len; j += 32) {
@@ -392,17 +383,17 @@ __attribute__((target("avx2"))) std::size_t CandidateFinder::NextWide(const char
     return len;
 }
 #else
-bool MakeTagMasks(const char*, TagMasks&)
+bool MakeTagMasks(const char*, TagMasks&) noexcept
 {
     return false;
 }
 
-bool ShortTagCandidates(const char*, std::uint64_t&)
+bool ShortTagCandidates(const char*, std::uint64_t&) noexcept
 {
     return false;
 }
 
-std::size_t CandidateFinder::NextWide(const char* d, std::size_t from, std::size_t len) const
+std::size_t CandidateFinder::NextWide(const char* d, std::size_t from, std::size_t len) const noexcept
 {
     return Next(d, from, len);
 }

@@ -14,22 +14,22 @@ inline constexpr std::size_t npos = static_cast<std::size_t>(-1);
 // The widest instructions the scans may use. Every width gives the same results; tests narrow it
 // so the paths a processor without the wider ones takes are checked too.
 enum class ScanWidth { Bytes, Sse2, Avx2 };
-void LimitScanWidth(ScanWidth widest);
-bool ScansUseSse2();
-bool ScansUseAvx2();
+void LimitScanWidth(ScanWidth widest) noexcept;
+bool ScansUseSse2() noexcept;
+bool ScansUseAvx2() noexcept;
 
-inline unsigned char Fold(unsigned char b)
+inline unsigned char Fold(unsigned char b) noexcept
 {
     return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + 32) : b;
 }
 
-inline bool IsLower(unsigned char b)
+inline bool IsLower(unsigned char b) noexcept
 {
     return b >= 'a' && b <= 'z';
 }
 
 // Case-blind comparison of the bytes at p (avail of them left) with a lower-case literal.
-inline bool MatchAt(const char* p, std::size_t avail, std::string_view lit)
+inline bool MatchAt(const char* p, std::size_t avail, std::string_view lit) noexcept
 {
     if (avail < lit.size())
         return false;
@@ -39,7 +39,7 @@ inline bool MatchAt(const char* p, std::size_t avail, std::string_view lit)
     return true;
 }
 
-inline std::size_t Find(const char* d, std::size_t from, std::size_t to, char b)
+inline std::size_t Find(const char* d, std::size_t from, std::size_t to, char b) noexcept
 {
     if (from >= to)
         return npos;
@@ -48,15 +48,15 @@ inline std::size_t Find(const char* d, std::size_t from, std::size_t to, char b)
 }
 
 // Last position in [from, to) holding either a or b, or npos; found scanning backward from `to`.
-std::size_t FindLastEither(const char* d, std::size_t from, std::size_t to, char a, char b);
+std::size_t FindLastEither(const char* d, std::size_t from, std::size_t to, char a, char b) noexcept;
 
 // First position in [from, to) holding either a or b, or npos.
-std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, char b);
+std::size_t FindEither(const char* d, std::size_t from, std::size_t to, char a, char b) noexcept;
 
 // From `from` to the first ">" (or `len`): sets `end` to that position and `lastDouble` /
 // `lastSingle` to the last double / single quote before it (npos when none). One pass.
 void ScanToTagEnd(const char* d, std::size_t from, std::size_t len, std::size_t& end, std::size_t& lastDouble,
-                  std::size_t& lastSingle);
+                  std::size_t& lastSingle) noexcept;
 
 // For the 64 bytes at d, bit k of each mask set where d[k] is "<", ">", a double quote or a
 // single quote. False (nothing set) where the processor has no instructions for it.
@@ -64,18 +64,18 @@ struct TagMasks
 {
     std::uint64_t lt, gt, dq, sq;
 };
-bool MakeTagMasks(const char* d, TagMasks& masks);
+bool MakeTagMasks(const char* d, TagMasks& masks) noexcept;
 
 // Whether "<st", "<sc", "<em", "<p ", "</st", "</em" or "</p>" (letters in either case) begins at
 // d[j] (`len` bytes in all): where the default tag renaming and centred paragraphs may act.
-bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len);
+bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len) noexcept;
 
 // StartsShortTagCandidate for the 64 bytes at d (three more must follow them), as bits; false
 // where the processor has no instructions for it.
-bool ShortTagCandidates(const char* d, std::uint64_t& bits);
+bool ShortTagCandidates(const char* d, std::uint64_t& bits) noexcept;
 
 // First case-blind occurrence of a lower-case literal at or after `from`, or npos.
-std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::string_view lit);
+std::size_t FindLiteral(const char* d, std::size_t from, std::size_t len, std::string_view lit) noexcept;
 
 // Finds the positions where something may happen in a pass: where one of a few texts may
 // begin, judged by its first three bytes (letters in either case). Every position it passes
@@ -86,10 +86,10 @@ public:
     static constexpr int kMaxPatterns = 8;
 
     // Adds a lower-case text (only its first three bytes are looked at).
-    void Add(std::string_view text);
+    void Add(std::string_view text) noexcept;
 
     // First candidate position in [from, len), or len when there is none.
-    std::size_t Next(const char* d, std::size_t from, std::size_t len) const;
+    std::size_t Next(const char* d, std::size_t from, std::size_t len) const noexcept;
 
 private:
     struct Pattern
@@ -105,8 +105,8 @@ private:
         unsigned char fold[32];
     };
 
-    bool IsCandidate(const char* d, std::size_t j, std::size_t len) const;
-    std::size_t NextWide(const char* d, std::size_t from, std::size_t len) const;
+    bool IsCandidate(const char* d, std::size_t j, std::size_t len) const noexcept;
+    std::size_t NextWide(const char* d, std::size_t from, std::size_t len) const noexcept;
 
     Pattern m_patterns[kMaxPatterns] = {};
     Lanes m_lanes[kMaxPatterns][3] = {};

@@ -9,7 +9,7 @@ using namespace bytescan;
 using passes::Stream;
 
 void PairReplacePass(TWorkingDocument& doc, std::string_view longOpening, std::string_view shortOpening,
-                     std::string_view longClosing, std::string_view shortClosing)
+                     std::string_view longClosing, std::string_view shortClosing) noexcept
 {
     doc.unclosedBy = {};
     doc.noGtTail = 0;

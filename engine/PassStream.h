@@ -20,7 +20,7 @@ struct Stream
     std::size_t w = 0;
 
     // Keeps the unread bytes [r, upto) unchanged and moves past them.
-    void Emit(std::size_t upto)
+    void Emit(std::size_t upto) noexcept
     {
         const std::size_t n = upto - r;
         if (w != r)
@@ -29,18 +29,18 @@ struct Stream
         r = upto;
     }
 
-    void Finish(TWorkingDocument& doc)
+    void Finish(TWorkingDocument& doc) noexcept
     {
         Emit(len);
         doc.length = w;
     }
 
-    const char* At() const { return d + r; }
-    std::size_t Left() const { return len - r; }
+    const char* At() const noexcept { return d + r; }
+    std::size_t Left() const noexcept { return len - r; }
 };
 
 // The bytes a browser takes for whitespace inside a tag.
-inline bool IsHtmlSpace(char b)
+inline bool IsHtmlSpace(char b) noexcept
 {
     return b == ' ' || b == '\t' || b == '\n' || b == '\f' || b == '\r';
 }

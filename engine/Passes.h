@@ -39,7 +39,7 @@ struct TWorkingDocument
 // nearest "<" opens one, with no ">" between) or before the "<" of one; a replacement of "> <x"
 // or "> </x" only when the tag before or after is a block tag.
 void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
-                 bool protectPreTextarea, bool protectScript, bool webbots, bool blockAware);
+                 bool protectPreTextarea, bool protectScript, bool webbots, bool blockAware) noexcept;
 
 struct TReplaceRule
 {
@@ -51,18 +51,19 @@ struct TReplaceRule
 // whose replacements neither create a match of another rule nor touch the texts that open and
 // close protected elements: then one scan gives what running them one after another gives.
 void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
-                 bool protectScript, bool webbots, bool blockAware);
+                 bool protectScript, bool webbots, bool blockAware) noexcept;
 
 // The line-break rows (`allReturns`: every break; `returns`: only doubled ones) and then the space
 // rows (`spaces`), one pass per row: what SpacingPass does in one scan where it can.
-void SpacingRows(TWorkingDocument& doc, bool allReturns, bool returns, bool spaces, bool webbots, bool blockAware);
+void SpacingRows(TWorkingDocument& doc, bool allReturns, bool returns, bool spaces, bool webbots,
+                 bool blockAware) noexcept;
 
 // Drops double quotes inside tags; script elements, "<!" constructs and tags that hold a single
 // quote are left alone. `literal`: every double quote goes except those of a value="..." /
 // alt="..." that holds a space. Otherwise only the two quotes of a value opened by `="` go, and
 // only when the value is not empty, holds no space, tab, LF, FF, CR, quote, "=", "<", ">" or "`"
 // and is followed by space, tab, LF, FF, CR or ">": then a browser reads the same attribute.
-void QuoteRemovalPass(TWorkingDocument& doc, bool literal);
+void QuoteRemovalPass(TWorkingDocument& doc, bool literal) noexcept;
 
 // One element name and its shorter one, as whole tag texts: "<strong", "</strong>", "<b>", "</b>".
 struct TRenamePair
@@ -82,9 +83,11 @@ struct TRenamePair
 // then for its quoted form, each with "</p>": none of those texts can begin inside another's or
 // a renamed tag, so one scan gives what the passes one after another give. At most three pairs
 // then.
+//
+// May throw std::bad_alloc: the elements still open are kept in lists that grow with the nesting.
 void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool centre = false);
 
 // Turns each `longOpening` into `shortOpening` and the next `longClosing` after it into
 // `shortClosing`. The net effect of an opening and its closing never lengthens the document.
 void PairReplacePass(TWorkingDocument& doc, std::string_view longOpening, std::string_view shortOpening,
-                     std::string_view longClosing, std::string_view shortClosing);
+                     std::string_view longClosing, std::string_view shortClosing) noexcept;

@@ -4,6 +4,7 @@
 #include "PassStream.h"
 
 #include <array>
+#include <bit>
 
 using namespace bytescan;
 using passes::IsHtmlSpace;
@@ -24,7 +25,7 @@ struct TagPrescan
     std::size_t lastSingle = npos;
     std::size_t lastDouble = npos;
 
-    void Scan(const char* d, std::size_t len, std::size_t p)
+    void Scan(const char* d, std::size_t len, std::size_t p) noexcept
     {
         if (start != npos && p >= start && p < end)
             return;
@@ -32,13 +33,13 @@ struct TagPrescan
         ScanToTagEnd(d, p + 1, len, end, lastDouble, lastSingle);
     }
     // Whether (p, end] holds such a quote, for a p in [start, end).
-    bool HoldsSingle(std::size_t p) const { return lastSingle != npos && lastSingle > p; }
-    bool HoldsDouble(std::size_t p) const { return lastDouble != npos && lastDouble > p; }
+    bool HoldsSingle(std::size_t p) const noexcept { return lastSingle != npos && lastSingle > p; }
+    bool HoldsDouble(std::size_t p) const noexcept { return lastDouble != npos && lastDouble > p; }
 };
 
 // The next double quote of the tag being scanned, or npos with the tag passed over when its ">"
 // (or the end of the document) comes first.
-inline std::size_t NextQuote(Stream& s)
+inline std::size_t NextQuote(Stream& s) noexcept
 {
     const std::size_t k = FindEither(s.d, s.r, s.len, '"', '>');
     if (k == npos)
@@ -52,7 +53,7 @@ inline std::size_t NextQuote(Stream& s)
 
 // Removes the double quotes of one tag. Starts at its "<"; returns false when the whole pass
 // has to end (a protected value that runs to the end of the document).
-bool ScanTag(Stream& s)
+bool ScanTag(Stream& s) noexcept
 {
     static constexpr std::string_view kValue = "value=\"";
     static constexpr std::string_view kAlt = "alt=\"";
@@ -123,19 +124,22 @@ constexpr std::array<bool, 256> kNeedsQuotes = [] {
 class SoundQuoteScan
 {
 public:
-    explicit SoundQuoteScan(TWorkingDocument& doc) : m_s{doc.data, doc.length} {}
+    explicit SoundQuoteScan(TWorkingDocument& doc) noexcept : m_s{doc.data, doc.length} {}
 
-    void Run(TWorkingDocument& doc);
+    void Run(TWorkingDocument& doc) noexcept;
 
 private:
     static constexpr std::size_t kWindow = 64;
 
-    bool Covers(std::size_t p) const { return m_base != npos && p >= m_base && p < m_base + kWindow; }
-    bool Load(std::size_t p);
-    std::size_t NextLt(std::size_t p);
-    bool QuickTag(std::size_t lt, std::size_t& next);
-    bool Tag(std::size_t lt, std::size_t& next);
-    void Value(std::size_t open, std::size_t close);
+    bool Covers(std::size_t p) const noexcept
+    {
+        return m_base != npos && p >= m_base && p < m_base + kWindow;
+    }
+    bool Load(std::size_t p) noexcept;
+    std::size_t NextLt(std::size_t p) noexcept;
+    bool QuickTag(std::size_t lt, std::size_t& next) noexcept;
+    bool Tag(std::size_t lt, std::size_t& next) noexcept;
+    void Value(std::size_t open, std::size_t close) noexcept;
 
     Stream m_s;
     TagMasks m_masks{};
@@ -144,7 +148,7 @@ private:
     std::size_t m_noGtFrom = npos; // a tag without quotes runs from here to the end
 };
 
-bool SoundQuoteScan::Load(std::size_t p)
+bool SoundQuoteScan::Load(std::size_t p) noexcept
 {
     if (p + kWindow > m_s.len || !MakeTagMasks(m_s.d + p, m_masks))
         return false;
@@ -152,21 +156,21 @@ bool SoundQuoteScan::Load(std::size_t p)
     return true;
 }
 
-std::size_t SoundQuoteScan::NextLt(std::size_t p)
+std::size_t SoundQuoteScan::NextLt(std::size_t p) noexcept
 {
     while (p < m_s.len) {
         if (!Covers(p) && !Load(p))
             return Find(m_s.d, p, m_s.len, '<');
         const std::uint64_t bits = m_masks.lt >> (p - m_base);
         if (bits)
-            return p + static_cast<std::size_t>(__builtin_ctzll(bits));
+            return p + static_cast<std::size_t>(std::countr_zero(bits));
         p = m_base + kWindow;
     }
     return npos;
 }
 
 // Drops both quotes of the value from `open` to `close` when a browser reads it the same bare.
-void SoundQuoteScan::Value(std::size_t open, std::size_t close)
+void SoundQuoteScan::Value(std::size_t open, std::size_t close) noexcept
 {
     Stream& s = m_s;
     bool bare = close > open + 1 && close + 1 < s.len && (IsHtmlSpace(s.d[close + 1]) || s.d[close + 1] == '>');
@@ -182,7 +186,7 @@ void SoundQuoteScan::Value(std::size_t open, std::size_t close)
 
 // A tag from its "<" that ends, values included, within the masks: decided from their bits.
 // False, with nothing done, for any other.
-bool SoundQuoteScan::QuickTag(std::size_t lt, std::size_t& next)
+bool SoundQuoteScan::QuickTag(std::size_t lt, std::size_t& next) noexcept
 {
     if (!Covers(lt) || m_base + kWindow - lt < 16) {
         if (!Load(lt))
@@ -194,7 +198,7 @@ bool SoundQuoteScan::QuickTag(std::size_t lt, std::size_t& next)
     const std::uint64_t dq = m_masks.dq >> shift;
     if (gt == 0)
         return false;
-    const unsigned end = static_cast<unsigned>(__builtin_ctzll(gt));
+    const unsigned end = static_cast<unsigned>(std::countr_zero(gt));
     const std::uint64_t inside = ((std::uint64_t(1) << end) - 1) & ~std::uint64_t(1);
     if ((m_masks.sq >> shift) & inside) {
         next = lt + 1; // left alone; its bytes are passed over one by one
@@ -214,7 +218,7 @@ bool SoundQuoteScan::QuickTag(std::size_t lt, std::size_t& next)
         const std::uint64_t events = (dq | gt) & ~((std::uint64_t(1) << from) - 1);
         if (events == 0)
             return false;
-        const unsigned i = static_cast<unsigned>(__builtin_ctzll(events));
+        const unsigned i = static_cast<unsigned>(std::countr_zero(events));
         if (gt >> i & 1) {
             for (unsigned k = 0; k < count; ++k)
                 Value(lt + values[k][0], lt + values[k][1]);
@@ -230,7 +234,7 @@ bool SoundQuoteScan::QuickTag(std::size_t lt, std::size_t& next)
         const std::uint64_t later = i + 1 < known ? dq >> (i + 1) : 0;
         if (later == 0)
             return false;
-        const unsigned j = i + 1 + static_cast<unsigned>(__builtin_ctzll(later));
+        const unsigned j = i + 1 + static_cast<unsigned>(std::countr_zero(later));
         values[count][0] = i;
         values[count][1] = j;
         ++count;
@@ -241,7 +245,7 @@ bool SoundQuoteScan::QuickTag(std::size_t lt, std::size_t& next)
 }
 
 // Any tag from its "<". False when the whole pass ends (a value whose closing quote never comes).
-bool SoundQuoteScan::Tag(std::size_t lt, std::size_t& next)
+bool SoundQuoteScan::Tag(std::size_t lt, std::size_t& next) noexcept
 {
     if (QuickTag(lt, next))
         return true;
@@ -277,7 +281,7 @@ bool SoundQuoteScan::Tag(std::size_t lt, std::size_t& next)
     }
 }
 
-void SoundQuoteScan::Run(TWorkingDocument& doc)
+void SoundQuoteScan::Run(TWorkingDocument& doc) noexcept
 {
     Stream& s = m_s;
     std::size_t p = 0;
@@ -304,7 +308,7 @@ void SoundQuoteScan::Run(TWorkingDocument& doc)
     doc.noGtTail = m_noGtFrom == npos ? 0 : length - m_noGtFrom;
 }
 
-void LiteralQuoteScan(TWorkingDocument& doc)
+void LiteralQuoteScan(TWorkingDocument& doc) noexcept
 {
     Stream s{doc.data, doc.length};
     TagPrescan prescan;
@@ -344,7 +348,7 @@ void LiteralQuoteScan(TWorkingDocument& doc)
 
 } // namespace
 
-void QuoteRemovalPass(TWorkingDocument& doc, bool literal)
+void QuoteRemovalPass(TWorkingDocument& doc, bool literal) noexcept
 {
     doc.unclosedBy = {};
     doc.noGtTail = 0;

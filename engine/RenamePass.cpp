@@ -3,6 +3,7 @@
 #include "ByteScan.h"
 #include "PassStream.h"
 
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -21,10 +22,10 @@ constexpr std::string_view kScriptClosing = "</script>";
 class ShortTagWindows
 {
 public:
-    ShortTagWindows(const char* d, std::size_t len) : m_d(d), m_len(len) {}
+    ShortTagWindows(const char* d, std::size_t len) noexcept : m_d(d), m_len(len) {}
 
     // The first candidate at or after p, or the length.
-    std::size_t Next(std::size_t p)
+    std::size_t Next(std::size_t p) noexcept
     {
         while (p < m_len) {
             const std::size_t base = p & ~std::size_t(63);
@@ -38,7 +39,7 @@ public:
             }
             const std::uint64_t bits = m_bits >> (p - base);
             if (bits)
-                return p + static_cast<std::size_t>(__builtin_ctzll(bits));
+                return p + static_cast<std::size_t>(std::countr_zero(bits));
             p = base + 64;
         }
         return m_len;

@@ -10,24 +10,24 @@ using passes::Stream;
 
 namespace {
 
-bool IsDeletableNeighbourBefore(char b)
+bool IsDeletableNeighbourBefore(char b) noexcept
 {
     return b == '>' || b == ' ';
 }
 
-bool IsDeletableNeighbourAfter(char b)
+bool IsDeletableNeighbourAfter(char b) noexcept
 {
     return b == '<' || b == ' ' || b == '\r' || b == '\n';
 }
 
-bool StartsBlockTagAt(const Stream& s, std::size_t p)
+bool StartsBlockTagAt(const Stream& s, std::size_t p) noexcept
 {
     return p < s.len && StartsBlockTag(s.d + p, s.len - p);
 }
 
 // Whether a line break of n bytes at the read position is one a browser never shows: at either
 // end of the document, beside a space or another break, or beside a block tag.
-bool IsInvisibleBreak(const Stream& s, std::size_t n, blocktags::TagJudge& tag)
+bool IsInvisibleBreak(const Stream& s, std::size_t n, blocktags::TagJudge& tag) noexcept
 {
     if (s.w == 0 || s.r + n == s.len)
         return true;
@@ -44,7 +44,8 @@ bool IsInvisibleBreak(const Stream& s, std::size_t n, blocktags::TagJudge& tag)
 // the unread bytes, so that the position can be examined again with it; a deletion happens only
 // beside the right neighbours. Block-aware, deletions follow IsInvisibleBreak and a "> <x" gap
 // goes only beside a block tag. True when the document changed.
-template <bool BlockAware> bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, blocktags::TagJudge& tag)
+template <bool BlockAware>
+bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, blocktags::TagJudge& tag) noexcept
 {
     for (const TReplaceRule& rule : rules) {
         if (!MatchAt(s.At(), s.Left(), rule.search))
@@ -85,7 +86,7 @@ constexpr std::string_view kMarker = "<!--webbot";
 
 // Moves the read position from the opening of a protected element to the "/" of its closing
 // text, copying the element unchanged. False when the element is never closed.
-bool SkipToClosingTag(Stream& s, std::string_view closing)
+bool SkipToClosingTag(Stream& s, std::string_view closing) noexcept
 {
     const std::size_t q = FindLiteral(s.d, s.r + 1, s.len, closing);
     if (q == npos)
@@ -98,7 +99,7 @@ bool SkipToClosingTag(Stream& s, std::string_view closing)
 // block-aware ones.
 template <bool BlockAware>
 void ReplaceScan(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
-                 bool protectScript, bool webbots)
+                 bool protectScript, bool webbots) noexcept
 {
     const bool tagSkipping = rules[0].search[0] == '\r';
     const bool markers = tagSkipping && webbots;
@@ -191,7 +192,7 @@ void ReplaceScan(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
 } // namespace
 
 void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
-                 bool protectPreTextarea, bool protectScript, bool webbots, bool blockAware)
+                 bool protectPreTextarea, bool protectScript, bool webbots, bool blockAware) noexcept
 {
     const TReplaceRule rule{search, replacement};
     ReplacePass(doc, std::span<const TReplaceRule>(&rule, 1), protectPreTextarea, protectScript, webbots,
@@ -199,7 +200,7 @@ void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_vie
 }
 
 void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
-                 bool protectScript, bool webbots, bool blockAware)
+                 bool protectScript, bool webbots, bool blockAware) noexcept
 {
     doc.noGtTail = 0;
     if (doc.length == 0 || rules.empty())

@@ -3,6 +3,7 @@
 #include "BlockTags.h"
 #include "ByteScan.h"
 
+#include <bit>
 #include <cstring>
 #include <string_view>
 
@@ -15,12 +16,12 @@ using namespace bytescan;
 
 namespace {
 
-inline bool IsBreakOrSpace(char b)
+inline bool IsBreakOrSpace(char b) noexcept
 {
     return b == ' ' || b == '\r' || b == '\n';
 }
 
-inline bool IsGapLetter(char b)
+inline bool IsGapLetter(char b) noexcept
 {
     const unsigned char f = Fold(static_cast<unsigned char>(b));
     return f == 't' || f == 'l' || f == 'p';
@@ -29,7 +30,7 @@ inline bool IsGapLetter(char b)
 // Where something may happen: a line break; a space before a space, a break, ">" or "<!" (a
 // marker comment may go); a ">" before a space; a "<" that may open a pre, textarea or script
 // element or a comment.
-inline bool IsCandidate(const char* d, std::size_t j, std::size_t len)
+inline bool IsCandidate(const char* d, std::size_t j, std::size_t len) noexcept
 {
     const char b0 = d[j];
     const char b1 = j + 1 < len ? d[j + 1] : '\0';
@@ -50,23 +51,23 @@ inline bool IsCandidate(const char* d, std::size_t j, std::size_t len)
 #ifdef CORVANE_AVX2
 #define CORVANE_WIDE __attribute__((target("avx2"))) inline
 
-CORVANE_WIDE __m256i Is(__m256i v, char b)
+CORVANE_WIDE __m256i Is(__m256i v, char b) noexcept
 {
     return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(b));
 }
 
-CORVANE_WIDE __m256i Or(__m256i a, __m256i b)
+CORVANE_WIDE __m256i Or(__m256i a, __m256i b) noexcept
 {
     return _mm256_or_si256(a, b);
 }
 
-CORVANE_WIDE __m256i And(__m256i a, __m256i b)
+CORVANE_WIDE __m256i And(__m256i a, __m256i b) noexcept
 {
     return _mm256_and_si256(a, b);
 }
 
 // The candidates among the 64 bytes at d, which has two more bytes after them.
-__attribute__((target("avx2"))) std::uint64_t WideCandidates(const char* d)
+__attribute__((target("avx2"))) std::uint64_t WideCandidates(const char* d) noexcept
 {
     const __m256i fold = _mm256_set1_epi8(0x20);
     std::uint64_t all = 0;
@@ -98,10 +99,10 @@ __attribute__((target("avx2"))) std::uint64_t WideCandidates(const char* d)
 class Candidates
 {
 public:
-    Candidates(const char* d, std::size_t len) : m_d(d), m_len(len), m_wide(ScansUseAvx2()) {}
+    Candidates(const char* d, std::size_t len) noexcept : m_d(d), m_len(len), m_wide(ScansUseAvx2()) {}
 
     // The first candidate in [p, limit), or limit.
-    std::size_t Next(std::size_t p, std::size_t limit)
+    std::size_t Next(std::size_t p, std::size_t limit) noexcept
     {
         while (p < limit) {
             const std::size_t base = p & ~std::size_t(63);
@@ -109,7 +110,7 @@ public:
                 Load(base);
             const std::uint64_t bits = m_bits >> (p - base);
             if (bits) {
-                const std::size_t at = p + static_cast<std::size_t>(__builtin_ctzll(bits));
+                const std::size_t at = p + static_cast<std::size_t>(std::countr_zero(bits));
                 return at < limit ? at : limit;
             }
             p = base + 64;
@@ -118,7 +119,7 @@ public:
     }
 
 private:
-    void Load(std::size_t base)
+    void Load(std::size_t base) noexcept
     {
         m_base = base;
 #ifdef CORVANE_AVX2
@@ -151,7 +152,7 @@ struct Surroundings
 };
 
 // One row's collapse of a run of `b` into one.
-std::size_t Collapse(char* run, std::size_t n, char b)
+std::size_t Collapse(char* run, std::size_t n, char b) noexcept
 {
     std::size_t w = 0;
     for (std::size_t r = 0; r < n; ++r)
@@ -162,7 +163,8 @@ std::size_t Collapse(char* run, std::size_t n, char b)
 
 // One row's deletion of the break `first` (followed by `second` when not 0) where a browser
 // shows nothing for it; a deletion examines the same place again.
-std::size_t DeleteBreaks(char* run, std::size_t n, char first, char second, const Surroundings& around)
+std::size_t DeleteBreaks(char* run, std::size_t n, char first, char second,
+                         const Surroundings& around) noexcept
 {
     const std::size_t m = second ? 2 : 1;
     std::size_t w = 0;
@@ -186,26 +188,27 @@ std::size_t DeleteBreaks(char* run, std::size_t n, char first, char second, cons
 class Scanner
 {
 public:
-    Scanner(const char* in, std::size_t len, char* out, bool spaces, bool webbots, std::size_t noGtTail)
+    Scanner(const char* in, std::size_t len, char* out, bool spaces, bool webbots,
+            std::size_t noGtTail) noexcept
         : m_in(in), m_len(len), m_out(out), m_spaces(spaces), m_webbots(webbots), m_noGtFrom(len - noGtTail)
     {
     }
 
     // The bytes at the end of the result that hold no ">" (see Run).
-    std::size_t NoGtTail() const { return m_wAtNoGt == npos ? 0 : m_w - m_wAtNoGt; }
+    std::size_t NoGtTail() const noexcept { return m_wAtNoGt == npos ? 0 : m_w - m_wAtNoGt; }
 
-    SpacingResult Run(std::size_t& outLength);
+    SpacingResult Run(std::size_t& outLength) noexcept;
 
 private:
-    void Emit(std::size_t upto);
-    void StartCopying();
-    bool IsMarker(std::size_t at) const;
-    bool MarkerAt(std::size_t at) const;
-    bool ClosesBlockTag(std::size_t gt);
-    bool OpensBlockTag(std::size_t at);
-    bool Settle(std::size_t start);
-    bool Script(std::size_t closing);
-    bool Protected(std::size_t at, bool& handled);
+    void Emit(std::size_t upto) noexcept;
+    void StartCopying() noexcept;
+    bool IsMarker(std::size_t at) const noexcept;
+    bool MarkerAt(std::size_t at) const noexcept;
+    bool ClosesBlockTag(std::size_t gt) noexcept;
+    bool OpensBlockTag(std::size_t at) noexcept;
+    bool Settle(std::size_t start) noexcept;
+    bool Script(std::size_t closing) noexcept;
+    bool Protected(std::size_t at, bool& handled) noexcept;
 
     const char* m_in;
     std::size_t m_len;
@@ -225,7 +228,7 @@ private:
     blocktags::TagJudge m_judge;
 };
 
-void Scanner::Emit(std::size_t upto)
+void Scanner::Emit(std::size_t upto) noexcept
 {
     const std::size_t n = upto - m_pos;
     if (n == 0)
@@ -244,30 +247,30 @@ void Scanner::Emit(std::size_t upto)
 }
 
 // Until the first change nothing is copied: the bytes written so far are those read.
-void Scanner::StartCopying()
+void Scanner::StartCopying() noexcept
 {
     if (!m_copying)
         std::memcpy(m_out, m_in, m_w);
     m_copying = true;
 }
 
-bool Scanner::IsMarker(std::size_t at) const
+bool Scanner::IsMarker(std::size_t at) const noexcept
 {
     return m_webbots && MatchAt(m_in + at, m_len - at, "<!--webbot");
 }
 
-bool Scanner::MarkerAt(std::size_t at) const
+bool Scanner::MarkerAt(std::size_t at) const noexcept
 {
     return m_webbots && at + 1 < m_len && m_in[at] == '<' && m_in[at + 1] == '!' && IsMarker(at);
 }
 
 // Whether the ">" at `gt` (copied unchanged) closes a block tag.
-bool Scanner::ClosesBlockTag(std::size_t gt)
+bool Scanner::ClosesBlockTag(std::size_t gt) noexcept
 {
     return m_judge.ClosesBlock(m_in, gt);
 }
 
-bool Scanner::OpensBlockTag(std::size_t at)
+bool Scanner::OpensBlockTag(std::size_t at) noexcept
 {
     return m_judge.OpensBlock(m_in, at, m_len - at);
 }
@@ -275,7 +278,7 @@ bool Scanner::OpensBlockTag(std::size_t at)
 // Settles the run of spaces and breaks that starts at `start` through every row. Marker comments
 // that the first row removes join the runs on either side of them into one, except for that
 // row's own collapsing, which has passed the first run when it removes the comment.
-bool Scanner::Settle(std::size_t start)
+bool Scanner::Settle(std::size_t start) noexcept
 {
     Emit(start);
     StartCopying();
@@ -389,7 +392,7 @@ bool Scanner::Settle(std::size_t start)
 // A script element from just after its "<" (m_pos) to the "<" of its closing text: the protecting
 // rows pass over it, and only the LF LF row changes it (the CR CR row would too, with a tag view
 // of its own: left to the rows one by one).
-bool Scanner::Script(std::size_t closing)
+bool Scanner::Script(std::size_t closing) noexcept
 {
     for (;;) {
         const std::size_t c = m_candidates.Next(m_pos, closing);
@@ -421,7 +424,7 @@ bool Scanner::Script(std::size_t closing)
 
 // At a "<" that may open a protected element: copies the element and moves past the "<" of its
 // closing text. False when the rows one by one could see it differently.
-bool Scanner::Protected(std::size_t at, bool& handled)
+bool Scanner::Protected(std::size_t at, bool& handled) noexcept
 {
     static constexpr std::string_view kOpenings[] = {"<textarea", "<pre", "<script"};
     static constexpr std::string_view kClosings[] = {"</textarea>", "</pre>", "</script>"};
@@ -452,7 +455,7 @@ bool Scanner::Protected(std::size_t at, bool& handled)
     return true;
 }
 
-SpacingResult Scanner::Run(std::size_t& outLength)
+SpacingResult Scanner::Run(std::size_t& outLength) noexcept
 {
     while (m_pos < m_len) {
         const std::size_t c = m_candidates.Next(m_pos, m_len);
@@ -502,7 +505,7 @@ SpacingResult Scanner::Run(std::size_t& outLength)
 } // namespace
 
 SpacingResult SpacingPass(const char* in, std::size_t length, char* out, std::size_t& outLength, bool spaces,
-                          bool webbots, std::size_t& noGtTail)
+                          bool webbots, std::size_t& noGtTail) noexcept
 {
     Scanner scanner(in, length, out, spaces, webbots, noGtTail);
     const SpacingResult result = scanner.Run(outLength);

@@ -23,4 +23,4 @@ enum class SpacingResult
 // `noGtTail`: the last bytes of `in` that hold no ">" (0 when not known); when written, those of
 // `out`.
 [[nodiscard]] SpacingResult SpacingPass(const char* in, std::size_t length, char* out, std::size_t& outLength,
-                                        bool spaces, bool webbots, std::size_t& noGtTail);
+                                        bool spaces, bool webbots, std::size_t& noGtTail) noexcept;

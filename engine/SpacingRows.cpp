@@ -1,6 +1,7 @@
 #include "Passes.h"
 
-void SpacingRows(TWorkingDocument& doc, bool allReturns, bool returns, bool spaces, bool webbots, bool blockAware)
+void SpacingRows(TWorkingDocument& doc, bool allReturns, bool returns, bool spaces, bool webbots,
+                 bool blockAware) noexcept
 {
     // "> <t" to "> </p": one space between a tag and a following t, l or p tag goes.
     static constexpr TReplaceRule kTagGapRules[] = {{"> <t", "><t"}, {"> </t", "></t"}, {"> <l", "><l"},
