@@ -1,11 +1,13 @@
 #pragma once
 
-// What the passes share: the stream they edit the document through. Internal to the engine.
+// What the passes share: the stream they edit the document through, and the texts they all read
+// alike. Internal to the engine.
 
 #include "Passes.h"
 
 #include <cstddef>
 #include <cstring>
+#include <string_view>
 
 namespace passes {
 
@@ -44,5 +46,9 @@ inline bool IsHtmlSpace(char b) noexcept
 {
     return b == ' ' || b == '\t' || b == '\n' || b == '\f' || b == '\r';
 }
+
+// Script elements, which no pass changes inside.
+inline constexpr std::string_view kScriptOpening = "<script";
+inline constexpr std::string_view kScriptClosing = "</script>";
 
 } // namespace passes

@@ -8,13 +8,14 @@
 
 using namespace bytescan;
 using passes::IsHtmlSpace;
+using passes::kScriptOpening;
 using passes::Stream;
 
 namespace {
 
-// Script elements keep their quotes; their closing is found without its ">".
-constexpr std::string_view kScriptOpening = "<script";
-constexpr std::string_view kScriptClosing = "</script";
+// A script's closing is looked for without its ">".
+constexpr std::string_view kScriptEnd =
+    passes::kScriptClosing.substr(0, passes::kScriptClosing.size() - 1);
 
 // Pre-scans a tag from its "<" to its first ">" (or the end) and remembers where the last
 // single and double quotes are, so that a "<" inside the same tag needs no second pre-scan.
@@ -290,7 +291,7 @@ void SoundQuoteScan::Run(TWorkingDocument& doc) noexcept
         if (p == npos)
             break;
         if (MatchAt(s.d + p, s.len - p, kScriptOpening)) {
-            const std::size_t q = FindLiteral(s.d, p + 6, s.len, kScriptClosing);
+            const std::size_t q = FindLiteral(s.d, p + 6, s.len, kScriptEnd);
             if (q == npos)
                 break;
             p = q + 2;
@@ -318,7 +319,7 @@ void LiteralQuoteScan(TWorkingDocument& doc) noexcept
             break;
         s.Emit(lt);
         if (MatchAt(s.At(), s.Left(), kScriptOpening)) {
-            const std::size_t q = FindLiteral(s.d, s.r + 6, s.len, kScriptClosing);
+            const std::size_t q = FindLiteral(s.d, s.r + 6, s.len, kScriptEnd);
             if (q == npos)
                 break;
             s.Emit(q + 2);

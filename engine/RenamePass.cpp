@@ -9,13 +9,11 @@
 
 using namespace bytescan;
 using passes::IsHtmlSpace;
+using passes::kScriptClosing;
+using passes::kScriptOpening;
 using passes::Stream;
 
 namespace {
-
-// Scripts are never renamed in.
-constexpr std::string_view kScriptOpening = "<script";
-constexpr std::string_view kScriptClosing = "</script>";
 
 // Where the default renaming and centred paragraphs may act, 64 bytes at a time from the start of
 // the document. Only asked about bytes not yet rewritten, so a window once worked out stays right.

@@ -81,7 +81,7 @@ struct ProtectedElement
 
 constexpr ProtectedElement kTextarea{"<textarea", "</textarea>"};
 constexpr ProtectedElement kPre{"<pre", "</pre>"};
-constexpr ProtectedElement kScript{"<script", "</script>"};
+constexpr ProtectedElement kScript{passes::kScriptOpening, passes::kScriptClosing};
 constexpr std::string_view kMarker = "<!--webbot";
 
 // Moves the read position from the opening of a protected element to the "/" of its closing
