@@ -10,15 +10,10 @@
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
-#include <cmath>
 #include <iterator>
 
 namespace {
 
-constexpr int kGrip = 5;         // resize grips reach past the 3-pixel border
-constexpr int kButtonsRight = 8; // gap between the last caption button and the right edge
-constexpr int kTextLeft = 8;     // caption picture or text start
-constexpr int kCornerDiameter = 13;
 constexpr int kMinimumSize = 100;
 constexpr int kSnapDelayMs = 150; // lets the desktop's last move arrive before snapping
 constexpr int kMaximizeCheckMs = 150;
@@ -31,17 +26,12 @@ QImage Frame(const char* name, int count, int index, bool horizontal)
 }
 
 // Caption bar height and border thicknesses: one frame of each skin image, which never changes.
-struct TMetrics
+const TFormMetrics& Metrics()
 {
-    int left, right, caption, bottom;
-};
-
-const TMetrics& Metrics()
-{
-    static const TMetrics metrics{LoadSkin(QStringLiteral("xpform_left")).width() / 2,
-                                  LoadSkin(QStringLiteral("xpform_right")).width() / 2,
-                                  LoadSkin(QStringLiteral("xpform_caption")).height() / 2,
-                                  LoadSkin(QStringLiteral("xpform_bottom")).height() / 2};
+    static const TFormMetrics metrics{LoadSkin(QStringLiteral("xpform_left")).width() / 2,
+                                      LoadSkin(QStringLiteral("xpform_right")).width() / 2,
+                                      LoadSkin(QStringLiteral("xpform_caption")).height() / 2,
+                                      LoadSkin(QStringLiteral("xpform_bottom")).height() / 2};
     return metrics;
 }
 
@@ -70,11 +60,6 @@ QImage ButtonFrame(TButtonImage image, int frame)
     return made;
 }
 
-bool Hit(const QRect& rect, QPoint at)
-{
-    return !rect.isNull() && PointInside(rect, at.x(), at.y());
-}
-
 Qt::CursorShape GripCursor(Qt::Edges edges)
 {
     if (edges == (Qt::TopEdge | Qt::LeftEdge) || edges == (Qt::BottomEdge | Qt::RightEdge))
@@ -86,7 +71,7 @@ Qt::CursorShape GripCursor(Qt::Edges edges)
 
 } // namespace
 
-TXP_Form::TXP_Form(QWidget* owner) : QWidget(owner), m_owner(owner)
+TXP_Form::TXP_Form(QWidget* owner) : QWidget(owner), m_owner(owner), m_metrics(Metrics())
 {
     Q_ASSERT(owner && owner->isWindow());
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -231,28 +216,18 @@ void TXP_Form::setColor(const QColor& color)
 
 QRect TXP_Form::ClientRect() const
 {
-    return {m_leftWidth, m_captionHeight, width() - m_leftWidth - m_rightWidth,
-            height() - m_captionHeight - m_bottomHeight};
+    return ClientArea(size(), m_metrics);
 }
 
-bool TXP_Form::ShowsClose() const
+// A dialog offers no maximising, neither does a tool window; a dialog does not minimise either.
+TCaptionButtons TXP_Form::ShownButtons() const
 {
-    return m_btnClose && m_borderStyle != bsNone;
-}
-
-bool TXP_Form::ShowsMax() const
-{
-    return m_btnMax && m_borderStyle != bsNone && m_borderStyle != bsDialog && m_borderStyle != bsToolWindow;
-}
-
-bool TXP_Form::ShowsMin() const
-{
-    return m_btnMin && m_borderStyle != bsNone && m_borderStyle != bsDialog;
-}
-
-bool TXP_Form::ShowsHelp() const
-{
-    return m_btnHelp && m_borderStyle != bsNone;
+    if (m_borderStyle == bsNone)
+        return {};
+    return {.close = m_btnClose,
+            .max = m_btnMax && m_borderStyle != bsDialog && m_borderStyle != bsToolWindow,
+            .min = m_btnMin && m_borderStyle != bsDialog,
+            .help = m_btnHelp};
 }
 
 bool TXP_Form::Maximized() const
@@ -260,34 +235,12 @@ bool TXP_Form::Maximized() const
     return m_selfMaximized || (m_owner->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
 }
 
-// Metrics and hit rectangles for the current size. A frame without border keeps the metrics of
-// the last layout that had one, so its client panel stays where it was.
+// Hit rectangles for the current size; none without a border.
 void TXP_Form::Layout()
 {
-    m_iconRect = QRect();
-    m_captionRect = QRect();
-    m_closeRect = m_maxRect = m_minRect = m_helpRect = QRect();
-    if (m_borderStyle == bsNone)
-        return;
-    const TMetrics& metrics = Metrics();
-    m_leftWidth = metrics.left;
-    m_rightWidth = metrics.right;
-    m_captionHeight = metrics.caption;
-    m_bottomHeight = metrics.bottom;
-    m_captionRect = QRect(0, 0, width(), m_captionHeight);
-
-    const int top = (m_captionHeight - 16) / 2 + 1;
-    int right = width() - kButtonsRight;
-    for (auto [rect, shown] : {std::pair{&m_closeRect, ShowsClose()}, std::pair{&m_maxRect, ShowsMax()},
-                               std::pair{&m_minRect, ShowsMin()}, std::pair{&m_helpRect, ShowsHelp()}}) {
-        if (!shown)
-            continue;
-        right -= 15;
-        *rect = QRect(right, top, 15, 16);
-    }
-    if (m_picture.width() >= 1 && m_picture.height() >= 1)
-        m_iconRect = QRect(QPoint(kTextLeft, (m_captionHeight - m_picture.height()) / 2 + m_iconOffSet),
-                           m_picture.size());
+    m_layout = m_borderStyle == bsNone ? TFormLayout()
+                                       : TFormLayout::Of(size(), m_metrics, ShownButtons(), m_picture.size(),
+                                                         m_iconOffSet, m_captionOffSet);
 }
 
 // The borders and the caption bar stretched to the frame's size, kept for the next paint of that
@@ -299,16 +252,16 @@ const TXP_Form::TBorders& TXP_Form::Borders()
         return m_borders;
     const int W = width();
     const int H = height();
-    const int middle = W - m_leftWidth - m_rightWidth;
+    const int middle = W - m_metrics.left - m_metrics.right;
     m_borders.size = size();
     m_borders.frame = frame;
-    m_borders.right = StretchedSkin(Frame("xpform_right", 2, frame, true), {m_rightWidth, H});
-    m_borders.left = StretchedSkin(Frame("xpform_left", 2, frame, true), {m_leftWidth, H});
-    m_borders.caption = StretchedSkin(Frame("xpform_caption", 2, frame, false), {middle, m_captionHeight});
+    m_borders.right = StretchedSkin(Frame("xpform_right", 2, frame, true), {m_metrics.right, H});
+    m_borders.left = StretchedSkin(Frame("xpform_left", 2, frame, true), {m_metrics.left, H});
+    m_borders.caption = StretchedSkin(Frame("xpform_caption", 2, frame, false), {middle, m_metrics.caption});
     // The bottom is stretched plainly, as the canvas would scale it.
     m_borders.bottom = QImage();
-    if (middle > 0 && m_bottomHeight > 0) {
-        m_borders.bottom = QImage(middle, m_bottomHeight, QImage::Format_RGB32);
+    if (middle > 0 && m_metrics.bottom > 0) {
+        m_borders.bottom = QImage(middle, m_metrics.bottom, QImage::Format_RGB32);
         QPainter painter(&m_borders.bottom);
         painter.drawImage(m_borders.bottom.rect(), Frame("xpform_bottom", 2, frame, false));
     }
@@ -323,10 +276,10 @@ void TXP_Form::Paint(QPainter& canvas)
     if (m_borderStyle == bsNone)
         return;
     const TBorders& borders = Borders();
-    canvas.drawImage(width() - m_rightWidth, 0, borders.right);
+    canvas.drawImage(width() - m_metrics.right, 0, borders.right);
     canvas.drawImage(0, 0, borders.left);
-    canvas.drawImage(m_leftWidth, 0, borders.caption);
-    canvas.drawImage(m_leftWidth, height() - m_bottomHeight, borders.bottom);
+    canvas.drawImage(m_metrics.left, 0, borders.caption);
+    canvas.drawImage(m_metrics.left, height() - m_metrics.bottom, borders.bottom);
     PaintButtons(canvas);
     PaintCaption(canvas);
 }
@@ -338,10 +291,10 @@ void TXP_Form::PaintButtons(QPainter& canvas)
         const QRect& rect;
         TButtonImage image;
         int code;
-    } buttons[] = {{m_closeRect, biClose, btClose},
-                   {m_maxRect, Maximized() ? biRestore : biMax, btMax},
-                   {m_minRect, biMin, btMin},
-                   {m_helpRect, biHelp, btHelp}};
+    } buttons[] = {{m_layout.close, biClose, cbClose},
+                   {m_layout.max, Maximized() ? biRestore : biMax, cbMax},
+                   {m_layout.min, biMin, cbMin},
+                   {m_layout.help, biHelp, cbHelp}};
     for (const auto& button : buttons) {
         if (button.rect.isNull())
             continue;
@@ -352,40 +305,27 @@ void TXP_Form::PaintButtons(QPainter& canvas)
 
 void TXP_Form::PaintCaption(QPainter& canvas)
 {
-    int textLeft = kTextLeft;
-    if (!m_iconRect.isNull()) {
-        canvas.drawPixmap(m_iconRect.topLeft(), m_shownPicture);
-        textLeft = kTextLeft + m_picture.width() + 2 + m_captionOffSet;
-    }
+    if (!m_layout.icon.isNull())
+        canvas.drawPixmap(m_layout.icon.topLeft(), m_shownPicture);
     QFont font = m_useSystemFont ? QApplication::font("QMenu") : this->font();
     if (m_boldCaption)
         font.setBold(true);
     canvas.setFont(font);
     const QFontMetrics metrics(font);
-    const int top = (m_captionHeight - metrics.height()) / 2;
+    const int left = m_layout.titleLeft;
+    const int top = (m_metrics.caption - metrics.height()) / 2;
     const QString text = m_owner->windowTitle();
     if (m_captionShadow) {
         canvas.setPen(Qt::black);
-        canvas.drawText(textLeft + 1, top + 2 + metrics.ascent(), text);
+        canvas.drawText(left + 1, top + 2 + metrics.ascent(), text);
     }
     canvas.setPen(m_active ? QColor(Qt::white) : kInactiveText);
-    canvas.drawText(textLeft, top + 1 + metrics.ascent(), text);
+    canvas.drawText(left, top + 1 + metrics.ascent(), text);
 }
 
 QRegion TXP_Form::WindowRegion(QSize size)
 {
-    QRegion region(0, 0, size.width(), size.height());
-    // Cut the top corners along a 13 x 13 ellipse: a pixel stays when its centre lies inside.
-    const double r = kCornerDiameter / 2.0;
-    for (int y = 0; y < kCornerDiameter / 2; ++y) {
-        const double dy = r - (y + 0.5);
-        const int cut = int(std::ceil(r - std::sqrt(r * r - dy * dy) - 0.5));
-        if (cut <= 0)
-            break;
-        region -= QRegion(0, y, cut, 1);
-        region -= QRegion(size.width() - cut, y, cut, 1);
-    }
-    return region;
+    return RoundedTopRegion(size);
 }
 
 Qt::Edges TXP_Form::HitTest(QPoint at) const
@@ -393,32 +333,7 @@ Qt::Edges TXP_Form::HitTest(QPoint at) const
     if ((m_borderStyle != bsSizeable && m_borderStyle != bsSizeToolWin) || Maximized() ||
         (m_owner->windowState() & Qt::WindowMinimized))
         return {};
-    const int x = at.x();
-    const int y = at.y();
-    const int W = width();
-    const int H = height();
-    const bool left = x < kGrip;
-    const bool top = y < kGrip;
-    const bool right = x > W - kGrip;
-    const bool bottom = y > H - kGrip;
-    // First match wins, corners before sides.
-    if (left && top)
-        return Qt::TopEdge | Qt::LeftEdge;
-    if (right && top)
-        return Qt::TopEdge | Qt::RightEdge;
-    if (right && bottom)
-        return Qt::BottomEdge | Qt::RightEdge;
-    if (left && bottom)
-        return Qt::BottomEdge | Qt::LeftEdge;
-    if (left)
-        return Qt::LeftEdge;
-    if (top)
-        return Qt::TopEdge;
-    if (right)
-        return Qt::RightEdge;
-    if (bottom)
-        return Qt::BottomEdge;
-    return {};
+    return GripEdges(size(), at);
 }
 
 int TXP_Form::TaskbarReserve(const QScreen* screen)
@@ -442,33 +357,7 @@ void TXP_Form::SnapToEdges()
 
 QPoint TXP_Form::Snapped(const QRect& window, const QRect& desk, int reserve, int magnet)
 {
-    if (magnet <= 0)
-        return window.topLeft();
-    int top = window.top() - desk.top();
-    int left = window.left() - desk.left();
-    // Each test sees the result of the ones before it; a window partly off the screen comes back.
-    if (top <= magnet)
-        top = 0;
-    if (left <= magnet)
-        left = 0;
-    if (desk.height() - top - window.height() - reserve <= magnet)
-        top = desk.height() - window.height() - reserve;
-    if (desk.width() - left - window.width() <= magnet)
-        left = desk.width() - window.width();
-    return desk.topLeft() + QPoint(left, top);
-}
-
-int TXP_Form::ButtonAt(QPoint at) const
-{
-    if (Hit(m_closeRect, at))
-        return btClose;
-    if (Hit(m_maxRect, at))
-        return btMax;
-    if (Hit(m_minRect, at))
-        return btMin;
-    if (Hit(m_helpRect, at))
-        return btHelp;
-    return btNone;
+    return SnappedToDesk(window, desk, reserve, magnet);
 }
 
 // Only a change of code redraws, and only the buttons.
@@ -477,7 +366,7 @@ void TXP_Form::DrawButtons(int code)
     if (code == m_buttonState)
         return;
     m_buttonState = code;
-    update(m_closeRect | m_maxRect | m_minRect | m_helpRect);
+    update(m_layout.close | m_layout.max | m_layout.min | m_layout.help);
 }
 
 void TXP_Form::PlaceClientPanel()
@@ -515,12 +404,12 @@ void TXP_Form::mousePressEvent(QMouseEvent* event)
         return;
     }
     const QPoint at = event->position().toPoint();
-    if (const int button = ButtonAt(at)) {
+    if (const int button = m_layout.ButtonAt(at)) {
         DrawButtons(button * 10);
         QWidget::mousePressEvent(event);
         return;
     }
-    if (Maximized() || (m_owner->windowState() & Qt::WindowMinimized) || !Hit(m_captionRect, at))
+    if (Maximized() || (m_owner->windowState() & Qt::WindowMinimized) || !Hits(m_layout.caption, at))
         return;
     // The move starts with the first motion: a desktop's move loop started on the press would
     // take the mouse and swallow the second click of a double-click.
@@ -544,7 +433,7 @@ void TXP_Form::mouseMoveEvent(QMouseEvent* event)
         return;
     }
     QWidget::mouseMoveEvent(event);
-    DrawButtons(ButtonAt(event->position().toPoint()));
+    DrawButtons(m_layout.ButtonAt(event->position().toPoint()));
 }
 
 void TXP_Form::mouseReleaseEvent(QMouseEvent* event)
@@ -562,20 +451,20 @@ void TXP_Form::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     // The release position decides, wherever the press was.
-    switch (ButtonAt(event->position().toPoint())) {
-    case btClose:
+    switch (m_layout.ButtonAt(event->position().toPoint())) {
+    case cbClose:
         m_owner->close();
         break;
-    case btMax:
+    case cbMax:
         ToggleMaximized();
         break;
-    case btMin:
+    case cbMin:
         MinimizeApplication();
         break;
-    case btHelp:
+    case cbHelp:
         emit OnHelp();
         break;
-    default:
+    case cbNone:
         break;
     }
 }
@@ -589,10 +478,10 @@ void TXP_Form::mouseDoubleClickEvent(QMouseEvent* event)
 
 void TXP_Form::DoubleClick(QPoint at)
 {
-    if (!ButtonAt(at) && !Hit(m_iconRect, at) && !PointInside(ClientRect(), at.x(), at.y()) &&
-        !m_maxRect.isNull())
+    if (!m_layout.ButtonAt(at) && !Hits(m_layout.icon, at) && !PointInside(ClientRect(), at.x(), at.y()) &&
+        !m_layout.max.isNull())
         ToggleMaximized();
-    else if (Hit(m_iconRect, at))
+    else if (Hits(m_layout.icon, at))
         m_owner->close();
 }
 
@@ -767,17 +656,6 @@ void TXP_Form::SetGripCursor(Qt::Edges edges, QPoint at)
 
 void TXP_Form::ResizeBy(QPoint globalPos)
 {
-    const QPoint delta = globalPos - m_dragStart;
-    const QSize least = m_owner->minimumSize();
-    const QSize most = m_owner->maximumSize();
-    QRect g = m_dragGeometry;
-    if (m_dragEdges & Qt::LeftEdge)
-        g.setLeft(g.right() + 1 - std::clamp(g.width() - delta.x(), least.width(), most.width()));
-    else if (m_dragEdges & Qt::RightEdge)
-        g.setWidth(std::clamp(g.width() + delta.x(), least.width(), most.width()));
-    if (m_dragEdges & Qt::TopEdge)
-        g.setTop(g.bottom() + 1 - std::clamp(g.height() - delta.y(), least.height(), most.height()));
-    else if (m_dragEdges & Qt::BottomEdge)
-        g.setHeight(std::clamp(g.height() + delta.y(), least.height(), most.height()));
-    m_owner->setGeometry(g);
+    m_owner->setGeometry(Resized(m_dragGeometry, m_dragEdges, globalPos - m_dragStart, m_owner->minimumSize(),
+                                 m_owner->maximumSize()));
 }

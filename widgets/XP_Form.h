@@ -1,5 +1,7 @@
 #pragma once
 
+#include "XP_FormGeometry.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPixmap>
@@ -51,11 +53,11 @@ public:
     // Hover codes 1..4 and press codes 10..40 of the caption buttons.
     enum : int
     {
-        btNone = 0,
-        btClose = 1,
-        btMax = 2,
-        btMin = 3,
-        btHelp = 4
+        btNone = cbNone,
+        btClose = cbClose,
+        btMax = cbMax,
+        btMin = cbMin,
+        btHelp = cbHelp
     };
 
     explicit TXP_Form(QWidget* owner);
@@ -100,16 +102,16 @@ public:
     // The state the frame keeps; metrics and rectangles are those of the last layout.
     [[nodiscard]] bool Active() const { return m_active; }
     [[nodiscard]] int ButtonState() const { return m_buttonState; }
-    [[nodiscard]] int CaptionHeight() const { return m_captionHeight; }
-    [[nodiscard]] int LeftWidth() const { return m_leftWidth; }
-    [[nodiscard]] int RightWidth() const { return m_rightWidth; }
-    [[nodiscard]] int BottomHeight() const { return m_bottomHeight; }
-    [[nodiscard]] QRect CloseRect() const { return m_closeRect; }
-    [[nodiscard]] QRect MaxRect() const { return m_maxRect; }
-    [[nodiscard]] QRect MinRect() const { return m_minRect; }
-    [[nodiscard]] QRect HelpRect() const { return m_helpRect; }
-    [[nodiscard]] QRect IconRect() const { return m_iconRect; }
-    [[nodiscard]] QRect CaptionRect() const { return m_captionRect; }
+    [[nodiscard]] int CaptionHeight() const { return m_metrics.caption; }
+    [[nodiscard]] int LeftWidth() const { return m_metrics.left; }
+    [[nodiscard]] int RightWidth() const { return m_metrics.right; }
+    [[nodiscard]] int BottomHeight() const { return m_metrics.bottom; }
+    [[nodiscard]] QRect CloseRect() const { return m_layout.close; }
+    [[nodiscard]] QRect MaxRect() const { return m_layout.max; }
+    [[nodiscard]] QRect MinRect() const { return m_layout.min; }
+    [[nodiscard]] QRect HelpRect() const { return m_layout.help; }
+    [[nodiscard]] QRect IconRect() const { return m_layout.icon; }
+    [[nodiscard]] QRect CaptionRect() const { return m_layout.caption; }
     [[nodiscard]] QRect ClientRect() const;
 
     // Composes the whole frame onto a canvas of the frame's size.
@@ -156,11 +158,7 @@ private:
     void DrawButtons(int code);
     void PaintButtons(QPainter& canvas);
     void PaintCaption(QPainter& canvas);
-    [[nodiscard]] int ButtonAt(QPoint at) const;
-    [[nodiscard]] bool ShowsClose() const;
-    [[nodiscard]] bool ShowsMax() const;
-    [[nodiscard]] bool ShowsMin() const;
-    [[nodiscard]] bool ShowsHelp() const;
+    [[nodiscard]] TCaptionButtons ShownButtons() const;
     void DoubleClick(QPoint at);
     void ToggleMaximized();
     void MinimizeApplication();
@@ -194,16 +192,9 @@ private:
 
     bool m_active = true;
     int m_buttonState = btNone;
-    int m_captionHeight = 0;
-    int m_leftWidth = 0;
-    int m_rightWidth = 0;
-    int m_bottomHeight = 0;
-    QRect m_closeRect;
-    QRect m_maxRect;
-    QRect m_minRect;
-    QRect m_helpRect;
-    QRect m_iconRect;
-    QRect m_captionRect;
+    // The skin's, kept without a border too: the client panel stays where the border put it.
+    TFormMetrics m_metrics;
+    TFormLayout m_layout;
     TBorders m_borders;
 
     // A move or resize the frame carries out itself, where the platform offers none.
