@@ -3,62 +3,18 @@
 #include "XP_Unit.h"
 
 #include <QApplication>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
-#include <iterator>
 
 namespace {
 
 constexpr int kMinimumSize = 100;
 constexpr int kSnapDelayMs = 150; // lets the desktop's last move arrive before snapping
 constexpr int kMaximizeCheckMs = 150;
-const QColor kMagenta(255, 0, 255);
-const QColor kInactiveText(212, 208, 200);
-
-QImage Frame(const char* name, int count, int index, bool horizontal)
-{
-    return ExtractFrame(LoadSkin(QString::fromLatin1(name)), count, index, horizontal);
-}
-
-// Caption bar height and border thicknesses: one frame of each skin image, which never changes.
-const TFormMetrics& Metrics()
-{
-    static const TFormMetrics metrics{LoadSkin(QStringLiteral("xpform_left")).width() / 2,
-                                      LoadSkin(QStringLiteral("xpform_right")).width() / 2,
-                                      LoadSkin(QStringLiteral("xpform_caption")).height() / 2,
-                                      LoadSkin(QStringLiteral("xpform_bottom")).height() / 2};
-    return metrics;
-}
-
-// The caption-button images, the maximise button's restore look among them.
-enum TButtonImage
-{
-    biClose,
-    biMax,
-    biRestore,
-    biMin,
-    biHelp
-};
-
-// A caption-button frame with its magenta corners cleared, made once while skins are cached.
-QImage ButtonFrame(TButtonImage image, int frame)
-{
-    static const char* const names[] = {"xpform_close", "xpform_max", "xpform_Restore", "xpform_min",
-                                        "xpform_help"};
-    static QImage keyed[std::size(names)][3];
-    QImage& kept = keyed[image][frame - 1];
-    if (!kept.isNull() && SkinCaching())
-        return kept;
-    QImage made = KeyedOut(Frame(names[image], 3, frame, true), kMagenta);
-    if (SkinCaching())
-        kept = made;
-    return made;
-}
 
 Qt::CursorShape GripCursor(Qt::Edges edges)
 {
@@ -71,7 +27,7 @@ Qt::CursorShape GripCursor(Qt::Edges edges)
 
 } // namespace
 
-TXP_Form::TXP_Form(QWidget* owner) : QWidget(owner), m_owner(owner), m_metrics(Metrics())
+TXP_Form::TXP_Form(QWidget* owner) : QWidget(owner), m_owner(owner), m_metrics(TXP_FormSkin::Metrics())
 {
     Q_ASSERT(owner && owner->isWindow());
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -243,84 +199,31 @@ void TXP_Form::Layout()
                                                          m_iconOffSet, m_captionOffSet);
 }
 
-// The borders and the caption bar stretched to the frame's size, kept for the next paint of that
-// size and activation while skins are cached.
-const TXP_Form::TBorders& TXP_Form::Borders()
+TXP_FormLook TXP_Form::Look() const
 {
-    const int frame = m_active ? 1 : 2;
-    if (m_borders.size == size() && m_borders.frame == frame && SkinCaching())
-        return m_borders;
-    const int W = width();
-    const int H = height();
-    const int middle = W - m_metrics.left - m_metrics.right;
-    m_borders.size = size();
-    m_borders.frame = frame;
-    m_borders.right = StretchedSkin(Frame("xpform_right", 2, frame, true), {m_metrics.right, H});
-    m_borders.left = StretchedSkin(Frame("xpform_left", 2, frame, true), {m_metrics.left, H});
-    m_borders.caption = StretchedSkin(Frame("xpform_caption", 2, frame, false), {middle, m_metrics.caption});
-    // The bottom is stretched plainly, as the canvas would scale it.
-    m_borders.bottom = QImage();
-    if (middle > 0 && m_metrics.bottom > 0) {
-        m_borders.bottom = QImage(middle, m_metrics.bottom, QImage::Format_RGB32);
-        QPainter painter(&m_borders.bottom);
-        painter.drawImage(m_borders.bottom.rect(), Frame("xpform_bottom", 2, frame, false));
-    }
-    return m_borders;
+    QFont font = m_useSystemFont ? QApplication::font("QMenu") : this->font();
+    if (m_boldCaption)
+        font.setBold(true);
+    return {.size = size(),
+            .metrics = m_metrics,
+            .layout = m_layout,
+            .bordered = m_borderStyle != bsNone,
+            .color = m_color,
+            .active = m_active,
+            .maximized = Maximized(),
+            .buttonState = m_buttonState,
+            .picture = m_shownPicture,
+            .captionOffSet = m_captionOffSet,
+            .font = font,
+            .title = m_owner->windowTitle(),
+            .captionShadow = m_captionShadow};
 }
 
 void TXP_Form::Paint(QPainter& canvas)
 {
     // A hidden frame's resize may still be pending: lay out for the size it has now.
     Layout();
-    canvas.fillRect(rect(), m_color);
-    if (m_borderStyle == bsNone)
-        return;
-    const TBorders& borders = Borders();
-    canvas.drawImage(width() - m_metrics.right, 0, borders.right);
-    canvas.drawImage(0, 0, borders.left);
-    canvas.drawImage(m_metrics.left, 0, borders.caption);
-    canvas.drawImage(m_metrics.left, height() - m_metrics.bottom, borders.bottom);
-    PaintButtons(canvas);
-    PaintCaption(canvas);
-}
-
-void TXP_Form::PaintButtons(QPainter& canvas)
-{
-    const struct
-    {
-        const QRect& rect;
-        TButtonImage image;
-        int code;
-    } buttons[] = {{m_layout.close, biClose, cbClose},
-                   {m_layout.max, Maximized() ? biRestore : biMax, cbMax},
-                   {m_layout.min, biMin, cbMin},
-                   {m_layout.help, biHelp, cbHelp}};
-    for (const auto& button : buttons) {
-        if (button.rect.isNull())
-            continue;
-        const int frame = m_buttonState == button.code ? 3 : m_buttonState == button.code * 10 ? 2 : 1;
-        canvas.drawImage(button.rect.topLeft(), ButtonFrame(button.image, frame));
-    }
-}
-
-void TXP_Form::PaintCaption(QPainter& canvas)
-{
-    if (!m_layout.icon.isNull())
-        canvas.drawPixmap(m_layout.icon.topLeft(), m_shownPicture);
-    QFont font = m_useSystemFont ? QApplication::font("QMenu") : this->font();
-    if (m_boldCaption)
-        font.setBold(true);
-    canvas.setFont(font);
-    const QFontMetrics metrics(font);
-    const int left = m_layout.titleLeft;
-    const int top = (m_metrics.caption - metrics.height()) / 2;
-    const QString text = m_owner->windowTitle();
-    if (m_captionShadow) {
-        canvas.setPen(Qt::black);
-        canvas.drawText(left + 1, top + 2 + metrics.ascent(), text);
-    }
-    canvas.setPen(m_active ? QColor(Qt::white) : kInactiveText);
-    canvas.drawText(left, top + 1 + metrics.ascent(), text);
+    m_painter.Paint(canvas, Look());
 }
 
 QRegion TXP_Form::WindowRegion(QSize size)

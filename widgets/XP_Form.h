@@ -1,9 +1,9 @@
 #pragma once
 
 #include "XP_FormGeometry.h"
+#include "XP_FormPainter.h"
 
 #include <QColor>
-#include <QImage>
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
@@ -144,21 +144,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct TBorders
-    {
-        QSize size;
-        int frame = 0; // 1 active, 2 inactive
-        QImage left, right, caption, bottom;
-    };
-    const TBorders& Borders();
     void Layout();
     void Relayout();   // then repaint
     void KeyPicture(); // then lay out and repaint
     void PlaceClientPanel();
     void DrawButtons(int code);
-    void PaintButtons(QPainter& canvas);
-    void PaintCaption(QPainter& canvas);
     [[nodiscard]] TCaptionButtons ShownButtons() const;
+    [[nodiscard]] TXP_FormLook Look() const;
     void DoubleClick(QPoint at);
     void ToggleMaximized();
     void MinimizeApplication();
@@ -195,7 +187,7 @@ private:
     // The skin's, kept without a border too: the client panel stays where the border put it.
     TFormMetrics m_metrics;
     TFormLayout m_layout;
-    TBorders m_borders;
+    TXP_FormPainter m_painter;
 
     // A move or resize the frame carries out itself, where the platform offers none.
     enum class Drag
