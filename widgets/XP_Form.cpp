@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kMinimumSize = 100;
 constexpr int kSnapDelayMs = 150; // lets the desktop's last move arrive before snapping
-constexpr int kMaximizeCheckMs = 150;
 
 Qt::CursorShape GripCursor(Qt::Edges edges)
 {
@@ -27,34 +26,23 @@ Qt::CursorShape GripCursor(Qt::Edges edges)
 
 } // namespace
 
-TXP_Form::TXP_Form(QWidget* owner) : QWidget(owner), m_owner(owner), m_metrics(TXP_FormSkin::Metrics())
+TXP_Form::TXP_Form(QWidget* owner)
+    : QWidget(owner), m_owner(owner), m_metrics(TXP_FormSkin::Metrics()), m_window(this, owner)
 {
     Q_ASSERT(owner && owner->isWindow());
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     CoverOwner(this);
-
-    // A maximised owner stops above a taskbar at the bottom of the screen.
-    if (const QScreen* screen = owner->screen()) {
-        const int limit = screen->geometry().height() - TaskbarReserve(screen);
-        if (limit < owner->maximumHeight())
-            owner->setMaximumHeight(limit);
-    }
+    m_window.StopAboveTaskbar();
 
     m_snapTimer.setSingleShot(true);
     m_snapTimer.setInterval(kSnapDelayMs);
     connect(&m_snapTimer, &QTimer::timeout, this, &TXP_Form::SnapToEdges);
-    owner->installEventFilter(this);
-    WatchWindow();
+    m_window.Watch();
     Layout();
 }
 
-TXP_Form::~TXP_Form()
-{
-    m_owner->removeEventFilter(this);
-    if (m_window)
-        m_window->removeEventFilter(this);
-}
+TXP_Form::~TXP_Form() = default;
 
 void TXP_Form::Relayout()
 {
@@ -119,8 +107,7 @@ void TXP_Form::setBorderStyle(TFormBorderStyle style)
 
 void TXP_Form::setTopMost(bool on)
 {
-    if (Changed(m_topMost, on))
-        ApplyTopMost();
+    m_window.setTopMost(on);
 }
 
 void TXP_Form::setBoldCaption(bool on)
@@ -188,7 +175,7 @@ TCaptionButtons TXP_Form::ShownButtons() const
 
 bool TXP_Form::Maximized() const
 {
-    return m_selfMaximized || (m_owner->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+    return m_window.Maximized();
 }
 
 // Hit rectangles for the current size; none without a border.
@@ -234,16 +221,14 @@ QRegion TXP_Form::WindowRegion(QSize size)
 Qt::Edges TXP_Form::HitTest(QPoint at) const
 {
     if ((m_borderStyle != bsSizeable && m_borderStyle != bsSizeToolWin) || Maximized() ||
-        (m_owner->windowState() & Qt::WindowMinimized))
+        m_window.Minimized())
         return {};
     return GripEdges(size(), at);
 }
 
 int TXP_Form::TaskbarReserve(const QScreen* screen)
 {
-    if (!screen)
-        return 0;
-    return std::max(0, screen->geometry().bottom() - screen->availableGeometry().bottom());
+    return TXP_FormWindow::TaskbarReserve(screen);
 }
 
 void TXP_Form::SnapToEdges()
@@ -312,7 +297,7 @@ void TXP_Form::mousePressEvent(QMouseEvent* event)
         QWidget::mousePressEvent(event);
         return;
     }
-    if (Maximized() || (m_owner->windowState() & Qt::WindowMinimized) || !Hits(m_layout.caption, at))
+    if (Maximized() || m_window.Minimized() || !Hits(m_layout.caption, at))
         return;
     // The move starts with the first motion: a desktop's move loop started on the press would
     // take the mouse and swallow the second click of a double-click.
@@ -327,7 +312,7 @@ void TXP_Form::mouseMoveEvent(QMouseEvent* event)
         // Where the desktop moves windows, its move loop carries on from here (the first motion,
         // a pixel or two, is lost); where nothing does (no window manager), the frame follows
         // the mouse itself.
-        if (m_drag == Drag::PendingMove && m_window && m_window->startSystemMove()) {
+        if (m_drag == Drag::PendingMove && m_window.Window() && m_window.Window()->startSystemMove()) {
             m_drag = Drag::SystemMove;
             return;
         }
@@ -359,10 +344,10 @@ void TXP_Form::mouseReleaseEvent(QMouseEvent* event)
         m_owner->close();
         break;
     case cbMax:
-        ToggleMaximized();
+        m_window.ToggleMaximized();
         break;
     case cbMin:
-        MinimizeApplication();
+        TXP_FormWindow::MinimizeApplication();
         break;
     case cbHelp:
         emit OnHelp();
@@ -383,7 +368,7 @@ void TXP_Form::DoubleClick(QPoint at)
 {
     if (!m_layout.ButtonAt(at) && !Hits(m_layout.icon, at) && !PointInside(ClientRect(), at.x(), at.y()) &&
         !m_layout.max.isNull())
-        ToggleMaximized();
+        m_window.ToggleMaximized();
     else if (Hits(m_layout.icon, at))
         m_owner->close();
 }
@@ -396,82 +381,16 @@ void TXP_Form::leaveEvent(QEvent* event)
         DrawButtons(btNone);
 }
 
-void TXP_Form::ToggleMaximized()
-{
-    if (Maximized()) {
-        if (m_selfMaximized) {
-            m_selfMaximized = false;
-            m_owner->setGeometry(m_normalGeometry);
-            update();
-        } else {
-            m_owner->setWindowState(m_owner->windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
-        }
-        return;
-    }
-    const QRect before = m_owner->geometry();
-    m_owner->setWindowState((m_owner->windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
-    // Without a window manager nothing on the desktop maximises the window: the frame does it.
-    QTimer::singleShot(kMaximizeCheckMs, this, [this, before] {
-        if (!m_owner->isVisible() || !(m_owner->windowState() & Qt::WindowMaximized) ||
-            m_owner->geometry() != before)
-            return;
-        const QScreen* screen = m_owner->screen();
-        if (!screen)
-            return;
-        QRect target = screen->availableGeometry();
-        target.setSize(target.size().boundedTo(m_owner->maximumSize()));
-        m_normalGeometry = before;
-        m_selfMaximized = true;
-        m_owner->setGeometry(target);
-        update();
-    });
-}
-
-void TXP_Form::MinimizeApplication()
-{
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->isVisible() && (window->windowType() == Qt::Window || window->windowType() == Qt::Dialog))
-            window->showMinimized();
-}
-
-void TXP_Form::ApplyTopMost()
-{
-    if (!m_window) {
-        if (m_owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != m_topMost)
-            m_owner->setWindowFlag(Qt::WindowStaysOnTopHint, m_topMost);
-        return;
-    }
-    // On the native window, so that a visible owner is not hidden and created anew.
-    if (m_window->flags().testFlag(Qt::WindowStaysOnTopHint) != m_topMost) {
-        m_window->setFlag(Qt::WindowStaysOnTopHint, m_topMost);
-        m_owner->overrideWindowFlags(m_window->flags());
-    }
-    if (m_topMost && m_window->isVisible())
-        m_window->raise();
-}
-
-void TXP_Form::WatchWindow()
-{
-    if (m_owner->windowHandle() == m_window)
-        return;
-    if (m_window)
-        m_window->removeEventFilter(this);
-    m_window = m_owner->windowHandle();
-    if (m_window)
-        m_window->installEventFilter(this);
-    ApplyTopMost();
-}
-
 bool TXP_Form::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_window)
+    if (watched == m_window.Window())
         return WindowEvent(event);
     if (watched != m_owner)
         return false;
     switch (event->type()) {
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate: {
-        ApplyTopMost();
+        m_window.ApplyTopMost();
         m_active = event->type() == QEvent::WindowActivate;
         update();
         if (m_active)
@@ -490,7 +409,7 @@ bool TXP_Form::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::WinIdChange:
     case QEvent::Show:
-        WatchWindow();
+        m_window.FollowWindow();
         break;
     default:
         break;
@@ -520,7 +439,7 @@ bool TXP_Form::WindowEvent(QEvent* event)
         const Qt::Edges edges = HitTest(mouse->position().toPoint());
         if (mouse->button() != Qt::LeftButton || m_drag != Drag::None || !edges)
             return false;
-        if (!m_window->startSystemResize(edges)) {
+        if (!m_window.Window()->startSystemResize(edges)) {
             m_drag = Drag::Resize;
             m_dragEdges = edges;
             m_dragStart = mouse->globalPosition().toPoint();
@@ -536,7 +455,7 @@ bool TXP_Form::WindowEvent(QEvent* event)
     case QEvent::Leave:
         if (m_gripCursor) {
             m_gripCursor = false;
-            m_window->unsetCursor();
+            m_window.Window()->unsetCursor();
         }
         return false;
     default:
@@ -547,13 +466,13 @@ bool TXP_Form::WindowEvent(QEvent* event)
 void TXP_Form::SetGripCursor(Qt::Edges edges, QPoint at)
 {
     if (edges) {
-        m_window->setCursor(GripCursor(edges));
+        m_window.Window()->setCursor(GripCursor(edges));
         m_gripCursor = true;
     } else if (m_gripCursor) {
         // Back to the cursor of whatever lies under the mouse.
         m_gripCursor = false;
         const QWidget* under = m_owner->childAt(at);
-        m_window->setCursor((under ? under : m_owner)->cursor());
+        m_window.Window()->setCursor((under ? under : m_owner)->cursor());
     }
 }
 

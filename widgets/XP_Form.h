@@ -2,6 +2,7 @@
 
 #include "XP_FormGeometry.h"
 #include "XP_FormPainter.h"
+#include "XP_FormWindow.h"
 
 #include <QColor>
 #include <QPixmap>
@@ -72,7 +73,7 @@ public:
     [[nodiscard]] QPixmap Picture() const { return m_picture; }
     [[nodiscard]] TFormBorderStyle BorderStyle() const { return m_borderStyle; }
     [[nodiscard]] int Magnet() const { return m_magnet; }
-    [[nodiscard]] bool TopMost() const { return m_topMost; }
+    [[nodiscard]] bool TopMost() const { return m_window.TopMost(); }
     [[nodiscard]] bool BoldCaption() const { return m_boldCaption; }
     [[nodiscard]] QWidget* ClientPanel() const { return m_clientPanel; }
     [[nodiscard]] bool UseSystemFont() const { return m_useSystemFont; }
@@ -152,16 +153,11 @@ private:
     [[nodiscard]] TCaptionButtons ShownButtons() const;
     [[nodiscard]] TXP_FormLook Look() const;
     void DoubleClick(QPoint at);
-    void ToggleMaximized();
-    void MinimizeApplication();
-    void ApplyTopMost();
-    void WatchWindow();
     bool WindowEvent(QEvent* event);
     void SetGripCursor(Qt::Edges edges, QPoint at);
     void ResizeBy(QPoint globalPos);
 
     QWidget* m_owner;
-    QPointer<QWindow> m_window;
 
     bool m_btnClose = true;
     bool m_btnMax = true;
@@ -173,7 +169,6 @@ private:
     QPixmap m_shownPicture; // the picture as drawn, keyed out when PictureTrans
     TFormBorderStyle m_borderStyle = bsSizeable;
     int m_magnet = 0;
-    bool m_topMost = false;
     bool m_boldCaption = true;
     QPointer<QWidget> m_clientPanel;
     bool m_useSystemFont = true;
@@ -188,6 +183,7 @@ private:
     TFormMetrics m_metrics;
     TFormLayout m_layout;
     TXP_FormPainter m_painter;
+    TXP_FormWindow m_window;
 
     // A move or resize the frame carries out itself, where the platform offers none.
     enum class Drag
@@ -204,8 +200,4 @@ private:
     QRect m_dragGeometry; // the owner's geometry at the press
     QTimer m_snapTimer;   // snaps after a move the desktop carried out
     bool m_gripCursor = false;
-
-    // A maximised look the frame produced itself, where nothing on the desktop maximises.
-    bool m_selfMaximized = false;
-    QRect m_normalGeometry;
 };
