@@ -6,38 +6,23 @@
 #include <QFrame>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QWindow>
-#include <algorithm>
 
 namespace {
 
 constexpr int kMinimumSize = 100;
-constexpr int kSnapDelayMs = 150; // lets the desktop's last move arrive before snapping
-
-Qt::CursorShape GripCursor(Qt::Edges edges)
-{
-    if (edges == (Qt::TopEdge | Qt::LeftEdge) || edges == (Qt::BottomEdge | Qt::RightEdge))
-        return Qt::SizeFDiagCursor;
-    if (edges == (Qt::TopEdge | Qt::RightEdge) || edges == (Qt::BottomEdge | Qt::LeftEdge))
-        return Qt::SizeBDiagCursor;
-    return edges & (Qt::LeftEdge | Qt::RightEdge) ? Qt::SizeHorCursor : Qt::SizeVerCursor;
-}
 
 } // namespace
 
 TXP_Form::TXP_Form(QWidget* owner)
-    : QWidget(owner), m_owner(owner), m_metrics(TXP_FormSkin::Metrics()), m_window(this, owner)
+    : QWidget(owner), m_owner(owner), m_metrics(TXP_FormSkin::Metrics()), m_window(this, owner),
+      m_drag(owner, [this](QPoint at) { return HitTest(at); })
 {
     Q_ASSERT(owner && owner->isWindow());
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     CoverOwner(this);
     m_window.StopAboveTaskbar();
-
-    m_snapTimer.setSingleShot(true);
-    m_snapTimer.setInterval(kSnapDelayMs);
-    connect(&m_snapTimer, &QTimer::timeout, this, &TXP_Form::SnapToEdges);
     m_window.Watch();
     Layout();
 }
@@ -233,14 +218,7 @@ int TXP_Form::TaskbarReserve(const QScreen* screen)
 
 void TXP_Form::SnapToEdges()
 {
-    m_snapTimer.stop();
-    const QScreen* screen = m_owner->screen();
-    if (m_magnet <= 0 || !screen)
-        return;
-    const QRect window = m_owner->frameGeometry();
-    const QPoint snapped = Snapped(window, screen->geometry(), TaskbarReserve(screen), m_magnet);
-    if (snapped != window.topLeft())
-        m_owner->move(snapped);
+    m_drag.Snap();
 }
 
 QPoint TXP_Form::Snapped(const QRect& window, const QRect& desk, int reserve, int magnet)
@@ -299,42 +277,21 @@ void TXP_Form::mousePressEvent(QMouseEvent* event)
     }
     if (Maximized() || m_window.Minimized() || !Hits(m_layout.caption, at))
         return;
-    // The move starts with the first motion: a desktop's move loop started on the press would
-    // take the mouse and swallow the second click of a double-click.
-    m_drag = Drag::PendingMove;
-    m_dragStart = event->globalPosition().toPoint();
-    m_dragGeometry = m_owner->geometry();
+    m_drag.PressCaption(event->globalPosition().toPoint());
 }
 
 void TXP_Form::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_drag == Drag::PendingMove || m_drag == Drag::Move) {
-        // Where the desktop moves windows, its move loop carries on from here (the first motion,
-        // a pixel or two, is lost); where nothing does (no window manager), the frame follows
-        // the mouse itself.
-        if (m_drag == Drag::PendingMove && m_window.Window() && m_window.Window()->startSystemMove()) {
-            m_drag = Drag::SystemMove;
-            return;
-        }
-        m_drag = Drag::Move;
-        m_owner->move(m_dragGeometry.topLeft() + event->globalPosition().toPoint() - m_dragStart);
+    if (m_drag.MoveTo(m_window.Window(), event->globalPosition().toPoint()))
         return;
-    }
     QWidget::mouseMoveEvent(event);
     DrawButtons(m_layout.ButtonAt(event->position().toPoint()));
 }
 
 void TXP_Form::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && m_drag != Drag::None) {
-        // The desktop reports its move's last position a little later: snap once it has settled.
-        if (m_drag != Drag::SystemMove)
-            SnapToEdges();
-        else if (m_magnet > 0)
-            m_snapTimer.start();
-        m_drag = Drag::None;
+    if (event->button() == Qt::LeftButton && m_drag.Release())
         return;
-    }
     QWidget::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
@@ -377,14 +334,14 @@ void TXP_Form::DoubleClick(QPoint at)
 void TXP_Form::leaveEvent(QEvent* event)
 {
     QWidget::leaveEvent(event);
-    if (m_drag == Drag::None)
+    if (!m_drag.Dragging())
         DrawButtons(btNone);
 }
 
 bool TXP_Form::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_window.Window())
-        return WindowEvent(event);
+        return m_drag.WindowEvent(*m_window.Window(), event);
     if (watched != m_owner)
         return false;
     switch (event->type()) {
@@ -404,8 +361,7 @@ bool TXP_Form::eventFilter(QObject* watched, QEvent* event)
         Relayout();
         break;
     case QEvent::Move:
-        if (m_snapTimer.isActive())
-            m_snapTimer.start();
+        m_drag.WindowMoved();
         break;
     case QEvent::WinIdChange:
     case QEvent::Show:
@@ -415,69 +371,4 @@ bool TXP_Form::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     return false;
-}
-
-// The owner window's own events, before any child sees them: the resize grips.
-bool TXP_Form::WindowEvent(QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::MouseMove: {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (m_drag == Drag::Resize) {
-            ResizeBy(mouse->globalPosition().toPoint());
-            return true;
-        }
-        if (mouse->buttons() != Qt::NoButton)
-            return false;
-        const Qt::Edges edges = HitTest(mouse->position().toPoint());
-        SetGripCursor(edges, mouse->position().toPoint());
-        return edges != Qt::Edges();
-    }
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        const Qt::Edges edges = HitTest(mouse->position().toPoint());
-        if (mouse->button() != Qt::LeftButton || m_drag != Drag::None || !edges)
-            return false;
-        if (!m_window.Window()->startSystemResize(edges)) {
-            m_drag = Drag::Resize;
-            m_dragEdges = edges;
-            m_dragStart = mouse->globalPosition().toPoint();
-            m_dragGeometry = m_owner->geometry();
-        }
-        return true;
-    }
-    case QEvent::MouseButtonRelease:
-        if (m_drag != Drag::Resize || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
-            return false;
-        m_drag = Drag::None;
-        return true;
-    case QEvent::Leave:
-        if (m_gripCursor) {
-            m_gripCursor = false;
-            m_window.Window()->unsetCursor();
-        }
-        return false;
-    default:
-        return false;
-    }
-}
-
-void TXP_Form::SetGripCursor(Qt::Edges edges, QPoint at)
-{
-    if (edges) {
-        m_window.Window()->setCursor(GripCursor(edges));
-        m_gripCursor = true;
-    } else if (m_gripCursor) {
-        // Back to the cursor of whatever lies under the mouse.
-        m_gripCursor = false;
-        const QWidget* under = m_owner->childAt(at);
-        m_window.Window()->setCursor((under ? under : m_owner)->cursor());
-    }
-}
-
-void TXP_Form::ResizeBy(QPoint globalPos)
-{
-    m_owner->setGeometry(Resized(m_dragGeometry, m_dragEdges, globalPos - m_dragStart, m_owner->minimumSize(),
-                                 m_owner->maximumSize()));
 }

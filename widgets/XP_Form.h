@@ -1,5 +1,6 @@
 #pragma once
 
+#include "XP_FormDrag.h"
 #include "XP_FormGeometry.h"
 #include "XP_FormPainter.h"
 #include "XP_FormWindow.h"
@@ -8,16 +9,18 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
-#include <QTimer>
 #include <QWidget>
 
 class QScreen;
-class QWindow;
 
 // The skinned window frame. Created as a child of a top-level form, it makes the form frameless,
 // fills it behind every other child and draws the blue caption bar, borders and caption buttons.
 // It follows the form's activation, moves it by its caption (snapping by Magnet), offers resize
 // grips along the edges, and keeps ClientPanel on the area inside the frame.
+//
+// The frame keeps its properties and the Qt event handlers and hands the work on: where buttons,
+// grips and outline lie (XP_FormGeometry), how the frame looks (XP_FormPainter over XP_FormSkin),
+// moving and resizing the window (XP_FormDrag), and the window's state (XP_FormWindow).
 class TXP_Form : public QWidget
 {
     Q_OBJECT
@@ -72,7 +75,7 @@ public:
     [[nodiscard]] int CaptionOffSet() const { return m_captionOffSet; }
     [[nodiscard]] QPixmap Picture() const { return m_picture; }
     [[nodiscard]] TFormBorderStyle BorderStyle() const { return m_borderStyle; }
-    [[nodiscard]] int Magnet() const { return m_magnet; }
+    [[nodiscard]] int Magnet() const { return m_drag.Magnet(); }
     [[nodiscard]] bool TopMost() const { return m_window.TopMost(); }
     [[nodiscard]] bool BoldCaption() const { return m_boldCaption; }
     [[nodiscard]] QWidget* ClientPanel() const { return m_clientPanel; }
@@ -90,7 +93,7 @@ public:
     void setCaptionOffSet(int offset);
     void setPicture(const QPixmap& picture);
     void setBorderStyle(TFormBorderStyle style);
-    void setMagnet(int distance) { m_magnet = distance; }
+    void setMagnet(int distance) { m_drag.setMagnet(distance); }
     void setTopMost(bool on);
     void setBoldCaption(bool on);
     void setClientPanel(QWidget* panel);
@@ -150,12 +153,9 @@ private:
     void KeyPicture(); // then lay out and repaint
     void PlaceClientPanel();
     void DrawButtons(int code);
+    void DoubleClick(QPoint at);
     [[nodiscard]] TCaptionButtons ShownButtons() const;
     [[nodiscard]] TXP_FormLook Look() const;
-    void DoubleClick(QPoint at);
-    bool WindowEvent(QEvent* event);
-    void SetGripCursor(Qt::Edges edges, QPoint at);
-    void ResizeBy(QPoint globalPos);
 
     QWidget* m_owner;
 
@@ -168,7 +168,6 @@ private:
     QPixmap m_picture;
     QPixmap m_shownPicture; // the picture as drawn, keyed out when PictureTrans
     TFormBorderStyle m_borderStyle = bsSizeable;
-    int m_magnet = 0;
     bool m_boldCaption = true;
     QPointer<QWidget> m_clientPanel;
     bool m_useSystemFont = true;
@@ -182,22 +181,8 @@ private:
     // The skin's, kept without a border too: the client panel stays where the border put it.
     TFormMetrics m_metrics;
     TFormLayout m_layout;
+
     TXP_FormPainter m_painter;
     TXP_FormWindow m_window;
-
-    // A move or resize the frame carries out itself, where the platform offers none.
-    enum class Drag
-    {
-        None,
-        PendingMove,
-        Move,
-        Resize,
-        SystemMove
-    };
-    Drag m_drag = Drag::None;
-    Qt::Edges m_dragEdges;
-    QPoint m_dragStart;   // global position of the press
-    QRect m_dragGeometry; // the owner's geometry at the press
-    QTimer m_snapTimer;   // snaps after a move the desktop carried out
-    bool m_gripCursor = false;
+    TXP_FormDrag m_drag;
 };
