@@ -3,117 +3,31 @@
 #include "XP_Unit.h"
 
 #include <QApplication>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QWindow>
-#include <algorithm>
-#include <cmath>
-#include <iterator>
 
 namespace {
 
-constexpr int kGrip = 5;         // resize grips reach past the 3-pixel border
-constexpr int kButtonsRight = 8; // gap between the last caption button and the right edge
-constexpr int kTextLeft = 8;     // caption picture or text start
-constexpr int kCornerDiameter = 13;
 constexpr int kMinimumSize = 100;
-constexpr int kSnapDelayMs = 150; // lets the desktop's last move arrive before snapping
-constexpr int kMaximizeCheckMs = 150;
-const QColor kMagenta(255, 0, 255);
-const QColor kInactiveText(212, 208, 200);
-
-QImage Frame(const char* name, int count, int index, bool horizontal)
-{
-    return ExtractFrame(LoadSkin(QString::fromLatin1(name)), count, index, horizontal);
-}
-
-// Caption bar height and border thicknesses: one frame of each skin image, which never changes.
-struct TMetrics
-{
-    int left, right, caption, bottom;
-};
-
-const TMetrics& Metrics()
-{
-    static const TMetrics metrics{LoadSkin(QStringLiteral("xpform_left")).width() / 2,
-                                  LoadSkin(QStringLiteral("xpform_right")).width() / 2,
-                                  LoadSkin(QStringLiteral("xpform_caption")).height() / 2,
-                                  LoadSkin(QStringLiteral("xpform_bottom")).height() / 2};
-    return metrics;
-}
-
-// The caption-button images, the maximise button's restore look among them.
-enum TButtonImage
-{
-    biClose,
-    biMax,
-    biRestore,
-    biMin,
-    biHelp
-};
-
-// A caption-button frame with its magenta corners cleared, made once while skins are cached.
-QImage ButtonFrame(TButtonImage image, int frame)
-{
-    static const char* const names[] = {"xpform_close", "xpform_max", "xpform_Restore", "xpform_min",
-                                        "xpform_help"};
-    static QImage keyed[std::size(names)][3];
-    QImage& kept = keyed[image][frame - 1];
-    if (!kept.isNull() && SkinCaching())
-        return kept;
-    QImage made = KeyedOut(Frame(names[image], 3, frame, true), kMagenta);
-    if (SkinCaching())
-        kept = made;
-    return made;
-}
-
-bool Hit(const QRect& rect, QPoint at)
-{
-    return !rect.isNull() && PointInside(rect, at.x(), at.y());
-}
-
-Qt::CursorShape GripCursor(Qt::Edges edges)
-{
-    if (edges == (Qt::TopEdge | Qt::LeftEdge) || edges == (Qt::BottomEdge | Qt::RightEdge))
-        return Qt::SizeFDiagCursor;
-    if (edges == (Qt::TopEdge | Qt::RightEdge) || edges == (Qt::BottomEdge | Qt::LeftEdge))
-        return Qt::SizeBDiagCursor;
-    return edges & (Qt::LeftEdge | Qt::RightEdge) ? Qt::SizeHorCursor : Qt::SizeVerCursor;
-}
 
 } // namespace
 
-TXP_Form::TXP_Form(QWidget* owner) : QWidget(owner), m_owner(owner)
+TXP_Form::TXP_Form(QWidget* owner)
+    : QWidget(owner), m_owner(owner), m_metrics(TXP_FormSkin::Metrics()), m_window(this, owner),
+      m_drag(owner, [this](QPoint at) { return HitTest(at); })
 {
     Q_ASSERT(owner && owner->isWindow());
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     CoverOwner(this);
-
-    // A maximised owner stops above a taskbar at the bottom of the screen.
-    if (const QScreen* screen = owner->screen()) {
-        const int limit = screen->geometry().height() - TaskbarReserve(screen);
-        if (limit < owner->maximumHeight())
-            owner->setMaximumHeight(limit);
-    }
-
-    m_snapTimer.setSingleShot(true);
-    m_snapTimer.setInterval(kSnapDelayMs);
-    connect(&m_snapTimer, &QTimer::timeout, this, &TXP_Form::SnapToEdges);
-    owner->installEventFilter(this);
-    WatchWindow();
+    m_window.StopAboveTaskbar();
+    m_window.Watch();
     Layout();
 }
 
-TXP_Form::~TXP_Form()
-{
-    m_owner->removeEventFilter(this);
-    if (m_window)
-        m_window->removeEventFilter(this);
-}
+TXP_Form::~TXP_Form() = default;
 
 void TXP_Form::Relayout()
 {
@@ -178,8 +92,7 @@ void TXP_Form::setBorderStyle(TFormBorderStyle style)
 
 void TXP_Form::setTopMost(bool on)
 {
-    if (Changed(m_topMost, on))
-        ApplyTopMost();
+    m_window.setTopMost(on);
 }
 
 void TXP_Form::setBoldCaption(bool on)
@@ -231,244 +144,86 @@ void TXP_Form::setColor(const QColor& color)
 
 QRect TXP_Form::ClientRect() const
 {
-    return {m_leftWidth, m_captionHeight, width() - m_leftWidth - m_rightWidth,
-            height() - m_captionHeight - m_bottomHeight};
+    return ClientArea(size(), m_metrics);
 }
 
-bool TXP_Form::ShowsClose() const
+// A dialog offers no maximising, neither does a tool window; a dialog does not minimise either.
+TCaptionButtons TXP_Form::ShownButtons() const
 {
-    return m_btnClose && m_borderStyle != bsNone;
-}
-
-bool TXP_Form::ShowsMax() const
-{
-    return m_btnMax && m_borderStyle != bsNone && m_borderStyle != bsDialog && m_borderStyle != bsToolWindow;
-}
-
-bool TXP_Form::ShowsMin() const
-{
-    return m_btnMin && m_borderStyle != bsNone && m_borderStyle != bsDialog;
-}
-
-bool TXP_Form::ShowsHelp() const
-{
-    return m_btnHelp && m_borderStyle != bsNone;
+    if (m_borderStyle == bsNone)
+        return {};
+    return {.close = m_btnClose,
+            .max = m_btnMax && m_borderStyle != bsDialog && m_borderStyle != bsToolWindow,
+            .min = m_btnMin && m_borderStyle != bsDialog,
+            .help = m_btnHelp};
 }
 
 bool TXP_Form::Maximized() const
 {
-    return m_selfMaximized || (m_owner->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+    return m_window.Maximized();
 }
 
-// Metrics and hit rectangles for the current size. A frame without border keeps the metrics of
-// the last layout that had one, so its client panel stays where it was.
+// Hit rectangles for the current size; none without a border.
 void TXP_Form::Layout()
 {
-    m_iconRect = QRect();
-    m_captionRect = QRect();
-    m_closeRect = m_maxRect = m_minRect = m_helpRect = QRect();
-    if (m_borderStyle == bsNone)
-        return;
-    const TMetrics& metrics = Metrics();
-    m_leftWidth = metrics.left;
-    m_rightWidth = metrics.right;
-    m_captionHeight = metrics.caption;
-    m_bottomHeight = metrics.bottom;
-    m_captionRect = QRect(0, 0, width(), m_captionHeight);
-
-    const int top = (m_captionHeight - 16) / 2 + 1;
-    int right = width() - kButtonsRight;
-    for (auto [rect, shown] : {std::pair{&m_closeRect, ShowsClose()}, std::pair{&m_maxRect, ShowsMax()},
-                               std::pair{&m_minRect, ShowsMin()}, std::pair{&m_helpRect, ShowsHelp()}}) {
-        if (!shown)
-            continue;
-        right -= 15;
-        *rect = QRect(right, top, 15, 16);
-    }
-    if (m_picture.width() >= 1 && m_picture.height() >= 1)
-        m_iconRect = QRect(QPoint(kTextLeft, (m_captionHeight - m_picture.height()) / 2 + m_iconOffSet),
-                           m_picture.size());
+    m_layout = m_borderStyle == bsNone ? TFormLayout()
+                                       : TFormLayout::Of(size(), m_metrics, ShownButtons(), m_picture.size(),
+                                                         m_iconOffSet, m_captionOffSet);
 }
 
-// The borders and the caption bar stretched to the frame's size, kept for the next paint of that
-// size and activation while skins are cached.
-const TXP_Form::TBorders& TXP_Form::Borders()
+TXP_FormLook TXP_Form::Look() const
 {
-    const int frame = m_active ? 1 : 2;
-    if (m_borders.size == size() && m_borders.frame == frame && SkinCaching())
-        return m_borders;
-    const int W = width();
-    const int H = height();
-    const int middle = W - m_leftWidth - m_rightWidth;
-    m_borders.size = size();
-    m_borders.frame = frame;
-    m_borders.right = StretchedSkin(Frame("xpform_right", 2, frame, true), {m_rightWidth, H});
-    m_borders.left = StretchedSkin(Frame("xpform_left", 2, frame, true), {m_leftWidth, H});
-    m_borders.caption = StretchedSkin(Frame("xpform_caption", 2, frame, false), {middle, m_captionHeight});
-    // The bottom is stretched plainly, as the canvas would scale it.
-    m_borders.bottom = QImage();
-    if (middle > 0 && m_bottomHeight > 0) {
-        m_borders.bottom = QImage(middle, m_bottomHeight, QImage::Format_RGB32);
-        QPainter painter(&m_borders.bottom);
-        painter.drawImage(m_borders.bottom.rect(), Frame("xpform_bottom", 2, frame, false));
-    }
-    return m_borders;
+    QFont font = m_useSystemFont ? QApplication::font("QMenu") : this->font();
+    if (m_boldCaption)
+        font.setBold(true);
+    return {.size = size(),
+            .metrics = m_metrics,
+            .layout = m_layout,
+            .bordered = m_borderStyle != bsNone,
+            .color = m_color,
+            .active = m_active,
+            .maximized = Maximized(),
+            .buttonState = m_buttonState,
+            .picture = m_shownPicture,
+            .captionOffSet = m_captionOffSet,
+            .font = font,
+            .title = m_owner->windowTitle(),
+            .captionShadow = m_captionShadow};
 }
 
 void TXP_Form::Paint(QPainter& canvas)
 {
     // A hidden frame's resize may still be pending: lay out for the size it has now.
     Layout();
-    canvas.fillRect(rect(), m_color);
-    if (m_borderStyle == bsNone)
-        return;
-    const TBorders& borders = Borders();
-    canvas.drawImage(width() - m_rightWidth, 0, borders.right);
-    canvas.drawImage(0, 0, borders.left);
-    canvas.drawImage(m_leftWidth, 0, borders.caption);
-    canvas.drawImage(m_leftWidth, height() - m_bottomHeight, borders.bottom);
-    PaintButtons(canvas);
-    PaintCaption(canvas);
-}
-
-void TXP_Form::PaintButtons(QPainter& canvas)
-{
-    const struct
-    {
-        const QRect& rect;
-        TButtonImage image;
-        int code;
-    } buttons[] = {{m_closeRect, biClose, btClose},
-                   {m_maxRect, Maximized() ? biRestore : biMax, btMax},
-                   {m_minRect, biMin, btMin},
-                   {m_helpRect, biHelp, btHelp}};
-    for (const auto& button : buttons) {
-        if (button.rect.isNull())
-            continue;
-        const int frame = m_buttonState == button.code ? 3 : m_buttonState == button.code * 10 ? 2 : 1;
-        canvas.drawImage(button.rect.topLeft(), ButtonFrame(button.image, frame));
-    }
-}
-
-void TXP_Form::PaintCaption(QPainter& canvas)
-{
-    int textLeft = kTextLeft;
-    if (!m_iconRect.isNull()) {
-        canvas.drawPixmap(m_iconRect.topLeft(), m_shownPicture);
-        textLeft = kTextLeft + m_picture.width() + 2 + m_captionOffSet;
-    }
-    QFont font = m_useSystemFont ? QApplication::font("QMenu") : this->font();
-    if (m_boldCaption)
-        font.setBold(true);
-    canvas.setFont(font);
-    const QFontMetrics metrics(font);
-    const int top = (m_captionHeight - metrics.height()) / 2;
-    const QString text = m_owner->windowTitle();
-    if (m_captionShadow) {
-        canvas.setPen(Qt::black);
-        canvas.drawText(textLeft + 1, top + 2 + metrics.ascent(), text);
-    }
-    canvas.setPen(m_active ? QColor(Qt::white) : kInactiveText);
-    canvas.drawText(textLeft, top + 1 + metrics.ascent(), text);
+    m_painter.Paint(canvas, Look());
 }
 
 QRegion TXP_Form::WindowRegion(QSize size)
 {
-    QRegion region(0, 0, size.width(), size.height());
-    // Cut the top corners along a 13 x 13 ellipse: a pixel stays when its centre lies inside.
-    const double r = kCornerDiameter / 2.0;
-    for (int y = 0; y < kCornerDiameter / 2; ++y) {
-        const double dy = r - (y + 0.5);
-        const int cut = int(std::ceil(r - std::sqrt(r * r - dy * dy) - 0.5));
-        if (cut <= 0)
-            break;
-        region -= QRegion(0, y, cut, 1);
-        region -= QRegion(size.width() - cut, y, cut, 1);
-    }
-    return region;
+    return RoundedTopRegion(size);
 }
 
 Qt::Edges TXP_Form::HitTest(QPoint at) const
 {
     if ((m_borderStyle != bsSizeable && m_borderStyle != bsSizeToolWin) || Maximized() ||
-        (m_owner->windowState() & Qt::WindowMinimized))
+        m_window.Minimized())
         return {};
-    const int x = at.x();
-    const int y = at.y();
-    const int W = width();
-    const int H = height();
-    const bool left = x < kGrip;
-    const bool top = y < kGrip;
-    const bool right = x > W - kGrip;
-    const bool bottom = y > H - kGrip;
-    // First match wins, corners before sides.
-    if (left && top)
-        return Qt::TopEdge | Qt::LeftEdge;
-    if (right && top)
-        return Qt::TopEdge | Qt::RightEdge;
-    if (right && bottom)
-        return Qt::BottomEdge | Qt::RightEdge;
-    if (left && bottom)
-        return Qt::BottomEdge | Qt::LeftEdge;
-    if (left)
-        return Qt::LeftEdge;
-    if (top)
-        return Qt::TopEdge;
-    if (right)
-        return Qt::RightEdge;
-    if (bottom)
-        return Qt::BottomEdge;
-    return {};
+    return GripEdges(size(), at);
 }
 
 int TXP_Form::TaskbarReserve(const QScreen* screen)
 {
-    if (!screen)
-        return 0;
-    return std::max(0, screen->geometry().bottom() - screen->availableGeometry().bottom());
+    return TXP_FormWindow::TaskbarReserve(screen);
 }
 
 void TXP_Form::SnapToEdges()
 {
-    m_snapTimer.stop();
-    const QScreen* screen = m_owner->screen();
-    if (m_magnet <= 0 || !screen)
-        return;
-    const QRect window = m_owner->frameGeometry();
-    const QPoint snapped = Snapped(window, screen->geometry(), TaskbarReserve(screen), m_magnet);
-    if (snapped != window.topLeft())
-        m_owner->move(snapped);
+    m_drag.Snap();
 }
 
 QPoint TXP_Form::Snapped(const QRect& window, const QRect& desk, int reserve, int magnet)
 {
-    if (magnet <= 0)
-        return window.topLeft();
-    int top = window.top() - desk.top();
-    int left = window.left() - desk.left();
-    // Each test sees the result of the ones before it; a window partly off the screen comes back.
-    if (top <= magnet)
-        top = 0;
-    if (left <= magnet)
-        left = 0;
-    if (desk.height() - top - window.height() - reserve <= magnet)
-        top = desk.height() - window.height() - reserve;
-    if (desk.width() - left - window.width() <= magnet)
-        left = desk.width() - window.width();
-    return desk.topLeft() + QPoint(left, top);
-}
-
-int TXP_Form::ButtonAt(QPoint at) const
-{
-    if (Hit(m_closeRect, at))
-        return btClose;
-    if (Hit(m_maxRect, at))
-        return btMax;
-    if (Hit(m_minRect, at))
-        return btMin;
-    if (Hit(m_helpRect, at))
-        return btHelp;
-    return btNone;
+    return SnappedToDesk(window, desk, reserve, magnet);
 }
 
 // Only a change of code redraws, and only the buttons.
@@ -477,7 +232,7 @@ void TXP_Form::DrawButtons(int code)
     if (code == m_buttonState)
         return;
     m_buttonState = code;
-    update(m_closeRect | m_maxRect | m_minRect | m_helpRect);
+    update(m_layout.close | m_layout.max | m_layout.min | m_layout.help);
 }
 
 void TXP_Form::PlaceClientPanel()
@@ -515,67 +270,46 @@ void TXP_Form::mousePressEvent(QMouseEvent* event)
         return;
     }
     const QPoint at = event->position().toPoint();
-    if (const int button = ButtonAt(at)) {
+    if (const int button = m_layout.ButtonAt(at)) {
         DrawButtons(button * 10);
         QWidget::mousePressEvent(event);
         return;
     }
-    if (Maximized() || (m_owner->windowState() & Qt::WindowMinimized) || !Hit(m_captionRect, at))
+    if (Maximized() || m_window.Minimized() || !Hits(m_layout.caption, at))
         return;
-    // The move starts with the first motion: a desktop's move loop started on the press would
-    // take the mouse and swallow the second click of a double-click.
-    m_drag = Drag::PendingMove;
-    m_dragStart = event->globalPosition().toPoint();
-    m_dragGeometry = m_owner->geometry();
+    m_drag.PressCaption(event->globalPosition().toPoint());
 }
 
 void TXP_Form::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_drag == Drag::PendingMove || m_drag == Drag::Move) {
-        // Where the desktop moves windows, its move loop carries on from here (the first motion,
-        // a pixel or two, is lost); where nothing does (no window manager), the frame follows
-        // the mouse itself.
-        if (m_drag == Drag::PendingMove && m_window && m_window->startSystemMove()) {
-            m_drag = Drag::SystemMove;
-            return;
-        }
-        m_drag = Drag::Move;
-        m_owner->move(m_dragGeometry.topLeft() + event->globalPosition().toPoint() - m_dragStart);
+    if (m_drag.MoveTo(m_window.Window(), event->globalPosition().toPoint()))
         return;
-    }
     QWidget::mouseMoveEvent(event);
-    DrawButtons(ButtonAt(event->position().toPoint()));
+    DrawButtons(m_layout.ButtonAt(event->position().toPoint()));
 }
 
 void TXP_Form::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && m_drag != Drag::None) {
-        // The desktop reports its move's last position a little later: snap once it has settled.
-        if (m_drag != Drag::SystemMove)
-            SnapToEdges();
-        else if (m_magnet > 0)
-            m_snapTimer.start();
-        m_drag = Drag::None;
+    if (event->button() == Qt::LeftButton && m_drag.Release())
         return;
-    }
     QWidget::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
     // The release position decides, wherever the press was.
-    switch (ButtonAt(event->position().toPoint())) {
-    case btClose:
+    switch (m_layout.ButtonAt(event->position().toPoint())) {
+    case cbClose:
         m_owner->close();
         break;
-    case btMax:
-        ToggleMaximized();
+    case cbMax:
+        m_window.ToggleMaximized();
         break;
-    case btMin:
-        MinimizeApplication();
+    case cbMin:
+        TXP_FormWindow::MinimizeApplication();
         break;
-    case btHelp:
+    case cbHelp:
         emit OnHelp();
         break;
-    default:
+    case cbNone:
         break;
     }
 }
@@ -589,10 +323,10 @@ void TXP_Form::mouseDoubleClickEvent(QMouseEvent* event)
 
 void TXP_Form::DoubleClick(QPoint at)
 {
-    if (!ButtonAt(at) && !Hit(m_iconRect, at) && !PointInside(ClientRect(), at.x(), at.y()) &&
-        !m_maxRect.isNull())
-        ToggleMaximized();
-    else if (Hit(m_iconRect, at))
+    if (!m_layout.ButtonAt(at) && !Hits(m_layout.icon, at) && !PointInside(ClientRect(), at.x(), at.y()) &&
+        !m_layout.max.isNull())
+        m_window.ToggleMaximized();
+    else if (Hits(m_layout.icon, at))
         m_owner->close();
 }
 
@@ -600,86 +334,20 @@ void TXP_Form::DoubleClick(QPoint at)
 void TXP_Form::leaveEvent(QEvent* event)
 {
     QWidget::leaveEvent(event);
-    if (m_drag == Drag::None)
+    if (!m_drag.Dragging())
         DrawButtons(btNone);
-}
-
-void TXP_Form::ToggleMaximized()
-{
-    if (Maximized()) {
-        if (m_selfMaximized) {
-            m_selfMaximized = false;
-            m_owner->setGeometry(m_normalGeometry);
-            update();
-        } else {
-            m_owner->setWindowState(m_owner->windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
-        }
-        return;
-    }
-    const QRect before = m_owner->geometry();
-    m_owner->setWindowState((m_owner->windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
-    // Without a window manager nothing on the desktop maximises the window: the frame does it.
-    QTimer::singleShot(kMaximizeCheckMs, this, [this, before] {
-        if (!m_owner->isVisible() || !(m_owner->windowState() & Qt::WindowMaximized) ||
-            m_owner->geometry() != before)
-            return;
-        const QScreen* screen = m_owner->screen();
-        if (!screen)
-            return;
-        QRect target = screen->availableGeometry();
-        target.setSize(target.size().boundedTo(m_owner->maximumSize()));
-        m_normalGeometry = before;
-        m_selfMaximized = true;
-        m_owner->setGeometry(target);
-        update();
-    });
-}
-
-void TXP_Form::MinimizeApplication()
-{
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->isVisible() && (window->windowType() == Qt::Window || window->windowType() == Qt::Dialog))
-            window->showMinimized();
-}
-
-void TXP_Form::ApplyTopMost()
-{
-    if (!m_window) {
-        if (m_owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint) != m_topMost)
-            m_owner->setWindowFlag(Qt::WindowStaysOnTopHint, m_topMost);
-        return;
-    }
-    // On the native window, so that a visible owner is not hidden and created anew.
-    if (m_window->flags().testFlag(Qt::WindowStaysOnTopHint) != m_topMost) {
-        m_window->setFlag(Qt::WindowStaysOnTopHint, m_topMost);
-        m_owner->overrideWindowFlags(m_window->flags());
-    }
-    if (m_topMost && m_window->isVisible())
-        m_window->raise();
-}
-
-void TXP_Form::WatchWindow()
-{
-    if (m_owner->windowHandle() == m_window)
-        return;
-    if (m_window)
-        m_window->removeEventFilter(this);
-    m_window = m_owner->windowHandle();
-    if (m_window)
-        m_window->installEventFilter(this);
-    ApplyTopMost();
 }
 
 bool TXP_Form::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_window)
-        return WindowEvent(event);
+    if (watched == m_window.Window())
+        return m_drag.WindowEvent(*m_window.Window(), event);
     if (watched != m_owner)
         return false;
     switch (event->type()) {
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate: {
-        ApplyTopMost();
+        m_window.ApplyTopMost();
         m_active = event->type() == QEvent::WindowActivate;
         update();
         if (m_active)
@@ -693,91 +361,14 @@ bool TXP_Form::eventFilter(QObject* watched, QEvent* event)
         Relayout();
         break;
     case QEvent::Move:
-        if (m_snapTimer.isActive())
-            m_snapTimer.start();
+        m_drag.WindowMoved();
         break;
     case QEvent::WinIdChange:
     case QEvent::Show:
-        WatchWindow();
+        m_window.FollowWindow();
         break;
     default:
         break;
     }
     return false;
-}
-
-// The owner window's own events, before any child sees them: the resize grips.
-bool TXP_Form::WindowEvent(QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::MouseMove: {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (m_drag == Drag::Resize) {
-            ResizeBy(mouse->globalPosition().toPoint());
-            return true;
-        }
-        if (mouse->buttons() != Qt::NoButton)
-            return false;
-        const Qt::Edges edges = HitTest(mouse->position().toPoint());
-        SetGripCursor(edges, mouse->position().toPoint());
-        return edges != Qt::Edges();
-    }
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        const Qt::Edges edges = HitTest(mouse->position().toPoint());
-        if (mouse->button() != Qt::LeftButton || m_drag != Drag::None || !edges)
-            return false;
-        if (!m_window->startSystemResize(edges)) {
-            m_drag = Drag::Resize;
-            m_dragEdges = edges;
-            m_dragStart = mouse->globalPosition().toPoint();
-            m_dragGeometry = m_owner->geometry();
-        }
-        return true;
-    }
-    case QEvent::MouseButtonRelease:
-        if (m_drag != Drag::Resize || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
-            return false;
-        m_drag = Drag::None;
-        return true;
-    case QEvent::Leave:
-        if (m_gripCursor) {
-            m_gripCursor = false;
-            m_window->unsetCursor();
-        }
-        return false;
-    default:
-        return false;
-    }
-}
-
-void TXP_Form::SetGripCursor(Qt::Edges edges, QPoint at)
-{
-    if (edges) {
-        m_window->setCursor(GripCursor(edges));
-        m_gripCursor = true;
-    } else if (m_gripCursor) {
-        // Back to the cursor of whatever lies under the mouse.
-        m_gripCursor = false;
-        const QWidget* under = m_owner->childAt(at);
-        m_window->setCursor((under ? under : m_owner)->cursor());
-    }
-}
-
-void TXP_Form::ResizeBy(QPoint globalPos)
-{
-    const QPoint delta = globalPos - m_dragStart;
-    const QSize least = m_owner->minimumSize();
-    const QSize most = m_owner->maximumSize();
-    QRect g = m_dragGeometry;
-    if (m_dragEdges & Qt::LeftEdge)
-        g.setLeft(g.right() + 1 - std::clamp(g.width() - delta.x(), least.width(), most.width()));
-    else if (m_dragEdges & Qt::RightEdge)
-        g.setWidth(std::clamp(g.width() + delta.x(), least.width(), most.width()));
-    if (m_dragEdges & Qt::TopEdge)
-        g.setTop(g.bottom() + 1 - std::clamp(g.height() - delta.y(), least.height(), most.height()));
-    else if (m_dragEdges & Qt::BottomEdge)
-        g.setHeight(std::clamp(g.height() + delta.y(), least.height(), most.height()));
-    m_owner->setGeometry(g);
 }

@@ -1,20 +1,26 @@
 #pragma once
 
+#include "XP_FormDrag.h"
+#include "XP_FormGeometry.h"
+#include "XP_FormPainter.h"
+#include "XP_FormWindow.h"
+
 #include <QColor>
-#include <QImage>
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
-#include <QTimer>
 #include <QWidget>
 
 class QScreen;
-class QWindow;
 
 // The skinned window frame. Created as a child of a top-level form, it makes the form frameless,
 // fills it behind every other child and draws the blue caption bar, borders and caption buttons.
 // It follows the form's activation, moves it by its caption (snapping by Magnet), offers resize
 // grips along the edges, and keeps ClientPanel on the area inside the frame.
+//
+// The frame keeps its properties and the Qt event handlers and hands the work on: where buttons,
+// grips and outline lie (XP_FormGeometry), how the frame looks (XP_FormPainter over XP_FormSkin),
+// moving and resizing the window (XP_FormDrag), and the window's state (XP_FormWindow).
 class TXP_Form : public QWidget
 {
     Q_OBJECT
@@ -51,11 +57,11 @@ public:
     // Hover codes 1..4 and press codes 10..40 of the caption buttons.
     enum : int
     {
-        btNone = 0,
-        btClose = 1,
-        btMax = 2,
-        btMin = 3,
-        btHelp = 4
+        btNone = cbNone,
+        btClose = cbClose,
+        btMax = cbMax,
+        btMin = cbMin,
+        btHelp = cbHelp
     };
 
     explicit TXP_Form(QWidget* owner);
@@ -69,8 +75,8 @@ public:
     [[nodiscard]] int CaptionOffSet() const { return m_captionOffSet; }
     [[nodiscard]] QPixmap Picture() const { return m_picture; }
     [[nodiscard]] TFormBorderStyle BorderStyle() const { return m_borderStyle; }
-    [[nodiscard]] int Magnet() const { return m_magnet; }
-    [[nodiscard]] bool TopMost() const { return m_topMost; }
+    [[nodiscard]] int Magnet() const { return m_drag.Magnet(); }
+    [[nodiscard]] bool TopMost() const { return m_window.TopMost(); }
     [[nodiscard]] bool BoldCaption() const { return m_boldCaption; }
     [[nodiscard]] QWidget* ClientPanel() const { return m_clientPanel; }
     [[nodiscard]] bool UseSystemFont() const { return m_useSystemFont; }
@@ -87,7 +93,7 @@ public:
     void setCaptionOffSet(int offset);
     void setPicture(const QPixmap& picture);
     void setBorderStyle(TFormBorderStyle style);
-    void setMagnet(int distance) { m_magnet = distance; }
+    void setMagnet(int distance) { m_drag.setMagnet(distance); }
     void setTopMost(bool on);
     void setBoldCaption(bool on);
     void setClientPanel(QWidget* panel);
@@ -100,16 +106,16 @@ public:
     // The state the frame keeps; metrics and rectangles are those of the last layout.
     [[nodiscard]] bool Active() const { return m_active; }
     [[nodiscard]] int ButtonState() const { return m_buttonState; }
-    [[nodiscard]] int CaptionHeight() const { return m_captionHeight; }
-    [[nodiscard]] int LeftWidth() const { return m_leftWidth; }
-    [[nodiscard]] int RightWidth() const { return m_rightWidth; }
-    [[nodiscard]] int BottomHeight() const { return m_bottomHeight; }
-    [[nodiscard]] QRect CloseRect() const { return m_closeRect; }
-    [[nodiscard]] QRect MaxRect() const { return m_maxRect; }
-    [[nodiscard]] QRect MinRect() const { return m_minRect; }
-    [[nodiscard]] QRect HelpRect() const { return m_helpRect; }
-    [[nodiscard]] QRect IconRect() const { return m_iconRect; }
-    [[nodiscard]] QRect CaptionRect() const { return m_captionRect; }
+    [[nodiscard]] int CaptionHeight() const { return m_metrics.caption; }
+    [[nodiscard]] int LeftWidth() const { return m_metrics.left; }
+    [[nodiscard]] int RightWidth() const { return m_metrics.right; }
+    [[nodiscard]] int BottomHeight() const { return m_metrics.bottom; }
+    [[nodiscard]] QRect CloseRect() const { return m_layout.close; }
+    [[nodiscard]] QRect MaxRect() const { return m_layout.max; }
+    [[nodiscard]] QRect MinRect() const { return m_layout.min; }
+    [[nodiscard]] QRect HelpRect() const { return m_layout.help; }
+    [[nodiscard]] QRect IconRect() const { return m_layout.icon; }
+    [[nodiscard]] QRect CaptionRect() const { return m_layout.caption; }
     [[nodiscard]] QRect ClientRect() const;
 
     // Composes the whole frame onto a canvas of the frame's size.
@@ -142,36 +148,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct TBorders
-    {
-        QSize size;
-        int frame = 0; // 1 active, 2 inactive
-        QImage left, right, caption, bottom;
-    };
-    const TBorders& Borders();
     void Layout();
     void Relayout();   // then repaint
     void KeyPicture(); // then lay out and repaint
     void PlaceClientPanel();
     void DrawButtons(int code);
-    void PaintButtons(QPainter& canvas);
-    void PaintCaption(QPainter& canvas);
-    [[nodiscard]] int ButtonAt(QPoint at) const;
-    [[nodiscard]] bool ShowsClose() const;
-    [[nodiscard]] bool ShowsMax() const;
-    [[nodiscard]] bool ShowsMin() const;
-    [[nodiscard]] bool ShowsHelp() const;
     void DoubleClick(QPoint at);
-    void ToggleMaximized();
-    void MinimizeApplication();
-    void ApplyTopMost();
-    void WatchWindow();
-    bool WindowEvent(QEvent* event);
-    void SetGripCursor(Qt::Edges edges, QPoint at);
-    void ResizeBy(QPoint globalPos);
+    [[nodiscard]] TCaptionButtons ShownButtons() const;
+    [[nodiscard]] TXP_FormLook Look() const;
 
     QWidget* m_owner;
-    QPointer<QWindow> m_window;
 
     bool m_btnClose = true;
     bool m_btnMax = true;
@@ -182,8 +168,6 @@ private:
     QPixmap m_picture;
     QPixmap m_shownPicture; // the picture as drawn, keyed out when PictureTrans
     TFormBorderStyle m_borderStyle = bsSizeable;
-    int m_magnet = 0;
-    bool m_topMost = false;
     bool m_boldCaption = true;
     QPointer<QWidget> m_clientPanel;
     bool m_useSystemFont = true;
@@ -194,35 +178,11 @@ private:
 
     bool m_active = true;
     int m_buttonState = btNone;
-    int m_captionHeight = 0;
-    int m_leftWidth = 0;
-    int m_rightWidth = 0;
-    int m_bottomHeight = 0;
-    QRect m_closeRect;
-    QRect m_maxRect;
-    QRect m_minRect;
-    QRect m_helpRect;
-    QRect m_iconRect;
-    QRect m_captionRect;
-    TBorders m_borders;
+    // The skin's, kept without a border too: the client panel stays where the border put it.
+    TFormMetrics m_metrics;
+    TFormLayout m_layout;
 
-    // A move or resize the frame carries out itself, where the platform offers none.
-    enum class Drag
-    {
-        None,
-        PendingMove,
-        Move,
-        Resize,
-        SystemMove
-    };
-    Drag m_drag = Drag::None;
-    Qt::Edges m_dragEdges;
-    QPoint m_dragStart;   // global position of the press
-    QRect m_dragGeometry; // the owner's geometry at the press
-    QTimer m_snapTimer;   // snaps after a move the desktop carried out
-    bool m_gripCursor = false;
-
-    // A maximised look the frame produced itself, where nothing on the desktop maximises.
-    bool m_selfMaximized = false;
-    QRect m_normalGeometry;
+    TXP_FormPainter m_painter;
+    TXP_FormWindow m_window;
+    TXP_FormDrag m_drag;
 };

@@ -109,24 +109,6 @@ private slots:
         QCOMPARE(m_owner->mask(), TXP_Form::WindowRegion({600, 485}));
     }
 
-    void testRegion()
-    {
-        for (const QSize size : {QSize(600, 485), QSize(100, 100)}) {
-            const QRegion region = TXP_Form::WindowRegion(size);
-            const int r = size.width() - 1;
-            const int b = size.height() - 1;
-            for (const QPoint& outside :
-                 {QPoint(0, 0), QPoint(3, 0), QPoint(1, 1), QPoint(0, 2), QPoint(r, 0), QPoint(r - 1, 1),
-                  QPoint(r, 3), QPoint(size.width(), 10)})
-                QVERIFY2(!region.contains(outside),
-                         qPrintable(QString("%1,%2").arg(outside.x()).arg(outside.y())));
-            for (const QPoint& inside : {QPoint(4, 0), QPoint(r - 4, 0), QPoint(2, 1), QPoint(0, 4),
-                                         QPoint(r, 4), QPoint(0, b), QPoint(r, b), QPoint(6, 6)})
-                QVERIFY2(region.contains(inside),
-                         qPrintable(QString("%1,%2").arg(inside.x()).arg(inside.y())));
-        }
-    }
-
     void testHitTest_data()
     {
         QTest::addColumn<QPoint>("at");
@@ -152,32 +134,6 @@ private slots:
         QCOMPARE(int(m_frame->HitTest(at)), edges);
         m_frame->setBorderStyle(TXP_Form::bsDialog);
         QCOMPARE(int(m_frame->HitTest(at)), 0);
-    }
-
-    void testSnap_data()
-    {
-        QTest::addColumn<QRect>("window");
-        QTest::addColumn<int>("reserve");
-        QTest::addColumn<int>("magnet");
-        QTest::addColumn<QPoint>("snapped");
-        QTest::newRow("near the top") << QRect(200, 7, 300, 200) << 0 << 10 << QPoint(200, 0);
-        QTest::newRow("above the top") << QRect(200, -40, 300, 200) << 0 << 10 << QPoint(200, 0);
-        QTest::newRow("magnet off") << QRect(200, 7, 300, 200) << 0 << 0 << QPoint(200, 7);
-        QTest::newRow("6 from the left") << QRect(6, 300, 300, 200) << 0 << 10 << QPoint(0, 300);
-        QTest::newRow("above a taskbar") << QRect(200, 335, 300, 400) << 30 << 10 << QPoint(200, 338);
-        QTest::newRow("over a taskbar") << QRect(200, 360, 300, 400) << 30 << 10 << QPoint(200, 338);
-        QTest::newRow("right edge") << QRect(720, 300, 300, 200) << 0 << 10 << QPoint(724, 300);
-        QTest::newRow("free") << QRect(200, 300, 300, 200) << 30 << 10 << QPoint(200, 300);
-    }
-    void testSnap()
-    {
-        QFETCH(QRect, window);
-        QFETCH(int, reserve);
-        QFETCH(int, magnet);
-        QFETCH(QPoint, snapped);
-        QCOMPARE(TXP_Form::Snapped(window, QRect(0, 0, 1024, 768), reserve, magnet), snapped);
-        QCOMPARE(TXP_Form::Snapped(window.translated(1024, 0), QRect(1024, 0, 1024, 768), reserve, magnet),
-                 snapped + QPoint(1024, 0));
     }
 
     // Hover and press codes; the release position decides; only a change of code redraws.
