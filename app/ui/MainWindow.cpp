@@ -40,8 +40,9 @@ constexpr QRect kLinkPlace{19, 386, 180, 24};
 constexpr QRect kProgressPlace{120, 128, 345, 137};
 constexpr int kMenuToolBarHeight = 23;
 constexpr int kPictureToolBarHeight = 50;
-// Separators are as tall as the buttons beside them and draw only the bar's face: the styler
-// draws a line only for a Tag above 0.
+// Separators are as tall as the buttons beside them (the menu styler makes menu buttons 22 high)
+// and draw only the bar's face: the styler draws a line only for a Tag above 0.
+constexpr QSize kMenuSeparatorSize{8, 22};
 constexpr QSize kPictureButtonSize{39, 41};
 constexpr QSize kPictureSeparatorSize{10, kPictureButtonSize.height()};
 
@@ -198,6 +199,7 @@ void MainWindow::buildMenuToolBar()
     m_menuToolBar->setObjectName(QStringLiteral("menuToolBar"));
     m_menuToolBar->setMovable(false);
     m_menuToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    AddSeparator(m_menuToolBar, kMenuSeparatorSize);
     for (QMenu* menu : {m_fileMenu, m_editMenu, m_optionsMenu, m_helpMenu}) {
         auto* button = new QToolButton(m_menuToolBar);
         button->setText(menu->title());

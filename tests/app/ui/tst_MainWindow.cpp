@@ -415,6 +415,25 @@ private slots:
         QCOMPARE(Child<QToolBar>("pictureToolBar")->geometry(), QRect(0, 23, W - 6, 50));
     }
 
+    // The menu bar starts with an 8-pixel separator that shows the bar's face and draws no line.
+    void testMenuBarLeadingSeparator()
+    {
+        CreateForm();
+        auto* bar = Child<QToolBar>("menuToolBar");
+        const QList<QToolButton*> buttons = bar->findChildren<QToolButton*>();
+        const auto file = std::find_if(buttons.begin(), buttons.end(),
+                                       [](QToolButton* button) { return button->text() == "文件(&F)"; });
+        QVERIFY(file != buttons.end());
+        const QRect first = (*file)->geometry();
+        QCOMPARE(first.left(), 8);
+        const QImage image = bar->grab().toImage();
+        const QRgb face = image.pixel(first.left() + 1, first.top() + 1); // beside the caption
+        for (int y = first.top(); y <= first.bottom(); ++y) {
+            for (int x = 0; x < first.left(); ++x)
+                QCOMPARE(QColor(image.pixel(x, y)), QColor(face));
+        }
+    }
+
     void testColumnWidths_data()
     {
         QTest::addColumn<QByteArray>("widths"); // lvwidth0..4 as stored
