@@ -4,8 +4,8 @@
 //
 //   QT_QPA_PLATFORM=offscreen bench_listview DIR     (bench_filelist --tree DIR 1000000 makes one)
 #include "Program.h"
+#include "MainWindow.h"
 #include "TestDoubles.h"
-#include "Unit1.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -31,11 +31,16 @@ qint64 Timed(const std::function<void()>& work)
     return timer.elapsed();
 }
 
-void Select(TForm1& form, int first, int last, QItemSelectionModel::SelectionFlags how)
+void Select(QTreeView& view, int first, int last, QItemSelectionModel::SelectionFlags how)
 {
-    QAbstractItemModel* model = form.LV->model();
-    form.LV->selectionModel()->select(QItemSelection(model->index(first, 0), model->index(last, 4)),
-                                      how | QItemSelectionModel::Rows);
+    QAbstractItemModel* model = view.model();
+    view.selectionModel()->select(QItemSelection(model->index(first, 0), model->index(last, 4)),
+                                  how | QItemSelectionModel::Rows);
+}
+
+void Trigger(MainWindow& window, const char* action)
+{
+    window.findChild<QAction*>(QString::fromLatin1(action))->trigger();
 }
 
 } // namespace
@@ -48,41 +53,42 @@ int main(int argc, char** argv)
     QTemporaryDir data;
     TScriptedPrompts prompts;
     TRecordingShell shell;
-    std::unique_ptr<TForm1> form = CreateForms(shell, prompts, data.path());
+    std::unique_ptr<MainWindow> form = CreateForms(shell, prompts, data.path());
+    QTreeView& view = *form->findChild<QTreeView*>(QStringLiteral("fileView"));
     form->show();
     if (!QTest::qWaitForWindowExposed(form.get()))
         return 1;
 
     shell.nextFolders.push_back(QString::fromLocal8Bit(argv[1]));
-    const qint64 added = Timed([&] { form->Adddirectory1->trigger(); });
-    const int rows = form->LV->model()->rowCount();
+    const qint64 added = Timed([&] { Trigger(*form, "addFolderAction"); });
+    const int rows = view.model()->rowCount();
     std::printf("rows: %d\nadd folder through the window: %lld ms\n", rows, added);
 
     // Scrolling: jumps all over the list and steps through one stretch, one repaint each.
-    QScrollBar* bar = form->LV->verticalScrollBar();
+    QScrollBar* bar = view.verticalScrollBar();
     std::vector<qint64> frames;
     for (int i = 0; i < 300; ++i) {
         const int value = i < 100 ? int(qint64(bar->maximum()) * ((i * 37) % 100) / 100) : bar->maximum() / 2 + i * 3;
         frames.push_back(Timed([&] {
             bar->setValue(value);
-            form->LV->viewport()->repaint();
+            view.viewport()->repaint();
         }));
     }
     std::sort(frames.begin(), frames.end());
     std::printf("scroll repaint: median %lld ms, slowest %lld ms\n", frames[frames.size() / 2], frames.back());
 
     // Half the rows selected as one range, then every other row of a stretch, then all inverted.
-    Select(*form, 0, rows / 2 - 1, QItemSelectionModel::ClearAndSelect);
-    std::printf("remove the first half selected: %lld ms\n", Timed([&] { form->Removefile1->trigger(); }));
-    const int left = form->LV->model()->rowCount();
-    form->LV->clearSelection();
+    Select(view, 0, rows / 2 - 1, QItemSelectionModel::ClearAndSelect);
+    std::printf("remove the first half selected: %lld ms\n", Timed([&] { Trigger(*form, "removeSelectedAction"); }));
+    const int left = view.model()->rowCount();
+    view.clearSelection();
     for (int i = 0; i < std::min(left, 2000); i += 2)
-        Select(*form, i, i, QItemSelectionModel::Select);
+        Select(view, i, i, QItemSelectionModel::Select);
     std::printf("remove 1000 scattered rows of %d: %lld ms\n", left,
-                Timed([&] { form->Removefile1->trigger(); }));
-    Select(*form, 0, form->LV->model()->rowCount() / 2, QItemSelectionModel::ClearAndSelect);
-    std::printf("invert selection: %lld ms\n", Timed([&] { form->Invertselect1->trigger(); }));
-    const qint64 removed = Timed([&] { form->Removefile1->trigger(); });
-    std::printf("remove the inverted selection: %lld ms, %d rows left\n", removed, form->LV->model()->rowCount());
+                Timed([&] { Trigger(*form, "removeSelectedAction"); }));
+    Select(view, 0, view.model()->rowCount() / 2, QItemSelectionModel::ClearAndSelect);
+    std::printf("invert selection: %lld ms\n", Timed([&] { Trigger(*form, "invertSelectionAction"); }));
+    const qint64 removed = Timed([&] { Trigger(*form, "removeSelectedAction"); });
+    std::printf("remove the inverted selection: %lld ms, %d rows left\n", removed, view.model()->rowCount());
     return 0;
 }

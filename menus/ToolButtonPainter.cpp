@@ -74,7 +74,9 @@ void TToolButtonPainter::PaintToolButton(TXPCanvas& canvas, const TToolBarInfo& 
                 left += 3;
             }
         } else {
-            left = int(std::lrint((right - left - iw) / 2.0 + left));
+            // Centred in the bar's coordinates, so whether half a pixel rounds up or down depends
+            // on where the button stands in the bar, as on the bars this look copies.
+            left = int(std::lrint((right - left - iw) / 2.0 + left + button.barLeft)) - button.barLeft;
         }
         const int top = W.top() + 2;
         TIconLook look;

@@ -21,7 +21,8 @@ struct TToolBarInfo
 struct TToolButtonInfo
 {
     QRect bounds;
-    QImage image; // null without one
+    int barLeft = 0; // where the button's left edge is in its tool bar
+    QImage image;    // null without one
     QString caption;
     bool menuItem = false;     // drops down a menu the way a menu bar item does
     bool dropdownMenu = false; // has a menu of its own

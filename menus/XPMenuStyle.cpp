@@ -137,6 +137,7 @@ void TXPMenuStyle::drawComplexControl(ComplexControl control, const QStyleOption
     barInfo.showCaptions = tool->toolButtonStyle != Qt::ToolButtonIconOnly;
     TToolButtonInfo info;
     info.bounds = option->rect;
+    info.barLeft = bar ? widget->x() : 0;
     if (tool->toolButtonStyle != Qt::ToolButtonTextOnly)
         info.image = IconImage(tool->icon, tool->iconSize);
     info.caption = tool->text;

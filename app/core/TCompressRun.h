@@ -58,7 +58,7 @@ public:
 
     TRunTotals Execute();
 
-    // Label5's text: 100 - after*100/before, truncating ("30%", "-3%"); "0%" for 0 bytes.
+    // The text after "缩减了": 100 - after*100/before, truncating ("30%", "-3%"); "0%" for 0 bytes.
     [[nodiscard]] static QString PercentText(quint64 before, quint64 after);
 
 private:

@@ -50,8 +50,8 @@ public:
     // The gauge, 0 to 100.
     virtual void Gauge(int value) { (void)value; }
 
-    // The three result labels: "文件总的大小:" (FileSizeLabel), "文件被缩减的大小:" (Label4) and
-    // "缩减了" (Label5). Only sent when the run compressed something.
+    // The texts after the three result captions: "文件总的大小:", "文件被缩减的大小:" and "缩减了".
+    // Only sent when the run compressed something.
     virtual void ResultLabels(const QString& fileSize, const QString& compressedSize, const QString& percent)
     {
         (void)fileSize, (void)compressedSize, (void)percent;

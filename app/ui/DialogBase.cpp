@@ -1,5 +1,7 @@
 #include "DialogBase.h"
 
+#include "XP_Button.h"
+
 #include <QKeyEvent>
 
 TDialogBase::TDialogBase(QWidget* parent) : QDialog(parent) {}
@@ -25,4 +27,13 @@ void TDialogBase::keyPressEvent(QKeyEvent* event)
     default:
         QDialog::keyPressEvent(event);
     }
+}
+
+TXP_Button* TDialogBase::addButton(const QString& caption, const QRect& place, const QString& name)
+{
+    auto* button = new TXP_Button(this);
+    button->setObjectName(name);
+    button->setCaption(caption);
+    button->setGeometry(place);
+    return button;
 }

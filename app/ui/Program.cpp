@@ -1,15 +1,15 @@
 #include "Program.h"
 
+#include "AboutBox.h"
 #include "Fonts.h"
+#include "LogViewer.h"
+#include "MainWindow.h"
+#include "PreferencesDialog.h"
 #include "Prompts.h"
 #include "QtCatalogue.h"
 #include "Shell.h"
 #include "TAppPaths.h"
 #include "TReasonText.h"
-#include "Unit1.h"
-#include "Unit3.h"
-#include "Unit4.h"
-#include "UnitAbout.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -47,15 +47,15 @@ void PrepareApplication()
 #endif
 }
 
-std::unique_ptr<TForm1> CreateForms(TShell& shell, TPrompts& prompts, const QString& dataDir)
+std::unique_ptr<MainWindow> CreateForms(TShell& shell, TPrompts& prompts, const QString& dataDir)
 {
     PrepareApplication();
-    auto form1 = std::make_unique<TForm1>(shell, prompts, dataDir);
-    auto* about = new TAbout(shell, prompts, form1.get());
-    auto* form3 = new TForm3(form1.get());
-    auto* form4 = new TForm4(form1->LogFile(), form1.get());
-    form1->AttachDialogs(about, form3, form4);
-    return form1;
+    auto window = std::make_unique<MainWindow>(shell, prompts, dataDir);
+    auto* about = new AboutBox(shell, prompts, window.get());
+    auto* preferences = new PreferencesDialog(window.get());
+    auto* logViewer = new LogViewer(window->logFile(), window.get());
+    window->attachDialogs(about, preferences, logViewer);
+    return window;
 }
 
 int RunProgram(int argc, char** argv)
@@ -74,14 +74,14 @@ int RunProgram(int argc, char** argv)
 
     TShell shell;
     TPrompts prompts;
-    const std::unique_ptr<TForm1> form1 = CreateForms(shell, prompts, TAppPaths::Directory());
-    form1->show();
+    const std::unique_ptr<MainWindow> window = CreateForms(shell, prompts, TAppPaths::Directory());
+    window->show();
     // Paths as the system's bytes (Qt's own options are gone from argv by now): names the locale
     // cannot decode are found too.
     QList<QByteArray> paths;
     for (int i = 1; i < argc; ++i)
         paths << QByteArray(argv[i]);
     if (!paths.isEmpty())
-        form1->AddPaths(paths);
+        window->addPaths(paths);
     return app.exec();
 }

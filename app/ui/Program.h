@@ -4,14 +4,15 @@
 
 #include <memory>
 
-class TForm1;
+class MainWindow;
 class TPrompts;
 class TShell;
 
 // Start-up in one place for the program and its tests: the program's language and settings
-// rules (PrepareApplication), the main window (its FormCreate runs), then the about box, the
+// rules (PrepareApplication), the main window (reading its settings), then the about box, the
 // preferences dialog and the log viewer, created hidden in this order.
-[[nodiscard]] std::unique_ptr<TForm1> CreateForms(TShell& shell, TPrompts& prompts, const QString& dataDir);
+[[nodiscard]] std::unique_ptr<MainWindow> CreateForms(TShell& shell, TPrompts& prompts,
+                                                      const QString& dataDir);
 
 // Once per process: Qt's own dialogs and buttons speak Chinese, reasons are given in Chinese,
 // and Qt's own user settings (the file dialogs' history) are kept nowhere, so option.ini stays

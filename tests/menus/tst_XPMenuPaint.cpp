@@ -183,6 +183,55 @@ private slots:
         }
     }
 
+    // A picture bar's 32-pixel images in 39-pixel buttons: centred in the bar's coordinates, so
+    // half a pixel rounds to even by the button's place in the bar, 4 pixels in from an even left
+    // edge and 3 from an odd one.
+    void testImagesCentredInTheBar()
+    {
+        QWidget form;
+        auto* bar = new QToolBar(&form);
+        bar->setMovable(false);
+        bar->setIconSize(QSize(32, 32));
+        bar->setGeometry(0, 0, 400, 50);
+        QImage picture(32, 32, QImage::Format_ARGB32);
+        picture.fill(qRgb(200, 0, 0));
+        picture.setPixel(0, 31, qRgba(0, 0, 0, 0)); // no transparent key colour to take out
+        QList<QToolButton*> buttons;
+        const auto separator = [bar] { bar->widgetForAction(bar->addSeparator())->setFixedWidth(10); };
+        const auto button = [&] {
+            auto* button = new QToolButton(bar);
+            button->setIcon(QIcon(QPixmap::fromImage(picture)));
+            button->setIconSize(QSize(32, 32));
+            button->setFixedSize(39, 41);
+            bar->addWidget(button);
+            buttons << button;
+        };
+        separator();
+        button(), button(), button(), button();
+        separator();
+        button();
+        separator();
+        button(), button();
+        TXPMenu styler(&form);
+        styler.setActive(true);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QImage image = bar->grab().toImage();
+        QList<int> lefts;
+        QList<int> offsets;
+        for (QToolButton* each : buttons) {
+            const int y = each->y() + 2 + 16;
+            const QRgb face = image.pixel(each->x(), y);
+            int x = each->x();
+            while (x < each->x() + each->width() && image.pixel(x, y) == face)
+                ++x;
+            lefts << each->x();
+            offsets << x - each->x();
+        }
+        QCOMPARE(lefts, (QList<int>{10, 49, 88, 127, 176, 225, 264}));
+        QCOMPARE(offsets, (QList<int>{4, 3, 4, 3, 4, 3, 4}));
+    }
+
     void testComboArrow()
     {
         QWidget form;

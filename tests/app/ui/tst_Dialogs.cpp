@@ -1,8 +1,9 @@
 #include "ProductInfo.h"
+#include "AboutBox.h"
+#include "LogViewer.h"
+#include "PreferencesDialog.h"
 #include "TestDoubles.h"
-#include "Unit3.h"
-#include "Unit4.h"
-#include "UnitAbout.h"
+#include "XP_CheckBox.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -17,7 +18,9 @@ class TestDialogs final : public QObject
 private:
     TScriptedPrompts m_prompts;
     TRecordingShell m_shell;
-    std::unique_ptr<TAbout> m_about;
+    std::unique_ptr<AboutBox> m_about;
+
+    QLabel* Label(const char* name) const { return m_about->findChild<QLabel*>(QString::fromLatin1(name)); }
 
     void ShowAbout()
     {
@@ -30,22 +33,22 @@ private slots:
     {
         m_prompts = TScriptedPrompts();
         m_shell = TRecordingShell();
-        m_about = std::make_unique<TAbout>(m_shell, m_prompts);
-        m_about->Fill(TProductInfo::Corvane());
+        m_about = std::make_unique<AboutBox>(m_shell, m_prompts);
+        m_about->fill(TProductInfo::Corvane());
     }
     void cleanup() { m_about.reset(); }
 
     void testFilled()
     {
-        QCOMPARE(m_about->EMAIL->text(), QString("E-Mail:support@corvane.example"));
-        QCOMPARE(m_about->Image1->pixmap().size(), QSize(176, 301)); // the JPEG decoded
+        QCOMPARE(Label("mailLink")->text(), QString("E-Mail:support@corvane.example"));
+        QCOMPARE(Label("picture")->pixmap().size(), QSize(176, 301)); // the JPEG decoded
         ShowAbout();
         // Black title on top, its gray and white copies one and two pixels lower.
         const QPoint origin(208, 66);
-        QCOMPARE(m_about->ProductName2->pos(), origin);
-        QCOMPARE(m_about->ProductName3->pos(), origin + QPoint(0, 1));
-        QCOMPARE(m_about->ProductName1->pos(), origin + QPoint(0, 2));
-        QCOMPARE(m_about->childAt(origin + QPoint(10, 10)), m_about->ProductName2);
+        QCOMPARE(Label("title")->pos(), origin);
+        QCOMPARE(Label("titleShade")->pos(), origin + QPoint(0, 1));
+        QCOMPARE(Label("titleHighlight")->pos(), origin + QPoint(0, 2));
+        QCOMPARE(m_about->childAt(origin + QPoint(10, 10)), Label("title"));
     }
 
     void testCreditsGesture_data()
@@ -56,9 +59,9 @@ private slots:
         QTest::addColumn<QPoint>("releaseAt");
         QTest::addColumn<Qt::KeyboardModifiers>("releaseKeys");
         QTest::addColumn<bool>("revealed");
-        const QPoint in1 = TAbout::PressRect().center();
-        const QPoint in2 = TAbout::ReleaseRect().center();
-        const Qt::KeyboardModifiers keys = TAbout::GestureModifiers();
+        const QPoint in1 = AboutBox::pressRect().center();
+        const QPoint in2 = AboutBox::releaseRect().center();
+        const Qt::KeyboardModifiers keys = AboutBox::gestureModifiers();
         QTest::newRow("whole gesture") << true << in1 << keys << in2 << keys << true;
         QTest::newRow("company not clicked") << false << in1 << keys << in2 << keys << false;
         QTest::newRow("press outside") << true << in2 << keys << in2 << keys << false;
@@ -76,18 +79,20 @@ private slots:
         QFETCH(Qt::KeyboardModifiers, releaseKeys);
         QFETCH(bool, revealed);
         ShowAbout();
+        QLabel* picture = Label("picture");
+        const auto* credits = m_about->findChild<QPlainTextEdit*>("credits");
         if (companyFirst)
-            QTest::mouseClick(m_about->Company, Qt::LeftButton, {}, QPoint(3, 3));
-        QTest::mousePress(m_about->Image1, Qt::LeftButton, pressKeys, pressAt);
-        QTest::mouseRelease(m_about->Image1, Qt::LeftButton, releaseKeys, releaseAt);
-        QCOMPARE(m_about->Memo1->isVisible(), revealed);
+            QTest::mouseClick(Label("company"), Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mousePress(picture, Qt::LeftButton, pressKeys, pressAt);
+        QTest::mouseRelease(picture, Qt::LeftButton, releaseKeys, releaseAt);
+        QCOMPARE(credits->isVisible(), revealed);
 
         // A failed attempt leaves the gesture at its start: the picture alone never reveals.
         if (!revealed) {
-            QTest::mousePress(m_about->Image1, Qt::LeftButton, TAbout::GestureModifiers(), TAbout::PressRect().center());
-            QTest::mouseRelease(m_about->Image1, Qt::LeftButton, TAbout::GestureModifiers(),
-                                TAbout::ReleaseRect().center());
-            QVERIFY(!m_about->Memo1->isVisible());
+            QTest::mousePress(picture, Qt::LeftButton, AboutBox::gestureModifiers(), AboutBox::pressRect().center());
+            QTest::mouseRelease(picture, Qt::LeftButton, AboutBox::gestureModifiers(),
+                                AboutBox::releaseRect().center());
+            QVERIFY(!credits->isVisible());
         }
     }
 
@@ -112,7 +117,7 @@ private slots:
             m_shell.browserCommand = "webview ";
         m_shell.startSucceeds = starts;
         ShowAbout();
-        QTest::mouseClick(m_about->URL, Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseClick(Label("homePageLink"), Qt::LeftButton, {}, QPoint(3, 3));
         QCOMPARE(m_shell.started, started);
         QCOMPARE(m_prompts.errors, errors);
         QVERIFY(m_about->isVisible());
@@ -121,7 +126,7 @@ private slots:
     void testMailLink()
     {
         ShowAbout();
-        QTest::mouseClick(m_about->EMAIL, Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseClick(Label("mailLink"), Qt::LeftButton, {}, QPoint(3, 3));
         QCOMPARE(m_shell.opened, QList<QUrl>{QUrl("mailto:support@corvane.example")});
     }
 
@@ -162,8 +167,9 @@ private slots:
         QFETCH(bool, closes);
         QFETCH(int, result);
         QTemporaryDir dir;
-        TForm3 preferences;
-        TForm4 viewer(dir.filePath("log.txt"));
+        PreferencesDialog preferences;
+        LogViewer viewer(dir.filePath("log.txt"));
+        auto* logSwitch = preferences.findChild<TXP_CheckBox*>("logSwitch");
         QDialog* shown = dialog == "about" ? static_cast<QDialog*>(m_about.get())
                          : dialog == "preferences" ? static_cast<QDialog*>(&preferences)
                                                    : static_cast<QDialog*>(&viewer);
@@ -171,14 +177,14 @@ private slots:
         shown->show();
         QVERIFY(QTest::qWaitForWindowActive(shown));
         if (focus == "box")
-            preferences.XP_CheckBox2->setFocus(); // Enter on the box still accepts
+            logSwitch->setFocus(); // Enter on the box still accepts
         else if (focus == "cancel")
-            preferences.XP_Button2->setFocus();
-        const bool wasChecked = preferences.XP_CheckBox2->isChecked();
+            preferences.findChild<QAbstractButton*>("cancelButton")->setFocus();
+        const bool wasChecked = preferences.logging();
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : shown, Qt::Key(key), keys);
         QCOMPARE(!shown->isVisible(), closes);
         QCOMPARE(shown->result(), result);
-        QCOMPARE(preferences.XP_CheckBox2->isChecked(), wasChecked);
+        QCOMPARE(preferences.logging(), wasChecked);
     }
 };
 

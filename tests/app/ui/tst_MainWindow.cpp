@@ -1,11 +1,12 @@
 #include "FileDialogs.h"
 #include "Program.h"
 #include "TCompressRun.h"
+#include "AboutBox.h"
+#include "LogViewer.h"
+#include "MainWindow.h"
+#include "PreferencesDialog.h"
 #include "TestDoubles.h"
-#include "Unit1.h"
-#include "Unit3.h"
-#include "Unit4.h"
-#include "UnitAbout.h"
+#include "XP_CheckBox.h"
 #include "XP_Form.h"
 
 #include <QAbstractButton>
@@ -27,6 +28,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <fcntl.h>
 #include <unistd.h>
@@ -66,13 +68,24 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TScriptedPrompts> m_prompts;
     std::unique_ptr<TRecordingShell> m_shell;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindow> m_form;
     QTemporaryDir m_config;
 
     QString Path(const QString& relative) const { return QDir::cleanPath(m_dir->filePath(relative)); }
     QString DataDir() const { return Path("data"); }
-    QString Cell(int row, int column) const { return m_form->LV->model()->index(row, column).data().toString(); }
-    int Rows() const { return m_form->LV->model()->rowCount(); }
+    template <class Widget>
+    Widget* Child(const char* name) const
+    {
+        return m_form->findChild<Widget*>(QString::fromLatin1(name));
+    }
+    QTreeView* FileView() const { return Child<QTreeView>("fileView"); }
+    QString Text(const char* label) const { return Child<QLabel>(label)->text(); }
+    void Trigger(const char* action) const { Child<QAction>(action)->trigger(); }
+    void Click(const char* button) const { Child<QToolButton>(button)->click(); }
+    bool ProgressShown() const { return Child<QWidget>("progressPanel")->isVisible(); }
+    int GaugeValue() const { return Child<QProgressBar>("gauge")->value(); }
+    QString Cell(int row, int column) const { return FileView()->model()->index(row, column).data().toString(); }
+    int Rows() const { return FileView()->model()->rowCount(); }
 
     void CreateForm(bool show = true)
     {
@@ -86,13 +99,13 @@ private:
     void AddThroughDialog(const QStringList& paths)
     {
         m_prompts->nextFiles.push_back([paths] { return std::optional<QStringList>(paths); });
-        m_form->Addfile1->trigger();
+        Trigger("addFilesAction");
     }
 
     void AddThroughFolder(const QString& folder)
     {
         m_shell->nextFolders.push_back(folder);
-        m_form->Adddirectory1->trigger();
+        Trigger("addFolderAction");
     }
 
     // Runs Compress with its first page held before saving; `during` plays the user meanwhile.
@@ -100,7 +113,7 @@ private:
     {
         QSemaphore paused;
         QSemaphore resume;
-        m_form->SetRunSetup([&](TCompressRun& run) {
+        m_form->setRunSetup([&](TCompressRun& run) {
             run.SetBeforeSaveHook([&, first = true](const QByteArray&) mutable {
                 if (std::exchange(first, false)) {
                     paused.release();
@@ -111,14 +124,14 @@ private:
         QTimer::singleShot(0, m_form.get(), [&] {
             const auto go = qScopeGuard([&] { resume.release(); });
             paused.acquire();
-            QTRY_VERIFY(m_form->CompressPanel->isVisible()); // the window is painting meanwhile
+            QTRY_VERIFY(ProgressShown()); // the window is painting meanwhile
             QCOMPARE(Cell(0, 4), QString("压缩..."));
-            QVERIFY(m_form->Running());
+            QVERIFY(m_form->isRunning());
             during();
         });
-        m_form->Compress1->trigger();
-        m_form->SetRunSetup(nullptr);
-        QVERIFY(!m_form->Running());
+        Trigger("compressAction");
+        m_form->setRunSetup(nullptr);
+        QVERIFY(!m_form->isRunning());
     }
 
     QStringList Leftovers() const
@@ -126,9 +139,9 @@ private:
         return QDir(Path("site")).entryList(QDir::Files | QDir::Hidden).filter(".corvane");
     }
 
-    TAbout* About() const { return m_form->findChild<TAbout*>(); }
-    TForm3* Preferences() const { return m_form->findChild<TForm3*>(); }
-    TForm4* LogViewer() const { return m_form->findChild<TForm4*>(); }
+    AboutBox* About() const { return m_form->findChild<AboutBox*>(); }
+    PreferencesDialog* Preferences() const { return m_form->findChild<PreferencesDialog*>(); }
+    LogViewer* Viewer() const { return m_form->findChild<LogViewer*>(); }
 
 private slots:
     void init()
@@ -165,8 +178,8 @@ private slots:
         QCOMPARE(ApplicationTitle(), QString("Tessan XP"));
         const QList<QDialog*> dialogs = m_form->findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
         QCOMPARE(dialogs.size(), 3);
-        QVERIFY(qobject_cast<TAbout*>(dialogs[0]) && qobject_cast<TForm3*>(dialogs[1]) &&
-                qobject_cast<TForm4*>(dialogs[2]));
+        QVERIFY(qobject_cast<AboutBox*>(dialogs[0]) && qobject_cast<PreferencesDialog*>(dialogs[1]) &&
+                qobject_cast<LogViewer*>(dialogs[2]));
         for (QDialog* dialog : dialogs)
             QVERIFY(!dialog->isVisible());
 
@@ -175,11 +188,11 @@ private slots:
         QCOMPARE(ApplicationTitle(), QString("Corvane XP"));
         // Qt's display name stays unset: desktops would append it to every window title.
         QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
-        QCOMPARE(m_form->Label1->text(), QString("Mirel Software,Inc."));
+        QCOMPARE(Text("makerLink"), QString("Mirel Software,Inc."));
         QCOMPARE(About()->windowTitle(), QString("关于"));
-        QCOMPARE(About()->URL->text(), QString("http://www.corvane.example"));
-        QCOMPARE(m_form->FormSize(), QSize(600, 485));
-        QVERIFY(!m_form->CompressPanel->isVisible());
+        QCOMPARE(About()->findChild<QLabel*>("homePageLink")->text(), QString("http://www.corvane.example"));
+        QCOMPARE(m_form->formSize(), QSize(600, 485));
+        QVERIFY(!ProgressShown());
     }
 
     void testLoggingSwitchAtStart_data()
@@ -197,8 +210,8 @@ private slots:
         if (!ini.isEmpty())
             WriteFile(DataDir() + "/option.ini", ini);
         CreateForm();
-        QCOMPARE(m_form->Logfile1->isEnabled(), logging);
-        QCOMPARE(Preferences()->XP_CheckBox2->isChecked(), logging);
+        QCOMPARE(Child<QAction>("viewLogAction")->isEnabled(), logging);
+        QCOMPARE(Preferences()->logging(), logging);
     }
 
     // Everything a user does in one sitting, checked against the files on disk.
@@ -207,7 +220,7 @@ private slots:
         CreateForm();
         AddThroughDialog({Path("site/a.htm"), Path("site/b.htm")});
         QCOMPARE(Rows(), 2);
-        QCOMPARE(m_form->FileCountLabel->text(), QString("2"));
+        QCOMPARE(Text("fileCountValue"), QString("2"));
         AddThroughFolder(Path("site"));
         QCOMPARE(Rows(), 3); // a and b are already listed; notes.txt is no page
         QCOMPARE(Cell(2, 0), QString("c.htm"));
@@ -218,9 +231,9 @@ private slots:
         quint64 before = 0;
         for (const char* name : {"site/a.htm", "site/b.htm", "site/sub/c.htm"})
             before += QFileInfo(Path(name)).size();
-        QCOMPARE(m_form->FileSizeLabel->text(), TFileList::LabelSizeText(before));
+        QCOMPARE(Text("totalSizeValue"), TFileList::LabelSizeText(before));
 
-        m_form->Compress1->trigger();
+        Trigger("compressAction");
         quint64 after = 0;
         for (int row = 0; row < 3; ++row) {
             const QString path = Cell(row, 1) + QDir::separator() + Cell(row, 0);
@@ -230,11 +243,11 @@ private slots:
             after += size;
         }
         QVERIFY(after < before);
-        QCOMPARE(m_form->FileSizeLabel->text(), TFileList::LabelSizeText(before));
-        QCOMPARE(m_form->Label4->text(), TFileList::LabelSizeText(after));
-        QCOMPARE(m_form->Label5->text(), TCompressRun::PercentText(before, after));
-        QVERIFY(!m_form->CompressPanel->isVisible());
-        QCOMPARE(m_form->p->value(), 0);
+        QCOMPARE(Text("totalSizeValue"), TFileList::LabelSizeText(before));
+        QCOMPARE(Text("compressedSizeValue"), TFileList::LabelSizeText(after));
+        QCOMPARE(Text("reductionValue"), TCompressRun::PercentText(before, after));
+        QVERIFY(!ProgressShown());
+        QCOMPARE(GaugeValue(), 0);
         QVERIFY(m_prompts->errors.isEmpty());
 
         const QList<QByteArray> log = ReadFile(DataDir() + "/log.txt").split('\n');
@@ -244,7 +257,7 @@ private slots:
         QVERIFY(log[3].contains(QFile::encodeName(QDir::toNativeSeparators(Path("site/sub/c.htm")))));
 
         // A second run has nothing left to do.
-        m_form->Compress1->trigger();
+        Trigger("compressAction");
         QCOMPARE(ReadFile(DataDir() + "/log.txt").count('\n'), 4);
 
         m_form->close();
@@ -274,16 +287,16 @@ private slots:
                 AddThroughDialog({Path("site/sub/c.htm")});
         }
         QCOMPARE(Rows(), 1);
-        QCOMPARE(m_form->FileCountLabel->text(), QString("1"));
-        QCOMPARE(m_form->FileSizeLabel->text(), TFileList::LabelSizeText(QFileInfo(Path("site/sub/c.htm")).size()));
+        QCOMPARE(Text("fileCountValue"), QString("1"));
+        QCOMPARE(Text("totalSizeValue"), TFileList::LabelSizeText(QFileInfo(Path("site/sub/c.htm")).size()));
     }
 
     void testCancelledDialogsChangeNothing()
     {
         CreateForm();
         AddThroughDialog({Path("site/a.htm")});
-        m_form->Addfile1->trigger();      // nothing scripted: cancelled
-        m_form->Adddirectory1->trigger(); // likewise
+        Trigger("addFilesAction");  // nothing scripted: cancelled
+        Trigger("addFolderAction"); // likewise
         QCOMPARE(Rows(), 1);
         QCOMPARE(m_shell->prompts, QStringList{"选择你想要添加的包含有 HTML 文件的目录:"});
     }
@@ -302,26 +315,27 @@ private slots:
         QFETCH(QStringList, left);
         CreateForm();
         AddThroughDialog({Path("site/a.htm"), Path("site/b.htm"), Path("site/sub/c.htm")});
-        m_form->Compress1->trigger();
-        const QString compressed = m_form->Label4->text();
-        m_form->LV->clearSelection();
+        Trigger("compressAction");
+        const QString compressed = Text("compressedSizeValue");
+        QTreeView* view = FileView();
+        view->clearSelection();
         for (int row : selected)
-            m_form->LV->selectionModel()->select(m_form->LV->model()->index(row, 0),
-                                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        m_form->LV->setFocus();
-        QTest::keyClick(m_form->LV, Qt::Key_Delete);
+            view->selectionModel()->select(view->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Delete);
 
         QStringList names;
         quint64 total = 0;
         for (int row = 0; row < Rows(); ++row) {
             names << Cell(row, 0);
-            total += m_form->Files().At(row).uncompressedSize;
+            total += m_form->files().At(row).uncompressedSize;
         }
         QCOMPARE(names, left);
-        QCOMPARE(m_form->FileCountLabel->text(), QString::number(left.size()));
-        QCOMPARE(m_form->FileSizeLabel->text(), TFileList::LabelSizeText(total));
+        QCOMPARE(Text("fileCountValue"), QString::number(left.size()));
+        QCOMPARE(Text("totalSizeValue"), TFileList::LabelSizeText(total));
         // The last run's result stays until the list is empty.
-        QCOMPARE(m_form->Label4->text(), left.isEmpty() ? QString("0K (0 字节)") : compressed);
+        QCOMPARE(Text("compressedSizeValue"), left.isEmpty() ? QString("0K (0 字节)") : compressed);
     }
 
     void testSelectAllAndInvert()
@@ -331,18 +345,18 @@ private slots:
         QCOMPARE(Rows(), 3);
         const auto selectedRows = [this] {
             QList<int> rows;
-            for (const QModelIndex& index : m_form->LV->selectionModel()->selectedRows())
+            for (const QModelIndex& index : FileView()->selectionModel()->selectedRows())
                 rows << index.row();
             std::sort(rows.begin(), rows.end());
             return rows;
         };
-        m_form->LV->selectionModel()->select(m_form->LV->model()->index(1, 0),
+        FileView()->selectionModel()->select(FileView()->model()->index(1, 0),
                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        m_form->Invertselect1->trigger();
+        Trigger("invertSelectionAction");
         QCOMPARE(selectedRows(), (QList<int>{0, 2}));
-        m_form->Selectall1->trigger();
+        Trigger("selectAllAction");
         QCOMPARE(selectedRows(), (QList<int>{0, 1, 2}));
-        m_form->Invertselect1->trigger();
+        Trigger("invertSelectionAction");
         QCOMPARE(selectedRows(), QList<int>{});
     }
 
@@ -356,21 +370,21 @@ private slots:
     {
         QFETCH(bool, answer);
         CreateForm();
-        m_form->ToolButton7->trigger(); // empty list: not even asked
+        Click("removeAllButton"); // empty list: not even asked
         QVERIFY(m_prompts->questions.isEmpty());
 
         AddThroughFolder(Path("site"));
-        m_form->Compress1->trigger();
-        const QString compressed = m_form->Label4->text();
+        Trigger("compressAction");
+        const QString compressed = Text("compressedSizeValue");
         m_prompts->nextAnswers.push_back(answer);
-        m_form->Removeall1->trigger();
+        Trigger("removeAllAction");
         QCOMPARE(m_prompts->questions, QStringList{"确认|你确定要删除所有文件吗?"});
         QCOMPARE(Rows(), answer ? 0 : 3);
-        QCOMPARE(m_form->FileCountLabel->text(), answer ? QString("0") : QString("3"));
-        QCOMPARE(m_form->Label4->text(), answer ? QString("0K (0 字节)") : compressed);
-        QCOMPARE(m_form->Label5->text() == "0%", answer);
+        QCOMPARE(Text("fileCountValue"), answer ? QString("0") : QString("3"));
+        QCOMPARE(Text("compressedSizeValue"), answer ? QString("0K (0 字节)") : compressed);
+        QCOMPARE(Text("reductionValue") == "0%", answer);
         if (answer) {
-            QCOMPARE(m_form->FileSizeLabel->text(), QString("0K (0 字节)"));
+            QCOMPARE(Text("totalSizeValue"), QString("0K (0 字节)"));
             AddThroughDialog({Path("site/a.htm")}); // a file listed before comes back as row 0
             QCOMPARE(Cell(0, 0), QString("a.htm"));
         }
@@ -391,14 +405,33 @@ private slots:
         QFETCH(QSize, form);
         CreateForm();
         m_form->resize(asked);
-        QCOMPARE(m_form->FormSize(), form);
+        QCOMPARE(m_form->formSize(), form);
         const int W = form.width();
         const int H = form.height();
-        QCOMPARE(m_form->LV->geometry(), QRect(16, 80, W - 37, H - 64 - 115 - 90));
-        QCOMPARE(m_form->PackMessage->geometry(), QRect(16, H - 64 - 115, W - 37, 105));
-        QCOMPARE(m_form->Label1->geometry(), QRect(19, H - 64, 180, 24));
-        QCOMPARE(m_form->CompressPanel->geometry(), QRect((W - 345) / 2, (H - 137) / 3, 345, 137));
-        QCOMPARE(m_form->ToolBar2->geometry(), QRect(0, 23, W - 6, 50));
+        QCOMPARE(FileView()->geometry(), QRect(16, 80, W - 37, H - 64 - 115 - 90));
+        QCOMPARE(Child<QWidget>("fileInfoGroup")->geometry(), QRect(16, H - 64 - 115, W - 37, 105));
+        QCOMPARE(Child<QLabel>("makerLink")->geometry(), QRect(19, H - 64, 180, 24));
+        QCOMPARE(Child<QWidget>("progressPanel")->geometry(), QRect((W - 345) / 2, (H - 137) / 3, 345, 137));
+        QCOMPARE(Child<QToolBar>("pictureToolBar")->geometry(), QRect(0, 23, W - 6, 50));
+    }
+
+    // The menu bar starts with an 8-pixel separator that shows the bar's face and draws no line.
+    void testMenuBarLeadingSeparator()
+    {
+        CreateForm();
+        auto* bar = Child<QToolBar>("menuToolBar");
+        const QList<QToolButton*> buttons = bar->findChildren<QToolButton*>();
+        const auto file = std::find_if(buttons.begin(), buttons.end(),
+                                       [](QToolButton* button) { return button->text() == "文件(&F)"; });
+        QVERIFY(file != buttons.end());
+        const QRect first = (*file)->geometry();
+        QCOMPARE(first.left(), 8);
+        const QImage image = bar->grab().toImage();
+        const QRgb face = image.pixel(first.left() + 1, first.top() + 1); // beside the caption
+        for (int y = first.top(); y <= first.bottom(); ++y) {
+            for (int x = 0; x < first.left(); ++x)
+                QCOMPARE(QColor(image.pixel(x, y)), QColor(face));
+        }
     }
 
     void testColumnWidths_data()
@@ -420,7 +453,7 @@ private slots:
             ini += "lvwidth" + QByteArray::number(i) + "=" + values[i] + "\r\n";
         WriteFile(DataDir() + "/option.ini", ini);
         CreateForm();
-        QHeaderView* header = m_form->LV->header();
+        QHeaderView* header = FileView()->header();
         for (int i = 0; i < 5; ++i)
             QCOMPARE(header->sectionSize(i), shown[i]);
 
@@ -452,22 +485,21 @@ private slots:
         CreateForm();
         bool boxShown = !loggingBefore;
         m_prompts->nextModal.push_back([&](QDialog& dialog) {
-            auto& form3 = static_cast<TForm3&>(dialog);
             dialog.show();
-            boxShown = form3.XP_CheckBox2->isChecked();
-            form3.XP_CheckBox2->click();
+            boxShown = static_cast<PreferencesDialog&>(dialog).logging();
+            dialog.findChild<TXP_CheckBox*>("logSwitch")->click();
             QTest::keyClick(&dialog, accept ? Qt::Key_Return : Qt::Key_Escape);
             QVERIFY(!dialog.isVisible());
         });
-        m_form->ToolButton9->trigger();
-        QCOMPARE(m_prompts->modals, QStringList{"TForm3"});
+        Click("preferencesButton");
+        QCOMPARE(m_prompts->modals, QStringList{"PreferencesDialog"});
         QCOMPARE(boxShown, loggingBefore);
-        QCOMPARE(m_form->Settings().Logging(), loggingAfter);
-        QCOMPARE(m_form->Logfile1->isEnabled(), loggingAfter);
+        QCOMPARE(m_form->settings().Logging(), loggingAfter);
+        QCOMPARE(Child<QAction>("viewLogAction")->isEnabled(), loggingAfter);
 
         // The switch decides whether a run keeps a log, and it is saved at close.
         AddThroughDialog({Path("site/a.htm")});
-        m_form->Compress1->trigger();
+        Trigger("compressAction");
         QCOMPARE(QFile::exists(DataDir() + "/log.txt"), loggingAfter);
         m_form->close();
         QVERIFY(ReadFile(DataDir() + "/option.ini").contains(loggingAfter ? "bLog=1" : "bLog=0"));
@@ -477,29 +509,29 @@ private slots:
     {
         CreateForm();
         AddThroughFolder(Path("site"));
-        m_form->Compress1->trigger();
+        Trigger("compressAction");
         const QString logText = QString::fromLocal8Bit(ReadFile(DataDir() + "/log.txt"));
         QString shown;
         bool stillOpen = false;
         m_prompts->nextModal.push_back([&](QDialog& dialog) {
-            auto& viewer = static_cast<TForm4&>(dialog);
+            const auto* text = dialog.findChild<QPlainTextEdit*>("logText");
             dialog.show();
-            shown = viewer.Memo1->toPlainText();
+            shown = text->toPlainText();
             QTest::keyClick(&dialog, Qt::Key_Escape); // neither button answers Esc
-            viewer.XP_Button2->click();
-            stillOpen = dialog.isVisible() && viewer.Memo1->toPlainText().isEmpty();
-            viewer.XP_Button1->click();
+            dialog.findChild<QAbstractButton*>("clearButton")->click();
+            stillOpen = dialog.isVisible() && text->toPlainText().isEmpty();
+            dialog.findChild<QAbstractButton*>("closeButton")->click();
         });
-        m_form->Logfile1->trigger();
+        Trigger("viewLogAction");
         QCOMPARE(shown.split('\n'), logText.split("\r\n", Qt::SkipEmptyParts));
         QCOMPARE(shown.count('\n'), 3); // header and three records
         QVERIFY(stillOpen);
-        QVERIFY(!LogViewer()->isVisible());
+        QVERIFY(!Viewer()->isVisible());
         QVERIFY(!QFile::exists(DataDir() + "/log.txt"));
 
         // The next run starts a new file with its header.
         AddThroughDialog({Path("site/notes.txt")});
-        m_form->Compress1->trigger();
+        Trigger("compressAction");
         QVERIFY(ReadFile(DataDir() + "/log.txt").startsWith("--------------   Corvane XP"));
     }
 
@@ -523,16 +555,16 @@ private slots:
         QCOMPARE(Rows(), 2); // the file as chosen, the folder walked; c.htm only once
         QCOMPARE(Cell(0, 0), QString("notes.txt"));
         QCOMPARE(Cell(1, 0), QString("c.htm"));
-        QCOMPARE(m_form->FileCountLabel->text(), QString("2"));
+        QCOMPARE(Text("fileCountValue"), QString("2"));
 
         // Paths from the command line come as the system's bytes: a name no locale decodes too.
         const QByteArray odd = QFile::encodeName(Path("site")) + "/caf\xe9.htm";
         const int fd = ::open(odd.constData(), O_CREAT | O_WRONLY, 0644);
         QVERIFY(fd >= 0);
         ::close(fd);
-        m_form->AddPaths({odd});
+        m_form->addPaths({odd});
         QCOMPARE(Rows(), 3);
-        QCOMPARE(m_form->Files().At(2).FullPath(), odd);
+        QCOMPARE(m_form->files().At(2).FullPath(), odd);
     }
 
     void testShellCommands_data()
@@ -540,29 +572,28 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QUrl>("opened");
         const QUrl home("http://www.corvane.example");
-        QTest::newRow("home page menu") << "HomePage1" << home;
-        QTest::newRow("home page button") << "ToolButton10" << home;
-        QTest::newRow("mail") << "Email1" << QUrl("mailto:support@corvane.example");
+        QTest::newRow("home page menu") << "homePageAction" << home;
+        QTest::newRow("home page button") << "homePageButton" << home;
+        QTest::newRow("mail") << "mailAction" << QUrl("mailto:support@corvane.example");
         QTest::newRow("help button")
-            << "ToolButton11" << QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath("HelpMirel.chm"));
+            << "helpButton" << QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath("HelpMirel.chm"));
     }
     void testShellCommands()
     {
         QFETCH(QString, command);
         QFETCH(QUrl, opened);
         CreateForm();
-        const QHash<QString, QAction*> actions{{"HomePage1", m_form->HomePage1},
-                                               {"ToolButton10", m_form->ToolButton10},
-                                               {"Email1", m_form->Email1},
-                                               {"ToolButton11", m_form->ToolButton11}};
-        actions.value(command)->trigger();
+        if (auto* button = m_form->findChild<QToolButton*>(command))
+            button->click();
+        else
+            m_form->findChild<QAction*>(command)->trigger();
         QCOMPARE(m_shell->opened, QList<QUrl>{opened});
     }
 
     void testLinkLabel()
     {
         CreateForm();
-        QLabel* link = m_form->Label1;
+        QLabel* link = Child<QLabel>("makerLink");
         const auto colour = [link] { return link->palette().color(QPalette::WindowText); };
         QCOMPARE(colour(), QColor(128, 128, 128));
         QTest::mouseMove(link, QPoint(10, 10));
@@ -578,7 +609,7 @@ private slots:
     {
         CreateForm();
         m_prompts->nextFiles.push_back([]() -> std::optional<QStringList> { throw std::runtime_error("disk on fire"); });
-        m_form->Addfile1->trigger();
+        Trigger("addFilesAction");
         QCOMPARE(m_prompts->errors, QStringList{"disk on fire"});
         // The program goes on.
         AddThroughDialog({Path("site/a.htm")});
@@ -591,17 +622,17 @@ private slots:
         CreateForm();
         AddThroughFolder(Path("site"));
         CompressWithPause([this] {
-            QTest::mouseClick(m_form->ToolBar2->widgetForAction(m_form->ToolButton7), Qt::LeftButton);
-            m_form->Removeall1->trigger();
-            m_form->LV->setFocus();
-            m_form->LV->selectAll();
-            QTest::keyClick(m_form->LV, Qt::Key_Delete);
+            QTest::mouseClick(Child<QToolButton>("removeAllButton"), Qt::LeftButton);
+            Trigger("removeAllAction");
+            FileView()->setFocus();
+            FileView()->selectAll();
+            QTest::keyClick(FileView(), Qt::Key_Delete);
             QMimeData files;
             files.setUrls({QUrl::fromLocalFile(Path("site/notes.txt"))});
             QDragEnterEvent enter(QPoint(100, 150), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
             QApplication::sendEvent(m_form.get(), &enter);
             QVERIFY(!enter.isAccepted());
-            QTest::keyClick(m_form->LV, Qt::Key_Escape);
+            QTest::keyClick(FileView(), Qt::Key_Escape);
         });
         QApplication::processEvents();
         QVERIFY(m_prompts->questions.isEmpty());
@@ -611,12 +642,12 @@ private slots:
         QCOMPARE(Cell(2, 4), QString("默认值"));
         QCOMPARE(ReadFile(DataDir() + "/log.txt").count('\n'), 2); // header and the page done
         QCOMPARE(Leftovers(), QStringList());
-        QVERIFY(!m_form->CompressPanel->isVisible());
-        QCOMPARE(m_form->p->value(), 0);
+        QVERIFY(!ProgressShown());
+        QCOMPARE(GaugeValue(), 0);
         QVERIFY(m_prompts->errors.isEmpty());
 
         // The next run does the rest.
-        m_form->Compress1->trigger();
+        Trigger("compressAction");
         QCOMPARE(Cell(2, 4), QString("已完成"));
     }
 
@@ -632,16 +663,17 @@ private slots:
         QFETCH(bool, byButton);
         CreateForm();
         AddThroughFolder(Path("site"));
-        const QPoint button = m_form->XP_Form1->CloseRect().center();
+        auto* frame = Child<TXP_Form>("frame");
+        const QPoint button = frame->CloseRect().center();
         CompressWithPause([&] {
             if (byButton)
-                QTest::mousePress(m_form->XP_Form1, Qt::LeftButton, {}, button);
+                QTest::mousePress(frame, Qt::LeftButton, {}, button);
             else
                 m_form->close();
             QVERIFY(m_form->isVisible()); // until the page in hand is done
         });
         if (byButton)
-            QTest::mouseRelease(m_form->XP_Form1, Qt::LeftButton, {}, button);
+            QTest::mouseRelease(frame, Qt::LeftButton, {}, button);
         QVERIFY(!m_form->isVisible());
         QCOMPARE(Cell(0, 4), QString("已完成"));
         QCOMPARE(Cell(1, 4), QString("默认值"));
@@ -655,8 +687,8 @@ private slots:
         AddThroughFolder(Path("site"));
         QFile::setPermissions(Path("site/b.htm"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         QVERIFY(QFile::remove(Path("site/sub/c.htm")));
-        m_form->Compress1->trigger();
-        const auto tip = [this](int row) { return m_form->LV->model()->index(row, 4).data(Qt::ToolTipRole).toString(); };
+        Trigger("compressAction");
+        const auto tip = [this](int row) { return FileView()->model()->index(row, 4).data(Qt::ToolTipRole).toString(); };
         QCOMPARE(Cell(1, 4), QString("失败"));
         QCOMPARE(tip(1), QString("只读文件"));
         QCOMPARE(tip(2), QString("文件不存在"));
@@ -671,12 +703,12 @@ private slots:
         QFile::setPermissions(ini, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         CreateForm();
         m_prompts->nextModal.push_back([](QDialog& dialog) {
-            static_cast<TForm3&>(dialog).XP_CheckBox2->click();
-            static_cast<TForm3&>(dialog).XP_Button1->click();
+            dialog.findChild<TXP_CheckBox*>("logSwitch")->click();
+            dialog.findChild<QAbstractButton*>("okButton")->click();
         });
-        m_form->Preferences1->trigger();
+        Trigger("preferencesAction");
         m_form->close();
-        m_form->FormClose(); // a session that ends writes once more, but says it once
+        m_form->saveSettings(); // a session that ends writes once more, but says it once
         QCOMPARE(m_prompts->errors,
                  QStringList{"不能保存设置文件 " + QDir::toNativeSeparators(ini) + "\n只读文件"});
         QCOMPARE(ReadFile(ini), QByteArray("[option]\r\nbLog=1\r\n"));
@@ -712,11 +744,11 @@ private slots:
         CreateForm();
         QDir().mkpath(DataDir() + "/log.txt"); // a folder where the log should be
         AddThroughDialog({Path("site/a.htm")});
-        m_form->Compress1->trigger();
+        Trigger("compressAction");
         QCOMPARE(Cell(0, 4), QString("已完成"));
         QCOMPARE(m_prompts->errors.size(), 1);
         QVERIFY(m_prompts->errors[0].startsWith("不能写入日志文件"));
-        QVERIFY(!m_form->CompressPanel->isVisible());
+        QVERIFY(!ProgressShown());
     }
 };
 
