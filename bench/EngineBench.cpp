@@ -4,7 +4,7 @@
 //
 // With CORVANE_BENCH_PAGES=FOLDER it also compresses every .htm / .html page below that folder, one
 // page at a time as a run does, with its own line ends and with every LF made CR LF.
-#include "HTMLCompressor.h"
+#include "engine/HTMLCompressor.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,7 +4,7 @@
 //   bench_filelist [benchmark options]
 //   bench_filelist --tree DIR COUNT   COUNT sparse 1000-byte pages, 1000 to a folder
 //   bench_filelist --walk DIR         adds DIR, then removes every other entry, then half
-#include "TFileList.h"
+#include "app/core/TFileList.h"
 
 #include <QElapsedTimer>
 #include <QList>

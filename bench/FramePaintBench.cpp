@@ -1,5 +1,5 @@
-#include "XP_Form.h"
-#include "XP_Unit.h"
+#include "widgets/XP_Form.h"
+#include "widgets/XP_Unit.h"
 
 #include <QApplication>
 #include <QPainter>

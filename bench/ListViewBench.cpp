@@ -3,9 +3,9 @@
 // answer the folder browser.
 //
 //   QT_QPA_PLATFORM=offscreen bench_listview DIR     (bench_filelist --tree DIR 1000000 makes one)
-#include "Program.h"
-#include "MainWindow.h"
-#include "TestDoubles.h"
+#include "app/ui/Program.h"
+#include "app/ui/MainWindow.h"
+#include "tests/app/ui/TestDoubles.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

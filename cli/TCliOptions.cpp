@@ -1,6 +1,6 @@
 #include "TCliOptions.h"
 
-#include "HTMLCompressor.h"
+#include "engine/HTMLCompressor.h"
 
 #include <array>
 #include <utility>

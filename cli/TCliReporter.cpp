@@ -1,8 +1,8 @@
 #include "TCliReporter.h"
 
-#include "TCompressRun.h"
-#include "TNameText.h"
-#include "TReasonText.h"
+#include "app/core/TCompressRun.h"
+#include "app/core/TNameText.h"
+#include "app/core/TReasonText.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TCompressRunObserver.h"
+#include "app/core/TCompressRunObserver.h"
 
 #include <cstdio>
 

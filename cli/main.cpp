@@ -1,11 +1,11 @@
-#include "HTMLCompressor.h"
-#include "TAppPaths.h"
+#include "engine/HTMLCompressor.h"
+#include "app/core/TAppPaths.h"
 #include "TCliOptions.h"
 #include "TCliReporter.h"
-#include "TCompressRun.h"
-#include "TFileList.h"
-#include "TNameText.h"
-#include "TReasonText.h"
+#include "app/core/TCompressRun.h"
+#include "app/core/TFileList.h"
+#include "app/core/TNameText.h"
+#include "app/core/TReasonText.h"
 
 #include <QCoreApplication>
 #include <QDir>

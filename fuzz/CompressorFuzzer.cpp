@@ -1,9 +1,9 @@
 // Differential fuzz target: the engine must agree with the reference on every input, under both
 // the default and the literal rules, and never lengthen a document. Aborts on the first difference.
-#include "ByteScan.h"
-#include "DocumentGenerator.h"
-#include "HTMLCompressor.h"
-#include "ReferenceCompressor.h"
+#include "engine/ByteScan.h"
+#include "tests/engine/DocumentGenerator.h"
+#include "engine/HTMLCompressor.h"
+#include "tests/engine/ReferenceCompressor.h"
 
 #include <cstdio>
 #include <cstdlib>

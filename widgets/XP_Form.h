@@ -111,6 +111,8 @@ public:
     [[nodiscard]] int RightWidth() const { return m_metrics.right; }
     [[nodiscard]] int BottomHeight() const { return m_metrics.bottom; }
     [[nodiscard]] QRect CloseRect() const { return m_layout.close; }
+    // The caption button a press at this point of the frame is on (cbNone when none).
+    [[nodiscard]] TCaptionButton ButtonAt(QPoint at) const { return m_layout.ButtonAt(at); }
     [[nodiscard]] QRect MaxRect() const { return m_layout.max; }
     [[nodiscard]] QRect MinRect() const { return m_layout.min; }
     [[nodiscard]] QRect HelpRect() const { return m_layout.help; }

@@ -1,6 +1,6 @@
 #include "TBackgroundRun.h"
 
-#include "PageBatch.h"
+#include "engine/PageBatch.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,9 +1,9 @@
 #include "TCompressRun.h"
 
-#include "DeadRuns.h"
-#include "HTMLCompressor.h"
-#include "PageBatch.h"
-#include "SafeOpen.h"
+#include "engine/DeadRuns.h"
+#include "engine/HTMLCompressor.h"
+#include "engine/PageBatch.h"
+#include "engine/SafeOpen.h"
 #include "TFileList.h"
 #include "TLogFile.h"
 #include "TReasonText.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HTMLCompressor.h"
+#include "engine/HTMLCompressor.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DeadRuns.h"
-#include "HTMLCompressor.h"
+#include "engine/DeadRuns.h"
+#include "engine/HTMLCompressor.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "TRegularFile.h"
 
-#include "SafeOpen.h"
-#include "HTMLCompressor.h"
+#include "engine/SafeOpen.h"
+#include "engine/HTMLCompressor.h"
 #include "TReasonText.h"
 
 #ifndef Q_OS_WIN

@@ -4,9 +4,9 @@
 #include "Fonts.h"
 #include "ProductInfo.h"
 #include "Prompts.h"
-#include "Shell.h"
-#include "XP_Button.h"
-#include "XP_Form.h"
+#include "app/platform/Shell.h"
+#include "widgets/XP_Button.h"
+#include "widgets/XP_Form.h"
 
 #include <QImageReader>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "DialogBase.h"
 
-#include "XP_Button.h"
+#include "widgets/XP_Button.h"
 
 #include <QKeyEvent>
 

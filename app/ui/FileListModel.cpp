@@ -1,7 +1,7 @@
 #include "FileListModel.h"
 
-#include "TFileList.h"
-#include "TReasonText.h"
+#include "app/core/TFileList.h"
+#include "app/core/TReasonText.h"
 
 #include <QColor>
 #include <QThread>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TFileListObserver.h"
+#include "app/core/TFileListObserver.h"
 
 #include <QAbstractTableModel>
 

@@ -1,8 +1,8 @@
 #include "LogViewer.h"
 
-#include "TLogFile.h"
-#include "XP_Balloon.h"
-#include "XP_Button.h"
+#include "app/core/TLogFile.h"
+#include "widgets/XP_Balloon.h"
+#include "widgets/XP_Button.h"
 
 #include <QPlainTextEdit>
 #include <QShowEvent>

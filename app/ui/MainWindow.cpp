@@ -9,10 +9,10 @@
 #include "PreferencesDialog.h"
 #include "Program.h"
 #include "Prompts.h"
-#include "TBackgroundRun.h"
-#include "XPMenu.h"
-#include "XP_Form.h"
-#include "XP_GroupBox.h"
+#include "app/core/TBackgroundRun.h"
+#include "menus/XPMenu.h"
+#include "widgets/XP_Form.h"
+#include "widgets/XP_GroupBox.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "HTMLCompressor.h"
+#include "engine/HTMLCompressor.h"
 #include "ProductInfo.h"
-#include "TCompressRunObserver.h"
-#include "TFailuresByReason.h"
-#include "TFileList.h"
-#include "TSettings.h"
+#include "app/core/TCompressRunObserver.h"
+#include "app/core/TFailuresByReason.h"
+#include "app/core/TFileList.h"
+#include "app/core/TSettings.h"
 
 #include <QStringList>
 #include <QWidget>

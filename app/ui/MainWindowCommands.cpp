@@ -4,8 +4,8 @@
 #include "MainWindow.h"
 #include "PreferencesDialog.h"
 #include "Prompts.h"
-#include "Shell.h"
-#include "TBackgroundRun.h"
+#include "app/platform/Shell.h"
+#include "app/core/TBackgroundRun.h"
 
 #include <QCoreApplication>
 #include <QDir>

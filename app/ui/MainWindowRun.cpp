@@ -2,8 +2,8 @@
 #include "MainWindow.h"
 #include "Prompts.h"
 #include "RunInputGuard.h"
-#include "TBackgroundRun.h"
-#include "TCompressRun.h"
+#include "app/core/TBackgroundRun.h"
+#include "app/core/TCompressRun.h"
 
 #include <QDir>
 #include <QFrame>

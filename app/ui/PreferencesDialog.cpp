@@ -1,9 +1,9 @@
 #include "PreferencesDialog.h"
 
-#include "XP_Balloon.h"
-#include "XP_Button.h"
-#include "XP_CheckBox.h"
-#include "XP_GroupBox.h"
+#include "widgets/XP_Balloon.h"
+#include "widgets/XP_Button.h"
+#include "widgets/XP_CheckBox.h"
+#include "widgets/XP_GroupBox.h"
 
 PreferencesDialog::PreferencesDialog(QWidget* parent) : TDialogBase(parent)
 {

@@ -7,9 +7,9 @@
 #include "PreferencesDialog.h"
 #include "Prompts.h"
 #include "QtCatalogue.h"
-#include "Shell.h"
-#include "TAppPaths.h"
-#include "TReasonText.h"
+#include "app/platform/Shell.h"
+#include "app/core/TAppPaths.h"
+#include "app/core/TReasonText.h"
 
 #include <QApplication>
 #include <QIcon>

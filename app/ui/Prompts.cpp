@@ -1,7 +1,7 @@
 #include "Prompts.h"
 
 #include "AppError.h"
-#include "FileDialogs.h"
+#include "app/platform/FileDialogs.h"
 #include "Program.h"
 
 #include <QApplication>

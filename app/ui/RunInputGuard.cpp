@@ -1,6 +1,6 @@
 #include "RunInputGuard.h"
 
-#include "XP_Form.h"
+#include "widgets/XP_Form.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -55,7 +55,7 @@ bool TRunInputGuard::eventFilter(QObject* watched, QEvent* event)
         // The close comes only with the release; a batch or two of pages would be done by then.
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (watched == m_frame && mouse->button() == Qt::LeftButton &&
-            m_frame->CloseRect().contains(mouse->position().toPoint()) && m_onStop)
+            m_frame->ButtonAt(mouse->position().toPoint()) == cbClose && m_onStop)
             m_onStop();
         return InClient(watched);
     }

@@ -1,6 +1,6 @@
-#include "ReadOnlyFile.h"
-#include "TestFiles.h"
-#include "ThrowawayUser.h"
+#include "tests/app/core/ReadOnlyFile.h"
+#include "tests/app/core/TestFiles.h"
+#include "tests/app/core/ThrowawayUser.h"
 
 #include <QCryptographicHash>
 #include <QDir>

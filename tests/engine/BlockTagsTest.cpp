@@ -1,6 +1,6 @@
 // The block-tag lookup packs names into numbers and treats the two longest apart, so names
 // around those lengths and at the end of the bytes are where it could slip.
-#include "BlockTags.h"
+#include "engine/BlockTags.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,6 +1,6 @@
 // The block-at-a-time searches against byte-by-byte ones, at every alignment and length, since
 // a slip at a block edge would only show on rare documents.
-#include "ByteScan.h"
+#include "engine/ByteScan.h"
 
 #include <gtest/gtest.h>
 

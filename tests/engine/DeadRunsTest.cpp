@@ -1,9 +1,9 @@
 // What a run that died leaves, and what the next run makes of it: a torn page gets its old bytes
 // back, a page written since is never rolled back, and nothing that cannot be trusted is applied
 // or silently dropped. Also edits that land while a page is rewritten in place.
-#include "DeadRuns.h"
-#include "FileStore.h"
-#include "HTMLCompressor.h"
+#include "engine/DeadRuns.h"
+#include "engine/FileStore.h"
+#include "engine/HTMLCompressor.h"
 #include "PageFolder.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // The engine against the literal reference on many generated documents under random switches.
-#include "ByteScan.h"
+#include "engine/ByteScan.h"
 #include "DocumentGenerator.h"
-#include "HTMLCompressor.h"
+#include "engine/HTMLCompressor.h"
 #include "ReferenceCompressor.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The worked examples of the compressor, each with the switches it names; every example is
 // checked against both the engine and the reference implementation, under the literal rules
 // (the written result) and under the default rules that keep what a browser shows.
-#include "HTMLCompressor.h"
+#include "engine/HTMLCompressor.h"
 #include "ReferenceCompressor.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Loading and saving real files: what is refused, what is kept, and that nothing is ever left
 // half-written.
-#include "FileStore.h"
-#include "HTMLCompressor.h"
-#include "PageBatch.h"
+#include "engine/FileStore.h"
+#include "engine/HTMLCompressor.h"
+#include "engine/PageBatch.h"
 #include "PageFolder.h"
 
 #include <csignal>

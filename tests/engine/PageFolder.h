@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileStatus.h"
+#include "engine/FileStatus.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "ReferenceCompressor.h"
 
-#include "HTMLCompressor.h"
+#include "engine/HTMLCompressor.h"
 
 #include <cstddef>
 #include <set>

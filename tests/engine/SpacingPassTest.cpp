@@ -1,7 +1,7 @@
 // The one-scan line-break and space rows: taken on the pages they are for, declined wherever the
 // rows one by one could see a page differently, and giving what the rows give.
-#include "Passes.h"
-#include "SpacingPass.h"
+#include "engine/Passes.h"
+#include "engine/SpacingPass.h"
 
 #include <gtest/gtest.h>
 

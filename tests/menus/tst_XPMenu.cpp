@@ -1,6 +1,6 @@
-#include "ControlSubClass.h"
-#include "XPColors.h"
-#include "XPMenu.h"
+#include "menus/ControlSubClass.h"
+#include "menus/XPColors.h"
+#include "menus/XPMenu.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,5 +1,5 @@
-#include "MenuItemPainter.h"
-#include "XPMenu.h"
+#include "menus/MenuItemPainter.h"
+#include "menus/XPMenu.h"
 
 #include <QComboBox>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "XP_Unit.h"
+#include "widgets/XP_Unit.h"
 
 #include <QApplication>
 #include <QMouseEvent>

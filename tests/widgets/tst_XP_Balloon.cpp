@@ -1,5 +1,5 @@
 #include "WidgetTesting.h"
-#include "XP_Balloon.h"
+#include "widgets/XP_Balloon.h"
 
 #include <QTest>
 

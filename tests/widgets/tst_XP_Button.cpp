@@ -1,5 +1,5 @@
 #include "WidgetTesting.h"
-#include "XP_Button.h"
+#include "widgets/XP_Button.h"
 
 #include <QPainter>
 #include <QSignalSpy>

@@ -1,5 +1,5 @@
 #include "WidgetTesting.h"
-#include "XP_CheckBox.h"
+#include "widgets/XP_CheckBox.h"
 
 #include <QSignalSpy>
 #include <QTest>

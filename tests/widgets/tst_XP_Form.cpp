@@ -1,4 +1,4 @@
-#include "XP_Form.h"
+#include "widgets/XP_Form.h"
 
 #include <QPainter>
 #include <QSignalSpy>

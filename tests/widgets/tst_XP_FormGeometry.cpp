@@ -1,4 +1,4 @@
-#include "XP_FormGeometry.h"
+#include "widgets/XP_FormGeometry.h"
 
 #include <QRegion>
 #include <QTest>

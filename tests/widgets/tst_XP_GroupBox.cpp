@@ -1,5 +1,5 @@
 #include "WidgetTesting.h"
-#include "XP_GroupBox.h"
+#include "widgets/XP_GroupBox.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "XP_Unit.h"
+#include "widgets/XP_Unit.h"
 
 #include <QPainter>
 #include <QTest>

@@ -1,13 +1,13 @@
-#include "TCompressRun.h"
+#include "app/core/TCompressRun.h"
 
-#include "HTMLCompressor.h"
-#include "PosixIo.h"
+#include "engine/HTMLCompressor.h"
+#include "engine/PosixIo.h"
 #include "ReadOnlyFile.h"
-#include "RecoveryCopy.h"
-#include "TBackgroundRun.h"
-#include "TFileList.h"
-#include "TLogFile.h"
-#include "TReasonText.h"
+#include "engine/RecoveryCopy.h"
+#include "app/core/TBackgroundRun.h"
+#include "app/core/TFileList.h"
+#include "app/core/TLogFile.h"
+#include "app/core/TReasonText.h"
 #include "TestFiles.h"
 
 #include <QDir>

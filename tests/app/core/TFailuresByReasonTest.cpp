@@ -1,4 +1,4 @@
-#include "TFailuresByReason.h"
+#include "app/core/TFailuresByReason.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "TFileList.h"
+#include "app/core/TFileList.h"
 
-#include "TFileListObserver.h"
+#include "app/core/TFileListObserver.h"
 #include "TestFiles.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "TIniFile32.h"
+#include "app/core/TIniFile32.h"
 
 #include "ReadOnlyFile.h"
 #include "TestFiles.h"

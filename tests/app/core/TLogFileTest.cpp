@@ -1,6 +1,6 @@
-#include "TLogFile.h"
+#include "app/core/TLogFile.h"
 
-#include "TIniFile32.h"
+#include "app/core/TIniFile32.h"
 #include "TestFiles.h"
 #include "ThrowawayUser.h"
 

@@ -1,7 +1,7 @@
-#include "TSettings.h"
+#include "app/core/TSettings.h"
 
 #include "ReadOnlyFile.h"
-#include "TAppPaths.h"
+#include "app/core/TAppPaths.h"
 #include "TestFiles.h"
 
 #include <QDir>

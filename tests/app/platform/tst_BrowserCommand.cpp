@@ -1,4 +1,4 @@
-#include "BrowserCommand.h"
+#include "app/platform/BrowserCommand.h"
 
 #include <QTest>
 

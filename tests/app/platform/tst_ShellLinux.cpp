@@ -1,4 +1,4 @@
-#include "Shell.h"
+#include "app/platform/Shell.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Prompts.h"
-#include "Shell.h"
+#include "app/ui/Prompts.h"
+#include "app/platform/Shell.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,9 +1,9 @@
-#include "ProductInfo.h"
-#include "AboutBox.h"
-#include "LogViewer.h"
-#include "PreferencesDialog.h"
+#include "app/ui/ProductInfo.h"
+#include "app/ui/AboutBox.h"
+#include "app/ui/LogViewer.h"
+#include "app/ui/PreferencesDialog.h"
 #include "TestDoubles.h"
-#include "XP_CheckBox.h"
+#include "widgets/XP_CheckBox.h"
 
 #include <QAbstractButton>
 #include <QLabel>

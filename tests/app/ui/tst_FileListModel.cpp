@@ -1,5 +1,5 @@
-#include "FileListModel.h"
-#include "TFileList.h"
+#include "app/ui/FileListModel.h"
+#include "app/core/TFileList.h"
 
 #include <QAbstractItemModelTester>
 #include <QColor>

@@ -1,13 +1,13 @@
-#include "FileDialogs.h"
-#include "Program.h"
-#include "TCompressRun.h"
-#include "AboutBox.h"
-#include "LogViewer.h"
-#include "MainWindow.h"
-#include "PreferencesDialog.h"
+#include "app/platform/FileDialogs.h"
+#include "app/ui/Program.h"
+#include "app/core/TCompressRun.h"
+#include "app/ui/AboutBox.h"
+#include "app/ui/LogViewer.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/PreferencesDialog.h"
 #include "TestDoubles.h"
-#include "XP_CheckBox.h"
-#include "XP_Form.h"
+#include "widgets/XP_CheckBox.h"
+#include "widgets/XP_Form.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -654,17 +654,21 @@ private slots:
     void testClosingStopsTheRun_data()
     {
         QTest::addColumn<bool>("byButton");
-        QTest::newRow("close") << false;
-        QTest::newRow("frame's close button") << true; // stops on the press, as Esc does
+        QTest::addColumn<bool>("atEdge"); // the pixel one past the button, which the frame counts
+        QTest::newRow("close") << false << false;
+        QTest::newRow("frame's close button") << true << false; // stops on the press, as Esc does
+        QTest::newRow("its far edge") << true << true;
     }
 
     void testClosingStopsTheRun()
     {
         QFETCH(bool, byButton);
+        QFETCH(bool, atEdge);
         CreateForm();
         AddThroughFolder(Path("site"));
         auto* frame = Child<TXP_Form>("frame");
-        const QPoint button = frame->CloseRect().center();
+        const QRect close = frame->CloseRect();
+        const QPoint button = atEdge ? QPoint(close.right() + 1, close.bottom() + 1) : close.center();
         CompressWithPause([&] {
             if (byButton)
                 QTest::mousePress(frame, Qt::LeftButton, {}, button);
