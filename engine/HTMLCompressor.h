@@ -36,6 +36,10 @@ public:
     // spaces, joins words across line breaks and can leave an italic or bold element open to the
     // end of the page.
     bool Literal;
+    // Tenth, off by default and ignored with Literal: also drop what a browser provably ignores
+    // (comments, white space in the head and beside blocks, implied end tags, default types;
+    // see BestPass.h), for the smallest page that shows and means the same.
+    bool Best;
 
     // Reads the whole file and keeps it open for the save. Fails (state Empty) when the file is
     // missing, cannot be opened for writing as well as reading, cannot be read, is not a regular

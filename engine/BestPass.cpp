@@ -1,0 +1,749 @@
+#include "Passes.h"
+
+#include "BestPass.h"
+#include "BlockTags.h"
+#include "ByteScan.h"
+#include "CharacterReferences.h"
+#include "ElementNames.h"
+#include "PassStream.h"
+
+#include <array>
+#include <cstring>
+
+using namespace bytescan;
+using namespace elementnames;
+using passes::IsHtmlSpace;
+using passes::Stream;
+
+namespace {
+
+// White space of text: a form feed is not collapsed by style sheets, so it stays as it is.
+inline bool IsTextSpace(char b) noexcept
+{
+    return b == ' ' || b == '\t' || b == '\n' || b == '\r';
+}
+
+// Two names as written, compared without regard to case.
+bool SameName(std::string_view a, std::string_view b) noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (Fold(static_cast<unsigned char>(a[k])) != Fold(static_cast<unsigned char>(b[k])))
+            return false;
+    return true;
+}
+
+inline bool IsAsciiLetter(char b) noexcept
+{
+    return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
+}
+
+inline bool IsAsciiAlnum(char b) noexcept
+{
+    return IsAsciiLetter(b) || (b >= '0' && b <= '9');
+}
+
+// Bytes that an attribute value needs its quotes for.
+constexpr std::array<bool, 256> kNeedsQuotes = [] {
+    std::array<bool, 256> needs{};
+    for (const unsigned char b : std::string_view(" \t\n\f\r\"'=<>`"))
+        needs[b] = true;
+    return needs;
+}();
+
+constexpr std::string_view kJavaScriptTypes[] = {
+    "application/ecmascript", "application/javascript", "application/x-ecmascript", "application/x-javascript",
+    "text/ecmascript",        "text/javascript",        "text/javascript1.0",       "text/javascript1.1",
+    "text/javascript1.2",     "text/javascript1.3",     "text/javascript1.4",       "text/javascript1.5",
+    "text/jscript",           "text/livescript",        "text/x-ecmascript",        "text/x-javascript",
+};
+
+struct Attribute
+{
+    std::size_t nameStart;
+    std::size_t nameLength;
+    std::size_t valueStart;
+    std::size_t valueLength;
+    char quote; // '"', '\'' or 0
+    bool hasValue;
+};
+
+// One tag as the tokenizer reads it, from its "<" to one past its ">".
+struct Tag
+{
+    static constexpr int kMaxAttributes = 48;
+
+    std::size_t start = 0;
+    std::size_t end = 0;
+    std::size_t nameStart = 0;
+    std::size_t nameLength = 0;
+    bool closing = false;
+    bool selfClosing = false;
+    bool tooMany = false; // more attributes than kept: written as it stands
+    int count = 0;
+    Attribute attributes[kMaxAttributes];
+    std::uint32_t traits = 0;
+    // Read before the tag is rewritten, since the rewriting may overwrite its bytes.
+    char lower[24] = {}; // the name folded to lower case (its start, when longer)
+    bool centred = false;      // <p align=center>, which the centring pass pairs with the next "</p>"
+    bool styledSpace = false;  // an inline style that names white-space
+
+    std::string_view Name() const noexcept { return {lower, nameLength < sizeof lower ? nameLength : sizeof lower}; }
+};
+
+// What the output ends with, as a line of text sees it.
+enum class Last
+{
+    Edge,    // the start of the document or a block tag: a space here is never shown
+    Space,   // a space of text: another one right after it is never shown
+    Content, // anything else
+};
+
+// An element whose end tag the parser may imply, tracked from its start tag while nothing but
+// phrasing is opened inside it.
+enum class Open
+{
+    None,
+    P,
+    Li,
+    Dt,
+    Dd,
+};
+
+// Which list the next list item or definition would belong to, known from the tags just before.
+enum class ListParent
+{
+    None,
+    List,       // ul, ol, menu, dir
+    Definition, // dl
+};
+
+class BestScan
+{
+public:
+    BestScan(TWorkingDocument& doc, bool unquote) noexcept : m_s{doc.data, doc.length}, m_unquote(unquote) {}
+
+    void Run(TWorkingDocument& doc) noexcept;
+
+private:
+    enum class Next
+    {
+        StartTag,
+        EndTag,
+        Text,
+        Other, // a comment that stays, a doctype, a processing instruction
+        End,   // the end of the document
+    };
+
+    bool ParseTag(std::size_t lt, Tag& tag) const noexcept;
+    void WriteTag(const Tag& tag) noexcept;
+    void WriteEndTag(std::size_t nameStart, std::size_t nameLength) noexcept;
+    int RemovableType(const Tag& tag) const noexcept;
+    bool KeepsSpaceByStyle(const Tag& tag) const noexcept;
+
+    void Before(Next next, const Tag* tag, bool block) noexcept;
+    bool DeferredGoes(Next next, const Tag* tag) const noexcept;
+    void Space() noexcept;
+    void Text() noexcept;
+    bool Markup() noexcept;
+    bool Comment(std::size_t lt) noexcept;
+    bool StartTag(Tag& tag) noexcept;
+    void EndTag(Tag& tag) noexcept;
+    bool RawText(const Tag& tag) noexcept;
+    void Track(const Tag& tag) noexcept;
+    void CopyRest() noexcept;
+
+    Stream m_s;
+    bool m_unquote;
+    bool m_utf8 = charrefs::DeclaresUtf8(m_s.d, m_s.len); // references may be written out
+    Tag m_tag;
+
+    // White space read but not yet written: it is settled by what comes next.
+    bool m_pending = false;
+    char m_pendingByte = ' ';
+    std::size_t m_spaceEnd = npos; // the output's length just after the last space written
+    Last m_last = Last::Edge;
+    bool m_inHead = true;
+
+    // Inside an element that keeps its white space as written (or another parser's content):
+    // its name, how deep it nests, and whether it is foreign.
+    std::size_t m_keepDepth = 0;
+    Tag m_keepTag; // its name
+    bool m_keepForeign = false;
+
+    // An end tag held back until the next thing shows whether the parser implies it.
+    bool m_deferred = false;
+    std::size_t m_deferredNameStart = 0;
+    std::size_t m_deferredNameLength = 0;
+    Tag m_deferredTag;              // its name
+    bool m_deferredTracked = false; // its element held only phrasing
+    bool m_deferredInList = false;  // and its parent is the list
+
+    Open m_open = Open::None;
+    bool m_openInList = false;
+    ListParent m_listParent = ListParent::None;
+};
+
+// Reads a tag from its "<" as the tokenizer does; false when the document ends inside it.
+bool BestScan::ParseTag(std::size_t lt, Tag& tag) const noexcept
+{
+    const char* d = m_s.d;
+    const std::size_t len = m_s.len;
+    tag.start = lt;
+    tag.closing = d[lt + 1] == '/';
+    tag.selfClosing = false;
+    tag.tooMany = false;
+    tag.count = 0;
+    std::size_t p = lt + (tag.closing ? 2 : 1);
+    tag.nameStart = p;
+    while (p < len && !IsHtmlSpace(d[p]) && d[p] != '/' && d[p] != '>')
+        ++p;
+    tag.nameLength = p - tag.nameStart;
+    for (;;) {
+        while (p < len && (IsHtmlSpace(d[p]) || (d[p] == '/' && p + 1 < len && d[p + 1] != '>')))
+            ++p;
+        if (p >= len)
+            return false;
+        if (d[p] == '>') {
+            tag.end = p + 1;
+            return true;
+        }
+        if (d[p] == '/') { // "/>", or "/" at the very end
+            if (p + 1 >= len)
+                return false;
+            tag.selfClosing = true;
+            tag.end = p + 2;
+            return true;
+        }
+        Attribute a{p, 0, 0, 0, 0, false};
+        ++p; // a name may begin with "="
+        while (p < len && !IsHtmlSpace(d[p]) && d[p] != '/' && d[p] != '>' && d[p] != '=')
+            ++p;
+        a.nameLength = p - a.nameStart;
+        std::size_t q = p;
+        while (q < len && IsHtmlSpace(d[q]))
+            ++q;
+        if (q < len && d[q] == '=') {
+            a.hasValue = true;
+            p = q + 1;
+            while (p < len && IsHtmlSpace(d[p]))
+                ++p;
+            if (p >= len)
+                return false;
+            if (d[p] == '"' || d[p] == '\'') {
+                a.quote = d[p];
+                a.valueStart = p + 1;
+                const std::size_t close = Find(d, p + 1, len, d[p]);
+                if (close == npos)
+                    return false;
+                a.valueLength = close - a.valueStart;
+                p = close + 1;
+            } else {
+                a.valueStart = p;
+                while (p < len && !IsHtmlSpace(d[p]) && d[p] != '>')
+                    ++p;
+                a.valueLength = p - a.valueStart;
+            }
+        }
+        if (tag.count < Tag::kMaxAttributes)
+            tag.attributes[tag.count++] = a;
+        else
+            tag.tooMany = true;
+    }
+}
+
+// The attribute a browser would take `type` from, when it can go; -1 otherwise.
+int BestScan::RemovableType(const Tag& tag) const noexcept
+{
+    if (tag.tooMany)
+        return -1;
+    const char* d = m_s.d;
+    const std::string_view name = tag.Name();
+    const bool script = NameIs(name, "script");
+    const bool style = NameIs(name, "style");
+    const bool link = NameIs(name, "link");
+    if (!script && !style && !link)
+        return -1;
+    int type = -1;
+    bool stylesheet = false;
+    bool relSeen = false;
+    for (int k = 0; k < tag.count; ++k) {
+        const Attribute& a = tag.attributes[k];
+        const std::string_view attribute(d + a.nameStart, a.nameLength);
+        if (NameIs(attribute, "type")) {
+            if (type >= 0)
+                return -1; // which one counts is no longer plain
+            type = k;
+        } else if (script && NameIs(attribute, "language")) {
+            return -1; // consulted when type is missing
+        } else if (link && NameIs(attribute, "rel") && !relSeen) {
+            relSeen = true;
+            // "stylesheet" among its space-separated words
+            std::size_t p = a.valueStart;
+            const std::size_t end = a.valueStart + a.valueLength;
+            while (p < end) {
+                while (p < end && IsHtmlSpace(d[p]))
+                    ++p;
+                std::size_t q = p;
+                while (q < end && !IsHtmlSpace(d[q]))
+                    ++q;
+                stylesheet = stylesheet || NameIs({d + p, q - p}, "stylesheet");
+                p = q;
+            }
+        }
+    }
+    if (type < 0 || (link && !stylesheet))
+        return -1;
+    const Attribute& a = tag.attributes[type];
+    std::string_view value(d + a.valueStart, a.valueLength);
+    if (!script)
+        return NameIs(value, "text/css") ? type : -1;
+    while (!value.empty() && IsHtmlSpace(value.front()))
+        value.remove_prefix(1);
+    while (!value.empty() && IsHtmlSpace(value.back()))
+        value.remove_suffix(1);
+    for (const std::string_view js : kJavaScriptTypes)
+        if (NameIs(value, js))
+            return type;
+    return -1;
+}
+
+// An inline style that names white-space: the element may show its spaces as written.
+bool BestScan::KeepsSpaceByStyle(const Tag& tag) const noexcept
+{
+    const char* d = m_s.d;
+    for (int k = 0; k < tag.count; ++k) {
+        const Attribute& a = tag.attributes[k];
+        if (a.hasValue && NameIs({d + a.nameStart, a.nameLength}, "style") &&
+            FindLiteral(d, a.valueStart, a.valueStart + a.valueLength, "white-space") != npos)
+            return true;
+    }
+    return tag.tooMany;
+}
+
+void BestScan::WriteEndTag(std::size_t nameStart, std::size_t nameLength) noexcept
+{
+    char* d = m_s.d;
+    d[m_s.w++] = '<';
+    d[m_s.w++] = '/';
+    std::memmove(d + m_s.w, d + nameStart, nameLength);
+    m_s.w += nameLength;
+    d[m_s.w++] = '>';
+}
+
+// Writes a tag as the parser reads it. Every piece comes from at or after where it is written,
+// and is no longer than what it stood for, so the writing never overtakes the reading.
+void BestScan::WriteTag(const Tag& tag) noexcept
+{
+    char* d = m_s.d;
+    if (tag.tooMany || m_keepForeign || (tag.traits & kForeign)) {
+        m_s.Emit(tag.end);
+        return;
+    }
+    // The stream's unread bytes are the tag's; it is rebuilt at w from them.
+    if (tag.closing) {
+        WriteEndTag(tag.nameStart, tag.nameLength);
+        m_s.r = tag.end;
+        return;
+    }
+    const int dropped = RemovableType(tag);
+    std::size_t& w = m_s.w;
+    d[w++] = '<';
+    std::memmove(d + w, d + tag.nameStart, tag.nameLength);
+    w += tag.nameLength;
+    bool afterQuote = false;
+    for (int k = 0; k < tag.count; ++k) {
+        if (k == dropped)
+            continue;
+        const Attribute& a = tag.attributes[k];
+        if (!afterQuote)
+            d[w++] = ' ';
+        std::memmove(d + w, d + a.nameStart, a.nameLength);
+        w += a.nameLength;
+        afterQuote = false;
+        if (!a.hasValue || a.valueLength == 0)
+            continue; // `a=""` and `a` give the same empty value
+        d[w++] = '=';
+        bool bare = !a.quote || m_unquote;
+        for (std::size_t v = a.valueStart; bare && a.quote && v < a.valueStart + a.valueLength; ++v)
+            bare = !kNeedsQuotes[static_cast<unsigned char>(d[v])];
+        if (!bare)
+            d[w++] = a.quote;
+        std::memmove(d + w, d + a.valueStart, a.valueLength);
+        w += a.valueLength;
+        if (!bare) {
+            d[w++] = a.quote;
+            afterQuote = true;
+        }
+    }
+    d[w++] = '>';
+    m_s.r = tag.end;
+}
+
+// Whether the end tag held back goes before what comes next: the next tag closes its element
+// just as the end tag would have.
+bool BestScan::DeferredGoes(Next next, const Tag* tag) const noexcept
+{
+    const std::string_view e = m_deferredTag.Name();
+    if (next == Next::End)
+        return NameIs(e, "body") || NameIs(e, "html");
+    if (next != Next::StartTag && next != Next::EndTag)
+        return false;
+    const std::string_view n = tag->Name();
+    const std::uint32_t t = tag->traits;
+    const bool start = next == Next::StartTag;
+    if (NameIs(e, "td") || NameIs(e, "th"))
+        return start ? (t & (kCell | kRowGroup)) || NameIs(n, "tr")
+                     : (t & kRowGroup) || NameIs(n, "tr") || NameIs(n, "table");
+    if (NameIs(e, "tr"))
+        return start ? (t & kRowGroup) || NameIs(n, "tr") : (t & kRowGroup) || NameIs(n, "table");
+    if (NameIs(e, "tbody") || NameIs(e, "thead") || NameIs(e, "tfoot"))
+        return start ? NameIs(n, "tbody") || NameIs(n, "tfoot") : NameIs(n, "table");
+    if (NameIs(e, "head"))
+        return start;
+    if (NameIs(e, "body"))
+        return !start && NameIs(n, "html");
+    if (!m_deferredTracked)
+        return false;
+    if (NameIs(e, "p"))
+        return start && (t & kClosesP);
+    if (NameIs(e, "li"))
+        return start ? NameIs(n, "li") : m_deferredInList && (t & kList);
+    // dt, dd
+    return start ? NameIs(n, "dt") || NameIs(n, "dd") : m_deferredInList && NameIs(n, "dl");
+}
+
+// Settles what waits before the next thing: the end tag held back, then the white space.
+void BestScan::Before(Next next, const Tag* tag, bool block) noexcept
+{
+    const bool spaceShown =
+        m_pending && !(m_inHead || m_last != Last::Content || block || next == Next::End);
+    if (m_deferred) {
+        m_deferred = false;
+        if (spaceShown || !DeferredGoes(next, tag))
+            WriteEndTag(m_deferredNameStart, m_deferredNameLength);
+        else if (block && m_spaceEnd == m_s.w)
+            --m_s.w; // the space written before the end tag now meets the block
+    }
+    if (m_pending) {
+        m_pending = false;
+        if (spaceShown) {
+            m_s.d[m_s.w++] = m_pendingByte;
+            m_spaceEnd = m_s.w;
+            m_last = Last::Space;
+        }
+    }
+}
+
+void BestScan::Space() noexcept
+{
+    const char* d = m_s.d;
+    std::size_t end = m_s.r;
+    while (end < m_s.len && IsTextSpace(d[end]))
+        ++end;
+    if (m_keepDepth > 0) {
+        m_s.Emit(end);
+        return;
+    }
+    const bool single = end - m_s.r == 1 && (d[m_s.r] == ' ' || d[m_s.r] == '\n');
+    m_pendingByte = m_pending || !single ? ' ' : d[m_s.r];
+    m_pending = true;
+    m_s.r = end;
+}
+
+void BestScan::Text() noexcept
+{
+    Before(Next::Text, nullptr, false);
+    char* d = m_s.d;
+    std::size_t end = m_s.r + 1;
+    while (end < m_s.len && d[end] != '<' && !IsTextSpace(d[end]))
+        ++end;
+    while (m_utf8) {
+        const std::size_t amp = Find(d, m_s.r, end, '&');
+        if (amp == npos)
+            break;
+        m_s.Emit(amp);
+        char out[4];
+        std::size_t n = 0;
+        const std::size_t taken = charrefs::ShorterReference(d, amp, m_s.len, out, n);
+        if (taken == 0 || amp + taken > end) {
+            m_s.Emit(amp + 1);
+            continue;
+        }
+        std::memcpy(d + m_s.w, out, n);
+        m_s.w += n;
+        m_s.r = amp + taken;
+    }
+    m_s.Emit(end);
+    m_inHead = false;
+    m_last = Last::Content;
+    m_listParent = ListParent::None;
+}
+
+void BestScan::CopyRest() noexcept
+{
+    Before(Next::Other, nullptr, false);
+    m_s.Emit(m_s.len);
+}
+
+// A comment from its "<!--": gone, or copied as it stands. False when it runs to the end.
+bool BestScan::Comment(std::size_t lt) noexcept
+{
+    const char* d = m_s.d;
+    const std::size_t len = m_s.len;
+    std::size_t end = npos;
+    if (lt + 4 < len && d[lt + 4] == '>')
+        end = lt + 5;
+    else if (lt + 5 < len && d[lt + 4] == '-' && d[lt + 5] == '>')
+        end = lt + 6;
+    for (std::size_t q = lt + 4; end == npos;) {
+        q = FindLiteral(d, q, len, "--");
+        if (q == npos || q + 2 >= len)
+            return false;
+        if (d[q + 2] == '>')
+            end = q + 3;
+        else if (d[q + 2] == '!' && q + 3 < len && d[q + 3] == '>')
+            end = q + 4;
+        else
+            ++q;
+    }
+    const std::string_view text(d + lt + 4, end - lt - 4);
+    bool keep = m_keepDepth > 0 || text.starts_with("[if") || text.starts_with("[endif") ||
+                text.starts_with("<![endif") || text.starts_with("#") || text.starts_with("!");
+    if (!keep && !m_pending && m_s.w > 0) {
+        // Text on both sides meets: it must not become a tag or a character reference.
+        std::size_t b = m_s.w;
+        while (b > 0 && m_s.w - b < 32 && IsAsciiAlnum(d[b - 1]))
+            --b;
+        keep = d[m_s.w - 1] == '<' || (b > 0 && (d[b - 1] == '&' || (d[b - 1] == '#' && b > 1 && d[b - 2] == '&')));
+    }
+    if (keep) {
+        Before(Next::Other, nullptr, false);
+        m_s.Emit(end);
+    } else {
+        m_s.r = end;
+    }
+    return true;
+}
+
+// The text of a raw text element after its start tag, copied as it stands up to its end tag.
+// False when it never ends, or when a script's text may hide its end tag from a simple search.
+bool BestScan::RawText(const Tag& tag) noexcept
+{
+    const char* d = m_s.d;
+    const std::size_t len = m_s.len;
+    const std::string_view name = tag.Name();
+    for (std::size_t q = m_s.r;;) {
+        q = Find(d, q, len, '<');
+        if (q == npos || q + 2 + name.size() >= len)
+            return false;
+        if (d[q + 1] == '/') {
+            const bool same = SameName({d + q + 2, name.size()}, name);
+            const char after = d[q + 2 + name.size()];
+            if (same && (IsHtmlSpace(after) || after == '/' || after == '>')) {
+                if (NameIs(name, "script")) {
+                    // "<!--" then "<script" inside a script can make the parser read past this end.
+                    const std::size_t open = FindLiteral(d, m_s.r, q, "<!--");
+                    if (open != npos && FindLiteral(d, open, q, "<script") != npos)
+                        return false;
+                }
+                m_s.Emit(q);
+                return true;
+            }
+        }
+        ++q;
+    }
+}
+
+void BestScan::Track(const Tag& tag) noexcept
+{
+    const std::string_view n = tag.Name();
+    const std::uint32_t t = tag.traits;
+    if (tag.closing) {
+        if (!(t & (kPhrasing | kRawText)))
+            m_open = Open::None;
+        return;
+    }
+    if (t & (kPhrasing | kRawText))
+        return;
+    const ListParent parent = m_listParent;
+    m_listParent = ListParent::None;
+    m_open = Open::None;
+    if (NameIs(n, "p")) {
+        // A centred paragraph keeps its end tag: the centring pass pairs it with the next "</p>".
+        m_open = tag.centred ? Open::None : Open::P;
+    } else if (NameIs(n, "li")) {
+        m_open = Open::Li;
+        m_openInList = parent == ListParent::List;
+    } else if (NameIs(n, "dt") || NameIs(n, "dd")) {
+        m_open = NameIs(n, "dt") ? Open::Dt : Open::Dd;
+        m_openInList = parent == ListParent::Definition;
+    } else if (t & kList) {
+        m_listParent = ListParent::List;
+    } else if (NameIs(n, "dl")) {
+        m_listParent = ListParent::Definition;
+    }
+}
+
+// A start tag: written, and what it opens noted. False when the pass has to stop.
+bool BestScan::StartTag(Tag& tag) noexcept
+{
+    const bool block = blocktags::StartsBlockTag(m_s.d + tag.start, m_s.len - tag.start);
+    Before(Next::StartTag, &tag, block);
+    const std::uint32_t t = tag.traits;
+    if (!(t & kHeadItem))
+        m_inHead = false;
+    const std::string_view name = tag.Name();
+    const bool transparent = NameIs(name, "link") || NameIs(name, "meta") || NameIs(name, "base");
+    WriteTag(tag);
+    if (m_keepDepth > 0) {
+        if (name == m_keepTag.Name() && !(t & kVoid) && !(tag.selfClosing && m_keepForeign))
+            ++m_keepDepth;
+    } else if (!(t & kVoid) && !(tag.selfClosing && (t & kForeign)) &&
+               ((t & (kKeepsSpace | kForeign | kTemplate)) || tag.styledSpace)) {
+        m_keepDepth = 1;
+        std::memcpy(m_keepTag.lower, tag.lower, sizeof tag.lower);
+        // A name too long to hold matches no end tag: kept to the end of the document.
+        m_keepTag.nameLength = tag.nameLength < sizeof tag.lower ? tag.nameLength : 0;
+        m_keepForeign = t & kForeign;
+        m_open = Open::None;
+        m_listParent = ListParent::None;
+    }
+    if (t & kPlainText)
+        return false;
+    if ((t & kRawText) && !m_keepForeign) {
+        if (!RawText(tag))
+            return false;
+        if (NameIs(name, "style"))
+            return true; // shows nothing, like a comment
+    }
+    if (m_keepDepth == 0)
+        Track(tag);
+    if (!transparent)
+        m_last = block || m_inHead ? Last::Edge : Last::Content;
+    return true;
+}
+
+void BestScan::EndTag(Tag& tag) noexcept
+{
+    const bool block = blocktags::StartsBlockTag(m_s.d + tag.start, m_s.len - tag.start);
+    Before(Next::EndTag, &tag, block);
+    const std::uint32_t t = tag.traits;
+    const std::string_view name = tag.Name();
+    const bool raw = t & kRawText;
+    if (!raw && !NameIs(name, "head"))
+        m_inHead = false;
+    if (m_keepDepth > 0) {
+        WriteTag(tag);
+        if (name == m_keepTag.Name() && --m_keepDepth == 0)
+            m_keepForeign = false;
+        if (!NameIs(name, "style"))
+            m_last = block ? Last::Edge : Last::Content;
+        return;
+    }
+    const bool tracked = (m_open == Open::P && NameIs(name, "p")) || (m_open == Open::Li && NameIs(name, "li")) ||
+                         (m_open == Open::Dt && NameIs(name, "dt")) || (m_open == Open::Dd && NameIs(name, "dd"));
+    const bool impliable = tracked || (t & (kCell | kRowGroup)) || NameIs(name, "tr") || NameIs(name, "head") ||
+                           NameIs(name, "body") || NameIs(name, "html");
+    const bool inList = tracked && m_openInList;
+    if (impliable && !tag.tooMany) {
+        m_deferred = true;
+        m_deferredNameStart = tag.nameStart;
+        m_deferredNameLength = tag.nameLength;
+        std::memcpy(m_deferredTag.lower, tag.lower, sizeof tag.lower);
+        m_deferredTag.nameLength = tag.nameLength;
+        m_deferredTracked = tracked;
+        m_deferredInList = inList;
+        m_s.r = tag.end;
+    } else {
+        WriteTag(tag);
+    }
+    Track(tag);
+    // The next item of the same list follows an item that held only phrasing.
+    if (inList)
+        m_listParent = NameIs(name, "li") ? ListParent::List : ListParent::Definition;
+    else if (!(t & (kPhrasing | kRawText)))
+        m_listParent = ListParent::None;
+    if (!NameIs(name, "style"))
+        m_last = block || m_inHead ? Last::Edge : Last::Content;
+}
+
+// At a "<". False when the rest of the document is to be copied as it stands.
+bool BestScan::Markup() noexcept
+{
+    const char* d = m_s.d;
+    const std::size_t len = m_s.len;
+    const std::size_t lt = m_s.r;
+    const char b1 = lt + 1 < len ? d[lt + 1] : '\0';
+    if (IsAsciiLetter(b1) || (b1 == '/' && lt + 2 < len && IsAsciiLetter(d[lt + 2]))) {
+        if (!ParseTag(lt, m_tag))
+            return false;
+        m_tag.traits = TraitsOf({d + m_tag.nameStart, m_tag.nameLength});
+        for (std::size_t k = 0; k < sizeof m_tag.lower; ++k)
+            m_tag.lower[k] = k < m_tag.nameLength ? static_cast<char>(Fold(static_cast<unsigned char>(d[m_tag.nameStart + k]))) : '\0';
+        m_tag.styledSpace = !m_tag.closing && KeepsSpaceByStyle(m_tag);
+        m_tag.centred = !m_tag.closing && m_tag.Name() == "p" && m_tag.count == 1 &&
+                        NameIs({d + m_tag.attributes[0].nameStart, m_tag.attributes[0].nameLength}, "align");
+        if (m_tag.closing) {
+            EndTag(m_tag);
+            return true;
+        }
+        return StartTag(m_tag);
+    }
+    if (b1 == '!' && MatchAt(d + lt, len - lt, "<!--"))
+        return Comment(lt);
+    if (b1 == '!' || b1 == '?' || b1 == '/') {
+        // A doctype, CDATA section or bogus comment: to its ">" (a CDATA section in foreign
+        // content to its "]]>"), copied as it stands.
+        std::size_t end = npos;
+        if (MatchAt(d + lt, len - lt, "<![cdata[")) {
+            end = FindLiteral(d, lt, len, "]]>");
+            end = end == npos ? npos : end + 3;
+        }
+        if (end == npos) {
+            end = Find(d, lt, len, '>');
+            if (end == npos)
+                return false;
+            ++end;
+        }
+        Before(Next::Other, nullptr, false);
+        m_s.Emit(end);
+        return true;
+    }
+    Text(); // a "<" that opens nothing
+    return true;
+}
+
+void BestScan::Run(TWorkingDocument& doc) noexcept
+{
+    if (MatchAt(m_s.d, m_s.len, "\xef\xbb\xbf"))
+        m_s.Emit(3); // the byte-order mark goes before anything the parser sees
+    while (m_s.r < m_s.len) {
+        const char b = m_s.d[m_s.r];
+        if (b == '<') {
+            if (!Markup()) {
+                CopyRest();
+                break;
+            }
+        } else if (IsTextSpace(b)) {
+            Space();
+        } else {
+            Text();
+        }
+    }
+    if (m_s.r >= m_s.len)
+        Before(Next::End, nullptr, true);
+    m_s.Finish(doc);
+    doc.unclosedBy = {};
+    doc.noGtTail = 0;
+}
+
+} // namespace
+
+void BestPass(TWorkingDocument& doc, bool unquote) noexcept
+{
+    if (doc.length == 0)
+        return;
+    BestScan(doc, unquote).Run(doc);
+}
