@@ -91,10 +91,16 @@ bool TCliOptions::Parse(const QStringList& arguments, QString& error)
             version = true;
         else if (name == QLatin1String("--literal"))
             literal = true;
+        else if (name == QLatin1String("--best"))
+            best = true;
         else {
             error = QStringLiteral("unknown option '%1'").arg(argument);
             return false;
         }
+    }
+    if (literal && best) {
+        error = QStringLiteral("--literal and --best exclude each other");
+        return false;
     }
     if (paths.isEmpty() && !help && !version) {
         error = QStringLiteral("no file or folder given");
@@ -115,6 +121,7 @@ void TCliOptions::ApplySwitches(THTMLCompressor& HC) const
         }
     }
     HC.Literal = literal;
+    HC.Best = best;
 }
 
 QString TCliOptions::HelpText()
@@ -134,6 +141,9 @@ QString TCliOptions::HelpText()
         "  --literal         apply the rules exactly as first written: smaller files, but\n"
         "                    attribute values may be cut at spaces, words joined across\n"
         "                    line breaks and italic or bold run on to the end of a page\n"
+        "  --best            also drop what a browser provably ignores: comments, white\n"
+        "                    space in the head, beside blocks and in runs, end tags the\n"
+        "                    parser implies, default script and style types\n"
         "  -q, --quiet       print nothing but failures (on standard error)\n"
         "  -h, --help        show this help\n"
         "      --version     show the version\n"

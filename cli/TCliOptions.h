@@ -17,11 +17,11 @@ public:
     };
 
     // False with a one-line reason on a usage error (unknown option or switch, missing value,
-    // no path unless --help or --version).
+    // --literal with --best, no path unless --help or --version).
     [[nodiscard]] bool Parse(const QStringList& arguments, QString& error);
 
     // Sets the engine's switches to the window's values, then applies --enable/--disable in
-    // the order given, and --literal.
+    // the order given, then --literal or --best.
     void ApplySwitches(THTMLCompressor& HC) const;
 
     [[nodiscard]] static QString HelpText();
@@ -32,6 +32,7 @@ public:
     bool help = false;
     bool version = false;
     bool literal = false;
+    bool best = false;
     QList<Switch> switches;
     QStringList paths;
     QList<int> pathArguments; // where each path stands in the arguments, to take its raw bytes
