@@ -86,7 +86,7 @@ struct Tag
     std::uint32_t traits = 0;
     // Read before the tag is rewritten, since the rewriting may overwrite its bytes.
     char lower[24] = {}; // the name folded to lower case (its start, when longer)
-    bool centred = false;      // <p align=center>, which the centring pass pairs with the next "</p>"
+    bool centred = false;      // <p align=center>, turned into a center element
     bool styledSpace = false;  // an inline style that names white-space
 
     std::string_view Name() const noexcept { return {lower, nameLength < sizeof lower ? nameLength : sizeof lower}; }
@@ -122,7 +122,10 @@ enum class ListParent
 class BestScan
 {
 public:
-    BestScan(TWorkingDocument& doc, bool unquote) noexcept : m_s{doc.data, doc.length}, m_unquote(unquote) {}
+    BestScan(TWorkingDocument& doc, bool unquote, bool centre) noexcept
+        : m_s{doc.data, doc.length}, m_unquote(unquote), m_centre(centre)
+    {
+    }
 
     void Run(TWorkingDocument& doc) noexcept;
 
@@ -137,13 +140,16 @@ private:
     };
 
     bool ParseTag(std::size_t lt, Tag& tag) const noexcept;
+    std::size_t CentredEnd(std::size_t from) noexcept;
     void WriteTag(const Tag& tag) noexcept;
     void WriteEndTag(std::size_t nameStart, std::size_t nameLength) noexcept;
     int RemovableType(const Tag& tag) const noexcept;
     bool KeepsSpaceByStyle(const Tag& tag) const noexcept;
 
     void Before(Next next, const Tag* tag, bool block) noexcept;
-    bool DeferredGoes(Next next, const Tag* tag) const noexcept;
+    struct Held;
+    static bool Goes(const Held& e, Next next, std::string_view n, std::uint32_t t) noexcept;
+    bool SpaceShows(Next next, bool block) const noexcept;
     void Space() noexcept;
     void Text() noexcept;
     bool Markup() noexcept;
@@ -156,6 +162,9 @@ private:
 
     Stream m_s;
     bool m_unquote;
+    bool m_centre;
+    std::size_t m_centreEnd = npos; // the "</p>" of the paragraph turned into a center element
+    Tag m_look;
     bool m_utf8 = charrefs::DeclaresUtf8(m_s.d, m_s.len); // references may be written out
     Tag m_tag;
 
@@ -173,12 +182,19 @@ private:
     bool m_keepForeign = false;
 
     // An end tag held back until the next thing shows whether the parser implies it.
-    bool m_deferred = false;
-    std::size_t m_deferredNameStart = 0;
-    std::size_t m_deferredNameLength = 0;
-    Tag m_deferredTag;              // its name
-    bool m_deferredTracked = false; // its element held only phrasing
-    bool m_deferredInList = false;  // and its parent is the list
+    // End tags held back until the next thing shows whether the parser implies them. A run of
+    // them is settled from its end: one that goes leaves the one before it to meet what follows.
+    struct Held
+    {
+        std::size_t nameStart;
+        std::size_t nameLength;
+        Tag name;     // its name, folded
+        bool tracked; // its element held only phrasing
+        bool inList;  // and its parent is the list
+    };
+    static constexpr int kMaxHeld = 8;
+    Held m_held[kMaxHeld];
+    int m_heldCount = 0;
 
     Open m_open = Open::None;
     bool m_openInList = false;
@@ -250,6 +266,39 @@ bool BestScan::ParseTag(std::size_t lt, Tag& tag) const noexcept
             tag.attributes[tag.count++] = a;
         else
             tag.tooMany = true;
+    }
+}
+
+// Where the "</p>" of a centred paragraph whose text runs from `from` stands, when nothing but
+// phrasing, text and comments comes before it (so that the paragraph and a center element in its
+// place end there alike); npos otherwise.
+std::size_t BestScan::CentredEnd(std::size_t from) noexcept
+{
+    const char* d = m_s.d;
+    const std::size_t len = m_s.len;
+    for (std::size_t q = from;;) {
+        q = Find(d, q, len, '<');
+        if (q == npos || q + 3 >= len)
+            return npos;
+        const char b1 = d[q + 1];
+        if (IsAsciiLetter(b1) || (b1 == '/' && IsAsciiLetter(d[q + 2]))) {
+            if (!ParseTag(q, m_look))
+                return npos;
+            const std::string_view name(d + m_look.nameStart, m_look.nameLength);
+            if (m_look.closing && NameIs(name, "p"))
+                return q;
+            if (!(TraitsOf(name) & kPhrasing))
+                return npos;
+            q = m_look.end;
+        } else if (MatchAt(d + q, len - q, "<!--")) {
+            q = FindLiteral(d, q + 4, len, "-->");
+            if (q == npos)
+                return npos;
+        } else if (b1 == '!' || b1 == '?' || b1 == '/') {
+            return npos;
+        } else {
+            ++q;
+        }
     }
 }
 
@@ -353,12 +402,15 @@ void BestScan::WriteTag(const Tag& tag) noexcept
     std::memmove(d + w, d + tag.nameStart, tag.nameLength);
     w += tag.nameLength;
     bool afterQuote = false;
+    bool afterBareName = false;
     for (int k = 0; k < tag.count; ++k) {
         if (k == dropped)
             continue;
         const Attribute& a = tag.attributes[k];
+        // After a name without a value, " =" would give that name one: "/" starts a new name.
         if (!afterQuote)
-            d[w++] = ' ';
+            d[w++] = afterBareName && d[a.nameStart] == '=' ? '/' : ' ';
+        afterBareName = !a.hasValue || a.valueLength == 0;
         std::memmove(d + w, d + a.nameStart, a.nameLength);
         w += a.nameLength;
         afterQuote = false;
@@ -381,18 +433,18 @@ void BestScan::WriteTag(const Tag& tag) noexcept
     m_s.r = tag.end;
 }
 
-// Whether the end tag held back goes before what comes next: the next tag closes its element
-// just as the end tag would have.
-bool BestScan::DeferredGoes(Next next, const Tag* tag) const noexcept
+// Whether the end tag held back goes before what comes next (`n`, with traits `t`): the next tag
+// closes its element just as the end tag would have.
+bool BestScan::Goes(const Held& held, Next next, std::string_view n, std::uint32_t t) noexcept
 {
-    const std::string_view e = m_deferredTag.Name();
+    const std::string_view e = held.name.Name();
     if (next == Next::End)
         return NameIs(e, "body") || NameIs(e, "html");
     if (next != Next::StartTag && next != Next::EndTag)
         return false;
-    const std::string_view n = tag->Name();
-    const std::uint32_t t = tag->traits;
     const bool start = next == Next::StartTag;
+    if (!start && n == e && !held.tracked)
+        return true; // the same end tag again does its work (and was ignored after it)
     if (NameIs(e, "td") || NameIs(e, "th"))
         return start ? (t & (kCell | kRowGroup)) || NameIs(n, "tr")
                      : (t & kRowGroup) || NameIs(n, "tr") || NameIs(n, "table");
@@ -404,27 +456,48 @@ bool BestScan::DeferredGoes(Next next, const Tag* tag) const noexcept
         return start;
     if (NameIs(e, "body"))
         return !start && NameIs(n, "html");
-    if (!m_deferredTracked)
+    if (!held.tracked)
         return false;
     if (NameIs(e, "p"))
         return start && (t & kClosesP);
     if (NameIs(e, "li"))
-        return start ? NameIs(n, "li") : m_deferredInList && (t & kList);
+        return start ? NameIs(n, "li") : held.inList && (t & kList);
     // dt, dd
-    return start ? NameIs(n, "dt") || NameIs(n, "dd") : m_deferredInList && NameIs(n, "dl");
+    return start ? NameIs(n, "dt") || NameIs(n, "dd") : held.inList && NameIs(n, "dl");
 }
 
-// Settles what waits before the next thing: the end tag held back, then the white space.
+bool BestScan::SpaceShows(Next next, bool block) const noexcept
+{
+    return m_pending && !(m_inHead || m_last != Last::Content || block || next == Next::End);
+}
+
+// Settles what waits before the next thing: the end tags held back, then the white space.
 void BestScan::Before(Next next, const Tag* tag, bool block) noexcept
 {
-    const bool spaceShown =
-        m_pending && !(m_inHead || m_last != Last::Content || block || next == Next::End);
-    if (m_deferred) {
-        m_deferred = false;
-        if (spaceShown || !DeferredGoes(next, tag))
-            WriteEndTag(m_deferredNameStart, m_deferredNameLength);
-        else if (block && m_spaceEnd == m_s.w)
-            --m_s.w; // the space written before the end tag now meets the block
+    const bool spaceShown = SpaceShows(next, block);
+    if (m_heldCount > 0) {
+        bool goes[kMaxHeld];
+        Next after = next;
+        std::string_view name = tag ? tag->Name() : std::string_view();
+        std::uint32_t traits = tag ? tag->traits : 0;
+        for (int k = m_heldCount - 1; k >= 0; --k) {
+            goes[k] = !(spaceShown && k == m_heldCount - 1) && Goes(m_held[k], after, name, traits);
+            if (!goes[k]) {
+                after = Next::EndTag;
+                name = m_held[k].name.Name();
+                traits = m_held[k].name.traits;
+            }
+        }
+        bool written = false;
+        for (int k = 0; k < m_heldCount; ++k) {
+            if (!goes[k]) {
+                WriteEndTag(m_held[k].nameStart, m_held[k].nameLength);
+                written = true;
+            }
+        }
+        m_heldCount = 0;
+        if (!written && block && m_spaceEnd == m_s.w)
+            --m_s.w; // the space written before the end tags now meets the block
     }
     if (m_pending) {
         m_pending = false;
@@ -516,7 +589,9 @@ bool BestScan::Comment(std::size_t lt) noexcept
         std::size_t b = m_s.w;
         while (b > 0 && m_s.w - b < 32 && IsAsciiAlnum(d[b - 1]))
             --b;
-        keep = d[m_s.w - 1] == '<' || (b > 0 && (d[b - 1] == '&' || (d[b - 1] == '#' && b > 1 && d[b - 2] == '&')));
+        // After a ";" it may end a reference kept for the "<" of this very comment.
+        keep = d[m_s.w - 1] == '<' || d[m_s.w - 1] == ';' ||
+               (b > 0 && (d[b - 1] == '&' || (d[b - 1] == '#' && b > 1 && d[b - 2] == '&')));
     }
     if (keep) {
         Before(Next::Other, nullptr, false);
@@ -571,8 +646,7 @@ void BestScan::Track(const Tag& tag) noexcept
     m_listParent = ListParent::None;
     m_open = Open::None;
     if (NameIs(n, "p")) {
-        // A centred paragraph keeps its end tag: the centring pass pairs it with the next "</p>".
-        m_open = tag.centred ? Open::None : Open::P;
+        m_open = tag.centred ? Open::None : Open::P; // a centred one is a center element now
     } else if (NameIs(n, "li")) {
         m_open = Open::Li;
         m_openInList = parent == ListParent::List;
@@ -596,7 +670,17 @@ bool BestScan::StartTag(Tag& tag) noexcept
         m_inHead = false;
     const std::string_view name = tag.Name();
     const bool transparent = NameIs(name, "link") || NameIs(name, "meta") || NameIs(name, "base");
-    WriteTag(tag);
+    const std::size_t centreEnd = m_centre && tag.centred && m_keepDepth == 0 ? CentredEnd(tag.end) : npos;
+    if (centreEnd != npos) {
+        // <p align=center> becomes <center>, and its own "</p>" </center>.
+        std::memcpy(m_s.d + m_s.w, "<center>", 8);
+        m_s.w += 8;
+        m_s.r = tag.end;
+        m_centreEnd = centreEnd;
+    } else {
+        tag.centred = false;
+        WriteTag(tag);
+    }
     if (m_keepDepth > 0) {
         if (name == m_keepTag.Name() && !(t & kVoid) && !(tag.selfClosing && m_keepForeign))
             ++m_keepDepth;
@@ -628,12 +712,33 @@ bool BestScan::StartTag(Tag& tag) noexcept
 void BestScan::EndTag(Tag& tag) noexcept
 {
     const bool block = blocktags::StartsBlockTag(m_s.d + tag.start, m_s.len - tag.start);
-    Before(Next::EndTag, &tag, block);
     const std::uint32_t t = tag.traits;
     const std::string_view name = tag.Name();
+    const bool tracked = m_keepDepth == 0 && ((m_open == Open::P && NameIs(name, "p")) ||
+                                              (m_open == Open::Li && NameIs(name, "li")) ||
+                                              (m_open == Open::Dt && NameIs(name, "dt")) ||
+                                              (m_open == Open::Dd && NameIs(name, "dd")));
+    const bool impliable = m_keepDepth == 0 && tag.start != m_centreEnd && !tag.tooMany &&
+                           (tracked || (t & (kCell | kRowGroup)) || NameIs(name, "tr") || NameIs(name, "head") ||
+                            NameIs(name, "body") || NameIs(name, "html"));
+    if (impliable && m_heldCount > 0 && m_heldCount < kMaxHeld && !SpaceShows(Next::EndTag, block))
+        m_pending = false; // joins the run held back; the space between shows nothing
+    else
+        Before(Next::EndTag, &tag, block);
     const bool raw = t & kRawText;
     if (!raw && !NameIs(name, "head"))
         m_inHead = false;
+    if (tag.start == m_centreEnd) {
+        // The tag written before it saved more than this one adds.
+        std::memcpy(m_s.d + m_s.w, "</center>", 9);
+        m_s.w += 9;
+        m_s.r = tag.end;
+        m_centreEnd = npos;
+        m_open = Open::None;
+        m_listParent = ListParent::None;
+        m_last = Last::Edge;
+        return;
+    }
     if (m_keepDepth > 0) {
         WriteTag(tag);
         if (name == m_keepTag.Name() && --m_keepDepth == 0)
@@ -642,19 +747,16 @@ void BestScan::EndTag(Tag& tag) noexcept
             m_last = block ? Last::Edge : Last::Content;
         return;
     }
-    const bool tracked = (m_open == Open::P && NameIs(name, "p")) || (m_open == Open::Li && NameIs(name, "li")) ||
-                         (m_open == Open::Dt && NameIs(name, "dt")) || (m_open == Open::Dd && NameIs(name, "dd"));
-    const bool impliable = tracked || (t & (kCell | kRowGroup)) || NameIs(name, "tr") || NameIs(name, "head") ||
-                           NameIs(name, "body") || NameIs(name, "html");
     const bool inList = tracked && m_openInList;
-    if (impliable && !tag.tooMany) {
-        m_deferred = true;
-        m_deferredNameStart = tag.nameStart;
-        m_deferredNameLength = tag.nameLength;
-        std::memcpy(m_deferredTag.lower, tag.lower, sizeof tag.lower);
-        m_deferredTag.nameLength = tag.nameLength;
-        m_deferredTracked = tracked;
-        m_deferredInList = inList;
+    if (impliable) {
+        Held& held = m_held[m_heldCount++];
+        held.nameStart = tag.nameStart;
+        held.nameLength = tag.nameLength;
+        std::memcpy(held.name.lower, tag.lower, sizeof tag.lower);
+        held.name.nameLength = tag.nameLength;
+        held.name.traits = t;
+        held.tracked = tracked;
+        held.inList = inList;
         m_s.r = tag.end;
     } else {
         WriteTag(tag);
@@ -683,8 +785,10 @@ bool BestScan::Markup() noexcept
         for (std::size_t k = 0; k < sizeof m_tag.lower; ++k)
             m_tag.lower[k] = k < m_tag.nameLength ? static_cast<char>(Fold(static_cast<unsigned char>(d[m_tag.nameStart + k]))) : '\0';
         m_tag.styledSpace = !m_tag.closing && KeepsSpaceByStyle(m_tag);
-        m_tag.centred = !m_tag.closing && m_tag.Name() == "p" && m_tag.count == 1 &&
-                        NameIs({d + m_tag.attributes[0].nameStart, m_tag.attributes[0].nameLength}, "align");
+        const Attribute& first = m_tag.attributes[0];
+        m_tag.centred = !m_tag.closing && m_tag.Name() == "p" && m_tag.count == 1 && !m_tag.tooMany &&
+                        NameIs({d + first.nameStart, first.nameLength}, "align") &&
+                        NameIs({d + first.valueStart, first.valueLength}, "center");
         if (m_tag.closing) {
             EndTag(m_tag);
             return true;
@@ -741,9 +845,9 @@ void BestScan::Run(TWorkingDocument& doc) noexcept
 
 } // namespace
 
-void BestPass(TWorkingDocument& doc, bool unquote) noexcept
+void BestPass(TWorkingDocument& doc, bool unquote, bool centre) noexcept
 {
     if (doc.length == 0)
         return;
-    BestScan(doc, unquote).Run(doc);
+    BestScan(doc, unquote, centre).Run(doc);
 }

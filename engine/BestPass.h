@@ -24,5 +24,8 @@
 //   before the next li or the list's end; dt and dd before the next dt or dd or the list's end
 //   (those four only when nothing but phrasing was opened inside); head before a start tag;
 //   body and html at the end of the document.
+// - With `centre`, a paragraph opened exactly as <p align=center> that holds only phrasing becomes
+//   a center element, its own "</p>" included (the centring passes pair an opening with the next
+//   "</p>" wherever it is, which a second run could see otherwise).
 // Never lengthens the document.
-void BestPass(TWorkingDocument& doc, bool unquote) noexcept;
+void BestPass(TWorkingDocument& doc, bool unquote, bool centre) noexcept;

@@ -125,7 +125,7 @@ void THTMLCompressor::Compress()
     const bool best = Best && !Literal;
     if (best) {
         // Reads every tag, so it also settles the quotes and all the white space the rows would.
-        BestPass(doc, InvCommas);
+        BestPass(doc, InvCommas, Center);
     } else {
         if (InvCommas)
             QuoteRemovalPass(doc, Literal);
@@ -141,11 +141,11 @@ void THTMLCompressor::Compress()
     } else if (SimpleTags || BlockquoteToUl) {
         // Renamed only where the closing tag goes with its opening, so no element is left open.
         const std::span<const TRenamePair> all(kRenamePairs);
-        const bool centre = Center && !BlockquoteToUl;
+        const bool centre = Center && !BlockquoteToUl && !best;
         RenamePass(doc, SimpleTags ? (BlockquoteToUl ? all : all.first(3)) : all.last(1), centre);
         centreDone = centre;
     }
-    if (Center && !centreDone) {
+    if (Center && !centreDone && !best) {
         PairReplacePass(doc, "<p align=center>", "<center>", "</p>", "</center>");
         PairReplacePass(doc, "<p align=\"center\">", "<center>", "</p>", "</center>");
     }

@@ -99,4 +99,66 @@ TEST(Differential, PageLikeDocumentsMatchTheReference)
     bytescan::LimitScanWidth(bytescan::ScanWidth::Avx2);
 }
 
+// The --best rules have no literal reference: on the same documents they must never lengthen a
+// page, and a second run must find nothing left to do.
+TEST(Differential, BestNeverGrowsAndIsStable)
+{
+    std::mt19937 random(20261209);
+    std::vector<std::uint8_t> bytes;
+    THTMLCompressor engine;
+    engine.Best = true;
+    int failures = 0;
+    for (int round = 0; round < 60000 && failures < 5; ++round) {
+        bytes.resize(1 + random() % 48);
+        for (auto& b : bytes)
+            b = static_cast<std::uint8_t>(random());
+        DocumentGenerator gen(bytes.data(), bytes.size());
+        ApplySwitches(gen.Switches(), engine);
+        engine.Literal = false;
+        const std::string doc = gen.Document(64);
+        const std::string once = engine.CompressBytes(doc);
+        const std::string twice = engine.CompressBytes(once);
+        if (once.size() > doc.size() || twice != once) {
+            ++failures;
+            ADD_FAILURE() << "round " << round << "\n  input:  " << Escaped(doc) << "\n  once:   " << Escaped(once)
+                          << "\n  twice:  " << Escaped(twice);
+        }
+    }
+}
+
+// The same on documents from the pieces the --best rules look at: lists, tables, definitions, the
+// head, comments of every kind, references, elements that keep their spaces.
+TEST(Differential, BestOnStructuredDocuments)
+{
+    static const char* const kPieces[] = {
+        "<ul>", "</ul>", "<li>", "</li>", "<ol>", "<dl>", "<dt>", "</dt>", "<dd>", "</dd>", "</dl>", "<p>", "</p>",
+        "<div>", "</div>", "<span>", "</span>", "<table>", "<tr>", "</tr>", "<td>", "</td>", "<th>", "<tbody>",
+        "</tbody>", "</table>", "<html>", "<head>", "</head>", "<body>", "</body>", "</html>", "<title>t</title>",
+        "<meta charset=utf-8>", "<script type=\"text/javascript\">", "</script>", "<style>", "</style>",
+        "<link rel=stylesheet type=text/css>", "<!-- c -->", "<!--[if IE]>", "<![endif]-->", "<!--", "-->", "--!>",
+        "<pre>", "</pre>", "<svg>", "</svg>", "<path/>", "<div style=\"white-space:pre\">", "<p align=center>",
+        "<strong>", "</strong>", "&nbsp;", "&lt;", "&amp;", "&gt;", "&#47;", "&#8212;", "&", "<", ">", "/", "=",
+        " ", "  ", "\n", "\r\n", "\t", "word", "x", "\"", "'", "<a href=\"x\" title='a b' >", "</a>", "<br/>",
+        "<img alt=\"\" />", "<textarea>", "</textarea>", "<!DOCTYPE html>", "<plaintext>", "<template>", "<b",
+    };
+    THTMLCompressor engine;
+    engine.Best = true;
+    std::mt19937 random(7);
+    int failures = 0;
+    for (int round = 0; round < 20000 && failures < 5; ++round) {
+        std::string doc;
+        for (int k = 1 + random() % 60; k > 0; --k)
+            doc += kPieces[random() % std::size(kPieces)];
+        engine.Center = engine.SimpleTags = round % 3 != 0;
+        engine.InvCommas = round % 5 != 0;
+        const std::string once = engine.CompressBytes(doc);
+        const std::string twice = engine.CompressBytes(once);
+        if (once.size() > doc.size() || twice != once) {
+            ++failures;
+            ADD_FAILURE() << "round " << round << "\n  input:  " << Escaped(doc) << "\n  once:   " << Escaped(once)
+                          << "\n  twice:  " << Escaped(twice);
+        }
+    }
+}
+
 } // namespace
