@@ -8,7 +8,12 @@
 #include "PassStream.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 using namespace bytescan;
 using namespace elementnames;
@@ -32,6 +37,68 @@ bool SameName(std::string_view a, std::string_view b) noexcept
         if (Fold(static_cast<unsigned char>(a[k])) != Fold(static_cast<unsigned char>(b[k])))
             return false;
     return true;
+}
+
+// Bytes that end a tag's name, an attribute's name or an unquoted value (with "=" for names).
+enum : unsigned char
+{
+    kSpace = 1,
+    kEndsName = 2,
+    kEndsAttributeName = 4,
+    kEndsValue = 8,
+};
+constexpr std::array<unsigned char, 256> kTagBytes = [] {
+    std::array<unsigned char, 256> bytes{};
+    for (const unsigned char b : std::string_view(" \t\n\f\r"))
+        bytes[b] = kSpace | kEndsName | kEndsAttributeName | kEndsValue;
+    bytes['/'] = kEndsName | kEndsAttributeName;
+    bytes['>'] = kEndsName | kEndsAttributeName | kEndsValue;
+    bytes['='] = kEndsAttributeName;
+    return bytes;
+}();
+
+inline bool Is(char b, unsigned char what) noexcept
+{
+    return kTagBytes[static_cast<unsigned char>(b)] & what;
+}
+
+// Bytes of text that end no run: neither white space nor "<".
+constexpr std::array<bool, 256> kTextByte = [] {
+    std::array<bool, 256> text{};
+    text.fill(true);
+    for (const unsigned char b : std::string_view(" \t\n\r<"))
+        text[b] = false;
+    return text;
+}();
+
+// Where a run of text that goes on at p ends: at "<", a tab or line break, or a space not followed
+// by a byte of text (a single space between two bytes of text stays as it is, so it joins the run).
+std::size_t RunEnd(const char* d, std::size_t p, std::size_t len) noexcept
+{
+#ifdef __SSE2__
+    if (ScansUseSse2()) {
+        const auto is = [](__m128i v, char b) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(b)); };
+        for (; p + 17 <= len; p += 16) {
+            const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + p));
+            const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + p + 1));
+            const __m128i breaks = _mm_or_si128(_mm_or_si128(is(v0, '<'), is(v0, '\t')),
+                                                _mm_or_si128(is(v0, '\n'), is(v0, '\r')));
+            const __m128i notText = _mm_or_si128(_mm_or_si128(_mm_or_si128(is(v1, ' '), is(v1, '<')),
+                                                              _mm_or_si128(is(v1, '\t'), is(v1, '\n'))),
+                                                 is(v1, '\r'));
+            const unsigned mask = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_or_si128(breaks, _mm_and_si128(is(v0, ' '), notText))));
+            if (mask)
+                return p + static_cast<std::size_t>(std::countr_zero(mask));
+        }
+    }
+#endif
+    for (;; p += 2) {
+        while (p < len && kTextByte[static_cast<unsigned char>(d[p])])
+            ++p;
+        if (!(p + 1 < len && d[p] == ' ' && kTextByte[static_cast<unsigned char>(d[p + 1])]))
+            return p;
+    }
 }
 
 inline bool IsAsciiLetter(char b) noexcept
@@ -84,6 +151,7 @@ struct Tag
     int count = 0;
     Attribute attributes[kMaxAttributes];
     std::uint32_t traits = 0;
+    Id id = Id::Other;
     // Read before the tag is rewritten, since the rewriting may overwrite its bytes.
     char lower[24] = {}; // the name folded to lower case (its start, when longer)
     bool centred = false;      // <p align=center>, turned into a center element
@@ -148,7 +216,7 @@ private:
 
     void Before(Next next, const Tag* tag, bool block) noexcept;
     struct Held;
-    static bool Goes(const Held& e, Next next, std::string_view n, std::uint32_t t) noexcept;
+    static bool Goes(const Held& held, Next next, Id n, std::uint32_t t) noexcept;
     bool SpaceShows(Next next, bool block) const noexcept;
     void Space() noexcept;
     void Text() noexcept;
@@ -213,11 +281,11 @@ bool BestScan::ParseTag(std::size_t lt, Tag& tag) const noexcept
     tag.count = 0;
     std::size_t p = lt + (tag.closing ? 2 : 1);
     tag.nameStart = p;
-    while (p < len && !IsHtmlSpace(d[p]) && d[p] != '/' && d[p] != '>')
+    while (p < len && !Is(d[p], kEndsName))
         ++p;
     tag.nameLength = p - tag.nameStart;
     for (;;) {
-        while (p < len && (IsHtmlSpace(d[p]) || (d[p] == '/' && p + 1 < len && d[p + 1] != '>')))
+        while (p < len && (Is(d[p], kSpace) || (d[p] == '/' && p + 1 < len && d[p + 1] != '>')))
             ++p;
         if (p >= len)
             return false;
@@ -234,16 +302,16 @@ bool BestScan::ParseTag(std::size_t lt, Tag& tag) const noexcept
         }
         Attribute a{p, 0, 0, 0, 0, false};
         ++p; // a name may begin with "="
-        while (p < len && !IsHtmlSpace(d[p]) && d[p] != '/' && d[p] != '>' && d[p] != '=')
+        while (p < len && !Is(d[p], kEndsAttributeName))
             ++p;
         a.nameLength = p - a.nameStart;
         std::size_t q = p;
-        while (q < len && IsHtmlSpace(d[q]))
+        while (q < len && Is(d[q], kSpace))
             ++q;
         if (q < len && d[q] == '=') {
             a.hasValue = true;
             p = q + 1;
-            while (p < len && IsHtmlSpace(d[p]))
+            while (p < len && Is(d[p], kSpace))
                 ++p;
             if (p >= len)
                 return false;
@@ -257,7 +325,7 @@ bool BestScan::ParseTag(std::size_t lt, Tag& tag) const noexcept
                 p = close + 1;
             } else {
                 a.valueStart = p;
-                while (p < len && !IsHtmlSpace(d[p]) && d[p] != '>')
+                while (p < len && !Is(d[p], kEndsValue))
                     ++p;
                 a.valueLength = p - a.valueStart;
             }
@@ -287,7 +355,7 @@ std::size_t BestScan::CentredEnd(std::size_t from) noexcept
             const std::string_view name(d + m_look.nameStart, m_look.nameLength);
             if (m_look.closing && NameIs(name, "p"))
                 return q;
-            if (!(TraitsOf(name) & kPhrasing))
+            if (!(Lookup(name).traits & kPhrasing))
                 return npos;
             q = m_look.end;
         } else if (MatchAt(d + q, len - q, "<!--")) {
@@ -308,10 +376,10 @@ int BestScan::RemovableType(const Tag& tag) const noexcept
     if (tag.tooMany)
         return -1;
     const char* d = m_s.d;
-    const std::string_view name = tag.Name();
-    const bool script = NameIs(name, "script");
-    const bool style = NameIs(name, "style");
-    const bool link = NameIs(name, "link");
+    const Id id = tag.id;
+    const bool script = id == Id::Script;
+    const bool style = id == Id::Style;
+    const bool link = id == Id::Link;
     if (!script && !style && !link)
         return -1;
     int type = -1;
@@ -435,35 +503,35 @@ void BestScan::WriteTag(const Tag& tag) noexcept
 
 // Whether the end tag held back goes before what comes next (`n`, with traits `t`): the next tag
 // closes its element just as the end tag would have.
-bool BestScan::Goes(const Held& held, Next next, std::string_view n, std::uint32_t t) noexcept
+bool BestScan::Goes(const Held& held, Next next, Id n, std::uint32_t t) noexcept
 {
-    const std::string_view e = held.name.Name();
+    const Id e = held.name.id;
     if (next == Next::End)
-        return NameIs(e, "body") || NameIs(e, "html");
+        return e == Id::Body || e == Id::Html;
     if (next != Next::StartTag && next != Next::EndTag)
         return false;
     const bool start = next == Next::StartTag;
     if (!start && n == e && !held.tracked)
         return true; // the same end tag again does its work (and was ignored after it)
-    if (NameIs(e, "td") || NameIs(e, "th"))
-        return start ? (t & (kCell | kRowGroup)) || NameIs(n, "tr")
-                     : (t & kRowGroup) || NameIs(n, "tr") || NameIs(n, "table");
-    if (NameIs(e, "tr"))
-        return start ? (t & kRowGroup) || NameIs(n, "tr") : (t & kRowGroup) || NameIs(n, "table");
-    if (NameIs(e, "tbody") || NameIs(e, "thead") || NameIs(e, "tfoot"))
-        return start ? NameIs(n, "tbody") || NameIs(n, "tfoot") : NameIs(n, "table");
-    if (NameIs(e, "head"))
+    if (e == Id::Td || e == Id::Th)
+        return start ? (t & (kCell | kRowGroup)) || n == Id::Tr
+                     : (t & kRowGroup) || n == Id::Tr || n == Id::Table;
+    if (e == Id::Tr)
+        return start ? (t & kRowGroup) || n == Id::Tr : (t & kRowGroup) || n == Id::Table;
+    if (e == Id::Tbody || e == Id::Thead || e == Id::Tfoot)
+        return start ? n == Id::Tbody || n == Id::Tfoot : n == Id::Table;
+    if (e == Id::Head)
         return start;
-    if (NameIs(e, "body"))
-        return !start && NameIs(n, "html");
+    if (e == Id::Body)
+        return !start && n == Id::Html;
     if (!held.tracked)
         return false;
-    if (NameIs(e, "p"))
+    if (e == Id::P)
         return start && (t & kClosesP);
-    if (NameIs(e, "li"))
-        return start ? NameIs(n, "li") : held.inList && (t & kList);
+    if (e == Id::Li)
+        return start ? n == Id::Li : held.inList && (t & kList);
     // dt, dd
-    return start ? NameIs(n, "dt") || NameIs(n, "dd") : held.inList && NameIs(n, "dl");
+    return start ? n == Id::Dt || n == Id::Dd : held.inList && n == Id::Dl;
 }
 
 bool BestScan::SpaceShows(Next next, bool block) const noexcept
@@ -478,13 +546,13 @@ void BestScan::Before(Next next, const Tag* tag, bool block) noexcept
     if (m_heldCount > 0) {
         bool goes[kMaxHeld];
         Next after = next;
-        std::string_view name = tag ? tag->Name() : std::string_view();
+        Id name = tag ? tag->id : Id::Other;
         std::uint32_t traits = tag ? tag->traits : 0;
         for (int k = m_heldCount - 1; k >= 0; --k) {
             goes[k] = !(spaceShown && k == m_heldCount - 1) && Goes(m_held[k], after, name, traits);
             if (!goes[k]) {
                 after = Next::EndTag;
-                name = m_held[k].name.Name();
+                name = m_held[k].name.id;
                 traits = m_held[k].name.traits;
             }
         }
@@ -529,9 +597,8 @@ void BestScan::Text() noexcept
 {
     Before(Next::Text, nullptr, false);
     char* d = m_s.d;
-    std::size_t end = m_s.r + 1;
-    while (end < m_s.len && d[end] != '<' && !IsTextSpace(d[end]))
-        ++end;
+    const std::size_t len = m_s.len;
+    const std::size_t end = RunEnd(d, m_s.r + 1, len);
     while (m_utf8) {
         const std::size_t amp = Find(d, m_s.r, end, '&');
         if (amp == npos)
@@ -617,7 +684,7 @@ bool BestScan::RawText(const Tag& tag) noexcept
             const bool same = SameName({d + q + 2, name.size()}, name);
             const char after = d[q + 2 + name.size()];
             if (same && (IsHtmlSpace(after) || after == '/' || after == '>')) {
-                if (NameIs(name, "script")) {
+                if (tag.id == Id::Script) {
                     // "<!--" then "<script" inside a script can make the parser read past this end.
                     const std::size_t open = FindLiteral(d, m_s.r, q, "<!--");
                     if (open != npos && FindLiteral(d, open, q, "<script") != npos)
@@ -633,7 +700,7 @@ bool BestScan::RawText(const Tag& tag) noexcept
 
 void BestScan::Track(const Tag& tag) noexcept
 {
-    const std::string_view n = tag.Name();
+    const Id n = tag.id;
     const std::uint32_t t = tag.traits;
     if (tag.closing) {
         if (!(t & (kPhrasing | kRawText)))
@@ -645,17 +712,17 @@ void BestScan::Track(const Tag& tag) noexcept
     const ListParent parent = m_listParent;
     m_listParent = ListParent::None;
     m_open = Open::None;
-    if (NameIs(n, "p")) {
+    if (n == Id::P) {
         m_open = tag.centred ? Open::None : Open::P; // a centred one is a center element now
-    } else if (NameIs(n, "li")) {
+    } else if (n == Id::Li) {
         m_open = Open::Li;
         m_openInList = parent == ListParent::List;
-    } else if (NameIs(n, "dt") || NameIs(n, "dd")) {
-        m_open = NameIs(n, "dt") ? Open::Dt : Open::Dd;
+    } else if (n == Id::Dt || n == Id::Dd) {
+        m_open = n == Id::Dt ? Open::Dt : Open::Dd;
         m_openInList = parent == ListParent::Definition;
     } else if (t & kList) {
         m_listParent = ListParent::List;
-    } else if (NameIs(n, "dl")) {
+    } else if (n == Id::Dl) {
         m_listParent = ListParent::Definition;
     }
 }
@@ -669,7 +736,8 @@ bool BestScan::StartTag(Tag& tag) noexcept
     if (!(t & kHeadItem))
         m_inHead = false;
     const std::string_view name = tag.Name();
-    const bool transparent = NameIs(name, "link") || NameIs(name, "meta") || NameIs(name, "base");
+    const Id id = tag.id;
+    const bool transparent = id == Id::Link || id == Id::Meta || id == Id::Base;
     const std::size_t centreEnd = m_centre && tag.centred && m_keepDepth == 0 ? CentredEnd(tag.end) : npos;
     if (centreEnd != npos) {
         // <p align=center> becomes <center>, and its own "</p>" </center>.
@@ -699,7 +767,7 @@ bool BestScan::StartTag(Tag& tag) noexcept
     if ((t & kRawText) && !m_keepForeign) {
         if (!RawText(tag))
             return false;
-        if (NameIs(name, "style"))
+        if (id == Id::Style)
             return true; // shows nothing, like a comment
     }
     if (m_keepDepth == 0)
@@ -714,19 +782,20 @@ void BestScan::EndTag(Tag& tag) noexcept
     const bool block = blocktags::StartsBlockTag(m_s.d + tag.start, m_s.len - tag.start);
     const std::uint32_t t = tag.traits;
     const std::string_view name = tag.Name();
-    const bool tracked = m_keepDepth == 0 && ((m_open == Open::P && NameIs(name, "p")) ||
-                                              (m_open == Open::Li && NameIs(name, "li")) ||
-                                              (m_open == Open::Dt && NameIs(name, "dt")) ||
-                                              (m_open == Open::Dd && NameIs(name, "dd")));
+    const Id id = tag.id;
+    const bool tracked = m_keepDepth == 0 && ((m_open == Open::P && id == Id::P) ||
+                                              (m_open == Open::Li && id == Id::Li) ||
+                                              (m_open == Open::Dt && id == Id::Dt) ||
+                                              (m_open == Open::Dd && id == Id::Dd));
     const bool impliable = m_keepDepth == 0 && tag.start != m_centreEnd && !tag.tooMany &&
-                           (tracked || (t & (kCell | kRowGroup)) || NameIs(name, "tr") || NameIs(name, "head") ||
-                            NameIs(name, "body") || NameIs(name, "html"));
+                           (tracked || (t & (kCell | kRowGroup)) || id == Id::Tr || id == Id::Head ||
+                            id == Id::Body || id == Id::Html);
     if (impliable && m_heldCount > 0 && m_heldCount < kMaxHeld && !SpaceShows(Next::EndTag, block))
         m_pending = false; // joins the run held back; the space between shows nothing
     else
         Before(Next::EndTag, &tag, block);
     const bool raw = t & kRawText;
-    if (!raw && !NameIs(name, "head"))
+    if (!raw && id != Id::Head)
         m_inHead = false;
     if (tag.start == m_centreEnd) {
         // The tag written before it saved more than this one adds.
@@ -743,7 +812,7 @@ void BestScan::EndTag(Tag& tag) noexcept
         WriteTag(tag);
         if (name == m_keepTag.Name() && --m_keepDepth == 0)
             m_keepForeign = false;
-        if (!NameIs(name, "style"))
+        if (id != Id::Style)
             m_last = block ? Last::Edge : Last::Content;
         return;
     }
@@ -755,6 +824,7 @@ void BestScan::EndTag(Tag& tag) noexcept
         std::memcpy(held.name.lower, tag.lower, sizeof tag.lower);
         held.name.nameLength = tag.nameLength;
         held.name.traits = t;
+        held.name.id = tag.id;
         held.tracked = tracked;
         held.inList = inList;
         m_s.r = tag.end;
@@ -764,10 +834,10 @@ void BestScan::EndTag(Tag& tag) noexcept
     Track(tag);
     // The next item of the same list follows an item that held only phrasing.
     if (inList)
-        m_listParent = NameIs(name, "li") ? ListParent::List : ListParent::Definition;
+        m_listParent = id == Id::Li ? ListParent::List : ListParent::Definition;
     else if (!(t & (kPhrasing | kRawText)))
         m_listParent = ListParent::None;
-    if (!NameIs(name, "style"))
+    if (id != Id::Style)
         m_last = block || m_inHead ? Last::Edge : Last::Content;
 }
 
@@ -781,12 +851,14 @@ bool BestScan::Markup() noexcept
     if (IsAsciiLetter(b1) || (b1 == '/' && lt + 2 < len && IsAsciiLetter(d[lt + 2]))) {
         if (!ParseTag(lt, m_tag))
             return false;
-        m_tag.traits = TraitsOf({d + m_tag.nameStart, m_tag.nameLength});
-        for (std::size_t k = 0; k < sizeof m_tag.lower; ++k)
-            m_tag.lower[k] = k < m_tag.nameLength ? static_cast<char>(Fold(static_cast<unsigned char>(d[m_tag.nameStart + k]))) : '\0';
+        const Element element = Lookup({d + m_tag.nameStart, m_tag.nameLength});
+        m_tag.traits = element.traits;
+        m_tag.id = element.id;
+        for (std::size_t k = 0; k < m_tag.nameLength && k < sizeof m_tag.lower; ++k)
+            m_tag.lower[k] = static_cast<char>(Fold(static_cast<unsigned char>(d[m_tag.nameStart + k])));
         m_tag.styledSpace = !m_tag.closing && KeepsSpaceByStyle(m_tag);
         const Attribute& first = m_tag.attributes[0];
-        m_tag.centred = !m_tag.closing && m_tag.Name() == "p" && m_tag.count == 1 && !m_tag.tooMany &&
+        m_tag.centred = !m_tag.closing && m_tag.id == Id::P && m_tag.count == 1 && !m_tag.tooMany &&
                         NameIs({d + first.nameStart, first.nameLength}, "align") &&
                         NameIs({d + first.valueStart, first.valueLength}, "center");
         if (m_tag.closing) {

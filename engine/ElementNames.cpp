@@ -2,6 +2,8 @@
 
 #include "ByteScan.h"
 
+using bytescan::Fold;
+
 #include <array>
 
 namespace elementnames {
@@ -12,17 +14,18 @@ struct Entry
 {
     std::string_view name;
     std::uint32_t traits;
+    Id id = Id::Other;
 };
 
 constexpr std::uint32_t kHeadRaw = kHeadItem | kRawText;
 
 constexpr Entry kEntries[] = {
-    {"html", kHeadItem}, {"head", kHeadItem}, {"base", kHeadItem | kVoid}, {"basefont", kHeadItem | kVoid},
-    {"bgsound", kHeadItem | kVoid}, {"link", kHeadItem | kVoid}, {"meta", kHeadItem | kVoid},
-    {"title", kHeadRaw}, {"noscript", kHeadRaw}, {"noframes", kHeadRaw}, {"style", kHeadRaw},
-    {"script", kHeadRaw}, {"textarea", kRawText}, {"xmp", kRawText | kClosesP}, {"iframe", kRawText},
+    {"html", kHeadItem, Id::Html}, {"head", kHeadItem, Id::Head}, {"base", kHeadItem | kVoid, Id::Base},
+    {"basefont", kHeadItem | kVoid}, {"bgsound", kHeadItem | kVoid}, {"link", kHeadItem | kVoid, Id::Link}, {"meta", kHeadItem | kVoid, Id::Meta},
+    {"title", kHeadRaw}, {"noscript", kHeadRaw}, {"noframes", kHeadRaw}, {"style", kHeadRaw, Id::Style},
+    {"script", kHeadRaw, Id::Script}, {"textarea", kRawText}, {"xmp", kRawText | kClosesP}, {"iframe", kRawText},
     {"noembed", kRawText}, {"plaintext", kPlainText}, {"pre", kKeepsSpace | kClosesP},
-    {"listing", kKeepsSpace | kClosesP}, {"svg", kForeign}, {"math", kForeign}, {"template", kTemplate},
+    {"listing", kKeepsSpace | kClosesP}, {"svg", kForeign}, {"math", kForeign}, {"template", kTemplate, Id::Template},
     // Phrasing: the parser never stops at them when it looks for an open list item or paragraph.
     {"a", kPhrasing}, {"abbr", kPhrasing}, {"acronym", kPhrasing}, {"b", kPhrasing}, {"bdi", kPhrasing},
     {"bdo", kPhrasing}, {"big", kPhrasing}, {"cite", kPhrasing}, {"code", kPhrasing}, {"data", kPhrasing},
@@ -32,46 +35,72 @@ constexpr Entry kEntries[] = {
     {"strong", kPhrasing}, {"sub", kPhrasing}, {"sup", kPhrasing}, {"time", kPhrasing}, {"tt", kPhrasing},
     {"u", kPhrasing}, {"var", kPhrasing}, {"br", kPhrasing | kVoid}, {"img", kPhrasing | kVoid},
     {"wbr", kPhrasing | kVoid}, {"input", kPhrasing | kVoid},
-    {"area", kVoid}, {"col", kVoid}, {"embed", kVoid}, {"hr", kVoid | kClosesP}, {"keygen", kVoid},
+    {"area", kVoid}, {"col", kVoid, Id::Col}, {"embed", kVoid}, {"hr", kVoid | kClosesP}, {"keygen", kVoid},
     {"param", kVoid}, {"source", kVoid}, {"track", kVoid}, {"frame", kVoid},
     // Not form, li, dd, dt or table: each of those may leave a paragraph open.
     {"address", kClosesP}, {"article", kClosesP}, {"aside", kClosesP}, {"blockquote", kClosesP},
     {"center", kClosesP}, {"details", kClosesP}, {"dialog", kClosesP}, {"dir", kClosesP | kList},
-    {"div", kClosesP}, {"dl", kClosesP}, {"fieldset", kClosesP}, {"figcaption", kClosesP},
+    {"div", kClosesP}, {"dl", kClosesP, Id::Dl}, {"fieldset", kClosesP}, {"figcaption", kClosesP},
     {"figure", kClosesP}, {"footer", kClosesP}, {"header", kClosesP}, {"hgroup", kClosesP},
     {"main", kClosesP}, {"menu", kClosesP | kList}, {"nav", kClosesP}, {"ol", kClosesP | kList},
-    {"p", kClosesP}, {"section", kClosesP}, {"summary", kClosesP}, {"ul", kClosesP | kList},
+    {"p", kClosesP, Id::P}, {"section", kClosesP}, {"summary", kClosesP}, {"ul", kClosesP | kList},
     {"search", kClosesP}, {"h1", kClosesP}, {"h2", kClosesP}, {"h3", kClosesP}, {"h4", kClosesP},
     {"h5", kClosesP}, {"h6", kClosesP},
-    {"td", kCell}, {"th", kCell}, {"tbody", kRowGroup}, {"thead", kRowGroup}, {"tfoot", kRowGroup},
+    {"li", 0, Id::Li}, {"dt", 0, Id::Dt}, {"dd", 0, Id::Dd}, {"table", 0, Id::Table}, {"tr", 0, Id::Tr},
+    {"colgroup", 0, Id::Colgroup}, {"caption", 0}, {"body", 0, Id::Body},
+    {"td", kCell, Id::Td}, {"th", kCell, Id::Th}, {"tbody", kRowGroup, Id::Tbody},
+    {"thead", kRowGroup, Id::Thead}, {"tfoot", kRowGroup, Id::Tfoot},
 };
 
 constexpr std::size_t kSlots = 512;
 constexpr std::size_t kLongest = 10;
 
-constexpr std::size_t Hash(const char* name, std::size_t n)
+// A name of up to ten bytes, folded, as two numbers.
+struct Key
 {
-    std::uint64_t h = 0xcbf29ce484222325ull;
-    for (std::size_t k = 0; k < n; ++k)
-        h = (h ^ static_cast<unsigned char>(name[k])) * 0x100000001b3ull;
-    return static_cast<std::size_t>(h >> 55) % kSlots;
+    std::uint64_t low = 0;
+    std::uint64_t high = 0; // bytes 8 and 9, and the length
+
+    constexpr bool operator==(const Key&) const = default;
+};
+
+constexpr std::size_t Slot(const Key& k)
+{
+    return static_cast<std::size_t>(((k.low ^ (k.high * 0x9E3779B97F4A7C15ull)) * 0xff51afd7ed558ccdull) >> 55) % kSlots;
+}
+
+constexpr Key KeyOf(std::string_view lower)
+{
+    Key k;
+    for (std::size_t i = 0; i < lower.size(); ++i) {
+        const std::uint64_t b = static_cast<unsigned char>(lower[i]);
+        if (i < 8)
+            k.low |= b << (8 * i);
+        else
+            k.high |= b << (8 * (i - 8));
+    }
+    k.high |= std::uint64_t(lower.size()) << 56;
+    return k;
 }
 
 struct Table
 {
-    std::array<std::int16_t, kSlots> slot{};
+    std::array<Key, kSlots> keys{};
+    std::array<std::int16_t, kSlots> entry{};
 };
 
 constexpr Table MakeTable()
 {
     Table t;
-    for (auto& s : t.slot)
-        s = -1;
+    for (auto& e : t.entry)
+        e = -1;
     for (std::size_t e = 0; e < std::size(kEntries); ++e) {
-        std::size_t s = Hash(kEntries[e].name.data(), kEntries[e].name.size());
-        while (t.slot[s] >= 0)
+        const Key k = KeyOf(kEntries[e].name);
+        std::size_t s = Slot(k);
+        while (t.entry[s] >= 0)
             s = (s + 1) % kSlots;
-        t.slot[s] = static_cast<std::int16_t>(e);
+        t.entry[s] = static_cast<std::int16_t>(e);
+        t.keys[s] = k;
     }
     return t;
 }
@@ -80,20 +109,25 @@ constexpr Table kTable = MakeTable();
 
 } // namespace
 
-std::uint32_t TraitsOf(std::string_view name) noexcept
+Element Lookup(std::string_view name) noexcept
 {
     if (name.empty() || name.size() > kLongest)
-        return 0;
-    char lower[kLongest];
-    for (std::size_t k = 0; k < name.size(); ++k)
-        lower[k] = static_cast<char>(bytescan::Fold(static_cast<unsigned char>(name[k])));
-    const std::string_view folded(lower, name.size());
-    for (std::size_t s = Hash(lower, name.size());; s = (s + 1) % kSlots) {
-        const int e = kTable.slot[s];
+        return {};
+    Key k;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const std::uint64_t b = Fold(static_cast<unsigned char>(name[i]));
+        if (i < 8)
+            k.low |= b << (8 * i);
+        else
+            k.high |= b << (8 * (i - 8));
+    }
+    k.high |= std::uint64_t(name.size()) << 56;
+    for (std::size_t s = Slot(k);; s = (s + 1) % kSlots) {
+        const int e = kTable.entry[s];
         if (e < 0)
-            return 0;
-        if (kEntries[e].name == folded)
-            return kEntries[e].traits;
+            return {};
+        if (kTable.keys[s] == k)
+            return {kEntries[e].traits, kEntries[e].id};
     }
 }
 

@@ -25,8 +25,23 @@ enum Trait : std::uint32_t
     kVoid = 1u << 11,
 };
 
-// The traits of a name given as written (any letter case); 0 for a name not known here.
-[[nodiscard]] std::uint32_t TraitsOf(std::string_view name) noexcept;
+// The names the --best pass asks about one by one.
+enum class Id : std::uint8_t
+{
+    Other,
+    P, Li, Dt, Dd, Dl,
+    Table, Tr, Td, Th, Tbody, Thead, Tfoot, Colgroup, Col, Template,
+    Html, Head, Body, Style, Script, Link, Meta, Base,
+};
+
+struct Element
+{
+    std::uint32_t traits = 0;
+    Id id = Id::Other;
+};
+
+// What a name given as written (any letter case) is; no traits for a name not known here.
+[[nodiscard]] Element Lookup(std::string_view name) noexcept;
 
 // Case-blind equality of a name as written with a lower-case one.
 [[nodiscard]] bool NameIs(std::string_view name, std::string_view lower) noexcept;
