@@ -5,6 +5,7 @@
 #include "ByteScan.h"
 #include "CharacterReferences.h"
 #include "ElementNames.h"
+#include "OpenElements.h"
 #include "PassStream.h"
 
 #include <array>
@@ -60,6 +61,21 @@ constexpr std::array<unsigned char, 256> kTagBytes = [] {
 inline bool Is(char b, unsigned char what) noexcept
 {
     return kTagBytes[static_cast<unsigned char>(b)] & what;
+}
+
+// HTML start tags that end foreign content where the parser meets them (font too, when it has
+// attributes).
+bool LeavesForeignContent(std::string_view lower) noexcept
+{
+    static constexpr std::string_view kNames[] = {
+        "b",  "big", "blockquote", "body", "br", "center", "code", "dd", "div", "dl", "dt", "em", "embed", "h1",
+        "h2", "h3",  "h4",         "h5",   "h6", "head",   "hr",   "i",  "img", "li", "listing", "menu", "meta",
+        "nobr", "ol", "p", "pre", "ruby", "s", "small", "span", "strong", "strike", "sub", "sup", "table", "tt",
+        "u", "ul", "var", "font"};
+    for (const std::string_view n : kNames)
+        if (lower == n)
+            return true;
+    return false;
 }
 
 // Bytes of text that end no run: neither white space nor "<".
@@ -168,25 +184,6 @@ enum class Last
     Content, // anything else
 };
 
-// An element whose end tag the parser may imply, tracked from its start tag while nothing but
-// phrasing is opened inside it.
-enum class Open
-{
-    None,
-    P,
-    Li,
-    Dt,
-    Dd,
-};
-
-// Which list the next list item or definition would belong to, known from the tags just before.
-enum class ListParent
-{
-    None,
-    List,       // ul, ol, menu, dir
-    Definition, // dl
-};
-
 class BestScan
 {
 public:
@@ -216,7 +213,7 @@ private:
 
     void Before(Next next, const Tag* tag, bool block) noexcept;
     struct Held;
-    static bool Goes(const Held& held, Next next, Id n, std::uint32_t t) noexcept;
+    static bool Goes(const Held& held, Next next, Id n, std::uint32_t t, bool found) noexcept;
     bool SpaceShows(Next next, bool block) const noexcept;
     void Space() noexcept;
     void Text() noexcept;
@@ -225,7 +222,6 @@ private:
     bool StartTag(Tag& tag) noexcept;
     void EndTag(Tag& tag) noexcept;
     bool RawText(const Tag& tag) noexcept;
-    void Track(const Tag& tag) noexcept;
     void CopyRest() noexcept;
 
     Stream m_s;
@@ -257,16 +253,15 @@ private:
         std::size_t nameStart;
         std::size_t nameLength;
         Tag name;     // its name, folded
-        bool tracked; // its element held only phrasing
-        bool inList;  // and its parent is the list
+        bool tracked; // a p, li, dt or dd that was the innermost element followed
+        bool found;   // the element it ends was open
+        bool inCell;  // the innermost table part around it is a cell
     };
     static constexpr int kMaxHeld = 8;
     Held m_held[kMaxHeld];
     int m_heldCount = 0;
 
-    Open m_open = Open::None;
-    bool m_openInList = false;
-    ListParent m_listParent = ListParent::None;
+    openelements::OpenElements m_elements;
 };
 
 // Reads a tag from its "<" as the tokenizer does; false when the document ends inside it.
@@ -503,7 +498,7 @@ void BestScan::WriteTag(const Tag& tag) noexcept
 
 // Whether the end tag held back goes before what comes next (`n`, with traits `t`): the next tag
 // closes its element just as the end tag would have.
-bool BestScan::Goes(const Held& held, Next next, Id n, std::uint32_t t) noexcept
+bool BestScan::Goes(const Held& held, Next next, Id n, std::uint32_t t, bool found) noexcept
 {
     const Id e = held.name.id;
     if (next == Next::End)
@@ -522,16 +517,21 @@ bool BestScan::Goes(const Held& held, Next next, Id n, std::uint32_t t) noexcept
         return start ? n == Id::Tbody || n == Id::Tfoot : n == Id::Table;
     if (e == Id::Head)
         return start;
+    if (e == Id::Colgroup)
+        return start ? n != Id::Col && n != Id::Template : n == Id::Table;
     if (e == Id::Body)
         return !start && n == Id::Html;
     if (!held.tracked)
         return false;
+    // An end tag that finds its element open closes this one with it.
+    if (!start)
+        return found;
     if (e == Id::P)
-        return start && (t & kClosesP);
+        return (t & kClosesP) || n == Id::Li || n == Id::Dt || n == Id::Dd ||
+               (held.inCell && ((t & (kCell | kRowGroup)) || n == Id::Tr));
     if (e == Id::Li)
-        return start ? n == Id::Li : held.inList && (t & kList);
-    // dt, dd
-    return start ? n == Id::Dt || n == Id::Dd : held.inList && n == Id::Dl;
+        return n == Id::Li;
+    return n == Id::Dt || n == Id::Dd;
 }
 
 bool BestScan::SpaceShows(Next next, bool block) const noexcept
@@ -548,12 +548,14 @@ void BestScan::Before(Next next, const Tag* tag, bool block) noexcept
         Next after = next;
         Id name = tag ? tag->id : Id::Other;
         std::uint32_t traits = tag ? tag->traits : 0;
+        bool found = next == Next::EndTag && m_elements.EndFinds(tag->Name(), {tag->traits, tag->id});
         for (int k = m_heldCount - 1; k >= 0; --k) {
-            goes[k] = !(spaceShown && k == m_heldCount - 1) && Goes(m_held[k], after, name, traits);
+            goes[k] = !(spaceShown && k == m_heldCount - 1) && Goes(m_held[k], after, name, traits, found);
             if (!goes[k]) {
                 after = Next::EndTag;
                 name = m_held[k].name.id;
                 traits = m_held[k].name.traits;
+                found = m_held[k].found;
             }
         }
         bool written = false;
@@ -618,7 +620,6 @@ void BestScan::Text() noexcept
     m_s.Emit(end);
     m_inHead = false;
     m_last = Last::Content;
-    m_listParent = ListParent::None;
 }
 
 void BestScan::CopyRest() noexcept
@@ -698,35 +699,6 @@ bool BestScan::RawText(const Tag& tag) noexcept
     }
 }
 
-void BestScan::Track(const Tag& tag) noexcept
-{
-    const Id n = tag.id;
-    const std::uint32_t t = tag.traits;
-    if (tag.closing) {
-        if (!(t & (kPhrasing | kRawText)))
-            m_open = Open::None;
-        return;
-    }
-    if (t & (kPhrasing | kRawText))
-        return;
-    const ListParent parent = m_listParent;
-    m_listParent = ListParent::None;
-    m_open = Open::None;
-    if (n == Id::P) {
-        m_open = tag.centred ? Open::None : Open::P; // a centred one is a center element now
-    } else if (n == Id::Li) {
-        m_open = Open::Li;
-        m_openInList = parent == ListParent::List;
-    } else if (n == Id::Dt || n == Id::Dd) {
-        m_open = n == Id::Dt ? Open::Dt : Open::Dd;
-        m_openInList = parent == ListParent::Definition;
-    } else if (t & kList) {
-        m_listParent = ListParent::List;
-    } else if (n == Id::Dl) {
-        m_listParent = ListParent::Definition;
-    }
-}
-
 // A start tag: written, and what it opens noted. False when the pass has to stop.
 bool BestScan::StartTag(Tag& tag) noexcept
 {
@@ -759,9 +731,13 @@ bool BestScan::StartTag(Tag& tag) noexcept
         // A name too long to hold matches no end tag: kept to the end of the document.
         m_keepTag.nameLength = tag.nameLength < sizeof tag.lower ? tag.nameLength : 0;
         m_keepForeign = t & kForeign;
-        m_open = Open::None;
-        m_listParent = ListParent::None;
     }
+    if (centreEnd != npos)
+        m_elements.Start("center", Lookup("center"));
+    else if (!m_keepForeign)
+        m_elements.Start(name, {t, id});
+    else if (LeavesForeignContent(name))
+        m_elements.Stop();
     if (t & kPlainText)
         return false;
     if ((t & kRawText) && !m_keepForeign) {
@@ -770,8 +746,6 @@ bool BestScan::StartTag(Tag& tag) noexcept
         if (id == Id::Style)
             return true; // shows nothing, like a comment
     }
-    if (m_keepDepth == 0)
-        Track(tag);
     if (!transparent)
         m_last = block || m_inHead ? Last::Edge : Last::Content;
     return true;
@@ -783,12 +757,11 @@ void BestScan::EndTag(Tag& tag) noexcept
     const std::uint32_t t = tag.traits;
     const std::string_view name = tag.Name();
     const Id id = tag.id;
-    const bool tracked = m_keepDepth == 0 && ((m_open == Open::P && id == Id::P) ||
-                                              (m_open == Open::Li && id == Id::Li) ||
-                                              (m_open == Open::Dt && id == Id::Dt) ||
-                                              (m_open == Open::Dd && id == Id::Dd));
+    const Element element{t, id};
+    const bool tracked = m_keepDepth == 0 && (id == Id::P || id == Id::Li || id == Id::Dt || id == Id::Dd) &&
+                         m_elements.TopIs(id);
     const bool impliable = m_keepDepth == 0 && tag.start != m_centreEnd && !tag.tooMany &&
-                           (tracked || (t & (kCell | kRowGroup)) || id == Id::Tr || id == Id::Head ||
+                           (tracked || (t & (kCell | kRowGroup)) || id == Id::Tr || id == Id::Colgroup || id == Id::Head ||
                             id == Id::Body || id == Id::Html);
     if (impliable && m_heldCount > 0 && m_heldCount < kMaxHeld && !SpaceShows(Next::EndTag, block))
         m_pending = false; // joins the run held back; the space between shows nothing
@@ -803,12 +776,15 @@ void BestScan::EndTag(Tag& tag) noexcept
         m_s.w += 9;
         m_s.r = tag.end;
         m_centreEnd = npos;
-        m_open = Open::None;
-        m_listParent = ListParent::None;
+        m_elements.End("center", Lookup("center"));
         m_last = Last::Edge;
         return;
     }
     if (m_keepDepth > 0) {
+        if (!m_keepForeign)
+            m_elements.End(name, element);
+        else if (id == Id::P || NameIs(name, "br"))
+            m_elements.Stop(); // the parser leaves foreign content for them
         WriteTag(tag);
         if (name == m_keepTag.Name() && --m_keepDepth == 0)
             m_keepForeign = false;
@@ -816,7 +792,6 @@ void BestScan::EndTag(Tag& tag) noexcept
             m_last = block ? Last::Edge : Last::Content;
         return;
     }
-    const bool inList = tracked && m_openInList;
     if (impliable) {
         Held& held = m_held[m_heldCount++];
         held.nameStart = tag.nameStart;
@@ -826,17 +801,13 @@ void BestScan::EndTag(Tag& tag) noexcept
         held.name.traits = t;
         held.name.id = tag.id;
         held.tracked = tracked;
-        held.inList = inList;
+        held.found = m_elements.EndFinds(name, element);
+        held.inCell = m_elements.InCell();
         m_s.r = tag.end;
     } else {
         WriteTag(tag);
     }
-    Track(tag);
-    // The next item of the same list follows an item that held only phrasing.
-    if (inList)
-        m_listParent = id == Id::Li ? ListParent::List : ListParent::Definition;
-    else if (!(t & (kPhrasing | kRawText)))
-        m_listParent = ListParent::None;
+    m_elements.End(name, element);
     if (id != Id::Style)
         m_last = block || m_inHead ? Last::Edge : Last::Content;
 }

@@ -47,7 +47,11 @@ constexpr Entry kEntries[] = {
     {"search", kClosesP}, {"h1", kClosesP}, {"h2", kClosesP}, {"h3", kClosesP}, {"h4", kClosesP},
     {"h5", kClosesP}, {"h6", kClosesP},
     {"li", 0, Id::Li}, {"dt", 0, Id::Dt}, {"dd", 0, Id::Dd}, {"table", 0, Id::Table}, {"tr", 0, Id::Tr},
-    {"colgroup", 0, Id::Colgroup}, {"caption", 0}, {"body", 0, Id::Body},
+    {"colgroup", 0, Id::Colgroup}, {"caption", 0, Id::Caption}, {"body", 0, Id::Body},
+    {"object", kUntrusting}, {"applet", kUntrusting}, {"marquee", kUntrusting}, {"select", kUntrusting},
+    {"option", kUntrusting}, {"optgroup", kUntrusting}, {"form", 0, Id::Form}, {"button", 0, Id::Button},
+    {"frameset", kUntrusting}, {"image", kUntrusting}, {"ruby", kUntrusting}, {"rt", kUntrusting},
+    {"rp", kUntrusting}, {"rb", kUntrusting}, {"rtc", kUntrusting}, {"datalist", kUntrusting},
     {"td", kCell, Id::Td}, {"th", kCell, Id::Th}, {"tbody", kRowGroup, Id::Tbody},
     {"thead", kRowGroup, Id::Thead}, {"tfoot", kRowGroup, Id::Tfoot},
 };

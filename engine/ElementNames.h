@@ -23,6 +23,7 @@ enum Trait : std::uint32_t
     kCell = 1u << 9,     // td, th
     kRowGroup = 1u << 10, // tbody, thead, tfoot
     kVoid = 1u << 11,
+    kUntrusting = 1u << 12, // modes of its own that the --best pass does not follow
 };
 
 // The names the --best pass asks about one by one.
@@ -31,7 +32,7 @@ enum class Id : std::uint8_t
     Other,
     P, Li, Dt, Dd, Dl,
     Table, Tr, Td, Th, Tbody, Thead, Tfoot, Colgroup, Col, Template,
-    Html, Head, Body, Style, Script, Link, Meta, Base,
+    Html, Head, Body, Style, Script, Link, Meta, Base, Caption, Form, Button,
 };
 
 struct Element
