@@ -36,7 +36,8 @@ bool Followed(std::string_view name, Element e) noexcept
 
 bool OpenElements::IsNamed(int k, std::string_view name) const noexcept
 {
-    return m_entries[k].length == name.size() && std::memcmp(m_entries[k].name, name.data(), name.size()) == 0;
+    return m_entries[k].length == name.size() &&
+           std::memcmp(m_entries[k].name, name.data(), name.size()) == 0;
 }
 
 void OpenElements::Push(std::string_view name, Id id) noexcept
@@ -59,12 +60,13 @@ void OpenElements::Start(std::string_view name, Element element) noexcept
     if (element.traits & kForeign)
         return; // followed by the pass, which stops the model where the parser leaves it
     if (element.traits & (kUntrusting | kTemplate) || (id == Id::Table && Top() == Id::P) ||
-        (id == Id::Form && Find("form", element) >= 0) || (id == Id::Button && Find("button", element) >= 0)) {
+        (id == Id::Form && Find("form", element) >= 0) ||
+        (id == Id::Button && Find("button", element) >= 0)) {
         m_stopped = true; // its own modes, a paragraph it may or may not close, or one in another
         return;
     }
-    if (Top() == Id::Colgroup && !(element.traits & (kCell | kRowGroup)) && id != Id::Tr && id != Id::Caption &&
-        id != Id::Colgroup) {
+    if (Top() == Id::Colgroup && !(element.traits & (kCell | kRowGroup)) && id != Id::Tr &&
+        id != Id::Caption && id != Id::Colgroup) {
         m_stopped = true; // moved out of the table, which the model does not follow
         return;
     }
@@ -95,7 +97,8 @@ void OpenElements::Start(std::string_view name, Element element) noexcept
     } else if (element.traits & (kCell | kRowGroup) || id == Id::Tr) {
         // A table part closes the parts inside the one it belongs in, and opens those it needs.
         const auto holds = [&](Id at) {
-            return at == Id::Table || (id != Id::Tbody && id != Id::Thead && id != Id::Tfoot && IsRowGroup(at)) ||
+            return at == Id::Table ||
+                   (id != Id::Tbody && id != Id::Thead && id != Id::Tfoot && IsRowGroup(at)) ||
                    ((element.traits & kCell) && at == Id::Tr);
         };
         while (m_depth > 0 && !holds(Top()))
@@ -111,8 +114,11 @@ void OpenElements::Start(std::string_view name, Element element) noexcept
     } else if (element.traits & kClosesP) {
         if (Top() == Id::P)
             PopTo(m_depth - 1);
-        const auto heading = [](std::string_view n) { return n.size() == 2 && n[0] == 'h' && n[1] >= '1' && n[1] <= '6'; };
-        if (heading(name) && m_depth > 0 && heading({m_entries[m_depth - 1].name, m_entries[m_depth - 1].length}))
+        const auto heading = [](std::string_view n) {
+            return n.size() == 2 && n[0] == 'h' && n[1] >= '1' && n[1] <= '6';
+        };
+        if (heading(name) && m_depth > 0 &&
+            heading({m_entries[m_depth - 1].name, m_entries[m_depth - 1].length}))
             PopTo(m_depth - 1);
     }
     Push(name, id);
@@ -163,8 +169,8 @@ bool OpenElements::TopIs(Id id) const noexcept
 
 bool OpenElements::EndFinds(std::string_view name, Element element) const noexcept
 {
-    return !m_stopped && Followed(name, element) && !(element.traits & (kUntrusting | kForeign | kTemplate)) &&
-           Find(name, element) >= 0;
+    return !m_stopped && Followed(name, element) &&
+           !(element.traits & (kUntrusting | kForeign | kTemplate)) && Find(name, element) >= 0;
 }
 
 bool OpenElements::InCell() const noexcept
