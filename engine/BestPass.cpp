@@ -1,12 +1,12 @@
-#include "Passes.h"
-
 #include "BestPass.h"
+
 #include "BlockTags.h"
 #include "ByteScan.h"
 #include "CharacterReferences.h"
 #include "ElementNames.h"
 #include "OpenElements.h"
 #include "PassStream.h"
+#include "Passes.h"
 
 #include <array>
 #include <bit>
@@ -68,10 +68,11 @@ inline bool Is(char b, unsigned char what) noexcept
 bool LeavesForeignContent(std::string_view lower) noexcept
 {
     static constexpr std::string_view kNames[] = {
-        "b",  "big", "blockquote", "body", "br", "center", "code", "dd", "div", "dl", "dt", "em", "embed", "h1",
-        "h2", "h3",  "h4",         "h5",   "h6", "head",   "hr",   "i",  "img", "li", "listing", "menu", "meta",
-        "nobr", "ol", "p", "pre", "ruby", "s", "small", "span", "strong", "strike", "sub", "sup", "table", "tt",
-        "u", "ul", "var", "font"};
+        "b",      "big",  "blockquote", "body",  "br",   "center", "code",    "dd",   "div",
+        "dl",     "dt",   "em",         "embed", "h1",   "h2",     "h3",      "h4",   "h5",
+        "h6",     "head", "hr",         "i",     "img",  "li",     "listing", "menu", "meta",
+        "nobr",   "ol",   "p",          "pre",   "ruby", "s",      "small",   "span", "strong",
+        "strike", "sub",  "sup",        "table", "tt",   "u",      "ul",      "var",  "font"};
     for (const std::string_view n : kNames)
         if (lower == n)
             return true;
@@ -136,10 +137,22 @@ constexpr std::array<bool, 256> kNeedsQuotes = [] {
 }();
 
 constexpr std::string_view kJavaScriptTypes[] = {
-    "application/ecmascript", "application/javascript", "application/x-ecmascript", "application/x-javascript",
-    "text/ecmascript",        "text/javascript",        "text/javascript1.0",       "text/javascript1.1",
-    "text/javascript1.2",     "text/javascript1.3",     "text/javascript1.4",       "text/javascript1.5",
-    "text/jscript",           "text/livescript",        "text/x-ecmascript",        "text/x-javascript",
+    "application/ecmascript",
+    "application/javascript",
+    "application/x-ecmascript",
+    "application/x-javascript",
+    "text/ecmascript",
+    "text/javascript",
+    "text/javascript1.0",
+    "text/javascript1.1",
+    "text/javascript1.2",
+    "text/javascript1.3",
+    "text/javascript1.4",
+    "text/javascript1.5",
+    "text/jscript",
+    "text/livescript",
+    "text/x-ecmascript",
+    "text/x-javascript",
 };
 
 struct Attribute
@@ -169,11 +182,14 @@ struct Tag
     std::uint32_t traits = 0;
     Id id = Id::Other;
     // Read before the tag is rewritten, since the rewriting may overwrite its bytes.
-    char lower[24] = {}; // the name folded to lower case (its start, when longer)
-    bool centred = false;      // <p align=center>, turned into a center element
-    bool styledSpace = false;  // an inline style that names white-space
+    char lower[24] = {};      // the name folded to lower case (its start, when longer)
+    bool centred = false;     // <p align=center>, turned into a center element
+    bool styledSpace = false; // an inline style that names white-space
 
-    std::string_view Name() const noexcept { return {lower, nameLength < sizeof lower ? nameLength : sizeof lower}; }
+    std::string_view Name() const noexcept
+    {
+        return {lower, nameLength < sizeof lower ? nameLength : sizeof lower};
+    }
 };
 
 // What the output ends with, as a line of text sees it.
@@ -761,8 +777,8 @@ void BestScan::EndTag(Tag& tag) noexcept
     const bool tracked = m_keepDepth == 0 && (id == Id::P || id == Id::Li || id == Id::Dt || id == Id::Dd) &&
                          m_elements.TopIs(id);
     const bool impliable = m_keepDepth == 0 && tag.start != m_centreEnd && !tag.tooMany &&
-                           (tracked || (t & (kCell | kRowGroup)) || id == Id::Tr || id == Id::Colgroup || id == Id::Head ||
-                            id == Id::Body || id == Id::Html);
+                           (tracked || (t & (kCell | kRowGroup)) || id == Id::Tr || id == Id::Colgroup ||
+                            id == Id::Head || id == Id::Body || id == Id::Html);
     if (impliable && m_heldCount > 0 && m_heldCount < kMaxHeld && !SpaceShows(Next::EndTag, block))
         m_pending = false; // joins the run held back; the space between shows nothing
     else

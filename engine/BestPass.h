@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Passes.h"
+
 // The --best rules: one scan over the document that reads it the way a browser's HTML parser
 // does (tags with their quoted values, comments, raw text elements) and drops only what a browser
 // provably ignores. Internal to the engine; it runs before the quote, renaming and centring

@@ -18,13 +18,13 @@ struct Named
 
 // The named references documentation pages use most; the rest stay as written.
 constexpr Named kNamed[] = {
-    {"nbsp;", 0xA0},    {"quot;", '"'},     {"apos;", '\''},    {"gt;", '>'},       {"lt;", '<'},
-    {"amp;", '&'},      {"copy;", 0xA9},    {"reg;", 0xAE},     {"mdash;", 0x2014}, {"ndash;", 0x2013},
+    {"nbsp;", 0xA0},     {"quot;", '"'},     {"apos;", '\''},    {"gt;", '>'},       {"lt;", '<'},
+    {"amp;", '&'},       {"copy;", 0xA9},    {"reg;", 0xAE},     {"mdash;", 0x2014}, {"ndash;", 0x2013},
     {"hellip;", 0x2026}, {"lsquo;", 0x2018}, {"rsquo;", 0x2019}, {"ldquo;", 0x201C}, {"rdquo;", 0x201D},
-    {"bull;", 0x2022},  {"middot;", 0xB7},  {"times;", 0xD7},   {"laquo;", 0xAB},   {"raquo;", 0xBB},
-    {"para;", 0xB6},    {"sect;", 0xA7},    {"deg;", 0xB0},     {"trade;", 0x2122}, {"larr;", 0x2190},
-    {"rarr;", 0x2192},  {"uarr;", 0x2191},  {"darr;", 0x2193},  {"euro;", 0x20AC},  {"pound;", 0xA3},
-    {"yen;", 0xA5},     {"cent;", 0xA2},    {"plusmn;", 0xB1},  {"micro;", 0xB5},   {"frac12;", 0xBD},
+    {"bull;", 0x2022},   {"middot;", 0xB7},  {"times;", 0xD7},   {"laquo;", 0xAB},   {"raquo;", 0xBB},
+    {"para;", 0xB6},     {"sect;", 0xA7},    {"deg;", 0xB0},     {"trade;", 0x2122}, {"larr;", 0x2190},
+    {"rarr;", 0x2192},   {"uarr;", 0x2191},  {"darr;", 0x2193},  {"euro;", 0x20AC},  {"pound;", 0xA3},
+    {"yen;", 0xA5},      {"cent;", 0xA2},    {"plusmn;", 0xB1},  {"micro;", 0xB5},   {"frac12;", 0xBD},
 };
 
 bool IsAlnum(char b) noexcept
@@ -105,7 +105,8 @@ bool DeclaresUtf8(const char* d, std::size_t len) noexcept
 namespace {
 
 // The reference at d[at] ("&"): its character and the position after its ";", or false.
-bool ReadReference(const char* d, std::size_t at, std::size_t len, char32_t& character, std::size_t& after) noexcept
+bool ReadReference(const char* d, std::size_t at, std::size_t len, char32_t& character,
+                   std::size_t& after) noexcept
 {
     std::size_t p = at + 1;
     char32_t c = 0;
@@ -165,9 +166,11 @@ std::size_t ShorterReference(const char* d, std::size_t at, std::size_t len, cha
         char next = p < len ? d[p] : ' ';
         char32_t following = 0;
         std::size_t ignored = 0;
-        if (next == '&' && ReadReference(d, p, len, following, ignored) && following != '<' && following != '&')
+        if (next == '&' && ReadReference(d, p, len, following, ignored) && following != '<' &&
+            following != '&')
             next = following < 0x80 ? static_cast<char>(following) : '\x80';
-        if (IsAlnum(next) || next == '/' || next == '!' || next == '?' || next == '&' || next == '#' || next == '<')
+        if (IsAlnum(next) || next == '/' || next == '!' || next == '?' || next == '&' || next == '#' ||
+            next == '<')
             return 0;
     }
     outLength = Utf8(c, out);

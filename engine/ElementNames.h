@@ -17,10 +17,10 @@ enum Trait : std::uint32_t
     kKeepsSpace = 1u << 3, // shows its white space as written (pre, listing)
     kForeign = 1u << 4,    // svg, math: another parser's rules inside
     kTemplate = 1u << 5,
-    kPhrasing = 1u << 6, // inline and never a boundary of the parser's scopes or lists
-    kClosesP = 1u << 7,  // its start tag closes an open paragraph in every mode of the document
-    kList = 1u << 8,     // ul, ol, menu: the parent of list items
-    kCell = 1u << 9,     // td, th
+    kPhrasing = 1u << 6,  // inline and never a boundary of the parser's scopes or lists
+    kClosesP = 1u << 7,   // its start tag closes an open paragraph in every mode of the document
+    kList = 1u << 8,      // ul, ol, menu: the parent of list items
+    kCell = 1u << 9,      // td, th
     kRowGroup = 1u << 10, // tbody, thead, tfoot
     kVoid = 1u << 11,
     kUntrusting = 1u << 12, // modes of its own that the --best pass does not follow
@@ -30,9 +30,32 @@ enum Trait : std::uint32_t
 enum class Id : std::uint8_t
 {
     Other,
-    P, Li, Dt, Dd, Dl,
-    Table, Tr, Td, Th, Tbody, Thead, Tfoot, Colgroup, Col, Template,
-    Html, Head, Body, Style, Script, Link, Meta, Base, Caption, Form, Button,
+    P,
+    Li,
+    Dt,
+    Dd,
+    Dl,
+    Table,
+    Tr,
+    Td,
+    Th,
+    Tbody,
+    Thead,
+    Tfoot,
+    Colgroup,
+    Col,
+    Template,
+    Html,
+    Head,
+    Body,
+    Style,
+    Script,
+    Link,
+    Meta,
+    Base,
+    Caption,
+    Form,
+    Button,
 };
 
 struct Element

@@ -2,7 +2,6 @@
 #include "engine/HTMLCompressor.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace {
@@ -36,9 +35,11 @@ TEST(BestRules, CommentsGoExceptThoseThatMeanSomething)
         {"a<!-- x --!>b", "ab"},
         {"<p>x<!---->y<!-->z", "<p>xyz"},
         {"<!--[if IE]><p>old<![endif]--><!--<![endif]-->", "<!--[if IE]><p>old<![endif]--><!--<![endif]-->"},
-        {"<!--#include virtual=\"x\" --><!--! licence -->", "<!--#include virtual=\"x\" --><!--! licence -->"},
+        {"<!--#include virtual=\"x\" --><!--! licence -->",
+         "<!--#include virtual=\"x\" --><!--! licence -->"},
         // Inside elements whose text a browser reads otherwise, or keeps as written.
-        {"<pre> <!-- x --> </pre><script><!-- f() --></script>", "<pre> <!-- x --> </pre><script><!-- f() --></script>"},
+        {"<pre> <!-- x --> </pre><script><!-- f() --></script>",
+         "<pre> <!-- x --> </pre><script><!-- f() --></script>"},
         {"<title>a<!-- b --></title><textarea><!-- c --></textarea>",
          "<title>a<!-- b --></title><textarea><!-- c --></textarea>"},
         // Gone, the text on either side would meet as a tag or a character reference.
@@ -50,12 +51,15 @@ TEST(BestRules, CommentsGoExceptThoseThatMeanSomething)
 TEST(BestRules, WhiteSpaceInTheHeadAndBesideBlocks)
 {
     ExpectAll({
-        {"<!DOCTYPE html>\n<html>\n<head>\n  <meta charset=utf-8>\n  <title>T</title>\n  <link rel=icon href=i.png>\n"
+        {"<!DOCTYPE html>\n<html>\n<head>\n  <meta charset=utf-8>\n  <title>T</title>\n  <link rel=icon "
+         "href=i.png>\n"
          "</head>\n<body>\n<div>\n  <p> one  two\n\tthree </p>\n</div>\n</body>\n</html>\n",
-         "<!DOCTYPE html><html><head><meta charset=utf-8><title>T</title><link rel=icon href=i.png><body><div><p>one two "
+         "<!DOCTYPE html><html><head><meta charset=utf-8><title>T</title><link rel=icon "
+         "href=i.png><body><div><p>one two "
          "three</div>"},
         // The head ends at the first thing of the body; spaces between inline elements stay.
-        {"<title>T</title> <span>a</span>\n  <span>b</span> <br> c", "<title>T</title><span>a</span> <span>b</span><br>c"},
+        {"<title>T</title> <span>a</span>\n  <span>b</span> <br> c",
+         "<title>T</title><span>a</span> <span>b</span><br>c"},
         {"a\nb a\tb a \n b", "a\nb a b a b"},
         {"<td> x </td>", "<td>x</td>"},
     });
@@ -83,8 +87,10 @@ TEST(BestRules, DefaultTypesGo)
         // A type that means something else, or that another attribute overrules, stays.
         {"<script type=module></script><script type=\"text/javascript; charset=utf-8\"></script>",
          "<script type=module></script><script type=\"text/javascript; charset=utf-8\"></script>"},
-        {"<script type=text/javascript language=vbscript></script><script type=text/javascript type=module></script>",
-         "<script type=text/javascript language=vbscript></script><script type=text/javascript type=module></script>"},
+        {"<script type=text/javascript language=vbscript></script><script type=text/javascript "
+         "type=module></script>",
+         "<script type=text/javascript language=vbscript></script><script type=text/javascript "
+         "type=module></script>"},
         {"<link rel=icon type=text/css href=a><style type=text/less></style>",
          "<link rel=icon type=text/css href=a><style type=text/less></style>"},
     });
@@ -107,7 +113,8 @@ TEST(BestRules, EndTagsTheParserImplies)
     ExpectAll({
         {"<table>\n<tr>\n<td>a</td>\n<th>b</th>\n</tr>\n<tr><td>c</td></tr>\n</table>",
          "<table><tr><td>a<th>b<tr><td>c</table>"},
-        {"<table><colgroup><col></colgroup><thead><tr><th>h</th></tr></thead><tbody><tr><td>c</td></tr></tbody></table>",
+        {"<table><colgroup><col></colgroup><thead><tr><th>h</th></tr></thead><tbody><tr><td>c</td></tr></"
+         "tbody></table>",
          "<table><colgroup><col><thead><tr><th>h<tbody><tr><td>c</table>"},
         {"<div><p>a <b>b</b></p>\n<p>c</p>\n<ul><li>d</li><li>e</li></ul></div>",
          "<div><p>a <b>b</b><p>c<ul><li>d<li>e</ul></div>"},
