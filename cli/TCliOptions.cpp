@@ -2,6 +2,8 @@
 
 #include "engine/HTMLCompressor.h"
 
+#include <QThread>
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -30,6 +32,9 @@ QString CanonicalSwitch(const QString& name)
     return {};
 }
 
+// More threads than this only wait for the disk.
+constexpr int kMostJobs = 256;
+
 } // namespace
 
 bool TCliOptions::Parse(const QStringList& arguments, QString& error)
@@ -56,6 +61,22 @@ bool TCliOptions::Parse(const QStringList& arguments, QString& error)
             hasValue = true;
         }
 
+        if (name == QLatin1String("--jobs") || name == QLatin1String("-j")) {
+            if (!hasValue) {
+                if (i + 1 >= arguments.size()) {
+                    error = QStringLiteral("%1 needs a number of jobs").arg(name);
+                    return false;
+                }
+                value = arguments[++i];
+            }
+            bool number = false;
+            jobs = value.toInt(&number);
+            if (!number || jobs < 1 || jobs > kMostJobs) {
+                error = QStringLiteral("%1 takes a number of jobs from 1 to %2, not '%3'").arg(name).arg(kMostJobs).arg(value);
+                return false;
+            }
+            continue;
+        }
         if (name == QLatin1String("--enable") || name == QLatin1String("--disable")) {
             if (!hasValue) {
                 if (i + 1 >= arguments.size()) {
@@ -96,6 +117,8 @@ bool TCliOptions::Parse(const QStringList& arguments, QString& error)
             return false;
         }
     }
+    if (jobs == 0)
+        jobs = std::clamp(QThread::idealThreadCount(), 1, kMostJobs);
     if (paths.isEmpty() && !help && !version) {
         error = QStringLiteral("no file or folder given");
         return false;
@@ -134,6 +157,8 @@ QString TCliOptions::HelpText()
         "  --literal         apply the rules exactly as first written: smaller files, but\n"
         "                    attribute values may be cut at spaces, words joined across\n"
         "                    line breaks and italic or bold run on to the end of a page\n"
+        "  -j, --jobs N      compress N pages at once (default: one per core); pages are\n"
+        "                    still put in place, reported and logged in their order\n"
         "  -q, --quiet       print nothing but failures (on standard error)\n"
         "  -h, --help        show this help\n"
         "      --version     show the version\n"

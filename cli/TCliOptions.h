@@ -32,6 +32,7 @@ public:
     bool help = false;
     bool version = false;
     bool literal = false;
+    int jobs = 0; // pages compressed at once; 0 until parsed, then at least 1 (the cores by default)
     QList<Switch> switches;
     QStringList paths;
     QList<int> pathArguments; // where each path stands in the arguments, to take its raw bytes

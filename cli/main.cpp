@@ -131,6 +131,7 @@ int main(int argc, char* argv[])
 
     TCompressRun run(list, HC, &reporter);
     run.SetDryRun(options.dryRun);
+    run.SetJobs(options.jobs);
     run.SetStopRequest([] { return g_signal != 0; });
     if (options.log)
         run.SetLogFile(TAppPaths::LogFile());

@@ -39,6 +39,19 @@ THTMLCompressor::THTMLCompressor()
 
 THTMLCompressor::~THTMLCompressor() = default;
 
+void THTMLCompressor::CopySwitchesFrom(const THTMLCompressor& other)
+{
+    SimpleTags = other.SimpleTags;
+    Center = other.Center;
+    InvCommas = other.InvCommas;
+    Spaces = other.Spaces;
+    Returns = other.Returns;
+    AllReturns = other.AllReturns;
+    Webbots = other.Webbots;
+    BlockquoteToUl = other.BlockquoteToUl;
+    Literal = other.Literal;
+}
+
 namespace {
 
 // Text in 16- or 32-bit units; the passes work on single bytes and would tear it apart. Without
@@ -195,10 +208,19 @@ FileStatus THTMLCompressor::SaveToFile(const std::string& fileName)
 
 FileStatus THTMLCompressor::SaveToFile(const std::string& fileName, filestore::PageBatch& batch)
 {
+    filestore::StagedPage staged;
+    const FileStatus status = StageSave(fileName, staged);
+    if (status == FileStatus::Ok)
+        batch.Add(std::move(staged));
+    return status;
+}
+
+FileStatus THTMLCompressor::StageSave(const std::string& fileName, filestore::StagedPage& staged)
+{
     m_recoveryCopy.clear();
     if (!HasResultFor(fileName))
         return FileStatus::NothingToSave;
-    const FileStatus status = batch.Add(std::move(m_page), std::move(m_document));
+    const FileStatus status = filestore::PageBatch::Stage(std::move(m_page), std::move(m_document), staged);
     Clear();
     return status;
 }

@@ -1,16 +1,14 @@
 #pragma once
 
 #include "FileStatus.h"
+#include "FileStore.h"
 
 #include <cstddef>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace filestore {
-
-class PageFile;
 
 // How one page of a batch ended, and where its earlier bytes are when a page rewritten in place
 // was edited meanwhile (see PageFile::Commit).
@@ -18,6 +16,15 @@ struct PageResult
 {
     FileStatus status = FileStatus::Ok;
     std::string recoveryCopy;
+};
+
+// A page whose new content is already written beside it, on its way into a batch. Pages may be
+// staged on several threads at once and added to the batch on one.
+struct StagedPage
+{
+    std::unique_ptr<PageFile> page;
+    std::unique_ptr<std::string> bytes; // kept only for a page rewritten in place: its commit writes them
+    std::size_t size = 0;               // of the new content
 };
 
 // Pages saved together, so that a whole site waits for the disk a few times instead of once per
@@ -44,6 +51,10 @@ public:
     // the next index (0, 1, ... since the last Flush); its result comes from Flush. Returns the
     // early result: anything but Ok means the page has failed already and is left alone.
     FileStatus Add(std::unique_ptr<PageFile> page, std::string&& bytes);
+    // The same in two steps: Stage writes the content beside the page (any thread, no batch
+    // needed), Add then takes the staged page.
+    [[nodiscard]] static FileStatus Stage(std::unique_ptr<PageFile> page, std::string&& bytes, StagedPage& staged);
+    void Add(StagedPage&& staged);
 
     // Whether a page waiting here is the file at `path` (by another name, too: a hard link or a
     // symbolic link). Such a page must be flushed before the file is read again.
@@ -61,12 +72,11 @@ public:
 private:
     struct Item
     {
-        std::unique_ptr<PageFile> page;
-        std::string bytes; // kept only for a page rewritten in place: its commit writes them
+        StagedPage staged;
         FileStatus status;
     };
 
-    std::deque<Item> m_items; // never moves an item: a page keeps pointing at its bytes
+    std::vector<Item> m_items;
     std::size_t m_bytes = 0;
     std::size_t m_maxBytes;
     std::size_t m_maxPages;
