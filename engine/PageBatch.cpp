@@ -17,11 +17,16 @@ constexpr std::size_t kDescriptorReserve = 64;
 
 } // namespace
 
-PageBatch::PageBatch(std::size_t maxBytes, std::size_t maxPages) : m_maxBytes(maxBytes)
+std::size_t PageBatch::PagesOpenAtMost()
 {
     const std::size_t free = FreeDescriptors();
-    const std::size_t carried = free > kDescriptorReserve ? (free - kDescriptorReserve) / kDescriptorsPerPage : 0;
-    m_maxPages = std::max<std::size_t>(1, std::min(maxPages, carried));
+    return free > kDescriptorReserve ? (free - kDescriptorReserve) / kDescriptorsPerPage : 0;
+}
+
+PageBatch::PageBatch(std::size_t maxBytes, std::size_t maxPages, std::size_t heldElsewhere) : m_maxBytes(maxBytes)
+{
+    const std::size_t carried = PagesOpenAtMost();
+    m_maxPages = std::max<std::size_t>(1, std::min(maxPages, carried > heldElsewhere ? carried - heldElsewhere : 0));
 #ifdef _WIN32
     m_maxPages = 1; // temporaries there have one name per folder: a page at a time
 #endif

@@ -41,8 +41,14 @@ public:
     static constexpr std::size_t DefaultPages = 256;
 
     // Full() once the batch holds maxPages pages or maxBytes bytes of new content. Fewer pages
-    // when the descriptors the process may still open would not carry maxPages open pages.
-    explicit PageBatch(std::size_t maxBytes = DefaultBytes, std::size_t maxPages = DefaultPages);
+    // when the descriptors the process may still open would not carry maxPages open pages
+    // besides `heldElsewhere` pages staged but not yet added (by the threads of a run).
+    explicit PageBatch(std::size_t maxBytes = DefaultBytes, std::size_t maxPages = DefaultPages,
+                       std::size_t heldElsewhere = 0);
+
+    // How many pages may be open at once, staged and batched together, within the descriptors
+    // the process may still open.
+    [[nodiscard]] static std::size_t PagesOpenAtMost();
     ~PageBatch(); // discards what was not flushed: the pages stay as they are
     PageBatch(const PageBatch&) = delete;
     PageBatch& operator=(const PageBatch&) = delete;

@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <QSet>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -178,7 +179,13 @@ TRunTotals TCompressRun::Execute()
 
     // Pages are saved in batches that wait for the disk together; their files are reported, in
     // list order, once the batch is in place, so no row reads "已完成" before its page is.
-    filestore::PageBatch batch;
+    // A few pages per worker in flight: enough to keep every one busy, never the whole site, and
+    // never more than the open descriptors allow beside a batch.
+    const std::size_t inFlight =
+        m_jobs == 1 ? 1
+                    : std::max<std::size_t>(1, std::min(4 * std::size_t(m_jobs),
+                                                        filestore::PageBatch::PagesOpenAtMost() / 2));
+    filestore::PageBatch batch(filestore::PageBatch::DefaultBytes, filestore::PageBatch::DefaultPages, inFlight);
     std::vector<Turn> turns;
     // Device and inode of every page read and not yet in place: another name of one of them is
     // read only once it is.
@@ -212,8 +219,6 @@ TRunTotals TCompressRun::Execute()
         engines.back()->CopySwitchesFrom(m_engine);
     }
     TOrderedWork<Turn> work(m_jobs);
-    // A few pages per worker in flight: enough to keep every one busy, never the whole site.
-    const std::size_t inFlight = m_jobs == 1 ? 1 : 4 * std::size_t(m_jobs);
     auto takeTurn = [&] {
         Turn turn = work.Take();
         if (turn.staged.page) {
