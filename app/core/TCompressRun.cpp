@@ -13,6 +13,8 @@
 #include <QSet>
 #include <algorithm>
 #include <memory>
+#include <optional>
+#include <set>
 #include <vector>
 
 namespace {
@@ -44,6 +46,7 @@ struct TCompressRun::Turn
     TFileOutcome outcome;
     filestore::StagedPage staged; // a page written beside itself, for the batch
     bool inBatch = false;         // its result comes from the batch
+    std::optional<std::pair<unsigned long long, unsigned long long>> key; // device and inode when read
 };
 
 TCompressRun::Turn TCompressRun::CompressOne(int row, const QByteArray& path, THTMLCompressor& engine) const
@@ -189,7 +192,7 @@ TRunTotals TCompressRun::Execute()
     std::vector<Turn> turns;
     // Device and inode of every page read and not yet in place: another name of one of them is
     // read only once it is.
-    std::set<std::pair<unsigned long long, unsigned long long>> unsettled;
+    std::multiset<std::pair<unsigned long long, unsigned long long>> unsettled;
     auto finishTurns = [&] {
         const std::vector<filestore::PageResult> results = batch.Flush();
         std::size_t next = 0;
@@ -207,9 +210,10 @@ TRunTotals TCompressRun::Execute()
                 }
             }
             report(turn.row, turn.outcome);
+            if (turn.key)
+                unsettled.erase(unsettled.find(*turn.key));
         }
         turns.clear();
-        unsettled.clear();
     };
 
     // Each worker compresses with an engine of its own, switched like the one given.
@@ -250,8 +254,10 @@ TRunTotals TCompressRun::Execute()
             unsettled.insert(*key);
         m_list.MarkCompressing(i);
         m_observer->RowStatus(i, m_list.At(i).StatusText());
-        work.Give([this, i, path, &engines](int worker) {
-            return CompressOne(i, path, worker == 0 ? m_engine : *engines[std::size_t(worker - 1)]);
+        work.Give([this, i, path, key, &engines](int worker) {
+            Turn turn = CompressOne(i, path, worker == 0 ? m_engine : *engines[std::size_t(worker - 1)]);
+            turn.key = key;
+            return turn;
         });
         while (work.InFlight() >= inFlight)
             takeTurn();

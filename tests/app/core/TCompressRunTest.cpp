@@ -1,6 +1,7 @@
 #include "app/core/TCompressRun.h"
 
 #include "engine/HTMLCompressor.h"
+#include "engine/PageBatch.h"
 #include "engine/PosixIo.h"
 #include "ReadOnlyFile.h"
 #include "engine/RecoveryCopy.h"
@@ -132,6 +133,7 @@ private slots:
     void testInBackgroundAsInline();
     void testPageEditedWhileItsBatchWaits();
     void testTwoNamesOfOnePage();
+    void testOtherNameAfterAFullBatch();
     void testInterruptedRunsAreSeenToFirst();
     void testLogOfTwoRuns();
     void testClearedLogStartsAgain();
@@ -562,6 +564,26 @@ void TCompressRunTest::testInterruptedRunsAreSeenToFirst()
     QCOMPARE(observer.calls[1], QStringLiteral("notice %1 %2")
                                     .arg(TReasonText::OfDeadRunFinding(filestore::DeadRunFinding::Damaged),
                                          QFile::decodeName(copy)));
+}
+
+// A full batch is put in place while later pages are still in hand; another name of one of those
+// must still wait until it is in place.
+void TCompressRunTest::testOtherNameAfterAFullBatch()
+{
+    const int pages = int(filestore::PageBatch::DefaultPages) + 16;
+    for (int i = 0; i < pages; ++i) {
+        const QString name = QStringLiteral("p%1.htm").arg(i, 3, 10, QLatin1Char('0'));
+        if (i == pages - 8)
+            QVERIFY(::link(QFile::encodeName(PathOf(QStringLiteral("p%1.htm").arg(pages - 12))),
+                           QFile::encodeName(PathOf(name))) == 0);
+        else
+            QVERIFY(WriteFile(PathOf(name), kPage));
+        QVERIFY(m_list->AddPath(PathOf(name)));
+    }
+    RecordingObserver observer;
+    const TRunTotals totals = Run(observer);
+    QCOMPARE(totals.failed, 0);
+    QCOMPARE(totals.compressed, pages);
 }
 
 void TCompressRunTest::testLogOfTwoRuns()
