@@ -159,6 +159,11 @@ bool TCliOptions::Parse(const QStringList& arguments, QString& error)
         error = QStringLiteral("--json cannot share standard output with the page");
         return false;
     }
+    if (log && (filter || !output.isEmpty())) {
+        error = QStringLiteral("--log records pages rewritten in place, not with %1")
+                    .arg(filter ? QStringLiteral("a page on standard input") : QStringLiteral("--output"));
+        return false;
+    }
     if (remove && output.isEmpty()) {
         error = QStringLiteral("--delete needs --output");
         return false;

@@ -163,6 +163,7 @@ bool TOutputPlan::Build(const QByteArray& outputFolder, const QList<QByteArray>&
                 continue;
             if (m_items.front().source.isEmpty())
                 m_items.front() = items.front(); // the folder's own item stands for the output folder
+            m_items.reserve(m_items.size() + items.size());
             std::move(items.begin() + 1, items.end(), std::back_inserter(m_items));
             continue;
         }

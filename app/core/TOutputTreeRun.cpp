@@ -171,18 +171,35 @@ std::shared_ptr<TOutputTreeRun::Folder> TOutputTreeRun::FolderOf(const QByteArra
     return folder;
 }
 
-bool TOutputTreeRun::IsUpToDate(const TTreeItem& item) const
+bool TOutputTreeRun::IsUpToDate(const TTreeItem& item, const Folder* folder) const
 {
     const TOutputManifest::Entry* known = m_previous.Find(item.relative);
     const char kind = item.kind == TTreeItem::Page ? 'p' : 'f';
     if (!known || known->kind != kind || known->sourceSize != item.size || known->mtimeSec != item.mtimeSec ||
         known->mtimeNsec != item.mtimeNsec || (kind == 'p' && known->recipe != m_recipe))
         return false;
-    // The output itself must still be as it was made: same size, the source's time and mode.
+    // The output itself must still be as it was made: same size, the source's time and mode. Looked
+    // up in its open folder where there is one: a rerun over a large tree is mostly this.
     struct stat output;
-    return ::lstat(m_plan.OutputPath(item.relative).constData(), &output) == 0 && S_ISREG(output.st_mode) &&
-           quint64(output.st_size) == known->outputSize && output.st_mtim.tv_sec == item.mtimeSec &&
-           output.st_mtim.tv_nsec == item.mtimeNsec && (output.st_mode & 07777) == item.mode;
+    const bool inFolder = folder && folder->fd >= 0;
+    const int found = inFolder ? ::fstatat(folder->fd, NameOf(item.relative).c_str(), &output, AT_SYMLINK_NOFOLLOW)
+                               : ::lstat(m_plan.OutputPath(item.relative).constData(), &output);
+    return found == 0 && S_ISREG(output.st_mode) && quint64(output.st_size) == known->outputSize &&
+           output.st_mtim.tv_sec == item.mtimeSec && output.st_mtim.tv_nsec == item.mtimeNsec &&
+           (output.st_mode & 07777) == item.mode;
+}
+
+TOutputTreeRun::Turn TOutputTreeRun::UpToDate(int index) const
+{
+    const TTreeItem& item = m_plan.Items()[std::size_t(index)];
+    Turn turn;
+    turn.row = index;
+    turn.outcome.result = TFileOutcome::UpToDate;
+    turn.outcome.path = item.source;
+    turn.outcome.output = m_plan.OutputPath(item.relative);
+    turn.outcome.sizeBefore = item.size;
+    turn.outcome.sizeAfter = m_previous.Find(item.relative)->outputSize;
+    return turn;
 }
 
 TOutputTreeRun::Turn TOutputTreeRun::Build(int index, const std::shared_ptr<Folder>& folder,
@@ -210,15 +227,10 @@ TOutputTreeRun::Turn TOutputTreeRun::Build(int index, const std::shared_ptr<Fold
         BuildLink(item, folder.get(), turn);
         break;
     case TTreeItem::Page:
+        BuildPage(item, folder.get(), engine, turn);
+        break;
     case TTreeItem::File:
-        if (IsUpToDate(item)) {
-            outcome.result = TFileOutcome::UpToDate;
-            outcome.sizeAfter = m_previous.Find(item.relative)->outputSize;
-        } else if (item.kind == TTreeItem::Page) {
-            BuildPage(item, folder.get(), engine, turn);
-        } else {
-            BuildCopy(item, folder.get(), turn);
-        }
+        BuildCopy(item, folder.get(), turn);
         break;
     case TTreeItem::Folder:
         break;
@@ -457,8 +469,11 @@ TRunTotals TOutputTreeRun::Execute()
         const TTreeItem& item = m_plan.Items()[std::size_t(i)];
         if (item.kind == TTreeItem::Folder) {
             // Made here, before any task can write into it.
-            auto made = std::make_shared<Turn>(MakeFolder(i, folder));
-            work.Give([made](int) { return std::move(*made); });
+            work.GiveResult(MakeFolder(i, folder));
+        } else if ((item.kind == TTreeItem::Page || item.kind == TTreeItem::File) &&
+                   IsUpToDate(item, (folder = FolderOf(item.relative, folder)).get())) {
+            // Checked here: handing a rerun's many current outputs to workers would cost more.
+            work.GiveResult(UpToDate(i));
         } else {
             folder = FolderOf(item.relative, folder);
             work.Give([this, i, folder, &engines](int worker) {

@@ -54,7 +54,9 @@ private:
     void BuildPage(const TTreeItem& item, const Folder* folder, THTMLCompressor& engine, Turn& turn) const;
     void BuildCopy(const TTreeItem& item, const Folder* folder, Turn& turn) const;
     void BuildLink(const TTreeItem& item, const Folder* folder, Turn& turn) const;
-    [[nodiscard]] bool IsUpToDate(const TTreeItem& item) const;
+    // The output was made from the source as it is, with this recipe, and is still as made.
+    [[nodiscard]] bool IsUpToDate(const TTreeItem& item, const Folder* folder) const;
+    [[nodiscard]] Turn UpToDate(int index) const;
     // Counts, records and tells one finished turn.
     void Report(Turn& turn, TRunTotals& totals);
     void RemoveStale(TRunTotals& totals);

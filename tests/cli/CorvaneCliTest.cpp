@@ -269,6 +269,8 @@ void CorvaneCliTest::testUsageErrors_data()
     QTest::newRow("two sources, one output") << QStringList{"-o", "SITE/../out", "SITE/index.htm", "SITE/docs/../index.htm", "SITE/docs"}
                                              << 2 << QStringLiteral("would both be written");
     QTest::newRow("standard input beside a folder") << QStringList{"-", "SITE"} << 2 << QStringLiteral("other paths");
+    QTest::newRow("log with output") << QStringList{"--log", "-o", "SITE/../out", "SITE"} << 2
+                                     << QStringLiteral("not with --output");
     QTest::newRow("delete without output") << QStringList{"--delete", "SITE"} << 2 << QStringLiteral("--output");
     QTest::newRow("output without folder") << QStringList{"SITE", "-o"} << 2 << QStringLiteral("needs a folder");
 }
