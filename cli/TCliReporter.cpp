@@ -108,6 +108,8 @@ void TCliReporter::FileFinished(int row, const TFileOutcome& outcome)
         m_progress.Advance(outcome.sizeBefore);
     if (m_json)
         m_json->Add(outcome);
+    if (outcome.result == TFileOutcome::UpToDate)
+        return; // counted in the totals: a rerun over a large tree lists only what it wrote
     // A run into an output folder names what it wrote.
     const QByteArray name = TNameText::Escaped(outcome.output.isEmpty() ? outcome.path : outcome.output);
     if (outcome.result == TFileOutcome::Failed) {
@@ -119,7 +121,7 @@ void TCliReporter::FileFinished(int row, const TFileOutcome& outcome)
     } else if (outcome.result == TFileOutcome::Skipped) {
         if (!m_quiet)
             PrintProblem(Say("skipped", "已跳过"), outcome.path, outcome.reason);
-    } else if (!m_quiet && !m_json && outcome.result != TFileOutcome::UpToDate) {
+    } else if (!m_quiet && !m_json) {
         Print(stdout, name + DoneText(outcome).toLocal8Bit());
     }
 }

@@ -1,6 +1,6 @@
 #include "OutputBatch.h"
 
-#include "FileStore.h"
+#include "PageBatch.h"
 
 #include <algorithm>
 
@@ -10,16 +10,12 @@ namespace {
 
 // A waiting output holds its folder and its temporary open.
 constexpr std::size_t kDescriptorsPerFile = 2;
-// Left for the rest of the program and the sources being read.
-constexpr std::size_t kDescriptorReserve = 64;
 
 } // namespace
 
-OutputBatch::OutputBatch(std::size_t maxBytes, std::size_t maxFiles) : m_maxBytes(maxBytes)
+OutputBatch::OutputBatch(std::size_t maxBytes, std::size_t maxFiles)
+    : m_maxBytes(maxBytes), m_maxFiles(BatchCapacity(maxFiles, kDescriptorsPerFile))
 {
-    const std::size_t free = FreeDescriptors();
-    const std::size_t carried = free > kDescriptorReserve ? (free - kDescriptorReserve) / kDescriptorsPerFile : 0;
-    m_maxFiles = std::max<std::size_t>(1, std::min(maxFiles, carried));
 }
 
 OutputBatch::~OutputBatch() = default;

@@ -134,11 +134,7 @@ FileStatus OutputFile::MakeDurable(bool fileSystemSynced)
 {
     if (m_fd < 0)
         return FileStatus::WriteFailed;
-    const int done = fileSystemSynced ? ::sync_file_range(m_fd, 0, 0,
-                                                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                                                              SYNC_FILE_RANGE_WAIT_AFTER)
-                                      : ::fdatasync(m_fd);
-    if (done != 0) {
+    if (!WaitForDisk(m_fd, fileSystemSynced)) {
         const int error = errno;
         Discard();
         return WriteError(error);

@@ -12,16 +12,21 @@ namespace {
 
 // A page waiting in a batch holds its folder, itself and its temporary file open.
 constexpr std::size_t kDescriptorsPerPage = 3;
-// Left for the rest of the program (log, settings, the window's own).
+// Left for the rest of the program (log, settings, the window's own, sources being read).
 constexpr std::size_t kDescriptorReserve = 64;
 
 } // namespace
 
-PageBatch::PageBatch(std::size_t maxBytes, std::size_t maxPages) : m_maxBytes(maxBytes)
+std::size_t BatchCapacity(std::size_t wanted, std::size_t each)
 {
     const std::size_t free = FreeDescriptors();
-    const std::size_t carried = free > kDescriptorReserve ? (free - kDescriptorReserve) / kDescriptorsPerPage : 0;
-    m_maxPages = std::max<std::size_t>(1, std::min(maxPages, carried));
+    const std::size_t carried = free > kDescriptorReserve ? (free - kDescriptorReserve) / each : 0;
+    return std::max<std::size_t>(1, std::min(wanted, carried));
+}
+
+PageBatch::PageBatch(std::size_t maxBytes, std::size_t maxPages)
+    : m_maxBytes(maxBytes), m_maxPages(BatchCapacity(maxPages, kDescriptorsPerPage))
+{
 #ifdef _WIN32
     m_maxPages = 1; // temporaries there have one name per folder: a page at a time
 #endif

@@ -263,26 +263,36 @@ void TOutputTreeRun::BuildPage(const TTreeItem& item, const Folder* folder, THTM
     outcome.sizeAfter = shorter ? engine.ResultLength() : outcome.sizeBefore;
     turn.entry.outputSize = outcome.sizeAfter;
     if (!m_dryRun) {
-        auto file = std::make_unique<filestore::OutputFile>();
-        status = file->Create(folder->fd, NameOf(item.relative));
-        if (status == FileStatus::Ok && shorter) {
-            const std::string result = engine.TakeText();
-            status = file->Write(result.data(), result.size());
-        } else if (status == FileStatus::Ok) {
-            // The page is left as it is: its own bytes, read again from the file still open.
-            status = file->CopyFrom(source.Fd());
-            if (status == FileStatus::Ok && !source.Unchanged())
-                status = FileStatus::Changed;
-        }
-        if (status == FileStatus::Ok)
-            status = file->Finish(StampOf(source.Info()));
-        if (status != FileStatus::Ok)
-            return Fail(outcome, status);
-        turn.staged = std::move(file);
+        // A page left as it is goes out as its own bytes, read again from the file still open.
+        const std::string result = shorter ? engine.TakeText() : std::string();
+        if (!Stage(item, folder, source, shorter ? &result : nullptr, turn))
+            return;
     }
     if (wide)
         return Fail(outcome, FileStatus::UnsupportedEncoding);
     turn.record = true;
+}
+
+bool TOutputTreeRun::Stage(const TTreeItem& item, const Folder* folder, const filestore::SourceFile& source,
+                           const std::string* bytes, Turn& turn) const
+{
+    auto file = std::make_unique<filestore::OutputFile>();
+    FileStatus status = file->Create(folder->fd, NameOf(item.relative));
+    if (status == FileStatus::Ok && bytes) {
+        status = file->Write(bytes->data(), bytes->size());
+    } else if (status == FileStatus::Ok) {
+        status = file->CopyFrom(source.Fd());
+        if (status == FileStatus::Ok && !source.Unchanged())
+            status = FileStatus::Changed;
+    }
+    if (status == FileStatus::Ok)
+        status = file->Finish(StampOf(source.Info()));
+    if (status != FileStatus::Ok) {
+        Fail(turn.outcome, status);
+        return false;
+    }
+    turn.staged = std::move(file);
+    return true;
 }
 
 void TOutputTreeRun::BuildCopy(const TTreeItem& item, const Folder* folder, Turn& turn) const
@@ -296,19 +306,8 @@ void TOutputTreeRun::BuildCopy(const TTreeItem& item, const Folder* folder, Turn
     turn.entry.outputSize = turn.entry.sourceSize;
     outcome.result = TFileOutcome::Copied;
     outcome.sizeBefore = outcome.sizeAfter = turn.entry.sourceSize;
-    if (!m_dryRun) {
-        auto file = std::make_unique<filestore::OutputFile>();
-        status = file->Create(folder->fd, NameOf(item.relative));
-        if (status == FileStatus::Ok)
-            status = file->CopyFrom(source.Fd());
-        if (status == FileStatus::Ok && !source.Unchanged())
-            status = FileStatus::Changed;
-        if (status == FileStatus::Ok)
-            status = file->Finish(StampOf(source.Info()));
-        if (status != FileStatus::Ok)
-            return Fail(outcome, status);
-        turn.staged = std::move(file);
-    }
+    if (!m_dryRun && !Stage(item, folder, source, nullptr, turn))
+        return;
     turn.record = true;
 }
 

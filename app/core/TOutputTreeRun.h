@@ -7,10 +7,14 @@
 #include <QByteArray>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 
 class THTMLCompressor;
 class TOutputPlan;
+namespace filestore {
+class SourceFile;
+}
 struct TTreeItem;
 
 // A run that writes into an output folder instead of in place. Every page of the plan is
@@ -54,6 +58,9 @@ private:
     void BuildPage(const TTreeItem& item, const Folder* folder, THTMLCompressor& engine, Turn& turn) const;
     void BuildCopy(const TTreeItem& item, const Folder* folder, Turn& turn) const;
     void BuildLink(const TTreeItem& item, const Folder* folder, Turn& turn) const;
+    // Writes the output beside its name: `bytes`, or else the source's own; false when it failed.
+    [[nodiscard]] bool Stage(const TTreeItem& item, const Folder* folder, const filestore::SourceFile& source,
+                             const std::string* bytes, Turn& turn) const;
     // The output was made from the source as it is, with this recipe, and is still as made.
     [[nodiscard]] bool IsUpToDate(const TTreeItem& item, const Folder* folder) const;
     [[nodiscard]] Turn UpToDate(int index) const;

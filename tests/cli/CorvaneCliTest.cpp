@@ -34,14 +34,9 @@ struct Result
     QByteArray rawOut;
 };
 
-Result Run(const QString& program, const QStringList& arguments, const QByteArray* input = nullptr)
+// What a started process did, once it has ended.
+Result Finished(QProcess& process)
 {
-    QProcess process;
-    process.start(program, arguments);
-    if (input) {
-        process.write(*input);
-        process.closeWriteChannel();
-    }
     if (!process.waitForFinished(60000))
         return {};
     Result result;
@@ -50,6 +45,17 @@ Result Run(const QString& program, const QStringList& arguments, const QByteArra
     result.out = QString::fromLocal8Bit(result.rawOut).split('\n', Qt::SkipEmptyParts);
     result.err = QString::fromLocal8Bit(process.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
     return result;
+}
+
+Result Run(const QString& program, const QStringList& arguments, const QByteArray* input = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (input) {
+        process.write(*input);
+        process.closeWriteChannel();
+    }
+    return Finished(process);
 }
 
 Result RunCorvane(const QStringList& arguments)
@@ -75,12 +81,7 @@ Result RunOnTerminal(const QString& command, const QStringList& variables = {})
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral("script"), {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
     process.closeWriteChannel();
-    if (!process.waitForFinished(60000))
-        return {};
-    Result result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.rawOut = process.readAllStandardOutput();
-    return result;
+    return Finished(process);
 }
 
 // Device, inode and modification time of everything below a folder, links not followed.
