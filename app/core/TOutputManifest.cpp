@@ -22,10 +22,19 @@ QByteArray PathOf(const QByteArray& folder)
     return folder.endsWith('/') ? folder + TTreeWalk::ManifestName : folder + '/' + TTreeWalk::ManifestName;
 }
 
-bool ParseLine(const QByteArray& line, QByteArray& relative, TOutputManifest::Entry& entry)
+// One line's fields in place, without a copy of each: a large tree's manifest has many lines.
+bool ParseLine(QByteArrayView line, QByteArray& relative, TOutputManifest::Entry& entry)
 {
-    const QList<QByteArray> fields = line.split(' ');
-    if (fields.size() != 7 || fields[0].size() != 1 || !QByteArrayView("pfld").contains(fields[0][0]))
+    QByteArrayView fields[7];
+    qsizetype at = 0;
+    for (int i = 0; i < 7; ++i) {
+        const qsizetype end = i == 6 ? line.size() : line.indexOf(' ', at);
+        if (end < 0 || (i == 6 && line.indexOf(' ', at) >= 0))
+            return false;
+        fields[i] = line.sliced(at, end - at);
+        at = end + 1;
+    }
+    if (fields[0].size() != 1 || !QByteArrayView("pfld").contains(fields[0][0]))
         return false;
     bool ok[5] = {};
     entry.kind = fields[0][0];
@@ -33,8 +42,8 @@ bool ParseLine(const QByteArray& line, QByteArray& relative, TOutputManifest::En
     entry.mtimeSec = fields[2].toLongLong(&ok[1]);
     entry.mtimeNsec = fields[3].toLongLong(&ok[2]);
     entry.outputSize = fields[4].toULongLong(&ok[3]);
-    entry.recipe = fields[5];
-    relative = QByteArray::fromPercentEncoding(fields[6]);
+    entry.recipe = fields[5].toByteArray();
+    relative = QByteArray::fromPercentEncoding(fields[6].toByteArray());
     ok[4] = !relative.isEmpty();
     return std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; });
 }
@@ -51,19 +60,24 @@ bool TOutputManifest::Load(const QByteArray& outputFolder)
     std::string bytes;
     if (opened != FileStatus::Ok || file.Read(bytes) != FileStatus::Ok)
         return false;
-    const QList<QByteArray> lines = QByteArray::fromStdString(bytes).split('\n');
-    if (lines.isEmpty() || lines.first() != kHeader)
+    const QByteArrayView text(bytes.data(), qsizetype(bytes.size()));
+    const qsizetype headerEnd = text.indexOf('\n');
+    if (headerEnd < 0 || text.first(headerEnd) != QByteArrayView(kHeader))
         return false;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        if (lines[i].isEmpty())
-            continue;
+    m_entries.reserve(text.count('\n'));
+    for (qsizetype at = headerEnd + 1; at < text.size();) {
+        qsizetype end = text.indexOf('\n', at);
+        if (end < 0)
+            end = text.size();
         QByteArray relative;
         Entry entry;
-        if (!ParseLine(lines[i], relative, entry)) {
+        if (end > at && !ParseLine(text.sliced(at, end - at), relative, entry)) {
             m_entries.clear();
             return false;
         }
-        m_entries.insert(relative, entry);
+        if (end > at)
+            m_entries.insert(relative, entry);
+        at = end + 1;
     }
     return true;
 }
