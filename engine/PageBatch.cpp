@@ -12,21 +12,31 @@ namespace {
 
 // A page waiting in a batch holds its folder, itself and its temporary file open.
 constexpr std::size_t kDescriptorsPerPage = 3;
-// Left for the rest of the program (log, settings, the window's own).
+// Left for the rest of the program (log, settings, the window's own, sources being read).
 constexpr std::size_t kDescriptorReserve = 64;
+
+std::size_t FilesOpenAtMost(std::size_t each)
+{
+    const std::size_t free = FreeDescriptors();
+    return free > kDescriptorReserve ? (free - kDescriptorReserve) / each : 0;
+}
 
 } // namespace
 
-std::size_t PageBatch::PagesOpenAtMost()
+std::size_t BatchCapacity(std::size_t wanted, std::size_t each, std::size_t heldElsewhere)
 {
-    const std::size_t free = FreeDescriptors();
-    return free > kDescriptorReserve ? (free - kDescriptorReserve) / kDescriptorsPerPage : 0;
+    const std::size_t carried = FilesOpenAtMost(each);
+    return std::max<std::size_t>(1, std::min(wanted, carried > heldElsewhere ? carried - heldElsewhere : 0));
 }
 
-PageBatch::PageBatch(std::size_t maxBytes, std::size_t maxPages, std::size_t heldElsewhere) : m_maxBytes(maxBytes)
+std::size_t PageBatch::PagesOpenAtMost()
 {
-    const std::size_t carried = PagesOpenAtMost();
-    m_maxPages = std::max<std::size_t>(1, std::min(maxPages, carried > heldElsewhere ? carried - heldElsewhere : 0));
+    return FilesOpenAtMost(kDescriptorsPerPage);
+}
+
+PageBatch::PageBatch(std::size_t maxBytes, std::size_t maxPages, std::size_t heldElsewhere)
+    : m_maxBytes(maxBytes), m_maxPages(BatchCapacity(maxPages, kDescriptorsPerPage, heldElsewhere))
+{
 #ifdef _WIN32
     m_maxPages = 1; // temporaries there have one name per folder: a page at a time
 #endif

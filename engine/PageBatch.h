@@ -27,6 +27,10 @@ struct StagedPage
     std::size_t size = 0;               // of the new content
 };
 
+// How many files a batch may hold at once with `each` descriptors apiece and room left for the
+// rest of the program and for `heldElsewhere` files open besides: at most `wanted`, at least one.
+[[nodiscard]] std::size_t BatchCapacity(std::size_t wanted, std::size_t each, std::size_t heldElsewhere = 0);
+
 // Pages saved together, so that a whole site waits for the disk a few times instead of once per
 // page. Each page's new content goes to its temporary file when it is added; Flush makes the
 // whole batch durable with as few waits as the system allows and then puts every page in place,

@@ -25,6 +25,10 @@ struct TRunTotals
     bool logFailed = false;      // logging was asked for but the log could not be opened or written
     bool stopped = false;        // a stop request ended the run before every file had its turn
     int recoveryNotices = 0;     // leftovers of interrupted runs the user was told of
+    // Runs into an output folder: outputs left as they were, removed, and sources skipped.
+    int upToDate = 0;
+    int removed = 0;
+    int skipped = 0;
 };
 
 // The Compress command: every entry still new is loaded, compressed and saved in place by the
