@@ -5,7 +5,6 @@
 #include "PassStream.h"
 
 using namespace bytescan;
-using blocktags::StartsBlockTag;
 using passes::Stream;
 
 namespace {
@@ -20,11 +19,6 @@ bool IsDeletableNeighbourAfter(char b) noexcept
     return b == '<' || b == ' ' || b == '\r' || b == '\n';
 }
 
-bool StartsBlockTagAt(const Stream& s, std::size_t p) noexcept
-{
-    return p < s.len && StartsBlockTag(s.d + p, s.len - p);
-}
-
 // Whether a line break of n bytes at the read position is one a browser never shows: at either
 // end of the document, beside a space or another break, or beside a block tag.
 bool IsInvisibleBreak(const Stream& s, std::size_t n, blocktags::TagJudge& tag) noexcept
@@ -35,9 +29,10 @@ bool IsInvisibleBreak(const Stream& s, std::size_t n, blocktags::TagJudge& tag) 
     const char after = s.d[s.r + n];
     if (before == ' ' || after == ' ' || after == '\r' || after == '\n')
         return true;
-    if (after == '<' && StartsBlockTagAt(s, s.r + n))
+    // The tag before is asked about first: the judge reads on through the document.
+    if (before == '>' && tag.ClosesBlock(s.d, s.w - 1))
         return true;
-    return before == '>' && tag.ClosesBlock(s.d, s.w - 1);
+    return after == '<' && tag.OpensBlockAfter(s.d, s.w, {s.d + s.r, n}, s.d + s.r + n, s.len - s.r - n);
 }
 
 // Tries the rules at the read position: a replacement takes the place of the match's tail in
@@ -54,7 +49,8 @@ bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, blocktags::TagJu
         const std::size_t rl = rule.replacement.size();
         if (rl > 0) {
             // A gap rule's ">" stands at the read position and its "<" two bytes on.
-            if (BlockAware && !StartsBlockTagAt(s, s.r + 2) && !tag.ClosesBlock(s.d, s.w))
+            if (BlockAware && !tag.ClosesBlock(s.d, s.w) &&
+                !tag.OpensBlockAfter(s.d, s.w, {s.d + s.r, 2}, s.d + s.r + 2, s.len - s.r - 2))
                 return false;
             s.r += n - rl;
             for (std::size_t k = 0; k < rl; ++k)

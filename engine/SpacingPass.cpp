@@ -339,6 +339,9 @@ bool Scanner::Settle(std::size_t start) noexcept
     std::size_t n = 0;
     std::size_t from = start;
     bool anyCR = false;
+    // The tag before is judged before the judge reads past a marker comment that goes.
+    if (crRows && marker && around.before == '>')
+        (void)ClosesBlockTag(beforeAt);
     for (;;) {
         std::memcpy(run + n, m_in + from, end - from);
         if (cr) {
@@ -352,6 +355,7 @@ bool Scanner::Settle(std::size_t start) noexcept
         const std::size_t gt = Find(m_in, end, m_len, '>');
         if (gt == npos)
             return false; // the CR rows stop there
+        m_judge.Skip(m_in, end, gt + 1);
         from = end = gt + 1;
         cr = false;
         for (; end < m_len && IsBreakOrSpace(m_in[end]); ++end) {
@@ -476,6 +480,10 @@ SpacingResult Scanner::Run(std::size_t& outLength) noexcept
                     return SpacingResult::Declined;
                 Emit(c);
                 StartCopying();
+                // A run after it may ask about the tag before it.
+                if (m_w > 0 && m_out[m_w - 1] == '>')
+                    (void)ClosesBlockTag(m_lastAt);
+                m_judge.Skip(m_in, c, gt + 1);
                 m_pos = gt + 1;
                 if (m_pos < m_len && IsBreakOrSpace(m_in[m_pos]) && !Settle(m_pos))
                     return SpacingResult::Declined;

@@ -88,6 +88,9 @@ const std::vector<Example>& Examples()
          "<ul><li>a</li><li>b</li><li>c</li></ul>", "<ul><li>a</li>\n<li>b</li> <li>c</li></ul>"},
         {"space_between_inline_tags", kSpaces, "<b>Option:</b> <tt>-x</tt></td> <td>", "<b>Option:</b><tt>-x</tt></td><td>",
          "<b>Option:</b> <tt>-x</tt></td><td>"},
+        // A "<" inside a quoted value opens no tag: the space beside the b element stays.
+        {"lt_in_quoted_value", kSpaces, R"(x<b title="<p"> <tt>y</tt></b>)", R"(x<b title="<p"><tt>y</tt></b>)",
+         R"(x<b title="<p"> <tt>y</tt></b>)"},
         {"pre_spaces_kept", kSpaces, "<PRE>a  b</pre>  c", "<PRE>a  b</pre> c"},
         {"pre_never_closed", kSpaces, "<pre>a  b</pre >  c", "<pre>a  b</pre >  c"},
         {"textarea_never_closed", kSpaces, "<textarea>a  b", "<textarea>a  b"},

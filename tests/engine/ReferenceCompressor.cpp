@@ -37,10 +37,183 @@ bool IsOneOf(char c, std::string_view set)
     return set.find(c) != std::string_view::npos;
 }
 
-// A tag starts at p whose name (one "/" skipped, then ASCII letters and digits) is a block tag's.
-// List items are not (style sheets often lay them out inline), nor the elements a browser never
-// shows (script, style, meta, link, base, title, noscript).
-bool BlockTagAt(const std::string& doc, Pos p)
+bool IsSpace(char c)
+{
+    return IsOneOf(c, std::string_view(" \t\n\f\r", 5));
+}
+
+bool IsLetter(char c)
+{
+    return IsOneOf(Lower(c), "abcdefghijklmnopqrstuvwxyz");
+}
+
+// Where the closing tag of an element whose text is not markup begins: the first "</name"
+// followed by a space, "/" or ">". For script, a "<!--" in its text hides a "<script" up to its
+// "</script" or the "-->" after it.
+Pos RawTextEnd(const std::string& doc, Pos i, const std::string& name)
+{
+    const auto closingAt = [&](Pos k, const std::string& n) {
+        const Pos after = k + 1 + Pos(n.size());
+        return doc[k] == '<' && Is(doc, k + 1, n) && after < Len(doc) &&
+               (IsSpace(doc[after]) || IsOneOf(doc[after], "/>"));
+    };
+    if (name != "script") {
+        for (Pos k = i; k < Len(doc); ++k)
+            if (closingAt(k, "/" + name))
+                return k;
+        return Len(doc);
+    }
+    int escape = 0; // 0 none, 1 after "<!--", 2 inside a hidden script
+    for (Pos k = i; k < Len(doc); ++k) {
+        if (escape == 0 && Is(doc, k, "<!--")) {
+            escape = 1;
+            ++k; // its dashes may be those of a "-->"
+        } else if (escape > 0 && Is(doc, k, "-->")) {
+            escape = 0;
+            k += 2;
+        } else if (escape < 2 && closingAt(k, "/script")) {
+            return k;
+        } else if (escape == 1 && doc[k] == '<' && closingAt(k, "script")) {
+            escape = 2;
+        } else if (escape == 2 && closingAt(k, "/script")) {
+            escape = 1;
+        }
+    }
+    return Len(doc);
+}
+
+// A tag from its "<" at i as a browser reads it: returns its ">" (or the length) and the name in
+// lower case.
+Pos TagEnd(const std::string& doc, Pos i, std::string& name)
+{
+    Pos k = i + 1 + (doc[i + 1] == '/');
+    name.clear();
+    for (; k < Len(doc) && !IsSpace(doc[k]) && !IsOneOf(doc[k], "/>"); ++k)
+        name += Lower(doc[k]);
+    for (;;) {
+        while (k < Len(doc) && (IsSpace(doc[k]) || doc[k] == '/'))
+            ++k;
+        if (k >= Len(doc) || doc[k] == '>')
+            return k;
+        ++k; // the first byte of a name, "=" included
+        while (k < Len(doc) && !IsSpace(doc[k]) && !IsOneOf(doc[k], "/>="))
+            ++k;
+        while (k < Len(doc) && IsSpace(doc[k]))
+            ++k;
+        if (k >= Len(doc) || doc[k] != '=')
+            continue;
+        ++k;
+        while (k < Len(doc) && IsSpace(doc[k]))
+            ++k;
+        if (k < Len(doc) && (doc[k] == '"' || doc[k] == '\'')) {
+            Pos close = k + 1;
+            while (close < Len(doc) && doc[close] != doc[k])
+                ++close;
+            if (close >= Len(doc))
+                return Len(doc);
+            k = close + 1;
+        } else {
+            while (k < Len(doc) && !IsSpace(doc[k]) && doc[k] != '>')
+                ++k;
+        }
+    }
+}
+
+// What a browser's tokenizer makes of the place p: the start of a tag, the ">" that ends one
+// (with its "<" in `tagStart`), a ">" that ends a declaration, or anything else.
+enum class Place
+{
+    TagStart,
+    TagEnd,
+    DeclarationEnd,
+    Other,
+};
+
+Place PlaceOf(const std::string& doc, Pos p, Pos& tagStart)
+{
+    Pos i = 0;
+    while (i <= p && i < Len(doc)) {
+        if (doc[i] != '<' || i + 1 >= Len(doc)) {
+            ++i;
+            continue;
+        }
+        const char next = doc[i + 1];
+        if (IsLetter(next) || (next == '/' && i + 2 < Len(doc) && IsLetter(doc[i + 2]))) {
+            std::string name;
+            const Pos end = TagEnd(doc, i, name);
+            if (p == i)
+                return Place::TagStart;
+            if (p <= end) {
+                tagStart = i;
+                return p == end ? Place::TagEnd : Place::Other;
+            }
+            i = end + 1;
+            static const std::set<std::string> kRaw = {"title",   "textarea", "style",    "xmp",   "iframe",
+                                                       "noembed", "noframes", "noscript", "script"};
+            if (next != '/' && name == "plaintext")
+                return Place::Other;
+            if (next != '/' && kRaw.count(name)) {
+                i = RawTextEnd(doc, i, name);
+                if (p < i)
+                    return Place::Other;
+            }
+            continue;
+        }
+        if (Is(doc, i, "<!--")) {
+            // Ends at the first "-->" or "--!>"; "<!-->" and "<!--->" end at once.
+            Pos end = Len(doc);
+            if (Is(doc, i + 4, ">"))
+                end = i + 4;
+            else if (Is(doc, i + 4, "->"))
+                end = i + 5;
+            else
+                for (Pos k = i + 4; k < Len(doc); ++k)
+                    if (Is(doc, k, "-->") || Is(doc, k, "--!>")) {
+                        end = k + (doc[k + 2] == '>' ? 2 : 3);
+                        break;
+                    }
+            if (p <= end)
+                return Place::Other;
+            i = end + 1;
+            continue;
+        }
+        if (Is(doc, i, "<![CDATA[")) {
+            Pos end = Len(doc);
+            for (Pos k = i + 9; k < Len(doc); ++k)
+                if (Is(doc, k, "]]>")) {
+                    end = k + 2;
+                    break;
+                }
+            if (p <= end)
+                return Place::Other;
+            i = end + 1;
+            continue;
+        }
+        if (next == '!' || next == '?' || (next == '/' && !Is(doc, i + 1, "/>"))) {
+            // Declarations and the like run to the first ">".
+            Pos end = i + 2;
+            while (end < Len(doc) && doc[end] != '>')
+                ++end;
+            if (p <= end)
+                return p == end ? Place::DeclarationEnd : Place::Other;
+            i = end + 1;
+            continue;
+        }
+        if (next == '/') { // "</>" is dropped
+            if (p <= i + 2)
+                return Place::Other;
+            i += 3;
+            continue;
+        }
+        ++i; // a "<" of the text
+    }
+    return Place::Other;
+}
+
+// A tag starts at p whose name (one "/" skipped, then ASCII letters and digits up to a space,
+// "/" or ">") is a block tag's. List items are not (style sheets often lay them out inline),
+// nor the elements a browser never shows (script, style, meta, link, base, title, noscript).
+bool BlockNameAt(const std::string& doc, Pos p)
 {
     static const std::set<std::string> kBlockTags = {
         "html", "head", "body", "div", "p",
@@ -60,16 +233,18 @@ bool BlockTagAt(const std::string& doc, Pos p)
     return kBlockTags.count(name) > 0;
 }
 
-// The ">" at p closes a block tag: the nearest "<" before it opens one, and no ">" lies between.
+// A block tag starts at p, where a browser sees a tag begin.
+bool BlockTagAt(const std::string& doc, Pos p)
+{
+    Pos unused = 0;
+    return BlockNameAt(doc, p) && PlaceOf(doc, p, unused) == Place::TagStart;
+}
+
+// The ">" at p ends a block tag.
 bool BlockTagClosedAt(const std::string& doc, Pos p)
 {
-    for (Pos k = p - 1; k >= 0; --k) {
-        if (doc[k] == '<')
-            return BlockTagAt(doc, k);
-        if (doc[k] == '>')
-            return false;
-    }
-    return false;
+    Pos lt = 0;
+    return PlaceOf(doc, p, lt) == Place::TagEnd && BlockNameAt(doc, lt);
 }
 
 // Moves p to the "/" of the first closing text at or after p; false when there is none.
