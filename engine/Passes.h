@@ -35,9 +35,10 @@ struct TWorkingDocument
 // "<!--webbot ... >" comments. One linear scan: the write position trails the read position.
 //
 // `blockAware` keeps what a browser would show: a deletion happens only at either end of the
-// document, after a space, before a space / CR / LF, after a ">" that closes a block tag (its
-// nearest "<" opens one, with no ">" between) or before the "<" of one; a replacement of "> <x"
-// or "> </x" only when the tag before or after is a block tag.
+// document, after a space, before a space / CR / LF, after a ">" that ends a block tag or before
+// the "<" of one (as a browser reads tags: not inside a quoted value, a comment or the text of a
+// script, style, title or textarea); a replacement of "> <x" or "> </x" only when the tag before
+// or after is a block tag, and of " >" only where the ">" ends a tag.
 void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
                  bool protectPreTextarea, bool protectScript, bool webbots, bool blockAware) noexcept;
 

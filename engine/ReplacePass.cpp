@@ -37,8 +37,8 @@ bool IsInvisibleBreak(const Stream& s, std::size_t n, blocktags::TagJudge& tag) 
 
 // Tries the rules at the read position: a replacement takes the place of the match's tail in
 // the unread bytes, so that the position can be examined again with it; a deletion happens only
-// beside the right neighbours. Block-aware, deletions follow IsInvisibleBreak and a "> <x" gap
-// goes only beside a block tag. True when the document changed.
+// beside the right neighbours. Block-aware, deletions follow IsInvisibleBreak, a "> <x" gap
+// goes only beside a block tag and " >" only where the ">" ends a tag. True when the document changed.
 template <bool BlockAware>
 bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, blocktags::TagJudge& tag) noexcept
 {
@@ -48,10 +48,14 @@ bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, blocktags::TagJu
         const std::size_t n = rule.search.size();
         const std::size_t rl = rule.replacement.size();
         if (rl > 0) {
-            // A gap rule's ">" stands at the read position and its "<" two bytes on.
-            if (BlockAware && !tag.ClosesBlock(s.d, s.w) &&
-                !tag.OpensBlockAfter(s.d, s.w, {s.d + s.r, 2}, s.d + s.r + 2, s.len - s.r - 2))
-                return false;
+            if (BlockAware && rule.search[0] == ' ') {
+                // " >": only where that ">" ends a tag.
+                if (!tag.ClosesTag(s.d, s.w, {s.d + s.r, 1}))
+                    return false;
+            } else if (BlockAware && !tag.ClosesBlock(s.d, s.w) &&
+                       !tag.OpensBlockAfter(s.d, s.w, {s.d + s.r, 2}, s.d + s.r + 2, s.len - s.r - 2)) {
+                return false; // a gap rule's ">" stands at the read position and its "<" two bytes on
+            }
             s.r += n - rl;
             for (std::size_t k = 0; k < rl; ++k)
                 s.d[s.r + k] = rule.replacement[k];

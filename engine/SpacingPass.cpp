@@ -325,8 +325,8 @@ bool Scanner::Settle(std::size_t start) noexcept
                                    (m_in[end] == '<' && OpensBlockTag(end));
             if (!invisible)
                 m_out[m_w++] = '\n';
-        } else if (end < m_len && m_in[end] == '>') {
-            // " >" goes
+        } else if (end < m_len && m_in[end] == '>' && m_judge.ClosesTag(m_in, end)) {
+            // " >" goes where the ">" ends a tag
         } else if (around.before == '>' && gapAt(end) && (ClosesBlockTag(beforeAt) || OpensBlockTag(end))) {
             m_lowerAt = m_in[end + 1] == '/' ? end + 2 : end + 1; // the rule writes its letter in lower case
         } else {
@@ -381,7 +381,7 @@ bool Scanner::Settle(std::size_t start) noexcept
     }
     if (m_spaces) {
         n = Collapse(run, n, ' ');
-        if (n > 0 && run[n - 1] == ' ' && around.after == '>')
+        if (n > 0 && run[n - 1] == ' ' && around.after == '>' && m_judge.ClosesTag(m_in, end))
             --n;
         if (around.gap && n == 1 && run[0] == ' ' && (around.blockBefore || around.blockAfter)) {
             n = 0;

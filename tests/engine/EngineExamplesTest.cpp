@@ -80,7 +80,9 @@ const std::vector<Example>& Examples()
         {"returns_cr_run_in_tag_kept", kReturns, "<a title=x\r\r\ry>\r\r\r", "<a title=x\r\r\ry>\r"},
         // Spaces
         {"space_runs", kSpaces, "a    b  c", "a b c"},
-        {"space_before_gt", kSpaces, "x > y", "x> y"},
+        {"space_before_gt", kSpaces, "x > y", "x> y", "x > y"},
+        // A ">" of the text ends no tag, so the space before it stays.
+        {"gt_in_text", kSpaces, "the zoom is > 1", "the zoom is> 1", "the zoom is > 1"},
         {"space_between_table_tags", kSpaces, "<TR> <TD>x</TD> </TR>", "<TR><tD>x</TD></tR>"},
         {"space_between_list_tags", kSpaces, "<ul> <li>a</li> </ul>", "<ul><li>a</li> </ul>"},
         {"space_between_paragraph_tags", kSpaces, "<p> <b>x</b> </p>", "<p> <b>x</b></p>"},
@@ -172,7 +174,7 @@ const std::vector<Example>& Examples()
         {"window_marker_only", kWindow, "<!--webbot bot=Timestamp startspan -->", ""},
         // A removed marker comment joins the runs around it; a gap's letter is written in lower case.
         {"window_markers_join_runs", kWindow, "word \r\n<!--webbot bot=A -->\r\n  <p>x</p>\r\n<!--WEBBOT b--> >",
-         "word <p>x</p>>"},
+         "word <p>x</p>>", "word <p>x</p> >"},
         {"window_marker_in_a_gap", kWindow, "<td> <!--webbot x--><TD>y</td>", "<td><tD>y</td>"},
         {"window_commented_script", kWindow, "<!--\n<script>\n\n\nx  y\n</script>\n-->  <b>z</b>\n",
          "<!--<script>\nx  y\n</script>--> <b>z</b>", "<!--\n<script>\nx  y\n</script>\n--> <b>z</b>"},

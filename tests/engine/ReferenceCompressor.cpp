@@ -120,12 +120,11 @@ Pos TagEnd(const std::string& doc, Pos i, std::string& name)
 }
 
 // What a browser's tokenizer makes of the place p: the start of a tag, the ">" that ends one
-// (with its "<" in `tagStart`), a ">" that ends a declaration, or anything else.
+// (with its "<" in `tagStart`), or anything else.
 enum class Place
 {
     TagStart,
     TagEnd,
-    DeclarationEnd,
     Other,
 };
 
@@ -195,7 +194,7 @@ Place PlaceOf(const std::string& doc, Pos p, Pos& tagStart)
             while (end < Len(doc) && doc[end] != '>')
                 ++end;
             if (p <= end)
-                return p == end ? Place::DeclarationEnd : Place::Other;
+                return Place::Other;
             i = end + 1;
             continue;
         }
@@ -247,6 +246,13 @@ bool BlockTagClosedAt(const std::string& doc, Pos p)
     return PlaceOf(doc, p, lt) == Place::TagEnd && BlockNameAt(doc, lt);
 }
 
+// The ">" at p ends a tag.
+bool TagClosedAt(const std::string& doc, Pos p)
+{
+    Pos lt = 0;
+    return PlaceOf(doc, p, lt) == Place::TagEnd;
+}
+
 // Moves p to the "/" of the first closing text at or after p; false when there is none.
 bool SkipToClosingTag(const std::string& doc, Pos& p, const std::string& closing)
 {
@@ -258,8 +264,8 @@ bool SkipToClosingTag(const std::string& doc, Pos& p, const std::string& closing
     return false;
 }
 
-// `sound`: a line break goes only where a browser shows nothing for it, and a space between
-// tags only beside a block tag.
+// `sound`: a line break goes only where a browser shows nothing for it, a space between tags
+// only beside a block tag, and a space before ">" only where that ">" ends a tag.
 void ReplacePass(std::string& doc, const std::string& search, const std::string& replacement,
                  bool protectPreTextarea, bool protectScript, bool webbots, bool sound)
 {
@@ -292,7 +298,8 @@ void ReplacePass(std::string& doc, const std::string& search, const std::string&
         if (Is(doc, i, search)) {
             if (r > 0) {
                 const bool gap = sound && search.rfind("> ", 0) == 0;
-                if (!gap || BlockTagClosedAt(doc, i) || BlockTagAt(doc, i + 2)) {
+                const bool tagEnd = sound && search == " >";
+                if ((!gap || BlockTagClosedAt(doc, i) || BlockTagAt(doc, i + 2)) && (!tagEnd || TagClosedAt(doc, i + 1))) {
                     doc.replace(i, n, replacement);
                     continue;
                 }
