@@ -66,8 +66,9 @@ struct TagMasks
 };
 bool MakeTagMasks(const char* d, TagMasks& masks) noexcept;
 
-// Whether "<st", "<sc", "<em", "<p ", "</st", "</em" or "</p>" (letters in either case) begins at
-// d[j] (`len` bytes in all): where the default tag renaming and centred paragraphs may act.
+// Whether "<st", "<sc", "<em", "<te", "<ti", "<p ", "</st", "</em" or "</p>" (letters in either
+// case) begins at d[j] (`len` bytes in all): where the default tag renaming and centred paragraphs
+// may act, and where the text elements they skip may open.
 bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len) noexcept;
 
 // StartsShortTagCandidate for the 64 bytes at d (three more must follow them), as bits; false

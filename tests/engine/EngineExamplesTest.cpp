@@ -105,7 +105,10 @@ const std::vector<Example>& Examples()
         {"nested_strong", kSimpleTags, "<strong>x<strong class=y>z</strong></strong>", "<b>x<strong class=y>z</b></b>",
          "<b>x<strong class=y>z</strong></b>"},
         {"tags_in_pre_and_textarea", kSimpleTags, "<pre><em>x</em></pre><textarea><strike></textarea>",
-         "<pre><i>x</i></pre><textarea><s></textarea>"},
+         "<pre><i>x</i></pre><textarea><s></textarea>", "<pre><i>x</i></pre><textarea><strike></textarea>"},
+        // A textarea shows its tags as text.
+        {"tags_in_textarea_kept", kSimpleTags, "<textarea><strong>x</strong></textarea>",
+         "<textarea><b>x</b></textarea>", "<textarea><strong>x</strong></textarea>"},
         {"tags_in_script_kept", kSimpleTags, "<script><em>x</em></script>", "<script><em>x</em></script>"},
         {"blockquote_to_ul", kBlockquoteToUl, "<BLOCKQUOTE>q</blockquote>", "<ul>q</ul>"},
         {"blockquote_with_attribute", kBlockquoteToUl, "<blockquote class=q>a</blockquote><blockquote>b</blockquote>",

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <set>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -436,18 +437,26 @@ void QuoteRemovalPass(std::string& doc, bool literal)
 }
 
 // One pair of renaming rows as a single scan: only an element opened as exactly <name> is
-// renamed, so its closing tag is renamed with it and nothing else is.
+// renamed, so its closing tag is renamed with it and nothing else is. Nothing inside script,
+// textarea, title or style is renamed.
 void RenamePass(std::string& doc, const std::string& name, const std::string& shortName)
 {
     const std::string opening = "<" + name;
     const std::string closing = "</" + name + ">";
     std::vector<bool> open; // innermost last; true when renamed
+    static const std::pair<std::string, std::string> kTextElements[] = {
+        {"<script", "</script>"}, {"<textarea", "</textarea>"}, {"<title", "</title>"}, {"<style", "</style>"}};
     for (Pos i = 0; i < Len(doc); ++i) {
-        if (Is(doc, i, "<script")) {
-            if (!SkipToClosingTag(doc, i, "</script>"))
-                return;
-            continue;
+        bool text = false;
+        for (const auto& [opening, closing] : kTextElements) {
+            if (!text && Is(doc, i, opening)) {
+                if (!SkipToClosingTag(doc, i, closing))
+                    return;
+                text = true;
+            }
         }
+        if (text)
+            continue;
         const Pos after = i + Len(opening);
         if (Is(doc, i, opening + ">")) {
             doc.replace(i, opening.size() + 1, "<" + shortName + ">");
