@@ -77,8 +77,8 @@ struct TRenamePair
 
 // Renames an element opened exactly as opening + ">" and, with it, the closing tag that closes
 // it (the innermost open element of that name); an element opened with attributes or "/" keeps
-// its name, closing tag included. A closing tag with nothing open is renamed. Script, textarea,
-// title and style elements, whose contents are text, are skipped. One scan for all
+// its name, closing tag included, and a closing tag with nothing open is left as it is. Script,
+// textarea, title and style elements, whose contents are text, are skipped. One scan for all
 // pairs, since no pair can create or hide a tag of another.
 //
 // With `centre`, the same scan also does what PairReplacePass does for "<p align=center>" and

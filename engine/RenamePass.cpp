@@ -154,7 +154,9 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
                     break;
                 }
             } else if (MatchAt(s.At(), s.Left(), pair.closing)) {
-                const bool renamed = open[k].empty() || open[k].back();
+                // A closing tag with nothing open is one a browser ignores: renamed, it could
+                // close another element.
+                const bool renamed = !open[k].empty() && open[k].back();
                 if (!open[k].empty())
                     open[k].pop_back();
                 if (renamed)

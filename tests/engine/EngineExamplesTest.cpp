@@ -101,7 +101,9 @@ const std::vector<Example>& Examples()
         {"strong_with_attribute", kSimpleTags, "<strong class=y>z</strong>", "<strong class=y>z</b>",
          "<strong class=y>z</strong>"},
         {"em_closings_follow_their_openings", kSimpleTags, "<em class=x>a</em> <em>b</em><em/>c</em>d</em>",
-         "<em class=x>a</i> <i>b</i><em/>c</i>d</i>", "<em class=x>a</em> <i>b</i><em/>c</em>d</i>"},
+         "<em class=x>a</i> <i>b</i><em/>c</i>d</i>", "<em class=x>a</em> <i>b</i><em/>c</em>d</em>"},
+        // A closing tag with nothing open is ignored by a browser; renamed, it would close the b.
+        {"orphan_closing_kept", kSimpleTags, "<b>x</strong>y</b>z", "<b>x</b>y</b>z", "<b>x</strong>y</b>z"},
         {"nested_strong", kSimpleTags, "<strong>x<strong class=y>z</strong></strong>", "<b>x<strong class=y>z</b></b>",
          "<b>x<strong class=y>z</strong></b>"},
         {"tags_in_pre_and_textarea", kSimpleTags, "<pre><em>x</em></pre><textarea><strike></textarea>",

@@ -464,7 +464,7 @@ void RenamePass(std::string& doc, const std::string& name, const std::string& sh
         } else if (Is(doc, i, opening) && after < Len(doc) && IsOneOf(doc[after], std::string_view(" \t\n\f\r/", 6))) {
             open.push_back(false);
         } else if (Is(doc, i, closing)) {
-            const bool renamed = open.empty() || open.back();
+            const bool renamed = !open.empty() && open.back();
             if (!open.empty())
                 open.pop_back();
             if (renamed)
