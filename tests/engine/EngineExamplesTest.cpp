@@ -58,6 +58,9 @@ const std::vector<Example>& Examples()
         {"blank_line", kAllReturns, "a\r\n\r\nb", "a\nb"},
         {"breaks_at_the_ends", kAllReturns, "\nx\r\n", "\nx\n", "x"},
         {"breaks_beside_block_tags", kAllReturns, "<td>\nword</td>\n<td>x</td>", "<td>word</td><td>x</td>"},
+        // A select sits in the line like a word: the break before it shows as a space.
+        {"select_sits_in_the_line", kAllReturns, "Sort by\n<select><option>a</option></select>",
+         "Sort by<select><option>a</option></select>", "Sort by\n<select><option>a</option></select>"},
         {"breaks_beside_inline_tags", kAllReturns, "to\n<code>x</code>\nmethod <span>a</span>\r\n<span>b</span>",
          "to<code>x</code>method <span>a</span><span>b</span>",
          "to\n<code>x</code>\nmethod <span>a</span>\n<span>b</span>"},

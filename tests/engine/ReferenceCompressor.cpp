@@ -212,7 +212,8 @@ Place PlaceOf(const std::string& doc, Pos p, Pos& tagStart)
 
 // A tag starts at p whose name (one "/" skipped, then ASCII letters and digits up to a space,
 // "/" or ">") is a block tag's. List items are not (style sheets often lay them out inline),
-// nor the elements a browser never shows (script, style, meta, link, base, title, noscript).
+// nor the elements a browser never shows (script, style, meta, link, base, title, noscript,
+// dialog), nor select, which sits in the line, nor frameset and frame, which a body drops.
 bool BlockNameAt(const std::string& doc, Pos p)
 {
     static const std::set<std::string> kBlockTags = {
@@ -220,8 +221,7 @@ bool BlockNameAt(const std::string& doc, Pos p)
         "h1", "h2", "h3", "h4", "h5", "h6", "ul", "ol", "dl", "dt", "dd", "table", "caption", "thead",
         "tbody", "tfoot", "tr", "td", "th", "col", "colgroup", "form", "fieldset", "legend", "blockquote",
         "center", "pre", "hr", "br", "address", "section", "article", "aside", "nav", "header", "footer",
-        "main", "figure", "figcaption", "details", "summary", "dialog", "menu", "option", "optgroup",
-        "select", "frameset", "frame", "dir"};
+        "main", "figure", "figcaption", "details", "summary", "menu", "option", "optgroup", "dir"};
     if (p < 0 || p >= Len(doc) || doc[p] != '<')
         return false;
     Pos k = p + 1;
