@@ -35,7 +35,7 @@ struct TWorkingDocument
 // "<!--webbot ... >" comments. One linear scan: the write position trails the read position.
 //
 // `blockAware` keeps what a browser would show: a deletion happens only at either end of the
-// document, after a space, before a space / CR / LF, after a ">" that ends a block tag or before
+// document, after a space or tab, before a space / tab / CR / LF, after a ">" that ends a block tag or before
 // the "<" of one (as a browser reads tags: not inside a quoted value, a comment or the text of a
 // script, style, title or textarea); a replacement of "> <x" or "> </x" only when the tag before
 // or after is a block tag, and of " >" only where the ">" ends a tag.

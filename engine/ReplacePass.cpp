@@ -20,14 +20,14 @@ bool IsDeletableNeighbourAfter(char b) noexcept
 }
 
 // Whether a line break of n bytes at the read position is one a browser never shows: at either
-// end of the document, beside a space or another break, or beside a block tag.
+// end of the document, beside a space, a tab or another break, or beside a block tag.
 bool IsInvisibleBreak(const Stream& s, std::size_t n, blocktags::TagJudge& tag) noexcept
 {
     if (s.w == 0 || s.r + n == s.len)
         return true;
     const char before = s.d[s.w - 1];
     const char after = s.d[s.r + n];
-    if (before == ' ' || after == ' ' || after == '\r' || after == '\n')
+    if (before == ' ' || before == '\t' || after == ' ' || after == '\t' || after == '\r' || after == '\n')
         return true;
     // The tag before is asked about first: the judge reads on through the document.
     if (before == '>' && tag.ClosesBlock(s.d, s.w - 1))

@@ -175,7 +175,8 @@ std::size_t DeleteBreaks(char* run, std::size_t n, char first, char second,
             const int after = r + m < n ? run[r + m] : around.after;
             const bool atStart = w == 0 && (around.before < 0 || around.blockBefore);
             const bool atEnd = r + m == n && (around.after < 0 || around.blockAfter);
-            if (atStart || atEnd || before == ' ' || after == ' ' || after == '\r' || after == '\n') {
+            if (atStart || atEnd || before == ' ' || before == '\t' || after == ' ' || after == '\t' ||
+                after == '\r' || after == '\n') {
                 r += m;
                 continue;
             }
@@ -320,7 +321,7 @@ bool Scanner::Settle(std::size_t start) noexcept
             m_sawCR = true;
         m_pos = end;
         if (!space) {
-            const bool invisible = around.before < 0 || end == m_len ||
+            const bool invisible = around.before < 0 || end == m_len || around.before == '\t' || m_in[end] == '\t' ||
                                    (around.before == '>' && ClosesBlockTag(beforeAt)) ||
                                    (m_in[end] == '<' && OpensBlockTag(end));
             if (!invisible)

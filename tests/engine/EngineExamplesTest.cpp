@@ -54,6 +54,8 @@ const std::vector<Example>& Examples()
         // Line breaks
         {"crlf_between_words", kAllReturns, "a\r\nb", "a\nb"},
         {"crlf_after_space", kAllReturns, "a \r\nb", "a b"},
+        // A tab shows as a space, so a break beside it shows nothing more.
+        {"break_beside_tab", kAllReturns, "a\t\nb\r\n\tc", "a\t\nb\n\tc", "a\tb\tc"},
         {"crlf_around_text", kAllReturns, "<p>\r\nHello\r\n</p>", "<p>Hello</p>"},
         {"blank_line", kAllReturns, "a\r\n\r\nb", "a\nb"},
         {"breaks_at_the_ends", kAllReturns, "\nx\r\n", "\nx\n", "x"},
