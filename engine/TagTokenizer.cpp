@@ -40,6 +40,16 @@ inline std::size_t Next(const char* d, std::size_t from, std::size_t to, char b)
 
 } // namespace
 
+// Past the next `b` in d[i, to), and then in `next`; `to` when there is none.
+std::size_t TagTokenizer::PastNext(const char* d, std::size_t i, std::size_t to, char b, State next) noexcept
+{
+    i = Next(d, i, to, b);
+    if (i == to)
+        return to;
+    m_state = next;
+    return i + 1;
+}
+
 void TagTokenizer::EndOfTag() noexcept
 {
     m_state = Data;
@@ -90,6 +100,12 @@ std::size_t TagTokenizer::QuickTag(const char* d, std::size_t i, std::size_t to)
 std::size_t TagTokenizer::InsideTag(const char* d, std::size_t i, std::size_t to) noexcept
 {
     const auto at = [d](std::size_t k) { return static_cast<unsigned char>(d[k]); };
+    // Past spaces; false at `to`.
+    const auto skipSpaces = [&] {
+        while (i < to && IsSpace(at(i)))
+            ++i;
+        return i < to;
+    };
     for (;;) {
         switch (m_state) {
         case TagName:
@@ -105,9 +121,7 @@ std::size_t TagTokenizer::InsideTag(const char* d, std::size_t i, std::size_t to
             i += at(i) == '/';
             break;
         case BeforeAttrName:
-            while (i < to && IsSpace(at(i)))
-                ++i;
-            if (i == to)
+            if (!skipSpaces())
                 return i;
             if (at(i) == '/' || at(i) == '>') {
                 m_state = AfterAttrName;
@@ -129,9 +143,7 @@ std::size_t TagTokenizer::InsideTag(const char* d, std::size_t i, std::size_t to
             }
             break;
         case AfterAttrName:
-            while (i < to && IsSpace(at(i)))
-                ++i;
-            if (i == to)
+            if (!skipSpaces())
                 return i;
             if (at(i) == '/' || at(i) == '=') {
                 m_state = at(i) == '/' ? SelfClosing : BeforeAttrValue;
@@ -141,9 +153,7 @@ std::size_t TagTokenizer::InsideTag(const char* d, std::size_t i, std::size_t to
             }
             break;
         case BeforeAttrValue:
-            while (i < to && IsSpace(at(i)))
-                ++i;
-            if (i == to)
+            if (!skipSpaces())
                 return i;
             if (at(i) == '"' || at(i) == '\'') {
                 m_state = at(i) == '"' ? DoubleQuotedValue : SingleQuotedValue;
@@ -293,11 +303,7 @@ void TagTokenizer::Read(const char* d, std::size_t i, std::size_t to) noexcept
             break;
         }
         case Cdata:
-            i = Next(d, i, to, ']');
-            if (i < to) {
-                m_state = CdataBracket;
-                ++i;
-            }
+            i = PastNext(d, i, to, ']', CdataBracket);
             break;
         case CdataBracket:
             m_state = c == ']' ? CdataEnd : Cdata;
@@ -325,11 +331,7 @@ void TagTokenizer::Read(const char* d, std::size_t i, std::size_t to) noexcept
             }
             break;
         case Comment:
-            i = Next(d, i, to, '-');
-            if (i < to) {
-                m_state = CommentEndDash;
-                ++i;
-            }
+            i = PastNext(d, i, to, '-', CommentEndDash);
             break;
         case CommentEndDash:
             m_state = c == '-' ? CommentEnd : Comment;
@@ -352,11 +354,7 @@ void TagTokenizer::Read(const char* d, std::size_t i, std::size_t to) noexcept
             }
             break;
         case Bogus:
-            i = Next(d, i, to, '>');
-            if (i < to) {
-                m_state = Data;
-                ++i;
-            }
+            i = PastNext(d, i, to, '>', Data);
             break;
         case RawText:
         case Script:

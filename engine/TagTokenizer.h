@@ -81,6 +81,7 @@ private:
 
     std::size_t QuickTag(const char* d, std::size_t i, std::size_t to) noexcept;
     std::size_t InsideTag(const char* d, std::size_t i, std::size_t to) noexcept;
+    std::size_t PastNext(const char* d, std::size_t i, std::size_t to, char b, State next) noexcept;
     void EndOfTag() noexcept;
     bool EndTagName(unsigned char c, State mismatch) noexcept;
 
