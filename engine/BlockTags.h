@@ -22,6 +22,9 @@ namespace blocktags {
 class TagJudge
 {
 public:
+    // For a document whose first `stable` bytes neither change nor move while it is asked about.
+    explicit TagJudge(std::size_t stable = 0) noexcept : m_length(stable) {}
+
     // The last "<" or ">" in d[0, end), or -1: the rows that jump over tags see them so.
     [[nodiscard]] std::size_t LastAngle(const char* d, std::size_t end) noexcept;
     // Whether a ">" right after d[0, end) ends a block tag.
@@ -41,12 +44,13 @@ public:
 private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     void ReadTo(const char* d, std::size_t end) noexcept;
-    TagTokenizer After(std::string_view between) const noexcept;
+    TagTokenizer After(const char* d, std::string_view between) noexcept;
 
     std::size_t m_seenUpTo = 0;
     std::size_t m_lastAngle = kNone; // the last "<" or ">" in [0, m_seenUpTo)
     TagTokenizer m_tokenizer;
     std::size_t m_readUpTo = 0;
+    std::size_t m_length = 0;
     std::size_t m_judgedLt = kNone;
     bool m_judgedBlock = false;
     std::size_t m_closesAt = kNone; // the last ">" asked about, and its answer
@@ -70,13 +74,14 @@ inline std::size_t TagJudge::LastAngle(const char* d, std::size_t end) noexcept
 inline void TagJudge::ReadTo(const char* d, std::size_t end) noexcept
 {
     if (end > m_readUpTo) {
-        m_tokenizer.Read(d, m_readUpTo, end);
+        m_tokenizer.Read(d, m_readUpTo, end, m_length);
         m_readUpTo = end;
     }
 }
 
-inline TagTokenizer TagJudge::After(std::string_view between) const noexcept
+inline TagTokenizer TagJudge::After(const char* d, std::string_view between) noexcept
 {
+    m_tokenizer.Settle(d, m_readUpTo); // what follows is read from another block
     TagTokenizer after = m_tokenizer;
     after.Read(between.data(), 0, between.size());
     return after;
@@ -104,7 +109,7 @@ inline bool TagJudge::ClosesBlock(const char* d, std::size_t end) noexcept
 inline bool TagJudge::ClosesTag(const char* d, std::size_t end, std::string_view between) noexcept
 {
     ReadTo(d, end);
-    return between.empty() ? m_tokenizer.InTag() : After(between).InTag();
+    return between.empty() ? m_tokenizer.InTag() : After(d, between).InTag();
 }
 
 inline bool TagJudge::OpensBlock(const char* d, std::size_t lt, std::size_t avail) noexcept
@@ -127,12 +132,13 @@ inline bool TagJudge::OpensBlockAfter(const char* d, std::size_t end, std::strin
     if (!StartsBlockTag(lt, avail))
         return false;
     ReadTo(d, end);
-    return After(between).InText();
+    return After(d, between).InText();
 }
 
 inline void TagJudge::Skip(const char* d, std::size_t from, std::size_t to) noexcept
 {
     ReadTo(d, from);
+    m_tokenizer.Settle(d, from); // a tag read quickly is read again from its start
     m_readUpTo = to;
 }
 

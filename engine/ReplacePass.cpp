@@ -117,7 +117,7 @@ void ReplaceScan(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
         finder.Add(kMarker);
 
     Stream s{doc.data, doc.length};
-    blocktags::TagJudge tag;
+    blocktags::TagJudge tag; // the bytes ahead are rewritten as it goes
     bool stoppedUnclosed = false;
     while (s.r < s.len) {
         const std::size_t c = finder.Next(s.d, s.r, s.len);

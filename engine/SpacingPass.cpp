@@ -191,7 +191,7 @@ class Scanner
 public:
     Scanner(const char* in, std::size_t len, char* out, bool spaces, bool webbots,
             std::size_t noGtTail) noexcept
-        : m_in(in), m_len(len), m_out(out), m_spaces(spaces), m_webbots(webbots), m_noGtFrom(len - noGtTail)
+        : m_in(in), m_len(len), m_out(out), m_spaces(spaces), m_webbots(webbots), m_noGtFrom(len - noGtTail), m_judge(len)
     {
     }
 

@@ -1,44 +1,11 @@
 #include "TagTokenizer.h"
 
 #include "ByteScan.h"
-
-#include <cstring>
-#include <string_view>
+#include "TagBytes.h"
 
 namespace blocktags {
 
-namespace {
-
-// Start tags after which only the element's own closing tag is markup: their text first, then
-// script, whose escapes differ, then plaintext, which nothing closes.
-constexpr std::string_view kRawNames[] = {"title",   "textarea", "style",    "xmp",    "iframe",
-                                          "noembed", "noframes", "noscript", "script", "plaintext"};
-constexpr std::uint8_t kScript = 8;
-constexpr std::uint8_t kPlainText = 9;
-constexpr std::string_view kScriptName = kRawNames[kScript];
-
-inline bool IsSpace(unsigned char c) noexcept
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
-}
-
-inline bool IsAlpha(unsigned char c) noexcept
-{
-    return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
-}
-
-inline char Lower(unsigned char c) noexcept
-{
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-}
-
-inline std::size_t Next(const char* d, std::size_t from, std::size_t to, char b) noexcept
-{
-    const void* hit = std::memchr(d + from, b, to - from);
-    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - d) : to;
-}
-
-} // namespace
+using namespace tagbytes;
 
 // Past the next `b` in d[i, to), and then in `next`; `to` when there is none.
 std::size_t TagTokenizer::PastNext(const char* d, std::size_t i, std::size_t to, char b, State next) noexcept
@@ -59,10 +26,16 @@ void TagTokenizer::EndOfTag() noexcept
     for (std::uint8_t k = 0; k < std::size(kRawNames); ++k) {
         if (name == kRawNames[k]) {
             m_raw = k;
-            m_state = k == kScript ? Script : k == kPlainText ? PlainText : RawText;
+            EnterRaw();
             return;
         }
     }
+}
+
+
+void TagTokenizer::EnterRaw() noexcept
+{
+    m_state = m_raw == kScript ? Script : m_raw == kPlainText ? PlainText : RawText;
 }
 
 // A tag from the first byte of its name: most hold no quote before their ">" (the quote removal
@@ -226,17 +199,15 @@ bool TagTokenizer::EndTagName(unsigned char c, State mismatch) noexcept
     return false;
 }
 
-void TagTokenizer::Read(const char* d, std::size_t i, std::size_t to) noexcept
+void TagTokenizer::Read(const char* d, std::size_t i, std::size_t to, std::size_t readable) noexcept
 {
+    m_readable = readable < to ? to : readable;
     while (i < to) {
         const unsigned char c = static_cast<unsigned char>(d[i]);
         switch (m_state) {
         case Data:
-            i = Next(d, i, to, '<');
-            if (i < to) {
-                m_lt = i++;
-                m_state = TagOpen;
-            }
+        case QuotelessTag:
+            i = Text(d, i, to);
             break;
         case TagOpen:
             if (IsAlpha(c)) {
