@@ -5,14 +5,15 @@
 # the kill keeps the edit (nothing rolled back to the dying run's copy); no page is missing and no
 # temporary or recovery copy is left behind.
 #
-#   bench/crash.sh [-n RUNS] [-p PAGES] [-l EVERY] [-b MB] PAGES_FOLDER   (never modified: pages are copied)
+#   bench/crash.sh [-n RUNS] [-p PAGES] [-l EVERY] [-b MB] [-j JOBS] PAGES_FOLDER   (never modified: pages are copied)
 #
 # Every tenth page (-l EVERY; 0 for none) gets a second name, a hard link, so the in-place path
 # behind a recovery copy is hit too; a second name also ends a batch, so -l 0 gives full batches.
 # -b MB adds one hard-linked page of about MB megabytes, whose in-place rewrite is long enough to be
 # killed in the middle: every other run is killed during it, and every other one of those edits
-# the torn page afterwards. After each kill, some pages are regenerated or appended to. BUILD_DIR (default build/) holds bin/corvane; SITE_TMP (default /tmp)
-# holds the copies.
+# the torn page afterwards. After each kill, some pages are regenerated or appended to. -j JOBS
+# runs corvane with that many jobs (default: its own). BUILD_DIR (default build/) holds
+# bin/corvane; SITE_TMP (default /tmp) holds the copies.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 corvane="${BUILD_DIR:-$root/build}/bin/corvane"
@@ -20,8 +21,10 @@ runs=20
 count=300
 every=10
 big=0
-while getopts n:p:l:b: option; do
+jobs=()
+while getopts n:p:l:b:j: option; do
     case $option in
+    j) jobs=(--jobs "$OPTARG") ;;
     n) runs=$OPTARG ;;
     p) count=$OPTARG ;;
     l) every=$OPTARG ;;
@@ -81,7 +84,7 @@ for ((r = 1; r <= runs; ++r)); do
     cp -a "$work/old" "$work/run"
     sync -f "$work/run"
     delay=$(awk -v d="$duration" -v s="$RANDOM" 'BEGIN {srand(s); printf "%.3f", rand() * d}')
-    "$corvane" --quiet "$work/run" >/dev/null 2>&1 &
+    "$corvane" --quiet "${jobs[@]}" "$work/run" >/dev/null 2>&1 &
     pid=$!
     if ((big > 0 && r % 2 == 0)); then
         # Every other run dies while the big page is being rewritten in place, behind its copy.
@@ -107,7 +110,7 @@ for ((r = 1; r <= runs; ++r)); do
     done
 
     # The next run clears up and finishes.
-    "$corvane" --quiet "$work/run" >/dev/null 2>&1 || true
+    "$corvane" --quiet "${jobs[@]}" "$work/run" >/dev/null 2>&1 || true
     new=0 torn=0 rolled=0
     while IFS= read -r page; do
         relative=${page#"$work/run/"}

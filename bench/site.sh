@@ -4,8 +4,10 @@
 # and cp -r. Every contender gets a fresh copy of the set (made and flushed outside the timing);
 # the rounds go round-robin so that a change of load hits all of them. Prints medians and ratios.
 #
-#   bench/site.sh [-r ROUNDS] PAGES_FOLDER     a real page set (never modified: it is copied)
-#   bench/site.sh [-r ROUNDS] --small COUNT    COUNT small generated pages in one folder
+#   bench/site.sh [-r ROUNDS] [-j "1 2 4"] PAGES_FOLDER   a real page set (never modified: it is copied)
+#   bench/site.sh [-r ROUNDS] [-j "1 2 4"] --small COUNT  COUNT small generated pages in one folder
+#
+# -j lists the numbers of jobs corvane runs with (default "1 2").
 #
 # BUILD_DIR (default build/) holds bin/corvane; SITE_TMP (default /tmp) holds the copies.
 set -euo pipefail
@@ -14,10 +16,12 @@ build="${BUILD_DIR:-$root/build}"
 corvane="$build/bin/corvane"
 rounds=5
 small=0
+jobs="1 2"
 source_dir=""
 while (($#)); do
     case "$1" in
     -r) rounds="$2"; shift 2 ;;
+    -j) jobs="$2"; shift 2 ;;
     --small) small="$2"; shift 2 ;;
     -h | --help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) source_dir="$1"; shift ;;
@@ -47,7 +51,9 @@ pages=$(find "$master" -type f \( -iname '*.htm' -o -iname '*.html' \) | wc -l)
 bytes=$(du -sb "$master" | cut -f1)
 echo "pages: $pages in $((bytes / 1000000)) MB; rounds: $rounds; load: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-contenders=(corvane flush nosync group cp)
+contenders=()
+for j in $jobs; do contenders+=("corvane-j$j"); done
+contenders+=(flush nosync group cp)
 declare -A times
 for ((r = 0; r < rounds; ++r)); do
     for c in "${contenders[@]}"; do
@@ -57,7 +63,7 @@ for ((r = 0; r < rounds; ++r)); do
         sync -f "$work/run"
         start=$EPOCHREALTIME
         case $c in
-        corvane) "$corvane" --quiet "$work/run" ;;
+        corvane-j*) "$corvane" --quiet --jobs "${c#corvane-j}" "$work/run" ;;
         cp) cp -r "$work/run" "$work/out" ;;
         *) "$loop" "$c" "$work/run" ;;
         esac
@@ -77,6 +83,8 @@ printf '%-8s %9s %9s   %s\n' what median "/nosync" "all (s)"
 for c in "${contenders[@]}"; do
     printf '%-8s %8.3fs %8.2fx   %s\n' "$c" "${med[$c]}" "$(div "${med[$c]}" "$base")" "${times[$c]}"
 done
-ratio=$(div "${med[corvane]}" "$base")
-printf 'corvane / nosync: %.2f (target 1.3 or less); corvane / flush: %.2f; load now: %s\n' "$ratio" \
-    "$(div "${med[corvane]}" "${med[flush]}")" "$(cut -d' ' -f1-3 /proc/loadavg)"
+for j in $jobs; do
+    printf 'corvane --jobs %s / nosync: %.2f; / flush: %.2f\n' "$j" "$(div "${med[corvane-j$j]}" "$base")" \
+        "$(div "${med[corvane-j$j]}" "${med[flush]}")"
+done
+echo "load now: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -2,6 +2,8 @@
 
 #include "engine/HTMLCompressor.h"
 
+#include <QThread>
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -30,6 +32,12 @@ QString CanonicalSwitch(const QString& name)
     return {};
 }
 
+// Options that change what is reported or where, never a page's bytes.
+const QStringList kNeutral{"--dry-run", "--log", "--quiet", "-q", "--help", "-h", "--version", "--delete", "--json"};
+
+// More threads than this only wait for the disk.
+constexpr int kMostJobs = 256;
+
 } // namespace
 
 bool TCliOptions::Parse(const QStringList& arguments, QString& error)
@@ -56,6 +64,36 @@ bool TCliOptions::Parse(const QStringList& arguments, QString& error)
             hasValue = true;
         }
 
+        if (name == QLatin1String("--jobs") || name == QLatin1String("-j")) {
+            if (!hasValue) {
+                if (i + 1 >= arguments.size()) {
+                    error = QStringLiteral("%1 needs a number of jobs").arg(name);
+                    return false;
+                }
+                value = arguments[++i];
+            }
+            bool number = false;
+            jobs = value.toInt(&number);
+            if (!number || jobs < 1 || jobs > kMostJobs) {
+                error = QStringLiteral("%1 takes a number of jobs from 1 to %2, not '%3'").arg(name).arg(kMostJobs).arg(value);
+                return false;
+            }
+            continue;
+        }
+        if (name == QLatin1String("--output") || name == QLatin1String("-o")) {
+            outputOffset = hasValue ? int(equals) + 1 : 0;
+            if (!hasValue && i + 1 >= arguments.size()) {
+                error = QStringLiteral("%1 needs a folder").arg(name);
+                return false;
+            }
+            outputArgument = hasValue ? i : ++i;
+            output = hasValue ? value : arguments[i];
+            if (output.isEmpty()) {
+                error = QStringLiteral("%1 needs a folder").arg(name);
+                return false;
+            }
+            continue;
+        }
         if (name == QLatin1String("--enable") || name == QLatin1String("--disable")) {
             if (!hasValue) {
                 if (i + 1 >= arguments.size()) {
@@ -73,12 +111,15 @@ bool TCliOptions::Parse(const QStringList& arguments, QString& error)
                 return false;
             }
             switches.append({canonical, name == QLatin1String("--enable")});
+            shaping.append((name == QLatin1String("--enable") ? QLatin1Char('+') : QLatin1Char('-')) + canonical);
             continue;
         }
         if (hasValue) {
             error = QStringLiteral("option %1 takes no value").arg(name);
             return false;
         }
+        if (!kNeutral.contains(name))
+            shaping.append(name);
         if (name == QLatin1String("--dry-run"))
             dryRun = true;
         else if (name == QLatin1String("--log"))
@@ -93,6 +134,10 @@ bool TCliOptions::Parse(const QStringList& arguments, QString& error)
             literal = true;
         else if (name == QLatin1String("--best"))
             best = true;
+        else if (name == QLatin1String("--delete"))
+            remove = true;
+        else if (name == QLatin1String("--json"))
+            json = true;
         else {
             error = QStringLiteral("unknown option '%1'").arg(argument);
             return false;
@@ -102,11 +147,43 @@ bool TCliOptions::Parse(const QStringList& arguments, QString& error)
         error = QStringLiteral("--literal and --best exclude each other");
         return false;
     }
-    if (paths.isEmpty() && !help && !version) {
+    if (jobs == 0)
+        jobs = std::clamp(QThread::idealThreadCount(), 1, kMostJobs);
+    if (help || version)
+        return true;
+    const bool dash = paths.contains(QStringLiteral("-"));
+    if (dash && paths.size() > 1) {
+        error = QStringLiteral("- (a page on standard input) cannot be given with other paths");
+        return false;
+    }
+    filter = dash || (paths.isEmpty() && !standardInputIsTerminal);
+    if (filter && !output.isEmpty()) {
+        error = QStringLiteral("--output takes files and folders, not a page on standard input");
+        return false;
+    }
+    if (filter && json) {
+        error = QStringLiteral("--json cannot share standard output with the page");
+        return false;
+    }
+    if (log && (filter || !output.isEmpty())) {
+        error = QStringLiteral("--log records pages rewritten in place, not with %1")
+                    .arg(filter ? QStringLiteral("a page on standard input") : QStringLiteral("--output"));
+        return false;
+    }
+    if (remove && output.isEmpty()) {
+        error = QStringLiteral("--delete needs --output");
+        return false;
+    }
+    if (paths.isEmpty() && !filter) {
         error = QStringLiteral("no file or folder given");
         return false;
     }
     return true;
+}
+
+QByteArray TCliOptions::Recipe() const
+{
+    return QByteArrayLiteral("corvane " CORVANE_VERSION " ") + shaping.join(QLatin1Char(' ')).toUtf8();
 }
 
 void TCliOptions::ApplySwitches(THTMLCompressor& HC) const
@@ -128,8 +205,12 @@ QString TCliOptions::HelpText()
 {
     return QStringLiteral(
         "Usage: corvane [OPTIONS] PATH...\n"
+        "       corvane [OPTIONS] -o DIR PATH...\n"
+        "       corvane [OPTIONS] - < PAGE > RESULT\n"
         "Compresses HTML files in place. A PATH is a file or a folder; a folder is searched\n"
         "for *.htm and *.html files (hidden folders and links to folders are skipped).\n"
+        "With - (or no PATH while standard input is not a terminal) one page is read from\n"
+        "standard input and the result written to standard output, byte for byte.\n"
         "\n"
         "Options:\n"
         "  --dry-run         compress in memory and report, write nothing (no files, no log)\n"
@@ -144,9 +225,20 @@ QString TCliOptions::HelpText()
         "  --best            also drop what a browser provably ignores: comments, white\n"
         "                    space in the head, beside blocks and in runs, end tags the\n"
         "                    parser implies, default script and style types\n"
+        "  -j, --jobs N      compress N pages at once (default: one per core); pages are\n"
+        "                    still put in place, reported and logged in their order\n"
+        "  -o, --output DIR  write into DIR instead of in place: a folder is mirrored in DIR\n"
+        "                    (pages compressed, other files copied, links made again), a\n"
+        "                    file goes to DIR/NAME; outputs keep their sources' modes and\n"
+        "                    times, and a rerun writes only what changed\n"
+        "      --delete      with --output: remove the outputs made earlier whose sources\n"
+        "                    are gone (nothing else in DIR)\n"
+        "      --json        print one JSON summary on standard output instead of the lines\n"
         "  -q, --quiet       print nothing but failures (on standard error)\n"
         "  -h, --help        show this help\n"
         "      --version     show the version\n"
+        "\n"
+        "On a terminal a progress line is kept up to date on standard error.\n"
         "\n"
         "Exit status: 0 all files compressed or nothing to save, 1 a file failed, a folder\n"
         "could not be read, the log or the report could not be written, or an interrupted\n"

@@ -1,20 +1,26 @@
 #pragma once
 
+#include "TCliProgress.h"
 #include "app/core/TCompressRunObserver.h"
 
 #include <cstdio>
 
+class TCliJsonReport;
 struct TRunTotals;
 
 // Prints a run for the terminal or a script: one line per file on standard output, failures
-// included; with quiet, only failures, on standard error. A progress bar is drawn on standard
-// error when it is a terminal and the run is long enough to want one.
+// included; with quiet, only failures, on standard error; with a JSON report, the files go to
+// the report and only failures and warnings are printed, on standard error. Outputs found up to
+// date are counted, not listed. A progress line is kept on standard error when it is a terminal.
 class TCliReporter final : public TCompressRunObserver
 {
 public:
-    TCliReporter(bool quiet, bool progressBar);
+    // `json`: where the files go instead of standard output; none for the lines.
+    TCliReporter(bool quiet, TCliJsonReport* json, bool progress);
 
-    void Gauge(int value) override;
+    // Before the first file: how many files and bytes the run goes through.
+    void Start(int files, quint64 bytes) { m_progress.Start(files, bytes); }
+
     void LogUnavailable(const QString& path, const QString& reason) override;
     void RecoveryNotice(const QByteArray& copy, const QByteArray& page, const QString& text) override;
     void FileFinished(int row, const TFileOutcome& outcome) override;
@@ -23,19 +29,17 @@ public:
     void PrintTotals(const TRunTotals& totals, bool dryRun);
     void FolderUnreadable(const QByteArray& path, const QString& reason);
 
-    // Terminals only; at least this many files.
-    static constexpr int ProgressThreshold = 20;
     [[nodiscard]] static bool StderrIsTerminal();
+    [[nodiscard]] static bool StdinIsTerminal();
 
 private:
-    void EraseBar();
-    void DrawBar();
     void Print(std::FILE* stream, const QByteArray& line);
     // "corvane: <what> <name>: <reason>" on standard error, the name escaped.
     void PrintProblem(const QString& what, const QByteArray& name, const QString& reason);
+    // The line of a file that went well, without its name.
+    [[nodiscard]] static QString DoneText(const TFileOutcome& outcome);
 
     bool m_quiet;
-    bool m_progressBar;
-    bool m_barShown = false;
-    int m_gauge = 0;
+    TCliJsonReport* m_json;
+    TCliProgress m_progress;
 };

@@ -1,14 +1,19 @@
 #include "engine/HTMLCompressor.h"
 #include "app/core/TAppPaths.h"
+#include "TCliFilter.h"
+#include "TCliJsonReport.h"
 #include "TCliOptions.h"
 #include "TCliReporter.h"
 #include "app/core/TCompressRun.h"
 #include "app/core/TFileList.h"
 #include "app/core/TNameText.h"
+#include "app/core/TOutputPlan.h"
+#include "app/core/TOutputTreeRun.h"
 #include "app/core/TReasonText.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <algorithm>
 #include <csignal>
@@ -81,6 +86,7 @@ int main(int argc, char* argv[])
         arguments.append(QString::fromLocal8Bit(argv[i]));
 
     TCliOptions options;
+    options.standardInputIsTerminal = TCliReporter::StdinIsTerminal();
     QString error;
     if (!options.Parse(arguments, error))
         return UsageError(error);
@@ -92,6 +98,10 @@ int main(int argc, char* argv[])
         std::printf("corvane %s\n", CORVANE_VERSION);
         return Finish(0);
     }
+    THTMLCompressor HC;
+    options.ApplySwitches(HC);
+    if (options.filter)
+        return Finish(TCliFilter::Run(HC, options.dryRun, options.quiet));
 
     // Paths as the system's bytes: the decoded arguments lose names the locale cannot decode.
     QList<QByteArray> paths;
@@ -114,28 +124,52 @@ int main(int argc, char* argv[])
                               name);
         }
     }
+    TOutputPlan plan;
+    if (!options.output.isEmpty() &&
+        !plan.Build(QByteArray(argv[options.outputArgument + 1] + options.outputOffset), paths, error))
+        return UsageError(error);
 
     CatchStopSignals();
-    TFileList list;
-    for (const QByteArray& path : paths)
-        list.AddFileOrFolder(path);
-
-    THTMLCompressor HC;
-    options.ApplySwitches(HC);
-    TCliReporter reporter(options.quiet, TCliReporter::StderrIsTerminal() &&
-                                             list.Count() >= TCliReporter::ProgressThreshold);
-    // A folder the walk could not enter is no silent success.
-    const std::vector<TWalkProblem> problems = list.TakeWalkProblems();
-    for (const TWalkProblem& problem : problems)
-        reporter.FolderUnreadable(problem.path, problem.reason);
-
-    TCompressRun run(list, HC, &reporter);
-    run.SetDryRun(options.dryRun);
-    run.SetStopRequest([] { return g_signal != 0; });
-    if (options.log)
-        run.SetLogFile(TAppPaths::LogFile());
-    const TRunTotals totals = run.Execute();
+    QElapsedTimer clock;
+    clock.start();
+    TCliJsonReport json;
+    TCliReporter reporter(options.quiet, options.json ? &json : nullptr, TCliReporter::StderrIsTerminal());
+    std::vector<TWalkProblem> problems;
+    TRunTotals totals;
+    if (!options.output.isEmpty()) {
+        problems = plan.TakeWalkProblems();
+        for (const TWalkProblem& problem : problems)
+            reporter.FolderUnreadable(problem.path, problem.reason);
+        reporter.Start(plan.FileCount(), plan.TotalBytes());
+        TOutputTreeRun run(plan, HC, &reporter);
+        run.SetRecipe(options.Recipe());
+        run.SetDryRun(options.dryRun);
+        run.SetDelete(options.remove);
+        run.SetJobs(options.jobs);
+        run.SetStopRequest([] { return g_signal != 0; });
+        totals = run.Execute();
+    } else {
+        TFileList list;
+        for (const QByteArray& path : paths)
+            list.AddFileOrFolder(path);
+        // A folder the walk could not enter is no silent success.
+        problems = list.TakeWalkProblems();
+        for (const TWalkProblem& problem : problems)
+            reporter.FolderUnreadable(problem.path, problem.reason);
+        reporter.Start(list.Count(), list.TotalSize());
+        TCompressRun run(list, HC, &reporter);
+        run.SetDryRun(options.dryRun);
+        run.SetJobs(options.jobs);
+        run.SetStopRequest([] { return g_signal != 0; });
+        if (options.log)
+            run.SetLogFile(TAppPaths::LogFile());
+        totals = run.Execute();
+    }
     reporter.PrintTotals(totals, options.dryRun);
+    if (options.json) {
+        const QByteArray document = json.Document(totals, options.dryRun, double(clock.nsecsElapsed()) / 1e9);
+        std::fwrite(document.constData(), 1, std::size_t(document.size()), stdout);
+    }
     if (g_signal != 0)
         DieOfSignal(g_signal);
     return Finish(totals.failed > 0 || !problems.empty() || totals.logFailed || totals.recoveryNotices > 0 ? 1 : 0);

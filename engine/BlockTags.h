@@ -4,8 +4,10 @@
 // seen. Internal to the engine.
 
 #include "ByteScan.h"
+#include "TagTokenizer.h"
 
 #include <cstddef>
+#include <string_view>
 
 namespace blocktags {
 
@@ -13,25 +15,46 @@ namespace blocktags {
 // as ASCII letters and digits and compared without regard to case, is a block tag's.
 [[nodiscard]] bool StartsBlockTag(const char* lt, std::size_t avail) noexcept;
 
-// For a scan that asks with ever larger positions: each byte is looked back over once, and a
-// tag asked about twice (as the one after a run, then as the one before the next) is judged once.
+// For a scan that asks with ever larger positions: each byte is looked back over once and read
+// forward once, and a tag asked about twice (as the one after a run, then as the one before the
+// next) is judged once. What a tag is, is what a browser reads: a "<" or ">" inside a quoted value,
+// a comment or the text of a script, style, title or textarea opens or ends none.
 class TagJudge
 {
 public:
-    // The last "<" or ">" in d[0, end), or -1.
+    // For a document whose first `stable` bytes neither change nor move while it is asked about.
+    explicit TagJudge(std::size_t stable = 0) noexcept : m_length(stable) {}
+
+    // The last "<" or ">" in d[0, end), or -1: the rows that jump over tags see them so.
     [[nodiscard]] std::size_t LastAngle(const char* d, std::size_t end) noexcept;
-    // Whether a ">" right after d[0, end) closes a block tag: the last "<" or ">" before it is a
-    // "<" that opens one.
+    // Whether a ">" right after d[0, end) ends a block tag.
     [[nodiscard]] bool ClosesBlock(const char* d, std::size_t end) noexcept;
+    // Whether a ">" right after d[0, end) and then `between` ends a tag.
+    [[nodiscard]] bool ClosesTag(const char* d, std::size_t end, std::string_view between = {}) noexcept;
     // Whether a block tag starts at d[lt], `avail` bytes left there.
     [[nodiscard]] bool OpensBlock(const char* d, std::size_t lt, std::size_t avail) noexcept;
+    // Whether a block tag starts at `lt` (`avail` bytes there) right after d[0, end) and then
+    // `between`: a scan that writes behind where it reads asks so about its unread bytes.
+    [[nodiscard]] bool OpensBlockAfter(const char* d, std::size_t end, std::string_view between, const char* lt,
+                                       std::size_t avail) noexcept;
+    // Reads on past d[from, to) as though it were not there: a marker comment the rows remove. A
+    // ">" before it asked about just before is still answered.
+    void Skip(const char* d, std::size_t from, std::size_t to) noexcept;
 
 private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    void ReadTo(const char* d, std::size_t end) noexcept;
+    TagTokenizer After(const char* d, std::string_view between) noexcept;
+
     std::size_t m_seenUpTo = 0;
     std::size_t m_lastAngle = kNone; // the last "<" or ">" in [0, m_seenUpTo)
+    TagTokenizer m_tokenizer;
+    std::size_t m_readUpTo = 0;
+    std::size_t m_length = 0;
     std::size_t m_judgedLt = kNone;
     bool m_judgedBlock = false;
+    std::size_t m_closesAt = kNone; // the last ">" asked about, and its answer
+    bool m_closesBlock = false;
 };
 
 // Inline: the scans ask at nearly every line break.
@@ -48,19 +71,75 @@ inline std::size_t TagJudge::LastAngle(const char* d, std::size_t end) noexcept
     return m_lastAngle;
 }
 
+inline void TagJudge::ReadTo(const char* d, std::size_t end) noexcept
+{
+    if (end > m_readUpTo) {
+        m_tokenizer.Read(d, m_readUpTo, end, m_length);
+        m_readUpTo = end;
+    }
+}
+
+inline TagTokenizer TagJudge::After(const char* d, std::string_view between) noexcept
+{
+    m_tokenizer.Settle(d, m_readUpTo); // what follows is read from another block
+    TagTokenizer after = m_tokenizer;
+    after.Read(between.data(), 0, between.size());
+    return after;
+}
+
 inline bool TagJudge::ClosesBlock(const char* d, std::size_t end) noexcept
 {
-    const std::size_t lt = LastAngle(d, end);
-    return lt != kNone && d[lt] == '<' && OpensBlock(d, lt, end - lt);
+    // The answer stays known for a scan that asks again after skipping what follows.
+    if (end == m_closesAt)
+        return m_closesBlock;
+    ReadTo(d, end);
+    m_closesAt = end;
+    m_closesBlock = false;
+    if (!m_tokenizer.InTag())
+        return false;
+    const std::size_t lt = m_tokenizer.TagStart();
+    if (lt != m_judgedLt) {
+        m_judgedLt = lt;
+        m_judgedBlock = StartsBlockTag(d + lt, end - lt);
+    }
+    m_closesBlock = m_judgedBlock;
+    return m_closesBlock;
+}
+
+inline bool TagJudge::ClosesTag(const char* d, std::size_t end, std::string_view between) noexcept
+{
+    ReadTo(d, end);
+    return between.empty() ? m_tokenizer.InTag() : After(d, between).InTag();
 }
 
 inline bool TagJudge::OpensBlock(const char* d, std::size_t lt, std::size_t avail) noexcept
 {
+    // Most tags are no block tags: the cheaper question first.
     if (lt != m_judgedLt) {
         m_judgedLt = lt;
         m_judgedBlock = StartsBlockTag(d + lt, avail);
     }
-    return m_judgedBlock;
+    if (!m_judgedBlock)
+        return false;
+    ReadTo(d, lt);
+    return m_tokenizer.InText();
+}
+
+inline bool TagJudge::OpensBlockAfter(const char* d, std::size_t end, std::string_view between, const char* lt,
+                                      std::size_t avail) noexcept
+{
+    // Unread bytes become written ones at other places, so no judgement of them is kept.
+    if (!StartsBlockTag(lt, avail))
+        return false;
+    ReadTo(d, end);
+    return After(d, between).InText();
+}
+
+inline void TagJudge::Skip(const char* d, std::size_t from, std::size_t to) noexcept
+{
+    ReadTo(d, from);
+    m_tokenizer.Settle(d, from); // a tag read quickly is read again from its start
+    m_readUpTo = to;
 }
 
 } // namespace blocktags

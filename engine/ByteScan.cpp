@@ -158,6 +158,8 @@ bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len) noex
     const unsigned char f2 = Fold(static_cast<unsigned char>(d[j + 2]));
     if (f1 == 's' || f1 == 'e')
         return f2 == 't' || f2 == 'c' || f2 == 'm';
+    if (f1 == 't')
+        return f2 == 'e' || f2 == 'i';
     if (f1 == 'p')
         return d[j + 2] == ' ';
     if (d[j + 1] != '/' || j + 3 >= len)
@@ -273,6 +275,57 @@ std::size_t CandidateFinder::Next(const char* d, std::size_t from, std::size_t l
     return len;
 }
 
+namespace {
+
+// Letters folded to lower case (any byte | 0x20) that begin a raw-text element's name, and those
+// that can follow them: bit k for the k-th pair of ti te st sc xm if no pl.
+constexpr std::uint8_t kRawFirstLow[16] = {0x80, 0, 0, 0x0C, 0x03, 0, 0, 0, 0x10, 0x20, 0, 0, 0, 0, 0x40, 0};
+constexpr std::uint8_t kRawFirstHigh[16] = {0, 0, 0, 0, 0, 0, 0x60, 0x9F, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr std::uint8_t kRawSecondLow[16] = {0, 0, 0, 0x08, 0x04, 0x02, 0x20, 0, 0, 0x01, 0, 0, 0x80, 0x10, 0, 0x40};
+constexpr std::uint8_t kRawSecondHigh[16] = {0, 0, 0, 0, 0, 0, 0xFB, 0x04, 0, 0, 0, 0, 0, 0, 0, 0};
+
+inline bool IsLetter(unsigned char c) noexcept
+{
+    return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
+}
+
+inline bool BeginsRawName(unsigned char a, unsigned char b) noexcept
+{
+    a |= 0x20;
+    b |= 0x20;
+    return (kRawFirstLow[a & 15] & kRawFirstHigh[a >> 4] & kRawSecondLow[b & 15] & kRawSecondHigh[b >> 4]) != 0;
+}
+
+} // namespace
+
+void MakeTokenMasks(const char* d, std::size_t n, TokenMasks& m) noexcept
+{
+    m = {};
+    for (std::size_t k = 0; k < n; ++k) {
+        const unsigned char c = static_cast<unsigned char>(d[k]);
+        const std::uint64_t bit = std::uint64_t{1} << k;
+        if (c == '>')
+            m.gt |= bit;
+        else if (c == '"' || c == '\'')
+            m.quote |= bit;
+        if (c != '<')
+            continue;
+        m.lt |= bit;
+        if (k + 2 >= n) {
+            m.odd |= bit;
+            continue;
+        }
+        const unsigned char c1 = static_cast<unsigned char>(d[k + 1]);
+        const unsigned char c2 = static_cast<unsigned char>(d[k + 2]);
+        if (IsLetter(c1))
+            (BeginsRawName(c1, c2) ? m.odd : m.open) |= bit;
+        else if (c1 == '/')
+            (IsLetter(c2) ? m.open : c2 == '>' ? m.lt : m.odd) |= bit;
+        else if (c1 == '!' || c1 == '?')
+            m.odd |= bit;
+    }
+}
+
 #ifdef CORVANE_AVX2
 namespace {
 
@@ -299,6 +352,58 @@ __attribute__((target("avx2"))) inline __m256i ByteIs(__m256i v, char b) noexcep
     return _mm256_cmpeq_epi8(v, _mm256_set1_epi8(b));
 }
 
+__attribute__((target("avx2"))) inline __m256i Lookup(__m256i v, const std::uint8_t* low, const std::uint8_t* high) noexcept
+{
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i lows = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(low)));
+    const __m256i highs = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(high)));
+    return _mm256_and_si256(_mm256_shuffle_epi8(lows, _mm256_and_si256(v, nibble)),
+                            _mm256_shuffle_epi8(highs, _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble)));
+}
+
+__attribute__((target("avx2"))) inline __m256i Letters(__m256i folded) noexcept
+{
+    const __m256i offset = _mm256_sub_epi8(folded, _mm256_set1_epi8('a'));
+    return _mm256_cmpeq_epi8(_mm256_min_epu8(offset, _mm256_set1_epi8(25)), offset);
+}
+
+__attribute__((target("avx2"))) inline std::uint64_t Bits(__m256i v, int half) noexcept
+{
+    return std::uint64_t{static_cast<unsigned>(_mm256_movemask_epi8(v))} << (32 * half);
+}
+
+__attribute__((target("avx2"))) void WideTokenMasks(const char* d, TokenMasks& m) noexcept
+{
+    const __m256i fold = _mm256_set1_epi8(0x20);
+    const __m256i zero = _mm256_setzero_si256();
+    m = {};
+    for (int half = 0; half < 2; ++half, d += 32) {
+        const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
+        const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 1));
+        const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 2));
+        const __m256i lt = ByteIs(v0, '<');
+        const __m256i f1 = _mm256_or_si256(v1, fold);
+        const __m256i f2 = _mm256_or_si256(v2, fold);
+        const __m256i letter1 = Letters(f1);
+        const __m256i slash1 = ByteIs(v1, '/');
+        const __m256i letter2 = Letters(f2);
+        const __m256i raw = _mm256_andnot_si256(
+            _mm256_cmpeq_epi8(_mm256_and_si256(Lookup(f1, kRawFirstLow, kRawFirstHigh),
+                                               Lookup(f2, kRawSecondLow, kRawSecondHigh)),
+                              zero),
+            letter1);
+        const __m256i open = _mm256_or_si256(_mm256_andnot_si256(raw, letter1), _mm256_and_si256(slash1, letter2));
+        const __m256i odd = _mm256_or_si256(
+            _mm256_or_si256(raw, _mm256_or_si256(ByteIs(v1, '!'), ByteIs(v1, '?'))),
+            _mm256_andnot_si256(_mm256_or_si256(letter2, ByteIs(v2, '>')), slash1));
+        m.lt |= Bits(lt, half);
+        m.gt |= Bits(ByteIs(v0, '>'), half);
+        m.quote |= Bits(_mm256_or_si256(ByteIs(v0, '"'), ByteIs(v0, '\'')), half);
+        m.open |= Bits(_mm256_and_si256(lt, open), half);
+        m.odd |= Bits(_mm256_and_si256(lt, odd), half);
+    }
+}
+
 __attribute__((target("avx2"))) std::uint64_t WideShortTagCandidates(const char* d) noexcept
 {
     const __m256i fold = _mm256_set1_epi8(0x20);
@@ -313,7 +418,8 @@ __attribute__((target("avx2"))) std::uint64_t WideShortTagCandidates(const char*
         const __m256i f2 = _mm256_or_si256(v2, fold);
         const __m256i s2 = _mm256_or_si256(_mm256_or_si256(ByteIs(f2, 't'), ByteIs(f2, 'c')), ByteIs(f2, 'm'));
         const __m256i opening = _mm256_or_si256(
-            _mm256_and_si256(_mm256_or_si256(ByteIs(f1, 's'), ByteIs(f1, 'e')), s2),
+            _mm256_or_si256(_mm256_and_si256(_mm256_or_si256(ByteIs(f1, 's'), ByteIs(f1, 'e')), s2),
+                            _mm256_and_si256(ByteIs(f1, 't'), _mm256_or_si256(ByteIs(f2, 'e'), ByteIs(f2, 'i')))),
             _mm256_and_si256(ByteIs(f1, 'p'), ByteIs(v2, ' ')));
         const __m256i v3 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 3));
         const __m256i f3 = _mm256_or_si256(v3, fold);
@@ -343,6 +449,14 @@ bool MakeTagMasks(const char* d, TagMasks& masks) noexcept
     if (!ScansUseAvx2())
         return false;
     WideTagMasks(d, masks);
+    return true;
+}
+
+bool MakeTokenMasks(const char* d, TokenMasks& masks) noexcept
+{
+    if (!ScansUseAvx2())
+        return false;
+    WideTokenMasks(d, masks);
     return true;
 }
 
@@ -384,6 +498,11 @@ __attribute__((target("avx2"))) std::size_t CandidateFinder::NextWide(const char
 }
 #else
 bool MakeTagMasks(const char*, TagMasks&) noexcept
+{
+    return false;
+}
+
+bool MakeTokenMasks(const char*, TokenMasks&) noexcept
 {
     return false;
 }

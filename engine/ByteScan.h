@@ -66,8 +66,23 @@ struct TagMasks
 };
 bool MakeTagMasks(const char* d, TagMasks& masks) noexcept;
 
-// Whether "<st", "<sc", "<em", "<p ", "</st", "</em" or "</p>" (letters in either case) begins at
-// d[j] (`len` bytes in all): where the default tag renaming and centred paragraphs may act.
+// What a tokenizer needs of 64 bytes, as bits: "<", ">" and quotes; each "<" that opens a tag
+// whose text is no raw text (a letter follows, or "/" and a letter); and each "<" that may open
+// something else, a comment, a bogus comment or an element whose text runs raw (the two letters
+// after it begin the name of one), or whose next bytes are not there.
+struct TokenMasks
+{
+    std::uint64_t lt, gt, quote, open, odd;
+};
+// For the 64 bytes at d, 66 of which must be there; false where the processor has no
+// instructions for it.
+bool MakeTokenMasks(const char* d, TokenMasks& masks) noexcept;
+// The same for the n (at most 64) bytes at d, with nothing after them.
+void MakeTokenMasks(const char* d, std::size_t n, TokenMasks& masks) noexcept;
+
+// Whether "<st", "<sc", "<em", "<te", "<ti", "<p ", "</st", "</em" or "</p>" (letters in either
+// case) begins at d[j] (`len` bytes in all): where the default tag renaming and centred paragraphs
+// may act, and where the text elements they skip may open.
 bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len) noexcept;
 
 // StartsShortTagCandidate for the 64 bytes at d (three more must follow them), as bits; false

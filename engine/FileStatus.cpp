@@ -31,6 +31,8 @@ const char* FileStatusText(FileStatus status)
         return "damaged by an interrupted run";
     case FileStatus::SetIdNotKept:
         return "the set-id bits could not be kept";
+    case FileStatus::IsSource:
+        return "the output would replace its own source";
     }
     return "unknown";
 }

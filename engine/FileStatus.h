@@ -18,6 +18,7 @@ enum class FileStatus
     DiskFull,            // no space left (or the user's quota spent); the original is intact
     Damaged,             // an interrupted run left it half rewritten and it could not be put back
     SetIdNotKept,        // the rewrite would drop set-user-id or set-group-id bits it cannot restore
+    IsSource,            // an output would take the place of its own source: nothing is written
 };
 
 // Text for a FileStatus, for messages (English, short). The one place reasons are worded.

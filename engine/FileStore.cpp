@@ -200,13 +200,7 @@ FileStatus PageFile::MakeDurable(bool fileSystemSynced)
 {
     if (m_inPlace || m_tempFd < 0)
         return FileStatus::Ok; // the in-place rewrite makes itself durable as it goes
-    // After a flush of the whole file system, waiting on this file's writes reports an error
-    // of its own (which an older system's flush may not have told) without another disk flush.
-    const int done = fileSystemSynced ? ::sync_file_range(m_tempFd, 0, 0,
-                                                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
-                                                              SYNC_FILE_RANGE_WAIT_AFTER)
-                                      : ::fdatasync(m_tempFd);
-    if (done != 0) {
+    if (!WaitForDisk(m_tempFd, fileSystemSynced)) {
         const int error = errno;
         Discard();
         return WriteError(error);

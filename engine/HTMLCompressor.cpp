@@ -6,8 +6,8 @@
 #include "Passes.h"
 #include "SafeOpen.h"
 #include "SpacingPass.h"
+#include "WideText.h"
 
-#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -40,34 +40,19 @@ THTMLCompressor::THTMLCompressor()
 
 THTMLCompressor::~THTMLCompressor() = default;
 
-namespace {
-
-// Text in 16- or 32-bit units; the passes work on single bytes and would tear it apart. Without
-// a byte-order mark it shows in its NULs: in markup most units are ASCII, whose high bytes are
-// NUL, so NULs crowd into the same places of every 4-byte step (two of them for UTF-16, two or
-// three for UTF-32). A stray NUL of a byte-wide page is rare, and a run of them fills every place
-// alike.
-bool IsWideText(const std::string& bytes)
+void THTMLCompressor::CopySwitchesFrom(const THTMLCompressor& other)
 {
-    auto startsWith = [&](std::string_view mark) {
-        return std::string_view(bytes).substr(0, mark.size()) == mark;
-    };
-    using namespace std::string_view_literals;
-    if (startsWith("\xFF\xFE"sv) || startsWith("\xFE\xFF"sv) || startsWith("\x00\x00\xFE\xFF"sv))
-        return true;
-    const std::size_t head = std::min<std::size_t>(bytes.size(), 1024);
-    if (!std::memchr(bytes.data(), 0, head))
-        return false;
-    std::size_t nuls[4] = {};
-    for (std::size_t i = 0; i < head; ++i)
-        nuls[i % 4] += bytes[i] == '\0';
-    const std::size_t most = *std::max_element(nuls, nuls + 4);
-    const std::size_t least = *std::min_element(nuls, nuls + 4);
-    // At least a quarter of one place NUL, and not about as many everywhere.
-    return most >= 2 && 4 * most >= head / 4 && 2 * least <= most;
+    SimpleTags = other.SimpleTags;
+    Center = other.Center;
+    InvCommas = other.InvCommas;
+    Spaces = other.Spaces;
+    Returns = other.Returns;
+    AllReturns = other.AllReturns;
+    Webbots = other.Webbots;
+    BlockquoteToUl = other.BlockquoteToUl;
+    Literal = other.Literal;
+    Best = other.Best;
 }
-
-} // namespace
 
 void THTMLCompressor::CloseFile()
 {
@@ -202,10 +187,19 @@ FileStatus THTMLCompressor::SaveToFile(const std::string& fileName)
 
 FileStatus THTMLCompressor::SaveToFile(const std::string& fileName, filestore::PageBatch& batch)
 {
+    filestore::StagedPage staged;
+    const FileStatus status = StageSave(fileName, staged);
+    if (status == FileStatus::Ok)
+        batch.Add(std::move(staged));
+    return status;
+}
+
+FileStatus THTMLCompressor::StageSave(const std::string& fileName, filestore::StagedPage& staged)
+{
     m_recoveryCopy.clear();
     if (!HasResultFor(fileName))
         return FileStatus::NothingToSave;
-    const FileStatus status = batch.Add(std::move(m_page), std::move(m_document));
+    const FileStatus status = filestore::PageBatch::Stage(std::move(m_page), std::move(m_document), staged);
     Clear();
     return status;
 }

@@ -13,6 +13,7 @@
 namespace filestore {
 class PageFile;
 class PageBatch;
+struct StagedPage;
 }
 struct TWorkingDocument;
 
@@ -41,6 +42,9 @@ public:
     // see BestPass.h), for the smallest page that shows and means the same.
     bool Best;
 
+    // Takes over every switch of another compressor (one per thread of a run, switched alike).
+    void CopySwitchesFrom(const THTMLCompressor& other);
+
     // Reads the whole file and keeps it open for the save. Fails (state Empty) when the file is
     // missing, cannot be opened for writing as well as reading, cannot be read, is not a regular
     // file, is another user's symbolic link, or holds UTF-16 or UTF-32 text. An empty file loads
@@ -64,6 +68,9 @@ public:
     // page's result. The file and the result go to the batch (state Empty). Ok when staged;
     // NothingToSave, or why the page failed already, otherwise.
     [[nodiscard]] FileStatus SaveToFile(const std::string& fileName, filestore::PageBatch& batch);
+    // The first half of that save, apart from any batch: the new content is written beside the
+    // file and `staged` carries the page to PageBatch::Add, on whichever thread owns the batch.
+    [[nodiscard]] FileStatus StageSave(const std::string& fileName, filestore::StagedPage& staged);
 
     // Lets go of the file last loaded and of its folder (the result stays held).
     void CloseFile();

@@ -51,17 +51,24 @@ bool IsTemporaryName(const std::string& name)
     return kind == OwnFileKind::Temporary || kind == OwnFileKind::Recovery;
 }
 
-int CreateOwnFile(int folderFd, std::string& name)
+bool NewTemporaryName(std::string& name)
 {
     static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    unsigned char random[kRandomLength];
+    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+        return false;
+    name = kPrefix;
+    for (unsigned char r : random)
+        name += kDigits[r % 36];
+    name += SuffixOf(OwnFileKind::Temporary);
+    return true;
+}
+
+int CreateOwnFile(int folderFd, std::string& name)
+{
     for (int attempt = 0; attempt < 100; ++attempt) {
-        unsigned char random[kRandomLength];
-        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+        if (!NewTemporaryName(name))
             return -1;
-        name = kPrefix;
-        for (unsigned char r : random)
-            name += kDigits[r % 36];
-        name += SuffixOf(OwnFileKind::Temporary);
         const int fd =
             ::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0 && errno == EEXIST)

@@ -22,6 +22,10 @@ enum class OwnFileKind
 // True for the names of temporaries and recovery copies (those a later run cleans up).
 [[nodiscard]] bool IsTemporaryName(const std::string& name);
 
+// A fresh random temporary name (for what is not a plain file: a link on its way into place).
+// False with errno set.
+[[nodiscard]] bool NewTemporaryName(std::string& name);
+
 // A fresh temporary file in the folder, opened for reading and writing and locked. Returns the
 // descriptor and its name, or -1 with errno set.
 [[nodiscard]] int CreateOwnFile(int folderFd, std::string& name);

@@ -1,16 +1,14 @@
 #pragma once
 
 #include "FileStatus.h"
+#include "FileStore.h"
 
 #include <cstddef>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace filestore {
-
-class PageFile;
 
 // How one page of a batch ended, and where its earlier bytes are when a page rewritten in place
 // was edited meanwhile (see PageFile::Commit).
@@ -19,6 +17,19 @@ struct PageResult
     FileStatus status = FileStatus::Ok;
     std::string recoveryCopy;
 };
+
+// A page whose new content is already written beside it, on its way into a batch. Pages may be
+// staged on several threads at once and added to the batch on one.
+struct StagedPage
+{
+    std::unique_ptr<PageFile> page;
+    std::unique_ptr<std::string> bytes; // kept only for a page rewritten in place: its commit writes them
+    std::size_t size = 0;               // of the new content
+};
+
+// How many files a batch may hold at once with `each` descriptors apiece and room left for the
+// rest of the program and for `heldElsewhere` files open besides: at most `wanted`, at least one.
+[[nodiscard]] std::size_t BatchCapacity(std::size_t wanted, std::size_t each, std::size_t heldElsewhere = 0);
 
 // Pages saved together, so that a whole site waits for the disk a few times instead of once per
 // page. Each page's new content goes to its temporary file when it is added; Flush makes the
@@ -34,8 +45,14 @@ public:
     static constexpr std::size_t DefaultPages = 256;
 
     // Full() once the batch holds maxPages pages or maxBytes bytes of new content. Fewer pages
-    // when the descriptors the process may still open would not carry maxPages open pages.
-    explicit PageBatch(std::size_t maxBytes = DefaultBytes, std::size_t maxPages = DefaultPages);
+    // when the descriptors the process may still open would not carry maxPages open pages
+    // besides `heldElsewhere` pages staged but not yet added (by the threads of a run).
+    explicit PageBatch(std::size_t maxBytes = DefaultBytes, std::size_t maxPages = DefaultPages,
+                       std::size_t heldElsewhere = 0);
+
+    // How many pages may be open at once, staged and batched together, within the descriptors
+    // the process may still open.
+    [[nodiscard]] static std::size_t PagesOpenAtMost();
     ~PageBatch(); // discards what was not flushed: the pages stay as they are
     PageBatch(const PageBatch&) = delete;
     PageBatch& operator=(const PageBatch&) = delete;
@@ -44,6 +61,10 @@ public:
     // the next index (0, 1, ... since the last Flush); its result comes from Flush. Returns the
     // early result: anything but Ok means the page has failed already and is left alone.
     FileStatus Add(std::unique_ptr<PageFile> page, std::string&& bytes);
+    // The same in two steps: Stage writes the content beside the page (any thread, no batch
+    // needed), Add then takes the staged page.
+    [[nodiscard]] static FileStatus Stage(std::unique_ptr<PageFile> page, std::string&& bytes, StagedPage& staged);
+    void Add(StagedPage&& staged);
 
     // Whether a page waiting here is the file at `path` (by another name, too: a hard link or a
     // symbolic link). Such a page must be flushed before the file is read again.
@@ -61,12 +82,11 @@ public:
 private:
     struct Item
     {
-        std::unique_ptr<PageFile> page;
-        std::string bytes; // kept only for a page rewritten in place: its commit writes them
+        StagedPage staged;
         FileStatus status;
     };
 
-    std::deque<Item> m_items; // never moves an item: a page keeps pointing at its bytes
+    std::vector<Item> m_items;
     std::size_t m_bytes = 0;
     std::size_t m_maxBytes;
     std::size_t m_maxPages;

@@ -35,9 +35,10 @@ struct TWorkingDocument
 // "<!--webbot ... >" comments. One linear scan: the write position trails the read position.
 //
 // `blockAware` keeps what a browser would show: a deletion happens only at either end of the
-// document, after a space, before a space / CR / LF, after a ">" that closes a block tag (its
-// nearest "<" opens one, with no ">" between) or before the "<" of one; a replacement of "> <x"
-// or "> </x" only when the tag before or after is a block tag.
+// document, after a space or tab, before a space / tab / CR / LF, after a ">" that ends a block tag or before
+// the "<" of one (as a browser reads tags: not inside a quoted value, a comment or the text of a
+// script, style, title or textarea); a replacement of "> <x" or "> </x" only when the tag before
+// or after is a block tag, and of " >" only where the ">" ends a tag.
 void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
                  bool protectPreTextarea, bool protectScript, bool webbots, bool blockAware) noexcept;
 
@@ -76,8 +77,9 @@ struct TRenamePair
 
 // Renames an element opened exactly as opening + ">" and, with it, the closing tag that closes
 // it (the innermost open element of that name); an element opened with attributes or "/" keeps
-// its name, closing tag included. A closing tag with nothing open is renamed. Script elements are
-// skipped. One scan for all pairs, since no pair can create or hide a tag of another.
+// its name, closing tag included, and a closing tag with nothing open is left as it is. Script,
+// textarea, title and style elements, whose contents are text, are skipped. One scan for all
+// pairs, since no pair can create or hide a tag of another.
 //
 // With `centre`, the same scan also does what PairReplacePass does for "<p align=center>" and
 // then for its quoted form, each with "</p>": none of those texts can begin inside another's or

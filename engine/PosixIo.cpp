@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <fcntl.h>
 #include <new>
 #include <stdexcept>
 #include <sys/xattr.h>
@@ -145,6 +146,12 @@ FileStatus ReadWhole(int fd, std::string& bytes)
     if (!ResizeTo(bytes, static_cast<std::size_t>(info.st_size)))
         return FileStatus::OutOfMemory;
     return ReadAll(fd, bytes.data(), bytes.size(), 0) ? FileStatus::Ok : FileStatus::ReadFailed;
+}
+
+bool WaitForDisk(int fd, bool fileSystemSynced)
+{
+    constexpr unsigned kWait = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+    return (fileSystemSynced ? ::sync_file_range(fd, 0, 0, kWait) : ::fdatasync(fd)) == 0;
 }
 
 void SplitPath(const std::string& path, std::string& folder, std::string& name)

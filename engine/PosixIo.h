@@ -38,6 +38,11 @@ void CloseFd(int& fd);
 // Reads a whole open file into `bytes`.
 [[nodiscard]] FileStatus ReadWhole(int fd, std::string& bytes);
 
+// Waits until a file's writes are on the disk. After a flush of its whole file system it only
+// waits for the outcome of its own writes (which an older system's flush may not have told),
+// without another flush. False with errno set.
+[[nodiscard]] bool WaitForDisk(int fd, bool fileSystemSynced);
+
 // The folder part ("." for a bare name) and the last part of a path.
 void SplitPath(const std::string& path, std::string& folder, std::string& name);
 [[nodiscard]] bool SyncFolder(int folderFd);

@@ -164,7 +164,7 @@ void UnmarkPage(int pageFd, const std::string& copyName)
         (void)::fremovexattr(pageFd, kMarkAttribute);
 }
 
-FileStatus CheckPageMark(int pageFd, std::string& copyPath)
+FileStatus CheckPageMark(int pageFd, std::string& copyPath, bool mayWrite)
 {
     if (!PageMark(pageFd, copyPath))
         return FileStatus::Ok;
@@ -189,7 +189,8 @@ FileStatus CheckPageMark(int pageFd, std::string& copyPath)
             copyPath = folder + '/' + keptName;
         } else {
             // The user removed the copy: they have seen to the page.
-            (void)::fremovexattr(pageFd, kMarkAttribute);
+            if (mayWrite)
+                (void)::fremovexattr(pageFd, kMarkAttribute);
             result = FileStatus::Ok;
         }
     }

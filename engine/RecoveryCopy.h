@@ -58,7 +58,8 @@ void UnmarkPage(int pageFd, const std::string& copyName);
 // Whether a page may be worked on, as far as its mark tells: Ok with no mark (a mark whose copy
 // the user has removed is dropped), Changed while a live run rewrites it, Damaged while the copy
 // of an interrupted rewrite, or the copy kept aside from it, still exists (`copyPath` says where).
-[[nodiscard]] FileStatus CheckPageMark(int pageFd, std::string& copyPath);
+// Without `mayWrite` a stale mark is only passed over: the file is a source that is never written.
+[[nodiscard]] FileStatus CheckPageMark(int pageFd, std::string& copyPath, bool mayWrite = true);
 
 // Writes the old bytes into a file of their own beside the copy (".kept"), for the user to
 // compare with the page, and removes the recovery copy. Returns the kept file's path, or the

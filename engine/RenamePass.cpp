@@ -15,6 +15,10 @@ using passes::Stream;
 
 namespace {
 
+constexpr std::string_view kStyleOpening = "<style";
+constexpr std::string_view kTextOpenings[] = {kScriptOpening, "<textarea", "<title", kStyleOpening};
+constexpr std::string_view kTextClosings[] = {kScriptClosing, "</textarea>", "</title>", "</style>"};
+
 // Where the default renaming and centred paragraphs may act, 64 bytes at a time from the start of
 // the document. Only asked about bytes not yet rewritten, so a window once worked out stays right.
 class ShortTagWindows
@@ -63,8 +67,11 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
         finder.Add(pair.opening);
         finder.Add(pair.closing);
     }
-    if (!pairs.empty())
+    if (!pairs.empty()) {
         finder.Add(kScriptOpening);
+        finder.Add(kStyleOpening);
+        finder.Add("<t"); // textarea, title
+    }
     if (centre) {
         finder.Add(kCentreOpenings[0]);
         finder.Add(kParagraphClosing);
@@ -80,7 +87,7 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
     std::vector<std::vector<bool>> open(pairs.size());
     // Per centred-paragraph row: its opening was converted and its "</p>" is still to come.
     bool closingWanted[2] = {false, false};
-    std::size_t renameFrom = pairs.empty() ? doc.length : 0; // scripts are not renamed in
+    std::size_t renameFrom = pairs.empty() ? doc.length : 0; // nothing is renamed in text elements
     Stream s{doc.data, doc.length};
     const auto write = [&s](std::string_view text, std::size_t replaced) {
         // Shorter than what it replaces, or a closing after an opening that freed more room, so
@@ -120,9 +127,13 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
             s.Emit(s.r + 1);
             continue;
         }
-        if (MatchAt(s.At(), s.Left(), kScriptOpening)) {
-            const std::size_t q = FindLiteral(s.d, s.r + 1, s.len, kScriptClosing);
-            renameFrom = q == npos ? s.len : q + 1; // an open script ends the renaming
+        // Script, textarea, title and style hold text to a browser, tags or not.
+        std::size_t e = 0;
+        while (e < std::size(kTextOpenings) && !MatchAt(s.At(), s.Left(), kTextOpenings[e]))
+            ++e;
+        if (e < std::size(kTextOpenings)) {
+            const std::size_t q = FindLiteral(s.d, s.r + 1, s.len, kTextClosings[e]);
+            renameFrom = q == npos ? s.len : q + 1; // one never closed ends the renaming
             s.Emit(s.r + 1);
             continue;
         }
@@ -143,7 +154,9 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
                     break;
                 }
             } else if (MatchAt(s.At(), s.Left(), pair.closing)) {
-                const bool renamed = open[k].empty() || open[k].back();
+                // A closing tag with nothing open is one a browser ignores: renamed, it could
+                // close another element.
+                const bool renamed = !open[k].empty() && open[k].back();
                 if (!open[k].empty())
                     open[k].pop_back();
                 if (renamed)

@@ -5,7 +5,6 @@
 #include "PassStream.h"
 
 using namespace bytescan;
-using blocktags::StartsBlockTag;
 using passes::Stream;
 
 namespace {
@@ -20,30 +19,26 @@ bool IsDeletableNeighbourAfter(char b) noexcept
     return b == '<' || b == ' ' || b == '\r' || b == '\n';
 }
 
-bool StartsBlockTagAt(const Stream& s, std::size_t p) noexcept
-{
-    return p < s.len && StartsBlockTag(s.d + p, s.len - p);
-}
-
 // Whether a line break of n bytes at the read position is one a browser never shows: at either
-// end of the document, beside a space or another break, or beside a block tag.
+// end of the document, beside a space, a tab or another break, or beside a block tag.
 bool IsInvisibleBreak(const Stream& s, std::size_t n, blocktags::TagJudge& tag) noexcept
 {
     if (s.w == 0 || s.r + n == s.len)
         return true;
     const char before = s.d[s.w - 1];
     const char after = s.d[s.r + n];
-    if (before == ' ' || after == ' ' || after == '\r' || after == '\n')
+    if (before == ' ' || before == '\t' || after == ' ' || after == '\t' || after == '\r' || after == '\n')
         return true;
-    if (after == '<' && StartsBlockTagAt(s, s.r + n))
+    // The tag before is asked about first: the judge reads on through the document.
+    if (before == '>' && tag.ClosesBlock(s.d, s.w - 1))
         return true;
-    return before == '>' && tag.ClosesBlock(s.d, s.w - 1);
+    return after == '<' && tag.OpensBlockAfter(s.d, s.w, {s.d + s.r, n}, s.d + s.r + n, s.len - s.r - n);
 }
 
 // Tries the rules at the read position: a replacement takes the place of the match's tail in
 // the unread bytes, so that the position can be examined again with it; a deletion happens only
-// beside the right neighbours. Block-aware, deletions follow IsInvisibleBreak and a "> <x" gap
-// goes only beside a block tag. True when the document changed.
+// beside the right neighbours. Block-aware, deletions follow IsInvisibleBreak, a "> <x" gap
+// goes only beside a block tag and " >" only where the ">" ends a tag. True when the document changed.
 template <bool BlockAware>
 bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, blocktags::TagJudge& tag) noexcept
 {
@@ -53,9 +48,14 @@ bool ApplyRules(Stream& s, std::span<const TReplaceRule> rules, blocktags::TagJu
         const std::size_t n = rule.search.size();
         const std::size_t rl = rule.replacement.size();
         if (rl > 0) {
-            // A gap rule's ">" stands at the read position and its "<" two bytes on.
-            if (BlockAware && !StartsBlockTagAt(s, s.r + 2) && !tag.ClosesBlock(s.d, s.w))
-                return false;
+            if (BlockAware && rule.search[0] == ' ') {
+                // " >": only where that ">" ends a tag.
+                if (!tag.ClosesTag(s.d, s.w, {s.d + s.r, 1}))
+                    return false;
+            } else if (BlockAware && !tag.ClosesBlock(s.d, s.w) &&
+                       !tag.OpensBlockAfter(s.d, s.w, {s.d + s.r, 2}, s.d + s.r + 2, s.len - s.r - 2)) {
+                return false; // a gap rule's ">" stands at the read position and its "<" two bytes on
+            }
             s.r += n - rl;
             for (std::size_t k = 0; k < rl; ++k)
                 s.d[s.r + k] = rule.replacement[k];
@@ -117,7 +117,7 @@ void ReplaceScan(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
         finder.Add(kMarker);
 
     Stream s{doc.data, doc.length};
-    blocktags::TagJudge tag;
+    blocktags::TagJudge tag; // the bytes ahead are rewritten as it goes
     bool stoppedUnclosed = false;
     while (s.r < s.len) {
         const std::size_t c = finder.Next(s.d, s.r, s.len);

@@ -175,7 +175,8 @@ std::size_t DeleteBreaks(char* run, std::size_t n, char first, char second,
             const int after = r + m < n ? run[r + m] : around.after;
             const bool atStart = w == 0 && (around.before < 0 || around.blockBefore);
             const bool atEnd = r + m == n && (around.after < 0 || around.blockAfter);
-            if (atStart || atEnd || before == ' ' || after == ' ' || after == '\r' || after == '\n') {
+            if (atStart || atEnd || before == ' ' || before == '\t' || after == ' ' || after == '\t' ||
+                after == '\r' || after == '\n') {
                 r += m;
                 continue;
             }
@@ -190,7 +191,7 @@ class Scanner
 public:
     Scanner(const char* in, std::size_t len, char* out, bool spaces, bool webbots,
             std::size_t noGtTail) noexcept
-        : m_in(in), m_len(len), m_out(out), m_spaces(spaces), m_webbots(webbots), m_noGtFrom(len - noGtTail)
+        : m_in(in), m_len(len), m_out(out), m_spaces(spaces), m_webbots(webbots), m_noGtFrom(len - noGtTail), m_judge(len)
     {
     }
 
@@ -320,13 +321,13 @@ bool Scanner::Settle(std::size_t start) noexcept
             m_sawCR = true;
         m_pos = end;
         if (!space) {
-            const bool invisible = around.before < 0 || end == m_len ||
+            const bool invisible = around.before < 0 || end == m_len || around.before == '\t' || m_in[end] == '\t' ||
                                    (around.before == '>' && ClosesBlockTag(beforeAt)) ||
                                    (m_in[end] == '<' && OpensBlockTag(end));
             if (!invisible)
                 m_out[m_w++] = '\n';
-        } else if (end < m_len && m_in[end] == '>') {
-            // " >" goes
+        } else if (end < m_len && m_in[end] == '>' && m_judge.ClosesTag(m_in, end)) {
+            // " >" goes where the ">" ends a tag
         } else if (around.before == '>' && gapAt(end) && (ClosesBlockTag(beforeAt) || OpensBlockTag(end))) {
             m_lowerAt = m_in[end + 1] == '/' ? end + 2 : end + 1; // the rule writes its letter in lower case
         } else {
@@ -339,6 +340,9 @@ bool Scanner::Settle(std::size_t start) noexcept
     std::size_t n = 0;
     std::size_t from = start;
     bool anyCR = false;
+    // The tag before is judged before the judge reads past a marker comment that goes.
+    if (crRows && marker && around.before == '>')
+        (void)ClosesBlockTag(beforeAt);
     for (;;) {
         std::memcpy(run + n, m_in + from, end - from);
         if (cr) {
@@ -352,6 +356,7 @@ bool Scanner::Settle(std::size_t start) noexcept
         const std::size_t gt = Find(m_in, end, m_len, '>');
         if (gt == npos)
             return false; // the CR rows stop there
+        m_judge.Skip(m_in, end, gt + 1);
         from = end = gt + 1;
         cr = false;
         for (; end < m_len && IsBreakOrSpace(m_in[end]); ++end) {
@@ -377,7 +382,7 @@ bool Scanner::Settle(std::size_t start) noexcept
     }
     if (m_spaces) {
         n = Collapse(run, n, ' ');
-        if (n > 0 && run[n - 1] == ' ' && around.after == '>')
+        if (n > 0 && run[n - 1] == ' ' && around.after == '>' && m_judge.ClosesTag(m_in, end))
             --n;
         if (around.gap && n == 1 && run[0] == ' ' && (around.blockBefore || around.blockAfter)) {
             n = 0;
@@ -476,6 +481,10 @@ SpacingResult Scanner::Run(std::size_t& outLength) noexcept
                     return SpacingResult::Declined;
                 Emit(c);
                 StartCopying();
+                // A run after it may ask about the tag before it.
+                if (m_w > 0 && m_out[m_w - 1] == '>')
+                    (void)ClosesBlockTag(m_lastAt);
+                m_judge.Skip(m_in, c, gt + 1);
                 m_pos = gt + 1;
                 if (m_pos < m_len && IsBreakOrSpace(m_in[m_pos]) && !Settle(m_pos))
                     return SpacingResult::Declined;

@@ -19,7 +19,7 @@ void SpacingRows(TWorkingDocument& doc, bool allReturns, bool returns, bool spac
         // A two-space search re-examined in place collapses every run at once, so the four-,
         // three- and two-space rows together come down to this one scan.
         ReplacePass(doc, "  ", " ", true, true, webbots, false);
-        ReplacePass(doc, " >", ">", true, true, webbots, false);
+        ReplacePass(doc, " >", ">", true, true, webbots, blockAware);
         ReplacePass(doc, kTagGapRules, true, true, webbots, blockAware);
     }
 }

@@ -6,11 +6,15 @@
 #include "engine/SafeOpen.h"
 #include "TFileList.h"
 #include "TLogFile.h"
+#include "TOrderedWork.h"
 #include "TReasonText.h"
 
 #include <QDateTime>
 #include <QSet>
+#include <algorithm>
 #include <memory>
+#include <optional>
+#include <set>
 #include <vector>
 
 namespace {
@@ -36,10 +40,20 @@ QString TCompressRun::PercentText(quint64 before, quint64 after)
     return QString::number(100 - qint64(Hundredths(after, before))) + QLatin1Char('%');
 }
 
-TFileOutcome TCompressRun::CompressOne(const QByteArray& path, filestore::PageBatch& batch, bool& staged)
+struct TCompressRun::Turn
 {
-    staged = false;
+    int row = 0;
     TFileOutcome outcome;
+    filestore::StagedPage staged; // a page written beside itself, for the batch
+    bool inBatch = false;         // its result comes from the batch
+    std::optional<std::pair<unsigned long long, unsigned long long>> key; // device and inode when read
+};
+
+TCompressRun::Turn TCompressRun::CompressOne(int row, const QByteArray& path, THTMLCompressor& engine) const
+{
+    Turn turn;
+    turn.row = row;
+    TFileOutcome& outcome = turn.outcome;
     outcome.path = path;
     const std::string localPath = path.toStdString();
 
@@ -50,34 +64,33 @@ TFileOutcome TCompressRun::CompressOne(const QByteArray& path, filestore::PageBa
         outcome.recoveryCopy = QByteArray::fromStdString(recoveryCopy);
     };
     // A failed load leaves nothing to save, so the previous document can never land here.
-    const FileStatus loaded = m_engine.LoadFromFile(localPath);
+    const FileStatus loaded = engine.LoadFromFile(localPath);
     if (loaded != FileStatus::Ok) {
         outcome.sizeBefore = TFileList::GetFileSize(path);
-        fail(loaded, m_engine.LastRecoveryCopy());
-        return outcome;
+        fail(loaded, engine.LastRecoveryCopy());
+        return turn;
     }
-    outcome.sizeBefore = m_engine.LoadedLength();
+    outcome.sizeBefore = engine.LoadedLength();
     if (!m_damagedPages.empty()) {
         const auto key = filestore::FileKey(localPath);
         if (key && m_damagedPages.count(*key)) {
             fail(FileStatus::Damaged);
-            return outcome;
+            return turn;
         }
     }
-    m_engine.Compress();
+    engine.Compress();
 
     if (m_dryRun) {
-        const bool hasResult = m_engine.IsCompressed() && m_engine.ResultLength() > 0;
+        const bool hasResult = engine.IsCompressed() && engine.ResultLength() > 0;
         outcome.result = hasResult ? TFileOutcome::Compressed : TFileOutcome::NothingToSave;
-        outcome.sizeAfter = hasResult ? m_engine.ResultLength() : outcome.sizeBefore;
-        return outcome;
+        outcome.sizeAfter = hasResult ? engine.ResultLength() : outcome.sizeBefore;
+        return turn;
     }
     if (m_beforeSave)
         m_beforeSave(path);
-    const std::size_t resultLength = m_engine.ResultLength(); // the batch takes the result
-    const FileStatus saved = m_engine.SaveToFile(localPath, batch);
+    const std::size_t resultLength = engine.ResultLength(); // the staged page takes the result
+    const FileStatus saved = engine.StageSave(localPath, turn.staged);
     if (saved == FileStatus::Ok) {
-        staged = true; // the batch's flush tells how it ends
         outcome.sizeAfter = resultLength;
     } else if (saved == FileStatus::NothingToSave) {
         outcome.result = TFileOutcome::NothingToSave;
@@ -85,7 +98,7 @@ TFileOutcome TCompressRun::CompressOne(const QByteArray& path, filestore::PageBa
     } else {
         fail(saved);
     }
-    return outcome;
+    return turn;
 }
 
 void TCompressRun::RecoverDeadRuns(TRunTotals& totals)
@@ -169,19 +182,22 @@ TRunTotals TCompressRun::Execute()
 
     // Pages are saved in batches that wait for the disk together; their files are reported, in
     // list order, once the batch is in place, so no row reads "已完成" before its page is.
-    struct Turn
-    {
-        int row;
-        TFileOutcome outcome;
-        bool staged; // its result comes from the batch
-    };
-    filestore::PageBatch batch;
+    // A few pages per worker in flight: enough to keep every one busy, never the whole site, and
+    // never more than the open descriptors allow beside a batch.
+    const std::size_t inFlight =
+        m_jobs == 1 ? 1
+                    : std::max<std::size_t>(1, std::min(4 * std::size_t(m_jobs),
+                                                        filestore::PageBatch::PagesOpenAtMost() / 2));
+    filestore::PageBatch batch(filestore::PageBatch::DefaultBytes, filestore::PageBatch::DefaultPages, inFlight);
     std::vector<Turn> turns;
+    // Device and inode of every page read and not yet in place: another name of one of them is
+    // read only once it is.
+    std::multiset<std::pair<unsigned long long, unsigned long long>> unsettled;
     auto finishTurns = [&] {
         const std::vector<filestore::PageResult> results = batch.Flush();
         std::size_t next = 0;
         for (Turn& turn : turns) {
-            if (turn.staged) {
+            if (turn.inBatch) {
                 const filestore::PageResult& result = results[next++];
                 if (result.status == FileStatus::Ok) {
                     turn.outcome.result = TFileOutcome::Compressed;
@@ -194,8 +210,28 @@ TRunTotals TCompressRun::Execute()
                 }
             }
             report(turn.row, turn.outcome);
+            if (turn.key)
+                unsettled.erase(unsettled.find(*turn.key));
         }
         turns.clear();
+    };
+
+    // Each worker compresses with an engine of its own, switched like the one given.
+    std::vector<std::unique_ptr<THTMLCompressor>> engines;
+    for (int worker = 1; worker < m_jobs; ++worker) {
+        engines.push_back(std::make_unique<THTMLCompressor>());
+        engines.back()->CopySwitchesFrom(m_engine);
+    }
+    TOrderedWork<Turn> work(m_jobs);
+    auto takeTurn = [&] {
+        Turn turn = work.Take();
+        if (turn.staged.page) {
+            batch.Add(std::move(turn.staged));
+            turn.inBatch = true;
+        }
+        turns.push_back(std::move(turn));
+        if (batch.IsEmpty() || batch.Full() || turns.size() >= batch.MaxPages())
+            finishTurns();
     };
 
     if (!m_dryRun)
@@ -207,20 +243,29 @@ TRunTotals TCompressRun::Execute()
             totals.stopped = true;
             break;
         }
-        // Another name of a page still waiting is read only once that page is in place.
         const QByteArray path = m_list.At(i).FullPath();
-        if (!batch.IsEmpty() && batch.Holds(path.toStdString()))
+        const auto key = filestore::FileKey(path.toStdString());
+        if (key && unsettled.count(*key)) {
+            while (work.InFlight() > 0)
+                takeTurn();
             finishTurns();
+        }
+        if (key)
+            unsettled.insert(*key);
         m_list.MarkCompressing(i);
         m_observer->RowStatus(i, m_list.At(i).StatusText());
-
-        bool staged = false;
-        TFileOutcome outcome = CompressOne(path, batch, staged);
-        turns.push_back({i, std::move(outcome), staged});
-        if (batch.IsEmpty() || batch.Full() || turns.size() >= batch.MaxPages())
-            finishTurns();
+        work.Give([this, i, path, key, &engines](int worker) {
+            Turn turn = CompressOne(i, path, worker == 0 ? m_engine : *engines[std::size_t(worker - 1)]);
+            turn.key = key;
+            return turn;
+        });
+        while (work.InFlight() >= inFlight)
+            takeTurn();
     }
-    finishTurns(); // the files in hand are always finished, also when a stop was asked for
+    // The files in hand are always finished, also when a stop was asked for.
+    while (work.InFlight() > 0)
+        takeTurn();
+    finishTurns();
     m_engine.CloseFile(); // no folder of the run stays held open
 
     if (totals.uncompressed != 0) {

@@ -25,6 +25,10 @@ struct TRunTotals
     bool logFailed = false;      // logging was asked for but the log could not be opened or written
     bool stopped = false;        // a stop request ended the run before every file had its turn
     int recoveryNotices = 0;     // leftovers of interrupted runs the user was told of
+    // Runs into an output folder: outputs left as they were, removed, and sources skipped.
+    int upToDate = 0;
+    int removed = 0;
+    int skipped = 0;
 };
 
 // The Compress command: every entry still new is loaded, compressed and saved in place by the
@@ -50,7 +54,13 @@ public:
     // Asked before each file; true ends the run there (the files in hand are always finished).
     void SetStopRequest(std::function<bool()> stopRequested) { m_stopRequested = std::move(stopRequested); }
 
-    // Called between compressing a file and saving it (tests edit or swap the file here).
+    // Pages loaded, compressed and written beside themselves at once, each on a thread of its
+    // own; they are still put in place, reported and logged in list order, exactly as with one.
+    // 1 by default (everything on the run's own thread, with the engine given).
+    void SetJobs(int jobs) { m_jobs = jobs < 1 ? 1 : jobs; }
+
+    // Called between compressing a file and saving it (tests edit or swap the file here); with
+    // several jobs, on the thread that compressed it.
     void SetBeforeSaveHook(std::function<void(const QByteArray& path)> hook)
     {
         m_beforeSave = std::move(hook);
@@ -62,8 +72,11 @@ public:
     [[nodiscard]] static QString PercentText(quint64 before, quint64 after);
 
 private:
-    // Loads, compresses and hands the page to the batch (staged: its result comes at the flush).
-    TFileOutcome CompressOne(const QByteArray& path, filestore::PageBatch& batch, bool& staged);
+    // One page's turn: its row, how it ended so far, and the page written beside itself when its
+    // result comes from the batch.
+    struct Turn;
+    // Loads, compresses and writes the page beside itself (any thread, with that thread's engine).
+    [[nodiscard]] Turn CompressOne(int row, const QByteArray& path, THTMLCompressor& engine) const;
     // Clears up after dead runs in every folder of the pending entries; tells the user what needs
     // them and notes the pages not to compress.
     void RecoverDeadRuns(TRunTotals& totals);
@@ -74,6 +87,7 @@ private:
     TCompressRunObserver m_silent; // stands in when no observer is given
     QString m_logPath;
     bool m_dryRun = false;
+    int m_jobs = 1;
     std::function<bool()> m_stopRequested;
     std::function<void(const QByteArray&)> m_beforeSave;
     std::set<std::pair<unsigned long long, unsigned long long>> m_damagedPages; // device, inode

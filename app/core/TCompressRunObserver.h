@@ -14,10 +14,17 @@ struct TFileOutcome
         Compressed,    // rewritten with the shorter text
         NothingToSave, // empty file, or nothing to write back: left untouched, still "已完成"
         Failed,        // could not be loaded or saved: untouched, "失败", retried next run
+        // Runs into an output folder only:
+        Copied,   // not a page: copied byte for byte
+        Linked,   // a symbolic link made again
+        UpToDate, // the output was made from the source as it is, with the same options
+        Skipped,  // a pipe, socket or device, or an output changed since it was made: left alone
+        Removed,  // an output made earlier whose source is gone
     };
 
     Result result = Compressed;
     QByteArray path;        // full path, the system's bytes
+    QByteArray output;      // where the result went in a run into an output folder; empty in place
     quint64 sizeBefore = 0; // as read for its turn
     quint64 sizeAfter = 0;  // the size of the new content, saved (or only computed, in a dry run)
     QString reason;         // why it failed, in the chosen language (TReasonText); empty otherwise

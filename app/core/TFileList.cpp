@@ -526,6 +526,11 @@ QString TFileList::GetDirectoryName(const QString& path)
     return native.endsWith(QDir::separator()) ? native : native + QDir::separator();
 }
 
+bool TFileList::NameOrder(const QByteArray& a, const QByteArray& b)
+{
+    return NameLess(a, b);
+}
+
 bool TFileList::IsHtmlName(QByteArrayView name)
 {
     const auto endsWith = [name](const char* extension, qsizetype length) {

@@ -119,6 +119,9 @@ public:
     [[nodiscard]] static QByteArray WorkingFolder(int* error = nullptr);
     // Whether a file name is picked by a folder walk: ends in ".htm" or ".html", any case.
     [[nodiscard]] static bool IsHtmlName(QByteArrayView name);
+    // The order of names in a walk, whatever the file system and locale: ASCII case-blind, then
+    // exact bytes.
+    [[nodiscard]] static bool NameOrder(const QByteArray& a, const QByteArray& b);
 
 private:
     // Appends entries not yet listed as one batch for the observer; returns how many.

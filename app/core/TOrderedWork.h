@@ -64,6 +64,15 @@ public:
         m_wake.notify_one();
     }
 
+    // A result known already: it takes its place in the order without a worker.
+    void GiveResult(Result result)
+    {
+        auto slot = std::make_shared<Slot>();
+        slot->result.emplace(std::move(result));
+        slot->finished = true;
+        m_slots.push_back(std::move(slot));
+    }
+
     // The result of the oldest task not taken back yet, once it is there; an exception the task
     // threw comes out here. Only while InFlight() > 0.
     Result Take()

@@ -42,6 +42,8 @@ const char* ChineseOf(FileStatus status)
         return "已被中断的运行损坏";
     case FileStatus::SetIdNotKept:
         return "无法保留 set-id 位";
+    case FileStatus::IsSource:
+        return "输出会替换它自己的源文件";
     }
     return "未知错误";
 }
@@ -155,6 +157,19 @@ QString TReasonText::OfDeadRunFinding(filestore::DeadRunFinding::Kind kind)
 {
     const auto [english, chinese] = WordsOf(kind);
     return QString::fromUtf8(g_language == Chinese ? chinese : english);
+}
+
+QString TReasonText::OfOutput(OutputWord word)
+{
+    const bool chinese = g_language == Chinese;
+    switch (word) {
+    case ChangedSinceMade:
+        return QString::fromUtf8(chinese ? "生成之后已被修改, 保持原样" : "changed since it was made, left as it is");
+    case UnreadableManifest:
+        return QString::fromUtf8(chinese ? "无法读取输出文件夹的记录 (所有输出将重新生成):"
+                                         : "unreadable record of the output folder (every output is made again):");
+    }
+    return {};
 }
 
 QString TReasonText::OfSystemError(int error)

@@ -25,6 +25,13 @@ public:
     [[nodiscard]] static QString Of(FileStatus status);
     // What is the matter with a leftover of an interrupted run.
     [[nodiscard]] static QString OfDeadRunFinding(filestore::DeadRunFinding::Kind kind);
+    // What a run into an output folder tells of its own record and of outputs it leaves.
+    enum OutputWord
+    {
+        ChangedSinceMade,   // an output whose source is gone was changed since it was made
+        UnreadableManifest, // the output folder's record cannot be read: every output is made again
+    };
+    [[nodiscard]] static QString OfOutput(OutputWord word);
     // A system error number (errno); in English the system's own words.
     [[nodiscard]] static QString OfSystemError(int error);
 };

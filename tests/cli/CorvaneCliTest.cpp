@@ -7,6 +7,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -31,10 +34,9 @@ struct Result
     QByteArray rawOut;
 };
 
-Result Run(const QString& program, const QStringList& arguments)
+// What a started process did, once it has ended.
+Result Finished(QProcess& process)
 {
-    QProcess process;
-    process.start(program, arguments);
     if (!process.waitForFinished(60000))
         return {};
     Result result;
@@ -45,9 +47,75 @@ Result Run(const QString& program, const QStringList& arguments)
     return result;
 }
 
+Result Run(const QString& program, const QStringList& arguments, const QByteArray* input = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (input) {
+        process.write(*input);
+        process.closeWriteChannel();
+    }
+    return Finished(process);
+}
+
 Result RunCorvane(const QStringList& arguments)
 {
     return Run(QStringLiteral(CORVANE_BINARY), arguments);
+}
+
+Result RunCorvaneWithInput(const QStringList& arguments, const QByteArray& input)
+{
+    return Run(QStringLiteral(CORVANE_BINARY), arguments, &input);
+}
+
+// Under a pseudo-terminal (script), with the program in $CORVANE and `variables` in the
+// environment; the result holds the terminal's bytes as standard output.
+Result RunOnTerminal(const QString& command, const QStringList& variables = {})
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SHELL"), QStringLiteral("/bin/sh"));
+    environment.insert(QStringLiteral("CORVANE"), QStringLiteral(CORVANE_BINARY));
+    for (const QString& variable : variables)
+        environment.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral("script"), {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+    process.closeWriteChannel();
+    return Finished(process);
+}
+
+// Device, inode and modification time of everything below a folder, links not followed.
+QMap<QString, QString> Identities(const QString& root)
+{
+    QMap<QString, QString> files;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat info;
+        if (::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode))
+            files.insert(path.mid(root.size()), QStringLiteral("%1 %2 %3.%4")
+                                                    .arg(info.st_dev)
+                                                    .arg(info.st_ino)
+                                                    .arg(info.st_mtim.tv_sec)
+                                                    .arg(info.st_mtim.tv_nsec));
+    }
+    return files;
+}
+
+// The paths whose value differs between two maps, or that only one has.
+QStringList Differences(const QMap<QString, QString>& a, const QMap<QString, QString>& b)
+{
+    QStringList changed;
+    for (const auto& [path, value] : a.asKeyValueRange()) {
+        if (b.value(path) != value)
+            changed << path;
+    }
+    for (const QString& path : b.keys()) {
+        if (!a.contains(path))
+            changed << path;
+    }
+    return changed;
 }
 
 // Through a shell, for what QProcess cannot pass: raw bytes in arguments, limits.
@@ -64,13 +132,14 @@ QByteArray LogBesideProgram()
 }
 
 // Every file below a folder with a digest of its bytes.
-QMap<QString, QByteArray> Snapshot(const QString& root)
+QMap<QString, QByteArray> Snapshot(const QString& root, bool relative = false)
 {
     QMap<QString, QByteArray> files;
     QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        files.insert(path, QCryptographicHash::hash(ReadFile(path), QCryptographicHash::Sha256));
+        files.insert(relative ? path.mid(root.size()) : path,
+                     QCryptographicHash::hash(ReadFile(path), QCryptographicHash::Sha256));
     }
     return files;
 }
@@ -99,6 +168,11 @@ private slots:
     void testStopSignals();
     void testLogFailureMidRun();
     void testOtherUsersFilesStayTheirs();
+    void testFilter();
+    void testOutputTree();
+    void testRerunWritesOnlyWhatChanged();
+    void testJsonSummary();
+    void testProgressOnTerminalOnly();
 
 private:
     QString Site() const { return m_dir->filePath(QStringLiteral("site")); }
@@ -182,6 +256,26 @@ void CorvaneCliTest::testUsageErrors_data()
     QTest::newRow("help") << QStringList{"--help"} << 0 << QString();
     QTest::newRow("version") << QStringList{"--version"} << 0 << QString();
     QTest::newRow("folder without pages") << QStringList{"SITE/.cache/..//docs/../docs/"} << 0 << QString();
+    QTest::newRow("no jobs") << QStringList{"-j", "0", "SITE"} << 2 << QStringLiteral("'0'");
+    QTest::newRow("jobs without number") << QStringList{"SITE", "-j"} << 2 << QStringLiteral("number of jobs");
+    QTest::newRow("output onto a file") << QStringList{"-o", "SITE/index.htm", "SITE"} << 2
+                                        << QStringLiteral("is not a folder");
+    QTest::newRow("output inside a source file's path")
+        << QStringList{"--output=SITE/index.htm/out", "SITE/index.htm"} << 2
+        << QStringLiteral("index.htm is not a folder");
+    QTest::newRow("output is the source") << QStringList{"-o", "SITE/docs", "SITE/docs"} << 2
+                                          << QStringLiteral("is the source folder");
+    QTest::newRow("output holds the source") << QStringList{"-o", "SITE/..", "SITE"} << 2
+                                             << QStringLiteral("holds the source folder");
+    QTest::newRow("output onto its source") << QStringList{"-o", "SITE", "SITE/index.htm"} << 2
+                                            << QStringLiteral("would replace its source");
+    QTest::newRow("two sources, one output") << QStringList{"-o", "SITE/../out", "SITE/index.htm", "SITE/docs/../index.htm", "SITE/docs"}
+                                             << 2 << QStringLiteral("would both be written");
+    QTest::newRow("standard input beside a folder") << QStringList{"-", "SITE"} << 2 << QStringLiteral("other paths");
+    QTest::newRow("log with output") << QStringList{"--log", "-o", "SITE/../out", "SITE"} << 2
+                                     << QStringLiteral("not with --output");
+    QTest::newRow("delete without output") << QStringList{"--delete", "SITE"} << 2 << QStringLiteral("--output");
+    QTest::newRow("output without folder") << QStringList{"SITE", "-o"} << 2 << QStringLiteral("needs a folder");
 }
 
 void CorvaneCliTest::testUsageErrors()
@@ -195,7 +289,18 @@ void CorvaneCliTest::testUsageErrors()
         QVERIFY(QFile::remove(Site() + "/docs/empty.htm"));
     }
     const QMap<QString, QByteArray> before = Snapshot(m_dir->path());
-    const Result result = RunCorvane(arguments);
+    const QStringList identities = Identities(m_dir->path()).values();
+    Result result;
+    if (arguments.isEmpty()) {
+        // With no path a page is read from standard input unless that is a terminal.
+        QTemporaryDir streams;
+        result = RunOnTerminal(QStringLiteral("\"$CORVANE\" >\"$STREAMS/out\" 2>\"$STREAMS/err\""),
+                               {QStringLiteral("STREAMS=") + streams.path()});
+        result.out = QString::fromLocal8Bit(ReadFile(streams.filePath("out"))).split('\n', Qt::SkipEmptyParts);
+        result.err = QString::fromLocal8Bit(ReadFile(streams.filePath("err"))).split('\n', Qt::SkipEmptyParts);
+    } else {
+        result = RunCorvane(arguments);
+    }
     QCOMPARE(result.exitCode, exitCode);
     if (message.isEmpty()) {
         QVERIFY(result.err.isEmpty());
@@ -204,6 +309,7 @@ void CorvaneCliTest::testUsageErrors()
         QCOMPARE(result.err.size(), 1);
         QVERIFY2(result.err[0].contains(message), qPrintable(result.err[0]));
         QVERIFY(result.out.isEmpty());
+        QCOMPARE(Identities(m_dir->path()).values(), identities); // not even a temporary made
     }
     QCOMPARE(Snapshot(m_dir->path()), before);
 }
@@ -480,6 +586,191 @@ void CorvaneCliTest::testOtherUsersFilesStayTheirs()
     QCOMPARE(std::pair(info.st_uid, info.st_gid), std::pair(user.Uid(), gid_t(0)));
     QVERIFY(ReadFile(rootsPage).size() < kPage.size());
     QVERIFY(ReadFile(groupPage).size() < kPage.size());
+}
+
+void CorvaneCliTest::testFilter()
+{
+    // The same bytes as a run in place over the same page.
+    const QString page = Site() + QStringLiteral("/index.htm");
+    QVERIFY(RunCorvane({QStringLiteral("-q"), page}).exitCode == 0);
+    const QByteArray inPlace = ReadFile(page);
+    QVERIFY(inPlace.size() < kPage.size());
+    for (const QStringList& arguments : {QStringList{QStringLiteral("-")}, QStringList{}}) {
+        const Result filtered = RunCorvaneWithInput(arguments, kPage);
+        QCOMPARE(filtered.exitCode, 0);
+        QCOMPARE(filtered.rawOut, inPlace);
+        QVERIFY(filtered.err.isEmpty());
+    }
+
+    // What the engine leaves alone goes out as it came: line ends, NULs and all.
+    const QByteArray plain("<p>a</p>");
+    const QByteArray utf16("\xff\xfe<\0p\0>\0", 8);
+    const struct
+    {
+        QByteArray in;
+        int exitCode;
+        int messages;
+    } untouched[] = {{QByteArray(), 0, 0}, {plain, 0, 0}, {utf16, 1, 1}};
+    for (const auto& [in, exitCode, messages] : untouched) {
+        const Result result = RunCorvaneWithInput({QStringLiteral("-")}, in);
+        QCOMPARE(result.exitCode, exitCode);
+        QCOMPARE(result.rawOut, in);
+        QCOMPARE(result.err.size(), messages);
+    }
+    QVERIFY(RunCorvaneWithInput({QStringLiteral("-")}, utf16).err.value(0).contains(QStringLiteral("UTF-16")));
+
+    // A dry run tells the sizes on standard error and writes no page.
+    const Result dry = RunCorvaneWithInput({QStringLiteral("--dry-run"), QStringLiteral("-")}, kPage);
+    QCOMPARE(dry.exitCode, 0);
+    QVERIFY(dry.rawOut.isEmpty());
+    QVERIFY2(dry.err.value(0).contains(QStringLiteral(" -> %1 bytes").arg(inPlace.size())), qPrintable(dry.err.value(0)));
+}
+
+void CorvaneCliTest::testOutputTree()
+{
+    QVERIFY(QFile::link(QStringLiteral("../index.htm"), Site() + QStringLiteral("/docs/link.htm")));
+    QVERIFY(QFile::link(QStringLiteral("docs"), Site() + QStringLiteral("/docs-link")));
+    QCOMPARE(::mkfifo(QFile::encodeName(Site() + QStringLiteral("/pipe")).constData(), 0644), 0);
+    QCOMPARE(::chmod(QFile::encodeName(Site() + QStringLiteral("/docs/guide.HTML")).constData(), 0640), 0);
+    const QString copy = m_dir->filePath(QStringLiteral("copy"));
+    QCOMPARE(Run(QStringLiteral("cp"), {QStringLiteral("-a"), Site(), copy}).exitCode, 0);
+    QVERIFY(QFile::remove(copy + QStringLiteral("/pipe")));
+    QCOMPARE(RunCorvane({QStringLiteral("-q"), copy}).exitCode, 0);
+
+    const QMap<QString, QByteArray> sources = Snapshot(Site());
+    const QMap<QString, QString> sourceIdentities = Identities(Site());
+    const QString out = m_dir->filePath(QStringLiteral("out"));
+    const Result result = RunCorvane({QStringLiteral("-o"), out, QStringLiteral("-j"), QStringLiteral("3"), Site()});
+    QCOMPARE(result.exitCode, 0);
+    // The pipe is passed over with a warning; the sources are as they were, access times aside.
+    QCOMPARE(result.err.size(), 1);
+    QVERIFY2(result.err[0].contains(QStringLiteral("skipped")) && result.err[0].contains(QStringLiteral("pipe")),
+             qPrintable(result.err[0]));
+    QCOMPARE(Snapshot(Site()), sources);
+    QCOMPARE(Identities(Site()), sourceIdentities);
+
+    // The same files as a run in place over a copy, pages of hidden folders copied as they are.
+    QMap<QString, QByteArray> made = Snapshot(out, true);
+    QVERIFY(made.remove(QStringLiteral("/.corvane-manifest")));
+    QCOMPARE(made, Snapshot(copy, true));
+    QCOMPARE(QFile::symLinkTarget(out + QStringLiteral("/docs-link")), out + QStringLiteral("/docs"));
+    QCOMPARE(QFileInfo(out + QStringLiteral("/docs/link.htm")).symLinkTarget(), out + QStringLiteral("/index.htm"));
+    QVERIFY(!QFileInfo::exists(out + QStringLiteral("/pipe")));
+    for (const char* name : {"/index.htm", "/docs/guide.HTML", "/docs/readme.txt", "/.cache/old.htm"}) {
+        struct stat source;
+        struct stat output;
+        QCOMPARE(::stat(QFile::encodeName(Site() + QLatin1String(name)).constData(), &source), 0);
+        QCOMPARE(::stat(QFile::encodeName(out + QLatin1String(name)).constData(), &output), 0);
+        QCOMPARE(output.st_mode, source.st_mode);
+        QCOMPARE(std::pair(output.st_mtim.tv_sec, output.st_mtim.tv_nsec),
+                 std::pair(source.st_mtim.tv_sec, source.st_mtim.tv_nsec));
+    }
+    QVERIFY(result.out.contains(out + QStringLiteral("/docs/readme.txt: copied, %1 bytes").arg(kPage.size())));
+
+    // The output folder inside the source is not mirrored into itself.
+    const Result inside = RunCorvane({QStringLiteral("-o"), Site() + QStringLiteral("/public"), Site()});
+    QCOMPARE(inside.exitCode, 0);
+    QVERIFY(!QFileInfo::exists(Site() + QStringLiteral("/public/public")));
+    QCOMPARE(ReadFile(Site() + QStringLiteral("/public/index.htm")), ReadFile(out + QStringLiteral("/index.htm")));
+}
+
+void CorvaneCliTest::testRerunWritesOnlyWhatChanged()
+{
+    const QString out = m_dir->filePath(QStringLiteral("out"));
+    const QStringList arguments{QStringLiteral("-o"), out, Site()};
+    QCOMPARE(RunCorvane(arguments).exitCode, 0);
+    const QMap<QString, QString> first = Identities(out);
+
+    // Nothing changed: nothing written, not even the manifest.
+    const Result again = RunCorvane(arguments);
+    QCOMPARE(again.exitCode, 0);
+    QCOMPARE(again.out.size(), 1);
+    QVERIFY2(again.out[0].endsWith(QStringLiteral("0 failed, 5 up to date")), qPrintable(again.out[0]));
+    QCOMPARE(Identities(out), first);
+
+    // One page edited: its output alone is made again (and the manifest records it).
+    QVERIFY(WriteFile(Site() + QStringLiteral("/docs/guide.HTML"), kPage + "<p>  more  </p>\n"));
+    QCOMPARE(RunCorvane(arguments).exitCode, 0);
+    const QMap<QString, QString> edited = Identities(out);
+    QCOMPARE(Differences(first, edited),
+             QStringList({QStringLiteral("/.corvane-manifest"), QStringLiteral("/docs/guide.HTML")}));
+
+    // Other switches make every page again, and only pages.
+    QCOMPARE(RunCorvane(QStringList{QStringLiteral("--disable"), QStringLiteral("Spaces")} + arguments).exitCode, 0);
+    QCOMPARE(Differences(edited, Identities(out)),
+             QStringList({QStringLiteral("/.corvane-manifest"), QStringLiteral("/docs/empty.htm"),
+                          QStringLiteral("/docs/guide.HTML"), QStringLiteral("/index.htm")}));
+
+    // A source gone: its output stays until --delete, which removes nothing it did not make.
+    QVERIFY(QFile::remove(Site() + QStringLiteral("/index.htm")));
+    QVERIFY(QFile::remove(Site() + QStringLiteral("/docs/readme.txt")));
+    QVERIFY(WriteFile(out + QStringLiteral("/mine.htm"), kPage));
+    QCOMPARE(RunCorvane(arguments).exitCode, 0);
+    QVERIFY(QFileInfo::exists(out + QStringLiteral("/index.htm")));
+    QVERIFY(WriteFile(out + QStringLiteral("/docs/readme.txt"), "edited by hand")); // no longer ours
+    const Result removed = RunCorvane(QStringList{QStringLiteral("--delete")} + arguments);
+    QCOMPARE(removed.exitCode, 0);
+    QVERIFY(removed.out.contains(out + QStringLiteral("/index.htm: removed (its source is gone)")));
+    QVERIFY(!QFileInfo::exists(out + QStringLiteral("/index.htm")));
+    QCOMPARE(ReadFile(out + QStringLiteral("/docs/readme.txt")), QByteArray("edited by hand"));
+    QCOMPARE(removed.err.size(), 1);
+    QVERIFY(removed.err[0].contains(QStringLiteral("changed since it was made")));
+    QCOMPARE(ReadFile(out + QStringLiteral("/mine.htm")), kPage);
+}
+
+void CorvaneCliTest::testJsonSummary()
+{
+    const QString broken = Site() + QStringLiteral("/wide.htm");
+    QVERIFY(WriteFile(broken, QByteArray("\xff\xfe<\0p\0>\0", 8)));
+    const QMap<QString, QByteArray> before = Snapshot(m_dir->path());
+    const QString out = m_dir->filePath(QStringLiteral("out"));
+    for (const QStringList& extra : {QStringList{}, QStringList{QStringLiteral("-o"), out}}) {
+        const Result result = RunCorvane(QStringList{QStringLiteral("--json"), QStringLiteral("--dry-run")} + extra +
+                                         QStringList{Site()});
+        QCOMPARE(result.exitCode, 1);
+        QJsonParseError error;
+        const QJsonObject summary = QJsonDocument::fromJson(result.rawOut, &error).object();
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+        QCOMPARE(summary.value("dryRun").toBool(), true);
+        const QJsonObject totals = summary.value("totals").toObject();
+        QCOMPARE(totals.value("failed").toInt(), 1);
+        QVERIFY(totals.value("bytesAfter").toDouble() < totals.value("bytesBefore").toDouble());
+        QVERIFY(totals.value("seconds").isDouble());
+        const QJsonArray files = summary.value("files").toArray();
+        QCOMPARE(totals.value("files").toInt(), files.size());
+        QStringList statuses;
+        for (const QJsonValue& file : files) {
+            statuses << file.toObject().value("status").toString();
+            if (file.toObject().value("path").toString() == broken)
+                QCOMPARE(file.toObject().value("reason").toString(), QStringLiteral("not supported: UTF-16 or UTF-32 text"));
+            QCOMPARE(file.toObject().contains("output"), !extra.isEmpty());
+        }
+        QVERIFY(statuses.contains("failed") && statuses.contains("compressed") && statuses.contains("unchanged"));
+        QCOMPARE(statuses.contains("copied"), !extra.isEmpty());
+        // The failure is told on standard error too, where a person sees it.
+        QCOMPARE(result.err.size(), 1);
+    }
+    QCOMPARE(Snapshot(m_dir->path()), before);
+    QVERIFY(!QFileInfo::exists(out));
+}
+
+void CorvaneCliTest::testProgressOnTerminalOnly()
+{
+    const QRegularExpression update(QStringLiteral("\r\\d+/\\d+ files, [\\d.]+ of [\\d.]+ MB, [\\d.]+ MB/s, [-\\d:]+ left"));
+    const Result terminal = RunOnTerminal(QStringLiteral("LC_ALL=C.UTF-8 \"$CORVANE\" --dry-run \"$SITE\" >/dev/null"),
+                                          {QStringLiteral("SITE=") + Site()});
+    QCOMPARE(terminal.exitCode, 0);
+    QVERIFY2(update.match(QString::fromLocal8Bit(terminal.rawOut)).hasMatch(), terminal.rawOut.toHex(' ').constData());
+    const Result chinese = RunOnTerminal(QStringLiteral("LC_ALL= LANG=zh_CN.UTF-8 \"$CORVANE\" --dry-run \"$SITE\" >/dev/null"),
+                                         {QStringLiteral("SITE=") + Site()});
+    QVERIFY(QString::fromUtf8(chinese.rawOut).contains(QStringLiteral("个文件")));
+    const Result quiet = RunOnTerminal(QStringLiteral("\"$CORVANE\" -q --dry-run \"$SITE\""), {QStringLiteral("SITE=") + Site()});
+    QVERIFY(!quiet.rawOut.contains("files"));
+
+    const Result piped = RunCorvane({QStringLiteral("--dry-run"), Site()});
+    QCOMPARE(piped.exitCode, 0);
+    QVERIFY(piped.err.isEmpty());
+    QVERIFY(!piped.rawOut.contains('\r'));
 }
 
 QTEST_GUILESS_MAIN(CorvaneCliTest)

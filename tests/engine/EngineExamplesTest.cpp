@@ -54,10 +54,15 @@ const std::vector<Example>& Examples()
         // Line breaks
         {"crlf_between_words", kAllReturns, "a\r\nb", "a\nb"},
         {"crlf_after_space", kAllReturns, "a \r\nb", "a b"},
+        // A tab shows as a space, so a break beside it shows nothing more.
+        {"break_beside_tab", kAllReturns, "a\t\nb\r\n\tc", "a\t\nb\n\tc", "a\tb\tc"},
         {"crlf_around_text", kAllReturns, "<p>\r\nHello\r\n</p>", "<p>Hello</p>"},
         {"blank_line", kAllReturns, "a\r\n\r\nb", "a\nb"},
         {"breaks_at_the_ends", kAllReturns, "\nx\r\n", "\nx\n", "x"},
         {"breaks_beside_block_tags", kAllReturns, "<td>\nword</td>\n<td>x</td>", "<td>word</td><td>x</td>"},
+        // A select sits in the line like a word: the break before it shows as a space.
+        {"select_sits_in_the_line", kAllReturns, "Sort by\n<select><option>a</option></select>",
+         "Sort by<select><option>a</option></select>", "Sort by\n<select><option>a</option></select>"},
         {"breaks_beside_inline_tags", kAllReturns, "to\n<code>x</code>\nmethod <span>a</span>\r\n<span>b</span>",
          "to<code>x</code>method <span>a</span><span>b</span>",
          "to\n<code>x</code>\nmethod <span>a</span>\n<span>b</span>"},
@@ -80,7 +85,9 @@ const std::vector<Example>& Examples()
         {"returns_cr_run_in_tag_kept", kReturns, "<a title=x\r\r\ry>\r\r\r", "<a title=x\r\r\ry>\r"},
         // Spaces
         {"space_runs", kSpaces, "a    b  c", "a b c"},
-        {"space_before_gt", kSpaces, "x > y", "x> y"},
+        {"space_before_gt", kSpaces, "x > y", "x> y", "x > y"},
+        // A ">" of the text ends no tag, so the space before it stays.
+        {"gt_in_text", kSpaces, "the zoom is > 1", "the zoom is> 1", "the zoom is > 1"},
         {"space_between_table_tags", kSpaces, "<TR> <TD>x</TD> </TR>", "<TR><tD>x</TD></tR>"},
         {"space_between_list_tags", kSpaces, "<ul> <li>a</li> </ul>", "<ul><li>a</li> </ul>"},
         {"space_between_paragraph_tags", kSpaces, "<p> <b>x</b> </p>", "<p> <b>x</b></p>"},
@@ -88,6 +95,9 @@ const std::vector<Example>& Examples()
          "<ul><li>a</li><li>b</li><li>c</li></ul>", "<ul><li>a</li>\n<li>b</li> <li>c</li></ul>"},
         {"space_between_inline_tags", kSpaces, "<b>Option:</b> <tt>-x</tt></td> <td>", "<b>Option:</b><tt>-x</tt></td><td>",
          "<b>Option:</b> <tt>-x</tt></td><td>"},
+        // A "<" inside a quoted value opens no tag: the space beside the b element stays.
+        {"lt_in_quoted_value", kSpaces, R"(x<b title="<p"> <tt>y</tt></b>)", R"(x<b title="<p"><tt>y</tt></b>)",
+         R"(x<b title="<p"> <tt>y</tt></b>)"},
         {"pre_spaces_kept", kSpaces, "<PRE>a  b</pre>  c", "<PRE>a  b</pre> c"},
         {"pre_never_closed", kSpaces, "<pre>a  b</pre >  c", "<pre>a  b</pre >  c"},
         {"textarea_never_closed", kSpaces, "<textarea>a  b", "<textarea>a  b"},
@@ -96,11 +106,16 @@ const std::vector<Example>& Examples()
         {"strong_with_attribute", kSimpleTags, "<strong class=y>z</strong>", "<strong class=y>z</b>",
          "<strong class=y>z</strong>"},
         {"em_closings_follow_their_openings", kSimpleTags, "<em class=x>a</em> <em>b</em><em/>c</em>d</em>",
-         "<em class=x>a</i> <i>b</i><em/>c</i>d</i>", "<em class=x>a</em> <i>b</i><em/>c</em>d</i>"},
+         "<em class=x>a</i> <i>b</i><em/>c</i>d</i>", "<em class=x>a</em> <i>b</i><em/>c</em>d</em>"},
+        // A closing tag with nothing open is ignored by a browser; renamed, it would close the b.
+        {"orphan_closing_kept", kSimpleTags, "<b>x</strong>y</b>z", "<b>x</b>y</b>z", "<b>x</strong>y</b>z"},
         {"nested_strong", kSimpleTags, "<strong>x<strong class=y>z</strong></strong>", "<b>x<strong class=y>z</b></b>",
          "<b>x<strong class=y>z</strong></b>"},
         {"tags_in_pre_and_textarea", kSimpleTags, "<pre><em>x</em></pre><textarea><strike></textarea>",
-         "<pre><i>x</i></pre><textarea><s></textarea>"},
+         "<pre><i>x</i></pre><textarea><s></textarea>", "<pre><i>x</i></pre><textarea><strike></textarea>"},
+        // A textarea shows its tags as text.
+        {"tags_in_textarea_kept", kSimpleTags, "<textarea><strong>x</strong></textarea>",
+         "<textarea><b>x</b></textarea>", "<textarea><strong>x</strong></textarea>"},
         {"tags_in_script_kept", kSimpleTags, "<script><em>x</em></script>", "<script><em>x</em></script>"},
         {"blockquote_to_ul", kBlockquoteToUl, "<BLOCKQUOTE>q</blockquote>", "<ul>q</ul>"},
         {"blockquote_with_attribute", kBlockquoteToUl, "<blockquote class=q>a</blockquote><blockquote>b</blockquote>",
@@ -169,7 +184,7 @@ const std::vector<Example>& Examples()
         {"window_marker_only", kWindow, "<!--webbot bot=Timestamp startspan -->", ""},
         // A removed marker comment joins the runs around it; a gap's letter is written in lower case.
         {"window_markers_join_runs", kWindow, "word \r\n<!--webbot bot=A -->\r\n  <p>x</p>\r\n<!--WEBBOT b--> >",
-         "word <p>x</p>>"},
+         "word <p>x</p>>", "word <p>x</p> >"},
         {"window_marker_in_a_gap", kWindow, "<td> <!--webbot x--><TD>y</td>", "<td><tD>y</td>"},
         {"window_commented_script", kWindow, "<!--\n<script>\n\n\nx  y\n</script>\n-->  <b>z</b>\n",
          "<!--<script>\nx  y\n</script>--> <b>z</b>", "<!--\n<script>\nx  y\n</script>\n--> <b>z</b>"},

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <set>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -37,18 +38,190 @@ bool IsOneOf(char c, std::string_view set)
     return set.find(c) != std::string_view::npos;
 }
 
-// A tag starts at p whose name (one "/" skipped, then ASCII letters and digits) is a block tag's.
-// List items are not (style sheets often lay them out inline), nor the elements a browser never
-// shows (script, style, meta, link, base, title, noscript).
-bool BlockTagAt(const std::string& doc, Pos p)
+bool IsSpace(char c)
+{
+    return IsOneOf(c, std::string_view(" \t\n\f\r", 5));
+}
+
+bool IsLetter(char c)
+{
+    return IsOneOf(Lower(c), "abcdefghijklmnopqrstuvwxyz");
+}
+
+// Where the closing tag of an element whose text is not markup begins: the first "</name"
+// followed by a space, "/" or ">". For script, a "<!--" in its text hides a "<script" up to its
+// "</script" or the "-->" after it.
+Pos RawTextEnd(const std::string& doc, Pos i, const std::string& name)
+{
+    const auto closingAt = [&](Pos k, const std::string& n) {
+        const Pos after = k + 1 + Pos(n.size());
+        return doc[k] == '<' && Is(doc, k + 1, n) && after < Len(doc) &&
+               (IsSpace(doc[after]) || IsOneOf(doc[after], "/>"));
+    };
+    if (name != "script") {
+        for (Pos k = i; k < Len(doc); ++k)
+            if (closingAt(k, "/" + name))
+                return k;
+        return Len(doc);
+    }
+    int escape = 0; // 0 none, 1 after "<!--", 2 inside a hidden script
+    for (Pos k = i; k < Len(doc); ++k) {
+        if (escape == 0 && Is(doc, k, "<!--")) {
+            escape = 1;
+            ++k; // its dashes may be those of a "-->"
+        } else if (escape > 0 && Is(doc, k, "-->")) {
+            escape = 0;
+            k += 2;
+        } else if (escape < 2 && closingAt(k, "/script")) {
+            return k;
+        } else if (escape == 1 && doc[k] == '<' && closingAt(k, "script")) {
+            escape = 2;
+        } else if (escape == 2 && closingAt(k, "/script")) {
+            escape = 1;
+        }
+    }
+    return Len(doc);
+}
+
+// A tag from its "<" at i as a browser reads it: returns its ">" (or the length) and the name in
+// lower case.
+Pos TagEnd(const std::string& doc, Pos i, std::string& name)
+{
+    Pos k = i + 1 + (doc[i + 1] == '/');
+    name.clear();
+    for (; k < Len(doc) && !IsSpace(doc[k]) && !IsOneOf(doc[k], "/>"); ++k)
+        name += Lower(doc[k]);
+    for (;;) {
+        while (k < Len(doc) && (IsSpace(doc[k]) || doc[k] == '/'))
+            ++k;
+        if (k >= Len(doc) || doc[k] == '>')
+            return k;
+        ++k; // the first byte of a name, "=" included
+        while (k < Len(doc) && !IsSpace(doc[k]) && !IsOneOf(doc[k], "/>="))
+            ++k;
+        while (k < Len(doc) && IsSpace(doc[k]))
+            ++k;
+        if (k >= Len(doc) || doc[k] != '=')
+            continue;
+        ++k;
+        while (k < Len(doc) && IsSpace(doc[k]))
+            ++k;
+        if (k < Len(doc) && (doc[k] == '"' || doc[k] == '\'')) {
+            Pos close = k + 1;
+            while (close < Len(doc) && doc[close] != doc[k])
+                ++close;
+            if (close >= Len(doc))
+                return Len(doc);
+            k = close + 1;
+        } else {
+            while (k < Len(doc) && !IsSpace(doc[k]) && doc[k] != '>')
+                ++k;
+        }
+    }
+}
+
+// What a browser's tokenizer makes of the place p: the start of a tag, the ">" that ends one
+// (with its "<" in `tagStart`), or anything else.
+enum class Place
+{
+    TagStart,
+    TagEnd,
+    Other,
+};
+
+Place PlaceOf(const std::string& doc, Pos p, Pos& tagStart)
+{
+    Pos i = 0;
+    while (i <= p && i < Len(doc)) {
+        if (doc[i] != '<' || i + 1 >= Len(doc)) {
+            ++i;
+            continue;
+        }
+        const char next = doc[i + 1];
+        if (IsLetter(next) || (next == '/' && i + 2 < Len(doc) && IsLetter(doc[i + 2]))) {
+            std::string name;
+            const Pos end = TagEnd(doc, i, name);
+            if (p == i)
+                return Place::TagStart;
+            if (p <= end) {
+                tagStart = i;
+                return p == end ? Place::TagEnd : Place::Other;
+            }
+            i = end + 1;
+            static const std::set<std::string> kRaw = {"title",   "textarea", "style",    "xmp",   "iframe",
+                                                       "noembed", "noframes", "noscript", "script"};
+            if (next != '/' && name == "plaintext")
+                return Place::Other;
+            if (next != '/' && kRaw.count(name)) {
+                i = RawTextEnd(doc, i, name);
+                if (p < i)
+                    return Place::Other;
+            }
+            continue;
+        }
+        if (Is(doc, i, "<!--")) {
+            // Ends at the first "-->" or "--!>"; "<!-->" and "<!--->" end at once.
+            Pos end = Len(doc);
+            if (Is(doc, i + 4, ">"))
+                end = i + 4;
+            else if (Is(doc, i + 4, "->"))
+                end = i + 5;
+            else
+                for (Pos k = i + 4; k < Len(doc); ++k)
+                    if (Is(doc, k, "-->") || Is(doc, k, "--!>")) {
+                        end = k + (doc[k + 2] == '>' ? 2 : 3);
+                        break;
+                    }
+            if (p <= end)
+                return Place::Other;
+            i = end + 1;
+            continue;
+        }
+        if (Is(doc, i, "<![CDATA[")) {
+            Pos end = Len(doc);
+            for (Pos k = i + 9; k < Len(doc); ++k)
+                if (Is(doc, k, "]]>")) {
+                    end = k + 2;
+                    break;
+                }
+            if (p <= end)
+                return Place::Other;
+            i = end + 1;
+            continue;
+        }
+        if (next == '!' || next == '?' || (next == '/' && !Is(doc, i + 1, "/>"))) {
+            // Declarations and the like run to the first ">".
+            Pos end = i + 2;
+            while (end < Len(doc) && doc[end] != '>')
+                ++end;
+            if (p <= end)
+                return Place::Other;
+            i = end + 1;
+            continue;
+        }
+        if (next == '/') { // "</>" is dropped
+            if (p <= i + 2)
+                return Place::Other;
+            i += 3;
+            continue;
+        }
+        ++i; // a "<" of the text
+    }
+    return Place::Other;
+}
+
+// A tag starts at p whose name (one "/" skipped, then ASCII letters and digits up to a space,
+// "/" or ">") is a block tag's. List items are not (style sheets often lay them out inline),
+// nor the elements a browser never shows (script, style, meta, link, base, title, noscript,
+// dialog), nor select, which sits in the line, nor frameset and frame, which a body drops.
+bool BlockNameAt(const std::string& doc, Pos p)
 {
     static const std::set<std::string> kBlockTags = {
         "html", "head", "body", "div", "p",
         "h1", "h2", "h3", "h4", "h5", "h6", "ul", "ol", "dl", "dt", "dd", "table", "caption", "thead",
         "tbody", "tfoot", "tr", "td", "th", "col", "colgroup", "form", "fieldset", "legend", "blockquote",
         "center", "pre", "hr", "br", "address", "section", "article", "aside", "nav", "header", "footer",
-        "main", "figure", "figcaption", "details", "summary", "dialog", "menu", "option", "optgroup",
-        "select", "frameset", "frame", "dir"};
+        "main", "figure", "figcaption", "details", "summary", "menu", "option", "optgroup", "dir"};
     if (p < 0 || p >= Len(doc) || doc[p] != '<')
         return false;
     Pos k = p + 1;
@@ -60,16 +233,25 @@ bool BlockTagAt(const std::string& doc, Pos p)
     return kBlockTags.count(name) > 0;
 }
 
-// The ">" at p closes a block tag: the nearest "<" before it opens one, and no ">" lies between.
+// A block tag starts at p, where a browser sees a tag begin.
+bool BlockTagAt(const std::string& doc, Pos p)
+{
+    Pos unused = 0;
+    return BlockNameAt(doc, p) && PlaceOf(doc, p, unused) == Place::TagStart;
+}
+
+// The ">" at p ends a block tag.
 bool BlockTagClosedAt(const std::string& doc, Pos p)
 {
-    for (Pos k = p - 1; k >= 0; --k) {
-        if (doc[k] == '<')
-            return BlockTagAt(doc, k);
-        if (doc[k] == '>')
-            return false;
-    }
-    return false;
+    Pos lt = 0;
+    return PlaceOf(doc, p, lt) == Place::TagEnd && BlockNameAt(doc, lt);
+}
+
+// The ">" at p ends a tag.
+bool TagClosedAt(const std::string& doc, Pos p)
+{
+    Pos lt = 0;
+    return PlaceOf(doc, p, lt) == Place::TagEnd;
 }
 
 // Moves p to the "/" of the first closing text at or after p; false when there is none.
@@ -83,8 +265,8 @@ bool SkipToClosingTag(const std::string& doc, Pos& p, const std::string& closing
     return false;
 }
 
-// `sound`: a line break goes only where a browser shows nothing for it, and a space between
-// tags only beside a block tag.
+// `sound`: a line break goes only where a browser shows nothing for it, a space between tags
+// only beside a block tag, and a space before ">" only where that ">" ends a tag.
 void ReplacePass(std::string& doc, const std::string& search, const std::string& replacement,
                  bool protectPreTextarea, bool protectScript, bool webbots, bool sound)
 {
@@ -117,7 +299,8 @@ void ReplacePass(std::string& doc, const std::string& search, const std::string&
         if (Is(doc, i, search)) {
             if (r > 0) {
                 const bool gap = sound && search.rfind("> ", 0) == 0;
-                if (!gap || BlockTagClosedAt(doc, i) || BlockTagAt(doc, i + 2)) {
+                const bool tagEnd = sound && search == " >";
+                if ((!gap || BlockTagClosedAt(doc, i) || BlockTagAt(doc, i + 2)) && (!tagEnd || TagClosedAt(doc, i + 1))) {
                     doc.replace(i, n, replacement);
                     continue;
                 }
@@ -128,7 +311,7 @@ void ReplacePass(std::string& doc, const std::string& search, const std::string&
                 if (!sound)
                     deletable = (i > 0 && IsOneOf(b, "> ")) || (i + n < Len(doc) && IsOneOf(a, "< \r\n"));
                 else
-                    deletable = i == 0 || i + n == Len(doc) || b == ' ' || IsOneOf(a, " \r\n") ||
+                    deletable = i == 0 || i + n == Len(doc) || IsOneOf(b, " \t") || IsOneOf(a, " \t\r\n") ||
                                 (b == '>' && BlockTagClosedAt(doc, i - 1)) || (a == '<' && BlockTagAt(doc, i + n));
                 if (deletable) {
                     doc.erase(i, n);
@@ -254,18 +437,26 @@ void QuoteRemovalPass(std::string& doc, bool literal)
 }
 
 // One pair of renaming rows as a single scan: only an element opened as exactly <name> is
-// renamed, so its closing tag is renamed with it and nothing else is.
+// renamed, so its closing tag is renamed with it and nothing else is. Nothing inside script,
+// textarea, title or style is renamed.
 void RenamePass(std::string& doc, const std::string& name, const std::string& shortName)
 {
     const std::string opening = "<" + name;
     const std::string closing = "</" + name + ">";
     std::vector<bool> open; // innermost last; true when renamed
+    static const std::pair<std::string, std::string> kTextElements[] = {
+        {"<script", "</script>"}, {"<textarea", "</textarea>"}, {"<title", "</title>"}, {"<style", "</style>"}};
     for (Pos i = 0; i < Len(doc); ++i) {
-        if (Is(doc, i, "<script")) {
-            if (!SkipToClosingTag(doc, i, "</script>"))
-                return;
-            continue;
+        bool text = false;
+        for (const auto& [opening, closing] : kTextElements) {
+            if (!text && Is(doc, i, opening)) {
+                if (!SkipToClosingTag(doc, i, closing))
+                    return;
+                text = true;
+            }
         }
+        if (text)
+            continue;
         const Pos after = i + Len(opening);
         if (Is(doc, i, opening + ">")) {
             doc.replace(i, opening.size() + 1, "<" + shortName + ">");
@@ -273,7 +464,7 @@ void RenamePass(std::string& doc, const std::string& name, const std::string& sh
         } else if (Is(doc, i, opening) && after < Len(doc) && IsOneOf(doc[after], std::string_view(" \t\n\f\r/", 6))) {
             open.push_back(false);
         } else if (Is(doc, i, closing)) {
-            const bool renamed = open.empty() || open.back();
+            const bool renamed = !open.empty() && open.back();
             if (!open.empty())
                 open.pop_back();
             if (renamed)

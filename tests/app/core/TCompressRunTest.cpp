@@ -1,6 +1,7 @@
 #include "app/core/TCompressRun.h"
 
 #include "engine/HTMLCompressor.h"
+#include "engine/PageBatch.h"
 #include "engine/PosixIo.h"
 #include "ReadOnlyFile.h"
 #include "engine/RecoveryCopy.h"
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <atomic>
 #include <memory>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,6 +27,8 @@
 #include <unistd.h>
 
 namespace {
+
+int g_jobs = 1; // of every run a test makes
 
 const QByteArray
     kPage("<html>\r\n  <head>   <title>T</title>   </head>\r\n\r\n  <body>\r\n    <p   class=\"x\">  Hello  "
@@ -129,6 +133,7 @@ private slots:
     void testInBackgroundAsInline();
     void testPageEditedWhileItsBatchWaits();
     void testTwoNamesOfOnePage();
+    void testOtherNameAfterAFullBatch();
     void testInterruptedRunsAreSeenToFirst();
     void testLogOfTwoRuns();
     void testClearedLogStartsAgain();
@@ -165,6 +170,7 @@ void TCompressRunTest::AddPage(const QString& name, const QByteArray& bytes)
 TRunTotals TCompressRunTest::Run(RecordingObserver& observer, bool logging)
 {
     TCompressRun run(*m_list, m_engine, &observer);
+    run.SetJobs(g_jobs);
     if (logging)
         run.SetLogFile(LogPath());
     return run.Execute();
@@ -329,6 +335,7 @@ void TCompressRunTest::testChangedDuringCompression()
     const QByteArray edited = kPage + "<p>new</p>\r\n";
     RecordingObserver observer;
     TCompressRun run(*m_list, m_engine, &observer);
+    run.SetJobs(g_jobs);
     run.SetBeforeSaveHook([&](const QByteArray&) {
         if (editorsSave) {
             QVERIFY(WriteFile(page + QStringLiteral(".new"), edited));
@@ -384,6 +391,7 @@ void TCompressRunTest::testFailureReasons()
     TReasonText::SetLanguage(TReasonText::Chinese);
     RecordingObserver observer;
     TCompressRun run(*m_list, m_engine, &observer);
+    run.SetJobs(g_jobs);
     run.SetBeforeSaveHook([&](const QByteArray&) {
         if (cause == "edited")
             QVERIFY(WriteFile(page, kPage));
@@ -401,26 +409,31 @@ void TCompressRunTest::testFailureReasons()
 
 void TCompressRunTest::testStopAfterPageInHand()
 {
-    for (const char* name : {"a.htm", "b.htm", "c.htm"})
-        AddPage(QString::fromLatin1(name));
+    // More pages than several jobs hold in hand at once.
+    const int pages = g_jobs == 1 ? 3 : 40;
+    for (int i = 0; i < pages; ++i)
+        AddPage(QStringLiteral("p%1.htm").arg(i, 2, 10, QLatin1Char('0')));
     RecordingObserver observer;
     TCompressRun run(*m_list, m_engine, &observer);
+    run.SetJobs(g_jobs);
     run.SetLogFile(LogPath());
-    // Asked to stop once the first page is in hand: it is finished, the others are not read.
-    int inHand = 0;
+    // Asked to stop once the first page is in hand: the pages in hand are finished (one with one
+    // job), the others are not read.
+    std::atomic<int> inHand = 0;
     run.SetBeforeSaveHook([&](const QByteArray&) { ++inHand; });
     run.SetStopRequest([&] { return inHand > 0; });
     const TRunTotals totals = run.Execute();
 
     QVERIFY(totals.stopped);
-    QCOMPARE(totals.compressed, 1);
-    QCOMPARE(m_list->At(0).StatusText(), QStringLiteral("已完成"));
-    QVERIFY(ReadFile(PathOf(QStringLiteral("a.htm"))).size() < kPage.size());
-    for (int row : {1, 2}) {
-        QCOMPARE(m_list->At(row).StatusText(), QStringLiteral("默认值"));
-        QCOMPARE(ReadFile(m_list->At(row).FullPath()), kPage);
+    QVERIFY(totals.compressed >= 1 && totals.compressed < pages);
+    if (g_jobs == 1)
+        QCOMPARE(totals.compressed, 1);
+    for (int row = 0; row < pages; ++row) {
+        const bool done = row < totals.compressed;
+        QCOMPARE(m_list->At(row).StatusText(), done ? QStringLiteral("已完成") : QStringLiteral("默认值"));
+        QCOMPARE(ReadFile(m_list->At(row).FullPath()).size() < kPage.size(), done);
     }
-    QCOMPARE(TLogFile::ReadLines(LogPath()).size(), 2); // the header and the page done
+    QCOMPARE(TLogFile::ReadLines(LogPath()).size(), 1 + totals.compressed); // the header and the pages done
     QCOMPARE(observer.calls.mid(observer.calls.size() - 2), (QStringList{"hidden", "gauge 0"}));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files).filter(".corvane"), QStringList());
 }
@@ -443,6 +456,7 @@ void TCompressRunTest::testInBackgroundAsInline()
     RecordingObserver backgroundCalls;
     TBackgroundRun background(backgroundCalls);
     TCompressRun run(copy, m_engine, background.Relay());
+    run.SetJobs(g_jobs);
     const TRunTotals totals = background.Execute(run);
 
     QVERIFY(!background.IsRunning());
@@ -461,6 +475,7 @@ void TCompressRunTest::testPageEditedWhileItsBatchWaits()
     const QString a = PathOf(QStringLiteral("a.htm"));
     RecordingObserver observer;
     TCompressRun run(*m_list, m_engine, &observer);
+    run.SetJobs(g_jobs);
     run.SetLogFile(LogPath());
     // Pages wait in one batch: a is edited after it was read and written beside itself.
     run.SetBeforeSaveHook([&](const QByteArray& path) {
@@ -551,6 +566,26 @@ void TCompressRunTest::testInterruptedRunsAreSeenToFirst()
                                          QFile::decodeName(copy)));
 }
 
+// A full batch is put in place while later pages are still in hand; another name of one of those
+// must still wait until it is in place.
+void TCompressRunTest::testOtherNameAfterAFullBatch()
+{
+    const int pages = int(filestore::PageBatch::DefaultPages) + 16;
+    for (int i = 0; i < pages; ++i) {
+        const QString name = QStringLiteral("p%1.htm").arg(i, 3, 10, QLatin1Char('0'));
+        if (i == pages - 8)
+            QVERIFY(::link(QFile::encodeName(PathOf(QStringLiteral("p%1.htm").arg(pages - 12))),
+                           QFile::encodeName(PathOf(name))) == 0);
+        else
+            QVERIFY(WriteFile(PathOf(name), kPage));
+        QVERIFY(m_list->AddPath(PathOf(name)));
+    }
+    RecordingObserver observer;
+    const TRunTotals totals = Run(observer);
+    QCOMPARE(totals.failed, 0);
+    QCOMPARE(totals.compressed, pages);
+}
+
 void TCompressRunTest::testLogOfTwoRuns()
 {
     for (int run = 0; run < 2; ++run) {
@@ -608,6 +643,7 @@ void TCompressRunTest::testDryRunWritesNothing()
     AddPage(QStringLiteral("empty.htm"), QByteArray());
     RecordingObserver observer;
     TCompressRun run(*m_list, m_engine, &observer);
+    run.SetJobs(g_jobs);
     run.SetDryRun(true);
     run.SetLogFile(LogPath());
     const TRunTotals totals = run.Execute();
@@ -643,5 +679,16 @@ void TCompressRunTest::testPercentText()
     QCOMPARE(TCompressRun::PercentText(before, after), text);
 }
 
-QTEST_GUILESS_MAIN(TCompressRunTest)
+// Every check holds whatever the number of jobs: each runs with one, two and eight.
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    int status = 0;
+    for (const int jobs : {1, 2, 8}) {
+        g_jobs = jobs;
+        TCompressRunTest test;
+        status |= QTest::qExec(&test, argc, argv);
+    }
+    return status;
+}
 #include "TCompressRunTest.moc"
