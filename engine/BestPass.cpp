@@ -1,12 +1,8 @@
 #include "BestPass.h"
 
+#include "BestScan.h"
 #include "BlockTags.h"
 #include "ByteScan.h"
-#include "CharacterReferences.h"
-#include "ElementNames.h"
-#include "OpenElements.h"
-#include "PassStream.h"
-#include "Passes.h"
 
 #include <array>
 #include <bit>
@@ -21,13 +17,9 @@ using namespace elementnames;
 using passes::IsHtmlSpace;
 using passes::Stream;
 
-namespace {
+namespace best {
 
-// White space of text: a form feed is not collapsed by style sheets, so it stays as it is.
-inline bool IsTextSpace(char b) noexcept
-{
-    return b == ' ' || b == '\t' || b == '\n' || b == '\r';
-}
+namespace {
 
 // Two names as written, compared without regard to case.
 bool SameName(std::string_view a, std::string_view b) noexcept
@@ -38,29 +30,6 @@ bool SameName(std::string_view a, std::string_view b) noexcept
         if (Fold(static_cast<unsigned char>(a[k])) != Fold(static_cast<unsigned char>(b[k])))
             return false;
     return true;
-}
-
-// Bytes that end a tag's name, an attribute's name or an unquoted value (with "=" for names).
-enum : unsigned char
-{
-    kSpace = 1,
-    kEndsName = 2,
-    kEndsAttributeName = 4,
-    kEndsValue = 8,
-};
-constexpr std::array<unsigned char, 256> kTagBytes = [] {
-    std::array<unsigned char, 256> bytes{};
-    for (const unsigned char b : std::string_view(" \t\n\f\r"))
-        bytes[b] = kSpace | kEndsName | kEndsAttributeName | kEndsValue;
-    bytes['/'] = kEndsName | kEndsAttributeName;
-    bytes['>'] = kEndsName | kEndsAttributeName | kEndsValue;
-    bytes['='] = kEndsAttributeName;
-    return bytes;
-}();
-
-inline bool Is(char b, unsigned char what) noexcept
-{
-    return kTagBytes[static_cast<unsigned char>(b)] & what;
 }
 
 // HTML start tags that end foreign content where the parser meets them (font too, when it has
@@ -118,235 +87,7 @@ std::size_t RunEnd(const char* d, std::size_t p, std::size_t len) noexcept
     }
 }
 
-inline bool IsAsciiLetter(char b) noexcept
-{
-    return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
-}
-
-inline bool IsAsciiAlnum(char b) noexcept
-{
-    return IsAsciiLetter(b) || (b >= '0' && b <= '9');
-}
-
-// Bytes that an attribute value needs its quotes for.
-constexpr std::array<bool, 256> kNeedsQuotes = [] {
-    std::array<bool, 256> needs{};
-    for (const unsigned char b : std::string_view(" \t\n\f\r\"'=<>`"))
-        needs[b] = true;
-    return needs;
-}();
-
-constexpr std::string_view kJavaScriptTypes[] = {
-    "application/ecmascript",
-    "application/javascript",
-    "application/x-ecmascript",
-    "application/x-javascript",
-    "text/ecmascript",
-    "text/javascript",
-    "text/javascript1.0",
-    "text/javascript1.1",
-    "text/javascript1.2",
-    "text/javascript1.3",
-    "text/javascript1.4",
-    "text/javascript1.5",
-    "text/jscript",
-    "text/livescript",
-    "text/x-ecmascript",
-    "text/x-javascript",
-};
-
-struct Attribute
-{
-    std::size_t nameStart;
-    std::size_t nameLength;
-    std::size_t valueStart;
-    std::size_t valueLength;
-    char quote; // '"', '\'' or 0
-    bool hasValue;
-};
-
-// One tag as the tokenizer reads it, from its "<" to one past its ">".
-struct Tag
-{
-    static constexpr int kMaxAttributes = 48;
-
-    std::size_t start = 0;
-    std::size_t end = 0;
-    std::size_t nameStart = 0;
-    std::size_t nameLength = 0;
-    bool closing = false;
-    bool selfClosing = false;
-    bool tooMany = false; // more attributes than kept: written as it stands
-    int count = 0;
-    Attribute attributes[kMaxAttributes];
-    std::uint32_t traits = 0;
-    Id id = Id::Other;
-    // Read before the tag is rewritten, since the rewriting may overwrite its bytes.
-    char lower[24] = {};      // the name folded to lower case (its start, when longer)
-    bool centred = false;     // <p align=center>, turned into a center element
-    bool styledSpace = false; // an inline style that names white-space
-
-    std::string_view Name() const noexcept
-    {
-        return {lower, nameLength < sizeof lower ? nameLength : sizeof lower};
-    }
-};
-
-// What the output ends with, as a line of text sees it.
-enum class Last
-{
-    Edge,    // the start of the document or a block tag: a space here is never shown
-    Space,   // a space of text: another one right after it is never shown
-    Content, // anything else
-};
-
-class BestScan
-{
-public:
-    BestScan(TWorkingDocument& doc, bool unquote, bool centre) noexcept
-        : m_s{doc.data, doc.length}, m_unquote(unquote), m_centre(centre)
-    {
-    }
-
-    void Run(TWorkingDocument& doc) noexcept;
-
-private:
-    enum class Next
-    {
-        StartTag,
-        EndTag,
-        Text,
-        Other, // a comment that stays, a doctype, a processing instruction
-        End,   // the end of the document
-    };
-
-    bool ParseTag(std::size_t lt, Tag& tag) const noexcept;
-    std::size_t CentredEnd(std::size_t from) noexcept;
-    void WriteTag(const Tag& tag) noexcept;
-    void WriteEndTag(std::size_t nameStart, std::size_t nameLength) noexcept;
-    int RemovableType(const Tag& tag) const noexcept;
-    bool KeepsSpaceByStyle(const Tag& tag) const noexcept;
-
-    void Before(Next next, const Tag* tag, bool block) noexcept;
-    struct Held;
-    static bool Goes(const Held& held, Next next, Id n, std::uint32_t t, bool found) noexcept;
-    bool SpaceShows(Next next, bool block) const noexcept;
-    void Space() noexcept;
-    void Text() noexcept;
-    bool Markup() noexcept;
-    bool Comment(std::size_t lt) noexcept;
-    bool StartTag(Tag& tag) noexcept;
-    void EndTag(Tag& tag) noexcept;
-    bool RawText(const Tag& tag) noexcept;
-    void CopyRest() noexcept;
-
-    Stream m_s;
-    bool m_unquote;
-    bool m_centre;
-    std::size_t m_centreEnd = npos; // the "</p>" of the paragraph turned into a center element
-    Tag m_look;
-    bool m_utf8 = charrefs::DeclaresUtf8(m_s.d, m_s.len); // references may be written out
-    Tag m_tag;
-
-    // White space read but not yet written: it is settled by what comes next.
-    bool m_pending = false;
-    char m_pendingByte = ' ';
-    std::size_t m_spaceEnd = npos; // the output's length just after the last space written
-    Last m_last = Last::Edge;
-    bool m_inHead = true;
-
-    // Inside an element that keeps its white space as written (or another parser's content):
-    // its name, how deep it nests, and whether it is foreign.
-    std::size_t m_keepDepth = 0;
-    Tag m_keepTag; // its name
-    bool m_keepForeign = false;
-
-    // An end tag held back until the next thing shows whether the parser implies it.
-    // End tags held back until the next thing shows whether the parser implies them. A run of
-    // them is settled from its end: one that goes leaves the one before it to meet what follows.
-    struct Held
-    {
-        std::size_t nameStart;
-        std::size_t nameLength;
-        Tag name;     // its name, folded
-        bool tracked; // a p, li, dt or dd that was the innermost element followed
-        bool found;   // the element it ends was open
-        bool inCell;  // the innermost table part around it is a cell
-    };
-    static constexpr int kMaxHeld = 8;
-    Held m_held[kMaxHeld];
-    int m_heldCount = 0;
-
-    openelements::OpenElements m_elements;
-};
-
-// Reads a tag from its "<" as the tokenizer does; false when the document ends inside it.
-bool BestScan::ParseTag(std::size_t lt, Tag& tag) const noexcept
-{
-    const char* d = m_s.d;
-    const std::size_t len = m_s.len;
-    tag.start = lt;
-    tag.closing = d[lt + 1] == '/';
-    tag.selfClosing = false;
-    tag.tooMany = false;
-    tag.count = 0;
-    std::size_t p = lt + (tag.closing ? 2 : 1);
-    tag.nameStart = p;
-    while (p < len && !Is(d[p], kEndsName))
-        ++p;
-    tag.nameLength = p - tag.nameStart;
-    for (;;) {
-        while (p < len && (Is(d[p], kSpace) || (d[p] == '/' && p + 1 < len && d[p + 1] != '>')))
-            ++p;
-        if (p >= len)
-            return false;
-        if (d[p] == '>') {
-            tag.end = p + 1;
-            return true;
-        }
-        if (d[p] == '/') { // "/>", or "/" at the very end
-            if (p + 1 >= len)
-                return false;
-            tag.selfClosing = true;
-            tag.end = p + 2;
-            return true;
-        }
-        Attribute a{p, 0, 0, 0, 0, false};
-        ++p; // a name may begin with "="
-        while (p < len && !Is(d[p], kEndsAttributeName))
-            ++p;
-        a.nameLength = p - a.nameStart;
-        std::size_t q = p;
-        while (q < len && Is(d[q], kSpace))
-            ++q;
-        if (q < len && d[q] == '=') {
-            a.hasValue = true;
-            p = q + 1;
-            while (p < len && Is(d[p], kSpace))
-                ++p;
-            if (p >= len)
-                return false;
-            if (d[p] == '"' || d[p] == '\'') {
-                a.quote = d[p];
-                a.valueStart = p + 1;
-                const std::size_t close = Find(d, p + 1, len, d[p]);
-                if (close == npos)
-                    return false;
-                a.valueLength = close - a.valueStart;
-                p = close + 1;
-            } else {
-                a.valueStart = p;
-                while (p < len && !Is(d[p], kEndsValue))
-                    ++p;
-                a.valueLength = p - a.valueStart;
-            }
-        }
-        if (tag.count < Tag::kMaxAttributes)
-            tag.attributes[tag.count++] = a;
-        else
-            tag.tooMany = true;
-    }
-}
+} // namespace
 
 // Where the "</p>" of a centred paragraph whose text runs from `from` stands, when nothing but
 // phrasing, text and comments comes before it (so that the paragraph and a center element in its
@@ -379,137 +120,6 @@ std::size_t BestScan::CentredEnd(std::size_t from) noexcept
             ++q;
         }
     }
-}
-
-// The attribute a browser would take `type` from, when it can go; -1 otherwise.
-int BestScan::RemovableType(const Tag& tag) const noexcept
-{
-    if (tag.tooMany)
-        return -1;
-    const char* d = m_s.d;
-    const Id id = tag.id;
-    const bool script = id == Id::Script;
-    const bool style = id == Id::Style;
-    const bool link = id == Id::Link;
-    if (!script && !style && !link)
-        return -1;
-    int type = -1;
-    bool stylesheet = false;
-    bool relSeen = false;
-    for (int k = 0; k < tag.count; ++k) {
-        const Attribute& a = tag.attributes[k];
-        const std::string_view attribute(d + a.nameStart, a.nameLength);
-        if (NameIs(attribute, "type")) {
-            if (type >= 0)
-                return -1; // which one counts is no longer plain
-            type = k;
-        } else if (script && NameIs(attribute, "language")) {
-            return -1; // consulted when type is missing
-        } else if (link && NameIs(attribute, "rel") && !relSeen) {
-            relSeen = true;
-            // "stylesheet" among its space-separated words
-            std::size_t p = a.valueStart;
-            const std::size_t end = a.valueStart + a.valueLength;
-            while (p < end) {
-                while (p < end && IsHtmlSpace(d[p]))
-                    ++p;
-                std::size_t q = p;
-                while (q < end && !IsHtmlSpace(d[q]))
-                    ++q;
-                stylesheet = stylesheet || NameIs({d + p, q - p}, "stylesheet");
-                p = q;
-            }
-        }
-    }
-    if (type < 0 || (link && !stylesheet))
-        return -1;
-    const Attribute& a = tag.attributes[type];
-    std::string_view value(d + a.valueStart, a.valueLength);
-    if (!script)
-        return NameIs(value, "text/css") ? type : -1;
-    while (!value.empty() && IsHtmlSpace(value.front()))
-        value.remove_prefix(1);
-    while (!value.empty() && IsHtmlSpace(value.back()))
-        value.remove_suffix(1);
-    for (const std::string_view js : kJavaScriptTypes)
-        if (NameIs(value, js))
-            return type;
-    return -1;
-}
-
-// An inline style that names white-space: the element may show its spaces as written.
-bool BestScan::KeepsSpaceByStyle(const Tag& tag) const noexcept
-{
-    const char* d = m_s.d;
-    for (int k = 0; k < tag.count; ++k) {
-        const Attribute& a = tag.attributes[k];
-        if (a.hasValue && NameIs({d + a.nameStart, a.nameLength}, "style") &&
-            FindLiteral(d, a.valueStart, a.valueStart + a.valueLength, "white-space") != npos)
-            return true;
-    }
-    return tag.tooMany;
-}
-
-void BestScan::WriteEndTag(std::size_t nameStart, std::size_t nameLength) noexcept
-{
-    char* d = m_s.d;
-    d[m_s.w++] = '<';
-    d[m_s.w++] = '/';
-    std::memmove(d + m_s.w, d + nameStart, nameLength);
-    m_s.w += nameLength;
-    d[m_s.w++] = '>';
-}
-
-// Writes a tag as the parser reads it. Every piece comes from at or after where it is written,
-// and is no longer than what it stood for, so the writing never overtakes the reading.
-void BestScan::WriteTag(const Tag& tag) noexcept
-{
-    char* d = m_s.d;
-    if (tag.tooMany || m_keepForeign || (tag.traits & kForeign)) {
-        m_s.Emit(tag.end);
-        return;
-    }
-    // The stream's unread bytes are the tag's; it is rebuilt at w from them.
-    if (tag.closing) {
-        WriteEndTag(tag.nameStart, tag.nameLength);
-        m_s.r = tag.end;
-        return;
-    }
-    const int dropped = RemovableType(tag);
-    std::size_t& w = m_s.w;
-    d[w++] = '<';
-    std::memmove(d + w, d + tag.nameStart, tag.nameLength);
-    w += tag.nameLength;
-    bool afterQuote = false;
-    bool afterBareName = false;
-    for (int k = 0; k < tag.count; ++k) {
-        if (k == dropped)
-            continue;
-        const Attribute& a = tag.attributes[k];
-        // After a name without a value, " =" would give that name one: "/" starts a new name.
-        if (!afterQuote)
-            d[w++] = afterBareName && d[a.nameStart] == '=' ? '/' : ' ';
-        afterBareName = !a.hasValue || a.valueLength == 0;
-        std::memmove(d + w, d + a.nameStart, a.nameLength);
-        w += a.nameLength;
-        afterQuote = false;
-        if (!a.hasValue || a.valueLength == 0)
-            continue; // `a=""` and `a` give the same empty value
-        d[w++] = '=';
-        bool bare = !a.quote || m_unquote;
-        for (std::size_t v = a.valueStart; bare && a.quote && v < a.valueStart + a.valueLength; ++v)
-            bare = !kNeedsQuotes[static_cast<unsigned char>(d[v])];
-        if (!bare)
-            d[w++] = a.quote;
-        std::memmove(d + w, d + a.valueStart, a.valueLength);
-        w += a.valueLength;
-        if (!bare) {
-            d[w++] = a.quote;
-            afterQuote = true;
-        }
-    }
-    d[w++] = '>';
-    m_s.r = tag.end;
 }
 
 // Whether the end tag held back goes before what comes next (`n`, with traits `t`): the next tag
@@ -902,11 +512,11 @@ void BestScan::Run(TWorkingDocument& doc) noexcept
     doc.noGtTail = 0;
 }
 
-} // namespace
+} // namespace best
 
 void BestPass(TWorkingDocument& doc, bool unquote, bool centre) noexcept
 {
     if (doc.length == 0)
         return;
-    BestScan(doc, unquote, centre).Run(doc);
+    best::BestScan(doc, unquote, centre).Run(doc);
 }

@@ -94,11 +94,11 @@ TEST(CharacterReferences, WrittenOutOnlyWhereTheyReadTheSame)
 TEST(CharacterReferences, Utf8FromTheMarkOrTheFirstCharset)
 {
     EXPECT_TRUE(charrefs::DeclaresUtf8("\xEF\xBB\xBFx", 4));
-    for (const std::string page :
+    for (const std::string& page :
          {std::string("<meta charset=utf-8>"), std::string("<META CHARSET=\"UTF8\">"),
           std::string("<meta http-equiv=Content-Type content=\"text/html; charset=UTF-8\">")})
         EXPECT_TRUE(charrefs::DeclaresUtf8(page.data(), page.size())) << page;
-    for (const std::string page :
+    for (const std::string& page :
          {std::string("<meta charset=utf-16>"), std::string("<meta charset=latin1><meta charset=utf-8>"),
           std::string("utf-8"), std::string(1100, ' ') + "<meta charset=utf-8>",
           std::string("<meta charset=utf-8x>")})
