@@ -180,6 +180,13 @@ def changed_attributes(a, b):
     return sorted(k for k in set(da) | set(db) if da.get(k, "\0") != db.get(k, "\0"))
 
 
+def Matcher(a, b):
+    """Exact matching, except on long lists, where it would take minutes a page (a peer that drops
+    optional tags changes their number on every page): there the commonest entries are left out
+    of the matching, which may count a change twice but never hides one."""
+    return difflib.SequenceMatcher(None, a, b, autojunk=max(len(a), len(b)) > 4000)
+
+
 def compare_tags(job):
     """One page: changed start tags and those that differ only in collapsed whitespace."""
     before_path, after_path = job
@@ -192,7 +199,7 @@ def compare_tags(job):
         extra = 0
     else:
         pairs, extra = [], 0
-        for op, i1, i2, j1, j2 in difflib.SequenceMatcher(None, a, b, autojunk=False).get_opcodes():
+        for op, i1, i2, j1, j2 in Matcher(a, b).get_opcodes():
             if op == "equal":
                 continue
             pairs += list(zip(a[i1:i2], b[j1:j2]))
@@ -232,6 +239,7 @@ def parser_check(orig, copies, pages, processes):
             for r in results:
                 attributes.update(r["attributes"])
             examples = [(p, r["example"]) for p, r in zip(pages, results) if r["example"]][:10]
+            print("parser check of %s done" % setting, file=sys.stderr, flush=True)
             report[setting] = {
                 "pages": len(pages),
                 "start_tags": sum(r["tags"] for r in results),
@@ -294,7 +302,7 @@ def rendered(driver, script, path):
 def word_changes(before, after):
     """Differences in the words shown: joined words (and whether a literal " >" caused them) and others."""
     joined, joined_gt, other, example = 0, 0, 0, None
-    sm = difflib.SequenceMatcher(None, before, after, autojunk=False)
+    sm = Matcher(before, after)
     for op, i1, i2, j1, j2 in sm.get_opcodes():
         if op == "equal":
             continue
