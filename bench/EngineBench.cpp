@@ -116,9 +116,10 @@ std::string Adversarial(int kind, std::size_t size)
 const char* kAdversarialNames[] = {"spaces", "crlf",   "centred",    "open_pre",
                                    "markers", "quotes", "tag_breaks", "open_inline"};
 
-void Compress(benchmark::State& state, const std::string& input)
+void Compress(benchmark::State& state, const std::string& input, bool best = false)
 {
     THTMLCompressor hc; // the window's switches
+    hc.Best = best;
     // One block serves every iteration, as in a run over many files: fresh memory each time
     // would make the timings depend on how the system happens to back it. For the same reason
     // one untimed run first lets the compressor take the working memory it keeps between pages.
@@ -155,6 +156,18 @@ void BM_RealisticLF(benchmark::State& state)
 {
     static const std::string page = RealisticPage(4 << 20, false, 2);
     Compress(state, page);
+}
+
+void BM_RealisticCRLFBest(benchmark::State& state)
+{
+    static const std::string page = RealisticPage(4 << 20, true, 1);
+    Compress(state, page, true);
+}
+
+void BM_RealisticLFBest(benchmark::State& state)
+{
+    static const std::string page = RealisticPage(4 << 20, false, 2);
+    Compress(state, page, true);
 }
 
 void BM_Memcpy(benchmark::State& state)
@@ -199,9 +212,10 @@ std::vector<std::string> LoadPages(const char* folder, bool crlf)
     return pages;
 }
 
-void PageSet(benchmark::State& state, const std::vector<std::string>& pages)
+void PageSet(benchmark::State& state, const std::vector<std::string>& pages, bool best)
 {
     THTMLCompressor hc;
+    hc.Best = best;
     std::string block;
     std::size_t bytes = 0;
     std::size_t result = 0;
@@ -231,7 +245,7 @@ void BM_Adversarial(benchmark::State& state)
     const std::size_t size = static_cast<std::size_t>(state.range(1)) << 20;
     const std::string input = Adversarial(kind, size);
     state.SetLabel(kAdversarialNames[kind]);
-    Compress(state, input);
+    Compress(state, input, state.range(2) != 0);
 }
 
 } // namespace
@@ -240,8 +254,11 @@ BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
 // Medians of repetitions: a shared machine's noise easily moves a single timing by 15%.
 BENCHMARK(BM_RealisticCRLF)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_RealisticLF)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RealisticCRLFBest)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RealisticLFBest)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+// The third number: 1 for --best.
 BENCHMARK(BM_Adversarial)
-    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7}, {1, 4, 16, 64}})
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7}, {1, 4, 16, 64}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(0.2)
     ->Repetitions(5)
@@ -250,8 +267,12 @@ BENCHMARK(BM_Adversarial)
 int main(int argc, char** argv)
 {
     if (const char* folder = std::getenv("CORVANE_BENCH_PAGES")) {
-        for (auto* bench : {benchmark::RegisterBenchmark("BM_PageSetAsIs", PageSet, LoadPages(folder, false)),
-                            benchmark::RegisterBenchmark("BM_PageSetCRLF", PageSet, LoadPages(folder, true))})
+        const std::vector<std::string> asIs = LoadPages(folder, false);
+        const std::vector<std::string> crlf = LoadPages(folder, true);
+        for (auto* bench : {benchmark::RegisterBenchmark("BM_PageSetAsIs", PageSet, asIs, false),
+                            benchmark::RegisterBenchmark("BM_PageSetCRLF", PageSet, crlf, false),
+                            benchmark::RegisterBenchmark("BM_PageSetAsIsBest", PageSet, asIs, true),
+                            benchmark::RegisterBenchmark("BM_PageSetCRLFBest", PageSet, crlf, true)})
             bench->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
     }
     benchmark::Initialize(&argc, argv);

@@ -132,6 +132,8 @@ bool TCliOptions::Parse(const QStringList& arguments, QString& error)
             version = true;
         else if (name == QLatin1String("--literal"))
             literal = true;
+        else if (name == QLatin1String("--best"))
+            best = true;
         else if (name == QLatin1String("--delete"))
             remove = true;
         else if (name == QLatin1String("--json"))
@@ -140,6 +142,10 @@ bool TCliOptions::Parse(const QStringList& arguments, QString& error)
             error = QStringLiteral("unknown option '%1'").arg(argument);
             return false;
         }
+    }
+    if (literal && best) {
+        error = QStringLiteral("--literal and --best exclude each other");
+        return false;
     }
     if (jobs == 0)
         jobs = std::clamp(QThread::idealThreadCount(), 1, kMostJobs);
@@ -192,6 +198,7 @@ void TCliOptions::ApplySwitches(THTMLCompressor& HC) const
         }
     }
     HC.Literal = literal;
+    HC.Best = best;
 }
 
 QString TCliOptions::HelpText()
@@ -215,6 +222,9 @@ QString TCliOptions::HelpText()
         "  --literal         apply the rules exactly as first written: smaller files, but\n"
         "                    attribute values may be cut at spaces, words joined across\n"
         "                    line breaks and italic or bold run on to the end of a page\n"
+        "  --best            also drop what a browser provably ignores: comments, white\n"
+        "                    space in the head, beside blocks and in runs, end tags the\n"
+        "                    parser implies, default script and style types\n"
         "  -j, --jobs N      compress N pages at once (default: one per core); pages are\n"
         "                    still put in place, reported and logged in their order\n"
         "  -o, --output DIR  write into DIR instead of in place: a folder is mirrored in DIR\n"

@@ -18,11 +18,11 @@ public:
 
     // False with a one-line reason on a usage error (unknown option or switch, missing value,
     // no path unless --help or --version or a page comes on standard input, "-" beside another
-    // path or an output folder, --delete without one).
+    // path or an output folder, --delete without one, --literal with --best).
     [[nodiscard]] bool Parse(const QStringList& arguments, QString& error);
 
     // Sets the engine's switches to the window's values, then applies --enable/--disable in
-    // the order given, and --literal.
+    // the order given, then --literal or --best.
     void ApplySwitches(THTMLCompressor& HC) const;
 
     [[nodiscard]] static QString HelpText();
@@ -37,6 +37,7 @@ public:
     bool help = false;
     bool version = false;
     bool literal = false;
+    bool best = false;
     int jobs = 0; // pages compressed at once; 0 until parsed, then at least 1 (the cores by default)
     QList<Switch> switches;
     QStringList paths;

@@ -1,5 +1,6 @@
 #include "HTMLCompressor.h"
 
+#include "BestPass.h"
 #include "FileStore.h"
 #include "PageBatch.h"
 #include "Passes.h"
@@ -33,7 +34,7 @@ constexpr TRenamePair kRenamePairs[] = {
 
 THTMLCompressor::THTMLCompressor()
     : SimpleTags(true), Center(true), InvCommas(true), Spaces(true), Returns(true), AllReturns(true),
-      Webbots(true), BlockquoteToUl(false), Literal(false)
+      Webbots(true), BlockquoteToUl(false), Literal(false), Best(false)
 {
 }
 
@@ -50,6 +51,7 @@ void THTMLCompressor::CopySwitchesFrom(const THTMLCompressor& other)
     Webbots = other.Webbots;
     BlockquoteToUl = other.BlockquoteToUl;
     Literal = other.Literal;
+    Best = other.Best;
 }
 
 void THTMLCompressor::CloseFile()
@@ -105,11 +107,17 @@ void THTMLCompressor::Compress()
     // The document is edited in its own block; every pass only shortens it.
     TWorkingDocument doc{m_document.data(), m_document.size()};
     const bool blockAware = !Literal;
-    if (InvCommas)
-        QuoteRemovalPass(doc, Literal);
+    const bool best = Best && !Literal;
+    if (best) {
+        // Reads every tag, so it also settles the quotes and all the white space the rows would.
+        BestPass(doc, InvCommas, Center);
+    } else {
+        if (InvCommas)
+            QuoteRemovalPass(doc, Literal);
+        if (!AllReturns || Literal || !SpacingInOneScan(doc))
+            SpacingRows(doc, AllReturns, Returns, Spaces, Webbots, blockAware);
+    }
     bool centreDone = false;
-    if (!AllReturns || Literal || !SpacingInOneScan(doc))
-        SpacingRows(doc, AllReturns, Returns, Spaces, Webbots, blockAware);
     if (Literal) {
         if (SimpleTags)
             ReplacePass(doc, kSimpleTagRules, false, true, Webbots, false);
@@ -118,11 +126,11 @@ void THTMLCompressor::Compress()
     } else if (SimpleTags || BlockquoteToUl) {
         // Renamed only where the closing tag goes with its opening, so no element is left open.
         const std::span<const TRenamePair> all(kRenamePairs);
-        const bool centre = Center && !BlockquoteToUl;
+        const bool centre = Center && !BlockquoteToUl && !best;
         RenamePass(doc, SimpleTags ? (BlockquoteToUl ? all : all.first(3)) : all.last(1), centre);
         centreDone = centre;
     }
-    if (Center && !centreDone) {
+    if (Center && !centreDone && !best) {
         PairReplacePass(doc, "<p align=center>", "<center>", "</p>", "</center>");
         PairReplacePass(doc, "<p align=\"center\">", "<center>", "</p>", "</center>");
     }

@@ -37,6 +37,10 @@ public:
     // spaces, joins words across line breaks and can leave an italic or bold element open to the
     // end of the page.
     bool Literal;
+    // Tenth, off by default and ignored with Literal: also drop what a browser provably ignores
+    // (comments, white space in the head and beside blocks, implied end tags, default types;
+    // see BestPass.h), for the smallest page that shows and means the same.
+    bool Best;
 
     // Takes over every switch of another compressor (one per thread of a run, switched alike).
     void CopySwitchesFrom(const THTMLCompressor& other);

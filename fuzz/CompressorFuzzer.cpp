@@ -1,5 +1,7 @@
 // Differential fuzz target: the engine must agree with the reference on every input, under both
-// the default and the literal rules, and never lengthen a document. Aborts on the first difference.
+// the default and the literal rules, and never lengthen a document; under --best, which has no
+// reference, it must never lengthen one and a second run must change nothing. Aborts on the first
+// difference.
 #include "engine/ByteScan.h"
 #include "tests/engine/DocumentGenerator.h"
 #include "engine/HTMLCompressor.h"
@@ -33,6 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                          literal ? "literal" : "default");
             std::abort();
         }
+    }
+    s.Literal = false;
+    ApplySwitches(s, engine);
+    engine.Best = true;
+    const std::string once = engine.CompressBytes(doc);
+    if (once.size() > doc.size() || engine.CompressBytes(once) != once) {
+        std::fprintf(stderr, "--best %s a %zu-byte document\n", once.size() > doc.size() ? "lengthened" : "is not stable on",
+                     doc.size());
+        std::abort();
     }
     return 0;
 }

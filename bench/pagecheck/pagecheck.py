@@ -1,12 +1,16 @@
 #!/usr/bin/python3
 """Does a compressed page still show and mean what the original did?
 
-Copies a page set, compresses one copy with `corvane` and another with `corvane --literal`, then:
+Copies a page set, compresses one copy with `corvane`, one with `corvane --literal` and one with
+`corvane --best` (and, with --peers, one with each peer minifier named), then:
   - parses every page before and after with Python's html.parser and counts the start tags whose
-    attributes changed (a <p align=center> that became <center>, a renamed b/i/s element and runs
-    of whitespace collapsed inside a value are not changes);
+    attributes changed (a <p align=center> that became <center>, a renamed b/i/s element, runs
+    of whitespace collapsed inside a value, `a=""` written `a` and the default script and style
+    sheet types that --best drops are not changes), and the pages whose visible words changed
+    (text outside script, style, head and comments, split at white space and at block tags);
   - loads a sample of pages before and after in headless Chromium and compares the words a reader
-    sees and the italic / bold / decoration of every visible character.
+    sees, the italic / bold / decoration of every visible character and the box (position and
+    size, to 1 px) of every element laid out as a block.
 The page set itself is only read. Usage: bench/pagecheck/run PAGES [options]; --help lists them.
 """
 
@@ -26,7 +30,8 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-SETTINGS = {"default": [], "literal": ["--literal"]}
+SETTINGS = {"default": [], "literal": ["--literal"], "best": ["--best"]}
+PEERS = ["minify-html", "tdewolff", "swc", "html-minifier-terser", "html-crush"]
 RENAMED = {"strong": "b", "em": "i", "strike": "s"}
 WHITESPACE = re.compile(r"[ \t\n\f\r]+")
 # Bytes from 128 on are read as private-use characters: one character per byte, as in latin-1,
@@ -83,14 +88,88 @@ def start_tags(path):
         return parser.tags
 
 
+JAVASCRIPT_TYPES = {"application/ecmascript", "application/javascript", "application/x-ecmascript",
+                    "application/x-javascript", "text/ecmascript", "text/javascript", "text/jscript",
+                    "text/livescript", "text/x-ecmascript", "text/x-javascript"} | {
+                    "text/javascript1.%d" % k for k in range(6)}
+
+
+def default_type(name, attrs):
+    """The index of a type attribute that --best drops (a browser assumes it), or None."""
+    types = [i for i, (k, _) in enumerate(attrs) if k == "type"]
+    if len(types) != 1:
+        return None
+    value = attrs[types[0]][1] or ""
+    if name == "script" and not any(k == "language" for k, _ in attrs):
+        return types[0] if value.strip(" \t\n\f\r").lower() in JAVASCRIPT_TYPES else None
+    if name == "style" or (name == "link" and "stylesheet" in
+                           next((v or "" for k, v in attrs if k == "rel"), "").lower().split()):
+        return types[0] if value.lower() == "text/css" else None
+    return None
+
+
 def normal(tag, collapse):
     name, attrs = tag
     name = RENAMED.get(name, name)
+    # An attribute without a value has the empty one.
+    attrs = tuple((k, "" if v is None else v) for k, v in attrs)
+    dropped = default_type(name, attrs)
+    if dropped is not None:
+        attrs = attrs[:dropped] + attrs[dropped + 1:]
     if name == "p" and len(attrs) == 1 and attrs[0][0] == "align" and (attrs[0][1] or "").lower() == "center":
         return ("center", ())
     if collapse:
         attrs = tuple((k, WHITESPACE.sub(" ", v) if v is not None else None) for k, v in attrs)
     return (name, attrs)
+
+
+class VisibleWords(html.parser.HTMLParser):
+    """The words a reader sees, as a parser finds them: text outside script, style, the head's
+    elements and comments, split at white space and at the tags a browser lays out as blocks."""
+
+    HIDDEN = {"script", "style", "title", "template", "noscript", "head"}
+    BLOCKS = {"html", "head", "body", "div", "p", "h1", "h2", "h3", "h4", "h5", "h6", "ul", "ol", "dl", "dt",
+              "dd", "table", "caption", "thead", "tbody", "tfoot", "tr", "td", "th", "col", "colgroup", "form",
+              "fieldset", "legend", "blockquote", "center", "pre", "hr", "br", "address", "section", "article",
+              "aside", "nav", "header", "footer", "main", "figure", "figcaption", "details", "summary", "dialog",
+              "menu", "option", "optgroup", "select", "frameset", "frame", "dir", "li", "textarea"}
+
+    def __init__(self):
+        super().__init__(convert_charrefs=True)
+        self.parts, self.hidden = [], 0
+
+    def handle_starttag(self, tag, attrs):
+        if tag in self.HIDDEN and tag != "head":
+            self.hidden += 1
+        if tag in self.BLOCKS:
+            self.parts.append(" ")
+
+    def handle_endtag(self, tag):
+        if tag in self.HIDDEN and tag != "head" and self.hidden:
+            self.hidden -= 1
+        if tag in self.BLOCKS:
+            self.parts.append(" ")
+
+    def handle_data(self, data):
+        if not self.hidden:
+            self.parts.append(data)
+
+
+def visible_words(path):
+    with open(path, "rb") as f:
+        parser = VisibleWords()
+        parser.feed(f.read().decode("utf-8", "surrogateescape"))
+        parser.close()
+        return [w for w in WHITESPACE.split("".join(parser.parts)) if w]
+
+
+def compare_words(job):
+    """One page: whether its visible words changed, and whether only at a literal ">"."""
+    before, after = visible_words(job[0]), visible_words(job[1])
+    if before == after:
+        return None
+    joined, joined_gt, other, example = word_changes(before, after)
+    return {"joined": joined, "joined_gt": joined_gt, "other": other, "example": example}
 
 
 def changed_attributes(a, b):
@@ -99,6 +178,13 @@ def changed_attributes(a, b):
         return ["<" + a[0] + "> became <" + b[0] + ">"]
     da, db = dict(a[1]), dict(b[1])
     return sorted(k for k in set(da) | set(db) if da.get(k, "\0") != db.get(k, "\0"))
+
+
+def Matcher(a, b):
+    """Exact matching, except on long lists, where it would take minutes a page (a peer that drops
+    optional tags changes their number on every page): there the commonest entries are left out
+    of the matching, which may count a change twice but never hides one."""
+    return difflib.SequenceMatcher(None, a, b, autojunk=max(len(a), len(b)) > 4000)
 
 
 def compare_tags(job):
@@ -113,7 +199,7 @@ def compare_tags(job):
         extra = 0
     else:
         pairs, extra = [], 0
-        for op, i1, i2, j1, j2 in difflib.SequenceMatcher(None, a, b, autojunk=False).get_opcodes():
+        for op, i1, i2, j1, j2 in Matcher(a, b).get_opcodes():
             if op == "equal":
                 continue
             pairs += list(zip(a[i1:i2], b[j1:j2]))
@@ -148,10 +234,12 @@ def parser_check(orig, copies, pages, processes):
         for setting, root in copies.items():
             jobs = [(os.path.join(orig, p), os.path.join(root, p)) for p in pages]
             results = pool.map(compare_tags, jobs, chunksize=16)
+            words = pool.map(compare_words, jobs, chunksize=16)
             attributes = collections.Counter()
             for r in results:
                 attributes.update(r["attributes"])
             examples = [(p, r["example"]) for p, r in zip(pages, results) if r["example"]][:10]
+            print("parser check of %s done" % setting, file=sys.stderr, flush=True)
             report[setting] = {
                 "pages": len(pages),
                 "start_tags": sum(r["tags"] for r in results),
@@ -160,6 +248,9 @@ def parser_check(orig, copies, pages, processes):
                 "whitespace_only_tags": sum(r["whitespace"] for r in results),
                 "attributes": dict(attributes.most_common()),
                 "examples": examples,
+                "pages_with_changed_words": sum(1 for w in words if w),
+                "pages_joined_at_gt": sum(1 for w in words if w and w["joined_gt"] and not w["joined"] and not w["other"]),
+                "word_examples": [(p, w["example"]) for p, w in zip(pages, words) if w][:10],
             }
     return report
 
@@ -211,7 +302,7 @@ def rendered(driver, script, path):
 def word_changes(before, after):
     """Differences in the words shown: joined words (and whether a literal " >" caused them) and others."""
     joined, joined_gt, other, example = 0, 0, 0, None
-    sm = difflib.SequenceMatcher(None, before, after, autojunk=False)
+    sm = Matcher(before, after)
     for op, i1, i2, j1, j2 in sm.get_opcodes():
         if op == "equal":
             continue
@@ -254,12 +345,26 @@ def style_changes(before, after):
     return changed, example
 
 
+def box_changes(before, after):
+    """Block boxes whose element, position or size (beyond 1 px) differ, in document order."""
+    if len(before) != len(after):
+        return abs(len(before) - len(after)), ["%d block boxes" % len(before), "%d block boxes" % len(after)]
+    moved, example = 0, None
+    for a, b in zip(before, after):
+        if a[0] != b[0] or any(abs(x - y) > 1 for x, y in zip(a[1:], b[1:])):
+            moved += 1
+            if example is None:
+                example = [a, b]
+    return moved, example
+
+
 def browser_check(orig, copies, sample, work):
     with open(os.path.join(HERE, "rendered.js")) as f:
         script = f.read()
     profile = tempfile.mkdtemp(prefix="profile-", dir=work)
     driver = start_browser(profile)
-    report = {s: {"pages": 0, "changed_words": [], "joined_words": [], "joined_at_gt": [], "changed_styling": []}
+    report = {s: {"pages": 0, "changed_words": [], "joined_words": [], "joined_at_gt": [], "changed_styling": [],
+                  "changed_boxes": []}
               for s in copies}
     report["not_compared"] = []
     try:
@@ -282,6 +387,9 @@ def browser_check(orig, copies, sample, work):
                 styled, example = style_changes(base["runs"], seen[setting]["runs"])
                 if styled:
                     r["changed_styling"].append([page, styled, example])
+                moved, example = box_changes(base["boxes"], seen[setting]["boxes"])
+                if moved:
+                    r["changed_boxes"].append([page, moved, example])
             if n % 20 == 0:
                 print("  browser: %d of %d pages" % (n, len(sample)), file=sys.stderr, flush=True)
     finally:
@@ -303,6 +411,9 @@ def main():
     ap.add_argument("--keep", action="store_true", help="keep the copies")
     ap.add_argument("--reuse", action="store_true", help="take the copies already compressed in --work")
     ap.add_argument("--json", help="write the full report here")
+    ap.add_argument("--peers", default="", help="also these peer minifiers, comma-separated (%s); "
+                    "bench/peers must have its npm packages installed" % ", ".join(PEERS))
+    ap.add_argument("--browser-settings", default="", help="compare only these settings in the browser")
     args = ap.parse_args()
 
     source = os.path.abspath(args.pages)
@@ -315,6 +426,11 @@ def main():
 
     # The original is copied too, so the browser loads every version the same way.
     orig = os.path.join(work, "original")
+    peers = [p for p in args.peers.split(",") if p]
+    for p in peers:
+        if p not in PEERS:
+            sys.exit("unknown peer " + p)
+        SETTINGS[p] = None
     copies = {s: os.path.join(work, s) for s in SETTINGS}
     ignore = shutil.ignore_patterns("*.deb")
     done = os.path.join(work, "compressed")
@@ -326,7 +442,11 @@ def main():
             shutil.copytree(source, target, symlinks=True, ignore=ignore)
             make_writable(target)
         for setting, root in copies.items():
-            run = subprocess.run([args.corvane, "-q"] + SETTINGS[setting] + [root], capture_output=True, text=True)
+            if SETTINGS[setting] is None:
+                command = ["node", os.path.join(HERE, "..", "peers", "minify.js"), setting, orig, root]
+            else:
+                command = [args.corvane, "-q"] + SETTINGS[setting] + [root]
+            run = subprocess.run(command, capture_output=True, text=True)
             if run.returncode != 0:
                 sys.exit("corvane %s failed:\n%s" % (setting, run.stderr))
         open(done, "w").close()
@@ -341,7 +461,8 @@ def main():
     if not args.no_browser:
         sample = draw_sample(pages, args.sample, args.seed)
         report["browser_sample"] = collections.Counter(p.split(os.sep)[0] for p in sample)
-        report["browser"] = browser_check(orig, copies, sample, work)
+        shown = [s for s in args.browser_settings.split(",") if s] or list(copies)
+        report["browser"] = browser_check(orig, {s: copies[s] for s in shown}, sample, work)
     report["seconds"] = round(time.time() - started)
 
     print_report(report)
@@ -356,31 +477,37 @@ def print_report(r):
     sizes = r["sizes"]
     print("Pages: %d, %d bytes" % (r["pages"], sizes["original"]))
     for s in SETTINGS:
-        print("  %-8s %d bytes, %.3f of the input, %.1f%% saved" %
+        print("  %-20s %d bytes, %.3f of the input, %.1f%% saved" %
               (s, sizes[s], sizes[s] / sizes["original"], 100 - 100 * sizes[s] / sizes["original"]))
     print("Parser (html.parser, every page):")
     for s, p in r["parser"].items():
-        print("  %-8s %d of %d start tags changed on %d pages (%d more differ only in collapsed whitespace)" %
-              (s, p["changed_tags"], p["start_tags"], p["pages_with_changed_tags"], p["whitespace_only_tags"]))
+        print("  %-8s %d of %d start tags changed on %d pages (%d more differ only in collapsed whitespace);"
+              " visible words changed on %d pages (%d only at a literal '>')" %
+              (s, p["changed_tags"], p["start_tags"], p["pages_with_changed_tags"], p["whitespace_only_tags"],
+               p["pages_with_changed_words"], p["pages_joined_at_gt"]))
         top = list(p["attributes"].items())[:12]
         if top:
             print("           " + ", ".join("%s %d" % kv for kv in top))
         for page, (before, after) in p["examples"][:3]:
             print("           %s: %s -> %s" % (page, before[:100], after[:100]))
+        for page, example in p["word_examples"][:3]:
+            print("           words %s: %s" % (page, example))
     if "browser" in r:
         print("Browser (headless Chromium, %s):" % ", ".join("%s %d" % kv for kv in sorted(r["browser_sample"].items())))
         if r["browser"]["not_compared"]:
             print("  not compared (the page navigates away or would not load): " + ", ".join(r["browser"]["not_compared"]))
-        for s in SETTINGS:
+        for s in [s for s in SETTINGS if s in r["browser"]]:
             b = r["browser"][s]
             print("  %-8s of %d pages: %d with changed words (%d with joined words, %d joined only at a"
-                  " literal ' >'), %d with changed styling" %
+                  " literal ' >'), %d with changed styling, %d with changed block boxes" %
                   (s, b["pages"], len(b["changed_words"]), len(b["joined_words"]), len(b["joined_at_gt"]),
-                   len(b["changed_styling"])))
+                   len(b["changed_styling"]), len(b["changed_boxes"])))
             for page, example in b["changed_words"][:3]:
                 print("           words %s: %s" % (page, example))
             for page, count, example in b["changed_styling"][:3]:
                 print("           styling %s: %d characters, %s" % (page, count, example))
+            for page, count, example in b["changed_boxes"][:3]:
+                print("           boxes %s: %d, %s" % (page, count, example))
     print("(%d s)" % r["seconds"])
 
 

@@ -2,7 +2,7 @@
 // Whitespace is left out of the runs: only which characters are italic, bold or decorated counts.
 const body = document.body;
 if (!body)
-    return {words: [], runs: []};
+    return {words: [], runs: [], boxes: []};
 const looks = new Map();
 const decorations = new Map();
 function decoration(el) {
@@ -37,4 +37,13 @@ for (let node = walker.nextNode(); node; node = walker.nextNode()) {
         continue; // not shown
     runs.push([text, look(node.parentElement)]);
 }
-return {words: body.innerText.split(/\s+/).filter(Boolean), runs: runs};
+// Every element laid out as a block (not inline, not hidden), with its box to the pixel.
+const boxes = [];
+for (const el of body.querySelectorAll('*')) {
+    const display = getComputedStyle(el).display;
+    if (display === 'none' || display === 'contents' || display.startsWith('inline'))
+        continue;
+    const r = el.getBoundingClientRect();
+    boxes.push([el.tagName, Math.round(r.x), Math.round(r.y), Math.round(r.width), Math.round(r.height)]);
+}
+return {words: body.innerText.split(/\s+/).filter(Boolean), runs: runs, boxes: boxes};

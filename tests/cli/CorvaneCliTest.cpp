@@ -251,6 +251,8 @@ void CorvaneCliTest::testUsageErrors_data()
     QTest::newRow("switch without name")
         << QStringList{"SITE", "--disable"} << 2 << QStringLiteral("--disable");
     QTest::newRow("value on a flag") << QStringList{"--quiet=yes", "SITE"} << 2 << QStringLiteral("--quiet");
+    QTest::newRow("literal and best") << QStringList{"--best", "--literal", "SITE"} << 2
+                                      << QStringLiteral("exclude each other");
     QTest::newRow("help") << QStringList{"--help"} << 0 << QString();
     QTest::newRow("version") << QStringList{"--version"} << 0 << QString();
     QTest::newRow("folder without pages") << QStringList{"SITE/.cache/..//docs/../docs/"} << 0 << QString();
@@ -407,6 +409,11 @@ void CorvaneCliTest::testSwitchesReachTheEngine()
     QVERIFY(WriteFile(page, titled));
     QCOMPARE(RunCorvane({QStringLiteral("-q"), QStringLiteral("--literal"), page}).exitCode, 0);
     QCOMPARE(ReadFile(page), QByteArray("<a title=one two href=x.htm>x</a>"));
+
+    // --best also drops a comment and the space after a quoted value.
+    QVERIFY(WriteFile(page, titled + "<!-- note -->"));
+    QCOMPARE(RunCorvane({QStringLiteral("-q"), QStringLiteral("--best"), page}).exitCode, 0);
+    QCOMPARE(ReadFile(page), QByteArray("<a title=\"one two\"href=x.htm>x</a>"));
 }
 
 void CorvaneCliTest::testLogAppends()

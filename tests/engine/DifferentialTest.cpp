@@ -46,23 +46,44 @@ bool MatchesReference(THTMLCompressor& engine, const std::string& doc, Reference
     return same;
 }
 
-TEST(Differential, GeneratedDocumentsMatchTheReference)
+// `rounds` documents of up to 64 tokens from up to 48 random bytes, each with the switches it chose
+// and the first of those bytes, given to `check` until five fail.
+template <typename Check>
+void ForGeneratedDocuments(unsigned seed, int rounds, Check check)
 {
-    std::mt19937 random(20261208);
+    std::mt19937 random(seed);
     std::vector<std::uint8_t> bytes;
-    THTMLCompressor engine;
     int failures = 0;
-    for (int round = 0; round < 120000 && failures < 5; ++round) {
+    for (int round = 0; round < rounds && failures < 5; ++round) {
         bytes.resize(1 + random() % 48);
         for (auto& b : bytes)
             b = static_cast<std::uint8_t>(random());
         DocumentGenerator gen(bytes.data(), bytes.size());
         const ReferenceSwitches switches = gen.Switches();
-        const std::string doc = gen.Document(64);
-        if (!MatchesReference(engine, doc, switches,
-                              "round " + std::to_string(round) + " switches byte " + std::to_string(bytes[0])))
-            ++failures;
+        failures += !check(gen.Document(64), switches, round, bytes[0]);
     }
+}
+
+// The --best rules have no literal reference: they must never lengthen a page, and a second run
+// must find nothing left to do. False, with a failure saying where, otherwise.
+bool BestHolds(THTMLCompressor& engine, const std::string& doc, int round)
+{
+    const std::string once = engine.CompressBytes(doc);
+    const std::string twice = engine.CompressBytes(once);
+    if (once.size() <= doc.size() && twice == once)
+        return true;
+    ADD_FAILURE() << "round " << round << "\n  input:  " << Escaped(doc) << "\n  once:   " << Escaped(once)
+                  << "\n  twice:  " << Escaped(twice);
+    return false;
+}
+
+TEST(Differential, GeneratedDocumentsMatchTheReference)
+{
+    THTMLCompressor engine;
+    ForGeneratedDocuments(20261208, 120000, [&](const std::string& doc, ReferenceSwitches switches, int round, int byte) {
+        return MatchesReference(engine, doc, switches,
+                                "round " + std::to_string(round) + " switches byte " + std::to_string(byte));
+    });
 }
 
 // Longer documents from the pieces of real pages: tags longer than the 64 bytes the scans look at
@@ -97,6 +118,47 @@ TEST(Differential, PageLikeDocumentsMatchTheReference)
         }
     }
     bytescan::LimitScanWidth(bytescan::ScanWidth::Avx2);
+}
+
+// --best on the same documents, under the switches they chose.
+TEST(Differential, BestNeverGrowsAndIsStable)
+{
+    THTMLCompressor engine;
+    ForGeneratedDocuments(20261209, 60000, [&](const std::string& doc, ReferenceSwitches switches, int round, int) {
+        ApplySwitches(switches, engine);
+        engine.Literal = false;
+        engine.Best = true;
+        return BestHolds(engine, doc, round);
+    });
+}
+
+// The same on documents from the pieces the --best rules look at: lists, tables, definitions, the
+// head, comments of every kind, references, elements that keep their spaces.
+TEST(Differential, BestOnStructuredDocuments)
+{
+    static const char* const kPieces[] = {
+        "<ul>", "</ul>", "<li>", "</li>", "<ol>", "<dl>", "<dt>", "</dt>", "<dd>", "</dd>", "</dl>", "<p>", "</p>",
+        "<div>", "</div>", "<span>", "</span>", "<table>", "<tr>", "</tr>", "<td>", "</td>", "<th>", "<tbody>",
+        "</tbody>", "</table>", "<html>", "<head>", "</head>", "<body>", "</body>", "</html>", "<title>t</title>",
+        "<meta charset=utf-8>", "<script type=\"text/javascript\">", "</script>", "<style>", "</style>",
+        "<link rel=stylesheet type=text/css>", "<!-- c -->", "<!--[if IE]>", "<![endif]-->", "<!--", "-->", "--!>",
+        "<pre>", "</pre>", "<svg>", "</svg>", "<path/>", "<div style=\"white-space:pre\">", "<p align=center>",
+        "<strong>", "</strong>", "&nbsp;", "&lt;", "&amp;", "&gt;", "&#47;", "&#8212;", "&", "<", ">", "/", "=",
+        " ", "  ", "\n", "\r\n", "\t", "word", "x", "\"", "'", "<a href=\"x\" title='a b' >", "</a>", "<br/>",
+        "<img alt=\"\" />", "<textarea>", "</textarea>", "<!DOCTYPE html>", "<plaintext>", "<template>", "<b",
+    };
+    THTMLCompressor engine;
+    engine.Best = true;
+    std::mt19937 random(7);
+    int failures = 0;
+    for (int round = 0; round < 20000 && failures < 5; ++round) {
+        std::string doc;
+        for (int k = 1 + random() % 60; k > 0; --k)
+            doc += kPieces[random() % std::size(kPieces)];
+        engine.Center = engine.SimpleTags = round % 3 != 0;
+        engine.InvCommas = round % 5 != 0;
+        failures += !BestHolds(engine, doc, round);
+    }
 }
 
 } // namespace
