@@ -17,7 +17,22 @@ namespace {
 
 constexpr std::string_view kStyleOpening = "<style";
 constexpr std::string_view kTextOpenings[] = {kScriptOpening, "<textarea", "<title", kStyleOpening};
-constexpr std::string_view kTextClosings[] = {kScriptClosing, "</textarea>", "</title>", "</style>"};
+constexpr std::string_view kTextClosings[] = {"</script", "</textarea", "</title", "</style"};
+
+// Whether a tag's name ends at d[at]: "<scripts>" opens no script, and "</titles>" ends no title.
+bool NameEndsAt(const char* d, std::size_t at, std::size_t len) noexcept
+{
+    return at == len || passes::IsHtmlSpace(d[at]) || d[at] == '/' || d[at] == '>';
+}
+
+// The "<" of the first closing tag ("</name" with its name ending there) at or after `from`.
+std::size_t FindClosingTag(const char* d, std::size_t from, std::size_t len, std::string_view closing) noexcept
+{
+    for (std::size_t q = FindLiteral(d, from, len, closing); q != npos; q = FindLiteral(d, q + 1, len, closing))
+        if (q + closing.size() < len && NameEndsAt(d, q + closing.size(), len))
+            return q;
+    return npos;
+}
 
 // Where the default renaming and centred paragraphs may act, 64 bytes at a time from the start of
 // the document. Only asked about bytes not yet rewritten, so a window once worked out stays right.
@@ -129,10 +144,11 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
         }
         // Script, textarea, title and style hold text to a browser, tags or not.
         std::size_t e = 0;
-        while (e < std::size(kTextOpenings) && !MatchAt(s.At(), s.Left(), kTextOpenings[e]))
+        while (e < std::size(kTextOpenings) &&
+               !(MatchAt(s.At(), s.Left(), kTextOpenings[e]) && NameEndsAt(s.d, s.r + kTextOpenings[e].size(), s.len)))
             ++e;
         if (e < std::size(kTextOpenings)) {
-            const std::size_t q = FindLiteral(s.d, s.r + 1, s.len, kTextClosings[e]);
+            const std::size_t q = FindClosingTag(s.d, s.r + 1, s.len, kTextClosings[e]);
             renameFrom = q == npos ? s.len : q + 1; // one never closed ends the renaming
             s.Emit(s.r + 1);
             continue;

@@ -117,6 +117,10 @@ const std::vector<Example>& Examples()
         {"tags_in_textarea_kept", kSimpleTags, "<textarea><strong>x</strong></textarea>",
          "<textarea><b>x</b></textarea>", "<textarea><strong>x</strong></textarea>"},
         {"tags_in_script_kept", kSimpleTags, "<script><em>x</em></script>", "<script><em>x</em></script>"},
+        // Only a whole name opens or closes a text element: a renamed element keeps its closing.
+        {"text_element_names_end", kSimpleTags, "<em class=x><em>a<scripti></em>b<style>x</styles></style><em>c</em>",
+         "<em class=x><i>a<scripti></em>b<style>x</styles></style><em>c</em>",
+         "<em class=x><i>a<scripti></i>b<style>x</styles></style><i>c</i>"},
         {"blockquote_to_ul", kBlockquoteToUl, "<BLOCKQUOTE>q</blockquote>", "<ul>q</ul>"},
         {"blockquote_with_attribute", kBlockquoteToUl, "<blockquote class=q>a</blockquote><blockquote>b</blockquote>",
          "<blockquote class=q>a</ul><ul>b</ul>", "<blockquote class=q>a</blockquote><ul>b</ul>"},

@@ -444,14 +444,19 @@ void RenamePass(std::string& doc, const std::string& name, const std::string& sh
     const std::string opening = "<" + name;
     const std::string closing = "</" + name + ">";
     std::vector<bool> open; // innermost last; true when renamed
-    static const std::pair<std::string, std::string> kTextElements[] = {
-        {"<script", "</script>"}, {"<textarea", "</textarea>"}, {"<title", "</title>"}, {"<style", "</style>"}};
+    // A name ends at a space, "/", ">" or the end of the document.
+    const auto nameEnds = [&doc](Pos at) { return at >= Len(doc) || IsSpace(doc[at]) || IsOneOf(doc[at], "/>"); };
     for (Pos i = 0; i < Len(doc); ++i) {
         bool text = false;
-        for (const auto& [opening, closing] : kTextElements) {
-            if (!text && Is(doc, i, opening)) {
-                if (!SkipToClosingTag(doc, i, closing))
+        for (const std::string element : {"script", "textarea", "title", "style"}) {
+            if (!text && Is(doc, i, "<" + element) && nameEnds(i + 1 + Len(element))) {
+                Pos q = i + 1;
+                while (q < Len(doc) && !(Is(doc, q, "</" + element) && q + 2 + Len(element) < Len(doc) &&
+                                         nameEnds(q + 2 + Len(element))))
+                    ++q;
+                if (q >= Len(doc))
                     return;
+                i = q + 1;
                 text = true;
             }
         }
