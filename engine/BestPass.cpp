@@ -101,7 +101,7 @@ std::size_t BestScan::CentredEnd(std::size_t from) noexcept
         if (q == npos || q + 3 >= len)
             return npos;
         const char b1 = d[q + 1];
-        if (IsAsciiLetter(b1) || (b1 == '/' && IsAsciiLetter(d[q + 2]))) {
+        if (IsLetter(static_cast<unsigned char>(b1)) || (b1 == '/' && IsLetter(static_cast<unsigned char>(d[q + 2])))) {
             if (!ParseTag(q, m_look))
                 return npos;
             const std::string_view name(d + m_look.nameStart, m_look.nameLength);
@@ -445,7 +445,7 @@ bool BestScan::Markup() noexcept
     const std::size_t len = m_s.len;
     const std::size_t lt = m_s.r;
     const char b1 = lt + 1 < len ? d[lt + 1] : '\0';
-    if (IsAsciiLetter(b1) || (b1 == '/' && lt + 2 < len && IsAsciiLetter(d[lt + 2]))) {
+    if (IsLetter(static_cast<unsigned char>(b1)) || (b1 == '/' && lt + 2 < len && IsLetter(static_cast<unsigned char>(d[lt + 2])))) {
         if (!ParseTag(lt, m_tag))
             return false;
         const Element element = Lookup({d + m_tag.nameStart, m_tag.nameLength});

@@ -48,14 +48,9 @@ inline bool Is(char b, unsigned char what) noexcept
     return kTagBytes[static_cast<unsigned char>(b)] & what;
 }
 
-inline bool IsAsciiLetter(char b) noexcept
-{
-    return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
-}
-
 inline bool IsAsciiAlnum(char b) noexcept
 {
-    return IsAsciiLetter(b) || (b >= '0' && b <= '9');
+    return bytescan::IsLetter(static_cast<unsigned char>(b)) || (b >= '0' && b <= '9');
 }
 
 struct Attribute

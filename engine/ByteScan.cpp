@@ -284,11 +284,6 @@ constexpr std::uint8_t kRawFirstHigh[16] = {0, 0, 0, 0, 0, 0, 0x60, 0x9F, 0, 0, 
 constexpr std::uint8_t kRawSecondLow[16] = {0, 0, 0, 0x08, 0x04, 0x02, 0x20, 0, 0, 0x01, 0, 0, 0x80, 0x10, 0, 0x40};
 constexpr std::uint8_t kRawSecondHigh[16] = {0, 0, 0, 0, 0, 0, 0xFB, 0x04, 0, 0, 0, 0, 0, 0, 0, 0};
 
-inline bool IsLetter(unsigned char c) noexcept
-{
-    return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
-}
-
 inline bool BeginsRawName(unsigned char a, unsigned char b) noexcept
 {
     a |= 0x20;
@@ -317,11 +312,12 @@ void MakeTokenMasks(const char* d, std::size_t n, TokenMasks& m) noexcept
         }
         const unsigned char c1 = static_cast<unsigned char>(d[k + 1]);
         const unsigned char c2 = static_cast<unsigned char>(d[k + 2]);
-        if (IsLetter(c1))
-            (BeginsRawName(c1, c2) ? m.odd : m.open) |= bit;
-        else if (c1 == '/')
-            (IsLetter(c2) ? m.open : c2 == '>' ? m.lt : m.odd) |= bit;
-        else if (c1 == '!' || c1 == '?')
+        const bool startTag = IsLetter(c1);
+        const bool endTag = c1 == '/' && IsLetter(c2);
+        const bool emptyEndTag = c1 == '/' && c2 == '>'; // "</>": read and ignored, like text
+        if ((startTag && !BeginsRawName(c1, c2)) || endTag)
+            m.open |= bit;
+        else if (startTag || c1 == '!' || c1 == '?' || (c1 == '/' && !emptyEndTag))
             m.odd |= bit;
     }
 }

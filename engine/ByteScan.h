@@ -23,6 +23,12 @@ inline unsigned char Fold(unsigned char b) noexcept
     return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + 32) : b;
 }
 
+// An ASCII letter in either case.
+inline bool IsLetter(unsigned char b) noexcept
+{
+    return static_cast<unsigned char>((b | 0x20) - 'a') < 26;
+}
+
 inline bool IsLower(unsigned char b) noexcept
 {
     return b >= 'a' && b <= 'z';

@@ -23,11 +23,6 @@ inline bool IsSpace(unsigned char c) noexcept
     return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
 }
 
-inline bool IsAlpha(unsigned char c) noexcept
-{
-    return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
-}
-
 inline char Lower(unsigned char c) noexcept
 {
     return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);

@@ -186,7 +186,7 @@ std::size_t TagTokenizer::InsideTag(const char* d, std::size_t i, std::size_t to
 bool TagTokenizer::EndTagName(unsigned char c, State mismatch) noexcept
 {
     const std::string_view name = kRawNames[m_raw];
-    if (IsAlpha(c) && m_matched < name.size() && Lower(c) == name[m_matched]) {
+    if (bytescan::IsLetter(c) && m_matched < name.size() && Lower(c) == name[m_matched]) {
         ++m_matched;
         return true;
     }
@@ -210,7 +210,7 @@ void TagTokenizer::Read(const char* d, std::size_t i, std::size_t to, std::size_
             i = Text(d, i, to);
             break;
         case TagOpen:
-            if (IsAlpha(c)) {
+            if (bytescan::IsLetter(c)) {
                 m_endTag = false;
                 i = QuickTag(d, i, to);
             } else if (c == '!') {
@@ -227,7 +227,7 @@ void TagTokenizer::Read(const char* d, std::size_t i, std::size_t to, std::size_
             }
             break;
         case EndTagOpen:
-            if (IsAlpha(c)) {
+            if (bytescan::IsLetter(c)) {
                 m_endTag = true;
                 i = QuickTag(d, i, to);
             } else if (c == '>') {
@@ -386,7 +386,7 @@ void TagTokenizer::Read(const char* d, std::size_t i, std::size_t to, std::size_
                 m_state = EscapedEnd;
                 m_matched = 0;
                 ++i;
-            } else if (IsAlpha(c)) {
+            } else if (bytescan::IsLetter(c)) {
                 m_state = DoubleEscapeStart;
                 m_matched = 0;
                 m_matching = true;
@@ -404,7 +404,7 @@ void TagTokenizer::Read(const char* d, std::size_t i, std::size_t to, std::size_
                 const bool script = m_matching && m_matched == kScriptName.size();
                 m_state = start ? (script ? DoubleEscaped : Escaped) : (script ? Escaped : DoubleEscaped);
                 ++i;
-            } else if (IsAlpha(c)) {
+            } else if (bytescan::IsLetter(c)) {
                 m_matching = m_matching && m_matched < kScriptName.size() && Lower(c) == kScriptName[m_matched];
                 m_matched += m_matched < kScriptName.size();
                 ++i;

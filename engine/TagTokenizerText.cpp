@@ -167,13 +167,13 @@ std::size_t TagTokenizer::Tags(const char* d, std::size_t i, std::size_t to, std
         const unsigned char c = static_cast<unsigned char>(d[lt + 1]);
         std::size_t name = lt + 1;
         if (c == '/') {
-            if (!IsAlpha(static_cast<unsigned char>(d[lt + 2]))) {
+            if (!bytescan::IsLetter(static_cast<unsigned char>(d[lt + 2]))) {
                 m_lt = lt;
                 m_state = TagOpen;
                 return lt + 1;
             }
             name = lt + 2;
-        } else if (!IsAlpha(c)) {
+        } else if (!bytescan::IsLetter(c)) {
             if (c == '!' || c == '?') {
                 m_lt = lt;
                 m_state = TagOpen;

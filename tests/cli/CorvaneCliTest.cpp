@@ -2,7 +2,6 @@
 #include "tests/app/core/TestFiles.h"
 #include "tests/app/core/ThrowawayUser.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -131,15 +130,14 @@ QByteArray LogBesideProgram()
         QFileInfo(QStringLiteral(CORVANE_BINARY)).absoluteDir().filePath(QStringLiteral("log.txt")));
 }
 
-// Every file below a folder with a digest of its bytes.
+// Every file below a folder with its bytes.
 QMap<QString, QByteArray> Snapshot(const QString& root, bool relative = false)
 {
     QMap<QString, QByteArray> files;
     QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        files.insert(relative ? path.mid(root.size()) : path,
-                     QCryptographicHash::hash(ReadFile(path), QCryptographicHash::Sha256));
+        files.insert(relative ? path.mid(root.size()) : path, ReadFile(path));
     }
     return files;
 }
