@@ -125,6 +125,7 @@ int main(int argc, char* argv[])
         }
     }
     TOutputPlan plan;
+    plan.SetJobs(options.jobs);
     if (!options.output.isEmpty() &&
         !plan.Build(QByteArray(argv[options.outputArgument + 1] + options.outputOffset), paths, error))
         return UsageError(error);

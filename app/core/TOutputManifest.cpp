@@ -22,8 +22,27 @@ QByteArray PathOf(const QByteArray& folder)
     return folder.endsWith('/') ? folder + TTreeWalk::ManifestName : folder + '/' + TTreeWalk::ManifestName;
 }
 
+// A decimal number that fills the whole field (a sign only where `sign` allows it).
+template <typename Number> bool ParseNumber(QByteArrayView field, Number& value, bool sign = false)
+{
+    const bool negative = sign && field.startsWith('-');
+    if (negative)
+        field = field.sliced(1);
+    if (field.isEmpty() || field.size() > 19)
+        return false;
+    quint64 magnitude = 0;
+    for (const char c : field) {
+        if (c < '0' || c > '9')
+            return false;
+        magnitude = magnitude * 10 + quint64(c - '0');
+    }
+    value = negative ? Number(-qint64(magnitude)) : Number(magnitude);
+    return true;
+}
+
 // One line's fields in place, without a copy of each: a large tree's manifest has many lines.
-bool ParseLine(QByteArrayView line, QByteArray& relative, TOutputManifest::Entry& entry)
+// Lines mostly share their recipe: `recipe` holds the last one read, so that they share its bytes.
+bool ParseLine(QByteArrayView line, QByteArray& relative, TOutputManifest::Entry& entry, QByteArray& recipe)
 {
     QByteArrayView fields[7];
     qsizetype at = 0;
@@ -36,16 +55,16 @@ bool ParseLine(QByteArrayView line, QByteArray& relative, TOutputManifest::Entry
     }
     if (fields[0].size() != 1 || !QByteArrayView("pfld").contains(fields[0][0]))
         return false;
-    bool ok[5] = {};
     entry.kind = fields[0][0];
-    entry.sourceSize = fields[1].toULongLong(&ok[0]);
-    entry.mtimeSec = fields[2].toLongLong(&ok[1]);
-    entry.mtimeNsec = fields[3].toLongLong(&ok[2]);
-    entry.outputSize = fields[4].toULongLong(&ok[3]);
-    entry.recipe = fields[5].toByteArray();
-    relative = QByteArray::fromPercentEncoding(fields[6].toByteArray());
-    ok[4] = !relative.isEmpty();
-    return std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; });
+    if (!ParseNumber(fields[1], entry.sourceSize) || !ParseNumber(fields[2], entry.mtimeSec, true) ||
+        !ParseNumber(fields[3], entry.mtimeNsec) || !ParseNumber(fields[4], entry.outputSize))
+        return false;
+    if (fields[5] != recipe)
+        recipe = fields[5].toByteArray();
+    entry.recipe = recipe;
+    relative = fields[6].contains('%') ? QByteArray::fromPercentEncoding(fields[6].toByteArray())
+                                        : fields[6].toByteArray();
+    return !relative.isEmpty();
 }
 
 } // namespace
@@ -65,13 +84,14 @@ bool TOutputManifest::Load(const QByteArray& outputFolder)
     if (headerEnd < 0 || text.first(headerEnd) != QByteArrayView(kHeader))
         return false;
     m_entries.reserve(text.count('\n'));
+    QByteArray recipe;
     for (qsizetype at = headerEnd + 1; at < text.size();) {
         qsizetype end = text.indexOf('\n', at);
         if (end < 0)
             end = text.size();
         QByteArray relative;
         Entry entry;
-        if (end > at && !ParseLine(text.sliced(at, end - at), relative, entry)) {
+        if (end > at && !ParseLine(text.sliced(at, end - at), relative, entry, recipe)) {
             m_entries.clear();
             return false;
         }

@@ -153,7 +153,7 @@ bool TOutputPlan::Build(const QByteArray& outputFolder, const QList<QByteArray>&
     TTreeItem top;
     top.kind = TTreeItem::Folder;
     m_items.push_back(top);
-    TTreeWalk walk(m_outputKey);
+    TTreeWalk walk(m_outputKey, m_jobs);
     for (const QByteArray& path : paths) {
         const QByteArray absolute = TFileList::NormalizedDirectory(path);
         if (TFileList::KindOf(path) == TFileList::PathKind::Folder) {
@@ -180,5 +180,6 @@ bool TOutputPlan::Build(const QByteArray& outputFolder, const QList<QByteArray>&
             m_totalBytes += item.size;
         }
     }
-    return CheckCollisions(error);
+    // One path alone cannot land two sources on one output: names in a folder differ.
+    return paths.size() == 1 || CheckCollisions(error);
 }

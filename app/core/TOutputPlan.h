@@ -21,6 +21,9 @@ public:
     // one, an output would replace its own source, or two sources would land on one output.
     [[nodiscard]] bool Build(const QByteArray& outputFolder, const QList<QByteArray>& paths, QString& error);
 
+    // Folders listed at once by Build.
+    void SetJobs(int jobs) { m_jobs = jobs; }
+
     [[nodiscard]] const std::vector<TTreeItem>& Items() const { return m_items; }
     // Absolute and clean.
     [[nodiscard]] const QByteArray& OutputFolder() const { return m_output; }
@@ -41,6 +44,7 @@ private:
     std::pair<quint64, quint64> m_outputKey{0, 0};
     std::vector<TTreeItem> m_items;
     std::vector<TWalkProblem> m_problems;
+    int m_jobs = 1;
     int m_fileCount = 0;
     quint64 m_totalBytes = 0;
 };

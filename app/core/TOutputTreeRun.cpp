@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -171,25 +172,58 @@ std::shared_ptr<TOutputTreeRun::Folder> TOutputTreeRun::FolderOf(const QByteArra
     return folder;
 }
 
-bool TOutputTreeRun::IsUpToDate(const TTreeItem& item, const Folder* folder) const
+const TOutputManifest::Entry* TOutputTreeRun::IsUpToDate(const TTreeItem& item, const Folder* folder) const
 {
     const TOutputManifest::Entry* known = m_previous.Find(item.relative);
     const char kind = item.kind == TTreeItem::Page ? 'p' : 'f';
     if (!known || known->kind != kind || known->sourceSize != item.size || known->mtimeSec != item.mtimeSec ||
         known->mtimeNsec != item.mtimeNsec || (kind == 'p' && known->recipe != m_recipe))
-        return false;
+        return nullptr;
     // The output itself must still be as it was made: same size, the source's time and mode. Looked
     // up in its open folder where there is one: a rerun over a large tree is mostly this.
     struct stat output;
     const bool inFolder = folder && folder->fd >= 0;
     const int found = inFolder ? ::fstatat(folder->fd, NameOf(item.relative).c_str(), &output, AT_SYMLINK_NOFOLLOW)
                                : ::lstat(m_plan.OutputPath(item.relative).constData(), &output);
-    return found == 0 && S_ISREG(output.st_mode) && quint64(output.st_size) == known->outputSize &&
+    const bool current = found == 0 && S_ISREG(output.st_mode) && quint64(output.st_size) == known->outputSize &&
            output.st_mtim.tv_sec == item.mtimeSec && output.st_mtim.tv_nsec == item.mtimeNsec &&
            (output.st_mode & 07777) == item.mode;
+    return current ? known : nullptr;
 }
 
-TOutputTreeRun::Turn TOutputTreeRun::UpToDate(int index) const
+std::vector<TOutputTreeRun::Check> TOutputTreeRun::CheckFolderItems(int index, const Folder* folder) const
+{
+    // The items right after a folder's own are its entries, save the files named on their own
+    // after a walk: those stay to be checked one by one.
+    const std::vector<TTreeItem>& items = m_plan.Items();
+    const QByteArray prefix = folder->relative.isEmpty() ? QByteArray() : folder->relative + '/';
+    std::size_t end = std::size_t(index) + 1;
+    while (end < items.size() && items[end].kind != TTreeItem::Folder &&
+           items[end].relative.startsWith(prefix) && items[end].relative.indexOf('/', prefix.size()) < 0)
+        ++end;
+    const std::size_t first = std::size_t(index) + 1;
+    std::vector<Check> current(end - first);
+    // Only worth threads for a folder of many files: a rerun over a large tree is mostly this.
+    if (m_jobs == 1 || current.size() < 64)
+        return current;
+    const auto check = [&](std::size_t from, std::size_t to) {
+        for (std::size_t k = from; k < to; ++k) {
+            const TTreeItem& item = items[first + k];
+            if (item.kind == TTreeItem::Page || item.kind == TTreeItem::File)
+                current[k] = {true, IsUpToDate(item, folder)};
+        }
+    };
+    const std::size_t share = (current.size() + std::size_t(m_jobs) - 1) / std::size_t(m_jobs);
+    std::vector<std::thread> helpers;
+    for (std::size_t from = share; from < current.size(); from += share)
+        helpers.emplace_back(check, from, std::min(from + share, current.size()));
+    check(0, std::min(share, current.size()));
+    for (std::thread& helper : helpers)
+        helper.join();
+    return current;
+}
+
+TOutputTreeRun::Turn TOutputTreeRun::UpToDate(int index, const TOutputManifest::Entry& made) const
 {
     const TTreeItem& item = m_plan.Items()[std::size_t(index)];
     Turn turn;
@@ -198,7 +232,7 @@ TOutputTreeRun::Turn TOutputTreeRun::UpToDate(int index) const
     turn.outcome.path = item.source;
     turn.outcome.output = m_plan.OutputPath(item.relative);
     turn.outcome.sizeBefore = item.size;
-    turn.outcome.sizeAfter = m_previous.Find(item.relative)->outputSize;
+    turn.outcome.sizeAfter = made.outputSize;
     return turn;
 }
 
@@ -447,8 +481,7 @@ TRunTotals TOutputTreeRun::Execute()
     };
     TOrderedWork<Turn> work(m_jobs);
     const std::size_t inFlight = m_jobs == 1 ? 1 : 4 * std::size_t(m_jobs);
-    auto takeTurn = [&] {
-        Turn turn = work.Take();
+    auto accept = [&](Turn turn) {
         if (turn.staged) {
             batch.Add(std::move(turn.staged), turn.source);
             turn.inBatch = true;
@@ -457,8 +490,17 @@ TRunTotals TOutputTreeRun::Execute()
         if (batch.IsEmpty() || batch.Full() || turns.size() >= batch.MaxFiles())
             finishTurns();
     };
+    auto takeTurn = [&] { accept(work.Take()); };
 
     std::shared_ptr<Folder> folder;
+    std::vector<Check> checked; // of the items after the last folder made
+    int checkedFrom = 0;
+    const auto isUpToDate = [&](int i, const TTreeItem& item) {
+        const std::size_t k = std::size_t(i - checkedFrom);
+        if (i >= checkedFrom && k < checked.size() && checked[k].done)
+            return checked[k].current;
+        return IsUpToDate(item, (folder = FolderOf(item.relative, folder)).get());
+    };
     const int n = int(m_plan.Items().size());
     for (int i = 0; i < n; ++i) {
         if (m_stopRequested && m_stopRequested()) {
@@ -467,12 +509,18 @@ TRunTotals TOutputTreeRun::Execute()
         }
         const TTreeItem& item = m_plan.Items()[std::size_t(i)];
         if (item.kind == TTreeItem::Folder) {
-            // Made here, before any task can write into it.
+            // Made here, before any task can write into it; what it holds checked once it is.
             work.GiveResult(MakeFolder(i, folder));
-        } else if ((item.kind == TTreeItem::Page || item.kind == TTreeItem::File) &&
-                   IsUpToDate(item, (folder = FolderOf(item.relative, folder)).get())) {
+            checked = CheckFolderItems(i, folder.get());
+            checkedFrom = i + 1;
+        } else if (const TOutputManifest::Entry* made = item.kind == TTreeItem::Page || item.kind == TTreeItem::File
+                                                            ? isUpToDate(i, item)
+                                                            : nullptr) {
             // Checked here: handing a rerun's many current outputs to workers would cost more.
-            work.GiveResult(UpToDate(i));
+            if (work.InFlight() == 0)
+                accept(UpToDate(i, *made)); // nothing to wait for: no place in the queue needed
+            else
+                work.GiveResult(UpToDate(i, *made));
         } else {
             folder = FolderOf(item.relative, folder);
             work.Give([this, i, folder, &engines](int worker) {

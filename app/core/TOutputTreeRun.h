@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 class THTMLCompressor;
 class TOutputPlan;
@@ -61,9 +62,18 @@ private:
     // Writes the output beside its name: `bytes`, or else the source's own; false when it failed.
     [[nodiscard]] bool Stage(const TTreeItem& item, const Folder* folder, const filestore::SourceFile& source,
                              const std::string* bytes, Turn& turn) const;
-    // The output was made from the source as it is, with this recipe, and is still as made.
-    [[nodiscard]] bool IsUpToDate(const TTreeItem& item, const Folder* folder) const;
-    [[nodiscard]] Turn UpToDate(int index) const;
+    // The output was made from the source as it is, with this recipe, and is still as made: its
+    // entry in the manifest; null otherwise.
+    [[nodiscard]] const TOutputManifest::Entry* IsUpToDate(const TTreeItem& item, const Folder* folder) const;
+    struct Check
+    {
+        bool done = false;
+        const TOutputManifest::Entry* current = nullptr; // as IsUpToDate
+    };
+    // IsUpToDate for the files of the folder just made at `index`, on every job's thread; an
+    // entry per item that follows (not done where it was not checked).
+    [[nodiscard]] std::vector<Check> CheckFolderItems(int index, const Folder* folder) const;
+    [[nodiscard]] Turn UpToDate(int index, const TOutputManifest::Entry& made) const;
     // Counts, records and tells one finished turn.
     void Report(Turn& turn, TRunTotals& totals);
     void RemoveStale(TRunTotals& totals);

@@ -1,6 +1,7 @@
 #include "TTreeWalk.h"
 
 #include "engine/OwnFiles.h"
+#include "TOrderedWork.h"
 #include "TReasonText.h"
 
 #include <algorithm>
@@ -35,77 +36,116 @@ TTreeItem TTreeWalk::ItemOf(const struct stat& info, TTreeItem::Kind kind, QByte
     return item;
 }
 
+TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
+{
+    Listing listing;
+    const QByteArray& path = folder.item.source;
+    DIR* dir = ::opendir(path.constData());
+    if (!dir) {
+        listing.problem = {path, TReasonText::OfSystemError(errno)};
+        return listing;
+    }
+    const auto byName = [](const Found& a, const Found& b) { return TFileList::NameOrder(a.name, b.name); };
+    std::vector<Found>& entries = listing.entries;
+    int failure = 0;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            failure = errno ? errno : failure;
+            break;
+        }
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == ".." || name == ManifestName ||
+            filestore::KindOfName(entry->d_name) != filestore::OwnFileKind::None)
+            continue;
+        struct stat info;
+        if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT) // gone since it was listed: nothing to mirror
+                failure = errno;
+            continue;
+        }
+        const QByteArray source = Below(path, name, '/');
+        const QByteArray relative = Below(folder.item.relative, name, '/');
+        if (S_ISDIR(info.st_mode)) {
+            if (std::pair<quint64, quint64>(info.st_dev, info.st_ino) != m_skip)
+                listing.subfolders.push_back({name, ItemOf(info, TTreeItem::Folder, source, relative),
+                                              folder.hidden || name.startsWith('.')});
+            continue;
+        }
+        TTreeItem::Kind kind = TTreeItem::Special;
+        if (S_ISLNK(info.st_mode))
+            kind = TTreeItem::Link;
+        else if (S_ISREG(info.st_mode))
+            kind = !folder.hidden && TFileList::IsHtmlName(name) ? TTreeItem::Page : TTreeItem::File;
+        entries.push_back({name, ItemOf(info, kind, source, relative)});
+    }
+    ::closedir(dir);
+    if (failure)
+        listing.problem = {path, TReasonText::OfSystemError(failure)};
+    std::sort(entries.begin(), entries.end(), byName);
+    std::sort(listing.subfolders.begin(), listing.subfolders.end(), byName);
+    return listing;
+}
+
 void TTreeWalk::Walk(const QByteArray& root, const QByteArray& base, std::vector<TTreeItem>& items)
 {
-    struct Found
-    {
-        QByteArray name;
-        TTreeItem item;
-        bool hidden = false; // a folder inside a hidden one, or hidden itself
-    };
     struct stat rootInfo;
     if (::stat(root.constData(), &rootInfo) != 0) {
         m_problems.push_back({root, TReasonText::OfSystemError(errno)});
         return;
     }
-    const auto byName = [](const Found& a, const Found& b) { return TFileList::NameOrder(a.name, b.name); };
-    // An explicit stack: very deep trees cannot exhaust the call stack. A folder's own item is
-    // listed when its walk begins, so it always precedes what it holds.
-    std::vector<Found> pending;
-    pending.push_back({{}, ItemOf(rootInfo, TTreeItem::Folder, root, base), false});
+    // Folders are listed a level at a time, several at once (listing a large tree is mostly
+    // waiting for the system), then put in walk order.
+    struct Node
+    {
+        Found folder;
+        Listing listing;
+        std::vector<std::size_t> children;
+    };
+    std::vector<Node> nodes;
+    nodes.push_back({{{}, ItemOf(rootInfo, TTreeItem::Folder, root, base), false}, {}, {}});
+    TOrderedWork<Listing> work(m_jobs);
+    const std::size_t inFlight = 4 * std::size_t(work.Jobs());
+    std::vector<std::size_t> level{0};
+    while (!level.empty()) {
+        std::vector<std::size_t> next;
+        std::size_t taken = 0;
+        const auto take = [&] {
+            const std::size_t index = level[taken++];
+            Listing listing = work.Take();
+            for (Found& subfolder : listing.subfolders) {
+                nodes[index].children.push_back(nodes.size());
+                next.push_back(nodes.size());
+                nodes.push_back({std::move(subfolder), {}, {}});
+            }
+            listing.subfolders.clear();
+            nodes[index].listing = std::move(listing);
+        };
+        for (const std::size_t index : level) {
+            work.Give([this, folder = nodes[index].folder](int) { return List(folder); });
+            while (work.InFlight() >= inFlight)
+                take();
+        }
+        while (work.InFlight() > 0)
+            take();
+        level = std::move(next);
+    }
+    // A folder's own item comes first, then its entries, then its subfolders, depth first; an
+    // explicit stack, so that very deep trees cannot exhaust the call stack.
+    std::size_t count = items.size() + nodes.size();
+    for (const Node& node : nodes)
+        count += node.listing.entries.size();
+    items.reserve(count);
+    std::vector<std::size_t> pending{0};
     while (!pending.empty()) {
-        Found folder = std::move(pending.back());
+        Node& node = nodes[pending.back()];
         pending.pop_back();
-        items.push_back(folder.item);
-        const QByteArray& path = folder.item.source;
-        DIR* dir = ::opendir(path.constData());
-        if (!dir) {
-            m_problems.push_back({path, TReasonText::OfSystemError(errno)});
-            continue;
-        }
-        std::vector<Found> entries;
-        std::vector<Found> subfolders;
-        int failure = 0;
-        for (;;) {
-            errno = 0;
-            const dirent* entry = ::readdir(dir);
-            if (!entry) {
-                failure = errno ? errno : failure;
-                break;
-            }
-            const QByteArray name(entry->d_name);
-            if (name == "." || name == ".." || name == ManifestName ||
-                filestore::KindOfName(entry->d_name) != filestore::OwnFileKind::None)
-                continue;
-            struct stat info;
-            if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-                if (errno != ENOENT) // gone since it was listed: nothing to mirror
-                    failure = errno;
-                continue;
-            }
-            const QByteArray source = Below(path, name, '/');
-            const QByteArray relative = Below(folder.item.relative, name, '/');
-            if (S_ISDIR(info.st_mode)) {
-                if (std::pair<quint64, quint64>(info.st_dev, info.st_ino) != m_skip)
-                    subfolders.push_back({name, ItemOf(info, TTreeItem::Folder, source, relative),
-                                          folder.hidden || name.startsWith('.')});
-                continue;
-            }
-            TTreeItem::Kind kind = TTreeItem::Special;
-            if (S_ISLNK(info.st_mode))
-                kind = TTreeItem::Link;
-            else if (S_ISREG(info.st_mode))
-                kind = !folder.hidden && TFileList::IsHtmlName(name) ? TTreeItem::Page : TTreeItem::File;
-            entries.push_back({name, ItemOf(info, kind, source, relative)});
-        }
-        ::closedir(dir);
-        if (failure)
-            m_problems.push_back({path, TReasonText::OfSystemError(failure)});
-        std::sort(entries.begin(), entries.end(), byName);
-        for (Found& entry : entries)
+        items.push_back(std::move(node.folder.item));
+        if (node.listing.problem)
+            m_problems.push_back(std::move(*node.listing.problem));
+        for (Found& entry : node.listing.entries)
             items.push_back(std::move(entry.item));
-        std::sort(subfolders.begin(), subfolders.end(), byName);
-        for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it)
-            pending.push_back(std::move(*it));
+        pending.insert(pending.end(), node.children.rbegin(), node.children.rend());
     }
 }

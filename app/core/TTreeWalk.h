@@ -4,6 +4,7 @@
 #include "TTreeItem.h"
 
 #include <QByteArray>
+#include <optional>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
@@ -18,7 +19,11 @@ class TTreeWalk
 {
 public:
     // `skipFolder`: device and inode of the output folder; {0, 0} when it does not exist yet.
-    explicit TTreeWalk(std::pair<quint64, quint64> skipFolder) : m_skip(skipFolder) {}
+    // `jobs`: folders listed at once.
+    explicit TTreeWalk(std::pair<quint64, quint64> skipFolder, int jobs = 1)
+        : m_skip(skipFolder), m_jobs(jobs < 1 ? 1 : jobs)
+    {
+    }
 
     // Appends the items of the folder `root` (absolute, clean), its own first with relative path
     // `base` (empty: the output folder itself). Folders that cannot be read are noted.
@@ -34,6 +39,23 @@ public:
     static constexpr const char* ManifestName = ".corvane-manifest";
 
 private:
+    struct Found
+    {
+        QByteArray name;
+        TTreeItem item;
+        bool hidden = false; // a folder inside a hidden one, or hidden itself
+    };
+    // One folder's entries other than folders, and its subfolders, each in name order.
+    struct Listing
+    {
+        std::vector<Found> entries;
+        std::vector<Found> subfolders;
+        std::optional<TWalkProblem> problem;
+    };
+    // Any thread.
+    [[nodiscard]] Listing List(const Found& folder) const;
+
     std::pair<quint64, quint64> m_skip;
+    int m_jobs;
     std::vector<TWalkProblem> m_problems;
 };

@@ -49,6 +49,7 @@ private slots:
     void testPlanOrderAndChecks();
     void testJobsAgreeAndRerunsSkip();
     void testDeleteRemovesOnlyItsOwn();
+    void testWideTreeOnSeveralJobs();
 
 private:
     TRunTotals RunInto(const QString& out, Recorder& recorder, int jobs = 1, const QByteArray& recipe = "a",
@@ -71,6 +72,7 @@ TRunTotals TOutputTreeRunTest::RunInto(const QString& out, Recorder& recorder, i
                                        bool remove)
 {
     TOutputPlan plan;
+    plan.SetJobs(jobs);
     QString error;
     if (!plan.Build(Bytes(out), {Bytes(Site())}, error))
         qFatal("%s", qPrintable(error));
@@ -181,3 +183,38 @@ void TOutputTreeRunTest::testDeleteRemovesOnlyItsOwn()
 
 QTEST_GUILESS_MAIN(TOutputTreeRunTest)
 #include "TOutputTreeRunTest.moc"
+
+void TOutputTreeRunTest::testWideTreeOnSeveralJobs()
+{
+    // Folders listed and outputs checked on several threads: the walk's order stays the one-job
+    // order, and a rerun finds each output of a large folder as it is.
+    for (int i = 0; i < 70; ++i)
+        QVERIFY(WriteFile(Site() + QStringLiteral("/wide/p%1.html").arg(i), kPage));
+    for (const QString name : {"x/y/z/deep.html", "x/y/a.css", "x/b.html", "w/c.html"})
+        QVERIFY(WriteFile(Site() + QLatin1Char('/') + name, kPage));
+    const auto order = [&](int jobs) {
+        TOutputPlan plan;
+        plan.SetJobs(jobs);
+        QString error;
+        if (!plan.Build(Bytes(m_dir->filePath(QStringLiteral("out"))), {Bytes(Site())}, error))
+            qFatal("%s", qPrintable(error));
+        QByteArrayList relative;
+        for (const TTreeItem& item : plan.Items())
+            relative << item.relative;
+        return relative;
+    };
+    const QByteArrayList one = order(1);
+    QCOMPARE(one.size(), 3 + 3 + 2 + 71 + 6); // site, sub, w, wide, x with y and z
+    QCOMPARE(order(3), one);
+
+    const QString out = m_dir->filePath(QStringLiteral("out"));
+    Recorder first;
+    QCOMPARE(RunInto(out, first, 3).compressed, 78);
+    Recorder again;
+    QCOMPARE(RunInto(out, again, 3).upToDate, 78);
+    QVERIFY(WriteFile(out + QStringLiteral("/wide/p42.html"), "hand"));
+    Recorder mended;
+    const TRunTotals totals = RunInto(out, mended, 3);
+    QCOMPARE(totals.upToDate, 77);
+    QCOMPARE(ReadFile(out + QStringLiteral("/wide/p42.html")), ReadFile(out + QStringLiteral("/wide/p41.html")));
+}
