@@ -37,6 +37,9 @@ public:
     // `between`: a scan that writes behind where it reads asks so about its unread bytes.
     [[nodiscard]] bool OpensBlockAfter(const char* d, std::size_t end, std::string_view between, const char* lt,
                                        std::size_t avail) noexcept;
+    // Whether d[at] lies inside a quoted attribute value. A ">" just before, not yet read, is
+    // judged first, so that ClosesBlock may still be asked about it.
+    [[nodiscard]] bool InQuotedValue(const char* d, std::size_t at) noexcept;
     // Reads on past d[from, to) as though it were not there: a marker comment the rows remove. A
     // ">" before it asked about just before is still answered.
     void Skip(const char* d, std::size_t from, std::size_t to) noexcept;
@@ -133,6 +136,14 @@ inline bool TagJudge::OpensBlockAfter(const char* d, std::size_t end, std::strin
         return false;
     ReadTo(d, end);
     return After(d, between).InText();
+}
+
+inline bool TagJudge::InQuotedValue(const char* d, std::size_t at) noexcept
+{
+    if (at > 0 && d[at - 1] == '>' && m_readUpTo < at)
+        (void)ClosesBlock(d, at - 1);
+    ReadTo(d, at);
+    return m_tokenizer.InQuotedValue(); // a tag read quickly holds no quote so far
 }
 
 inline void TagJudge::Skip(const char* d, std::size_t from, std::size_t to) noexcept

@@ -38,9 +38,11 @@ struct TWorkingDocument
 // document, after a space or tab, before a space / tab / CR / LF, after a ">" that ends a block tag or before
 // the "<" of one (as a browser reads tags: not inside a quoted value, a comment or the text of a
 // script, style, title or textarea); a replacement of "> <x" or "> </x" only when the tag before
-// or after is a block tag, and of " >" only where the ">" ends a tag.
+// or after is a block tag, and of " >" only where the ">" ends a tag. `keepValues` leaves the
+// inside of quoted attribute values as it is.
 void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
-                 bool protectPreTextarea, bool protectScript, bool webbots, bool blockAware) noexcept;
+                 bool protectPreTextarea, bool protectScript, bool webbots, bool blockAware,
+                 bool keepValues = false) noexcept;
 
 struct TReplaceRule
 {
@@ -52,10 +54,11 @@ struct TReplaceRule
 // whose replacements neither create a match of another rule nor touch the texts that open and
 // close protected elements: then one scan gives what running them one after another gives.
 void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
-                 bool protectScript, bool webbots, bool blockAware) noexcept;
+                 bool protectScript, bool webbots, bool blockAware, bool keepValues = false) noexcept;
 
 // The line-break rows (`allReturns`: every break; `returns`: only doubled ones) and then the space
-// rows (`spaces`), one pass per row: what SpacingPass does in one scan where it can.
+// rows (`spaces`), one pass per row: what SpacingPass does in one scan where it can. Block-aware,
+// they leave quoted attribute values as they are.
 void SpacingRows(TWorkingDocument& doc, bool allReturns, bool returns, bool spaces, bool webbots,
                  bool blockAware) noexcept;
 

@@ -99,7 +99,7 @@ bool SkipToClosingTag(Stream& s, std::string_view closing) noexcept
 // block-aware ones.
 template <bool BlockAware>
 void ReplaceScan(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
-                 bool protectScript, bool webbots) noexcept
+                 bool protectScript, bool webbots, bool keepValues) noexcept
 {
     const bool tagSkipping = rules[0].search[0] == '\r';
     const bool markers = tagSkipping && webbots;
@@ -161,7 +161,8 @@ void ReplaceScan(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
             continue;
         }
 
-        if (ApplyRules<BlockAware>(s, rules, tag)) {
+        // A quoted attribute value is the tag's own: no rule changes it.
+        if (!(keepValues && tag.InQuotedValue(s.d, s.w)) && ApplyRules<BlockAware>(s, rules, tag)) {
             // The same position is examined again. Without a "<" there, no protected element
             // or tag can begin, so only the rules need trying: runs collapse in this loop.
             while (s.r < s.len && s.d[s.r] != '<' && ApplyRules<BlockAware>(s, rules, tag)) {
@@ -192,21 +193,21 @@ void ReplaceScan(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
 } // namespace
 
 void ReplacePass(TWorkingDocument& doc, std::string_view search, std::string_view replacement,
-                 bool protectPreTextarea, bool protectScript, bool webbots, bool blockAware) noexcept
+                 bool protectPreTextarea, bool protectScript, bool webbots, bool blockAware, bool keepValues) noexcept
 {
     const TReplaceRule rule{search, replacement};
     ReplacePass(doc, std::span<const TReplaceRule>(&rule, 1), protectPreTextarea, protectScript, webbots,
-                blockAware);
+                blockAware, keepValues);
 }
 
 void ReplacePass(TWorkingDocument& doc, std::span<const TReplaceRule> rules, bool protectPreTextarea,
-                 bool protectScript, bool webbots, bool blockAware) noexcept
+                 bool protectScript, bool webbots, bool blockAware, bool keepValues) noexcept
 {
     doc.noGtTail = 0;
     if (doc.length == 0 || rules.empty())
         return;
     if (blockAware)
-        ReplaceScan<true>(doc, rules, protectPreTextarea, protectScript, webbots);
+        ReplaceScan<true>(doc, rules, protectPreTextarea, protectScript, webbots, keepValues);
     else
-        ReplaceScan<false>(doc, rules, protectPreTextarea, protectScript, webbots);
+        ReplaceScan<false>(doc, rules, protectPreTextarea, protectScript, webbots, keepValues);
 }

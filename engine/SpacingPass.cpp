@@ -281,6 +281,14 @@ bool Scanner::OpensBlockTag(std::size_t at) noexcept
 // row's own collapsing, which has passed the first run when it removes the comment.
 bool Scanner::Settle(std::size_t start) noexcept
 {
+    // A quoted attribute value is the tag's own: its white space stays as it is.
+    if (m_judge.InQuotedValue(m_in, start)) {
+        std::size_t end = start;
+        while (end < m_len && IsBreakOrSpace(m_in[end]))
+            ++end;
+        Emit(end);
+        return true;
+    }
     Emit(start);
     StartCopying();
     const std::size_t beforeAt = m_lastAt;

@@ -7,20 +7,20 @@ void SpacingRows(TWorkingDocument& doc, bool allReturns, bool returns, bool spac
     static constexpr TReplaceRule kTagGapRules[] = {{"> <t", "><t"}, {"> </t", "></t"}, {"> <l", "><l"},
                                                     {"> </l", "></l"}, {"> <p", "><p"},  {"> </p", "></p"}};
     if (allReturns || returns) {
-        ReplacePass(doc, "\r\r", "\r", true, false, webbots, false);
-        ReplacePass(doc, "\n\n", "\n", true, false, webbots, false);
+        ReplacePass(doc, "\r\r", "\r", true, false, webbots, false, blockAware);
+        ReplacePass(doc, "\n\n", "\n", true, false, webbots, false, blockAware);
     }
     if (allReturns) {
-        ReplacePass(doc, "\r\n", "", true, true, webbots, blockAware);
-        ReplacePass(doc, "\r", "", true, true, webbots, blockAware);
-        ReplacePass(doc, "\n", "", true, true, webbots, blockAware);
+        ReplacePass(doc, "\r\n", "", true, true, webbots, blockAware, blockAware);
+        ReplacePass(doc, "\r", "", true, true, webbots, blockAware, blockAware);
+        ReplacePass(doc, "\n", "", true, true, webbots, blockAware, blockAware);
     }
     if (spaces) {
         // A two-space search re-examined in place collapses every run at once, so the four-,
         // three- and two-space rows together come down to this one scan.
-        ReplacePass(doc, "  ", " ", true, true, webbots, false);
-        ReplacePass(doc, " >", ">", true, true, webbots, blockAware);
-        ReplacePass(doc, kTagGapRules, true, true, webbots, blockAware);
+        ReplacePass(doc, "  ", " ", true, true, webbots, false, blockAware);
+        ReplacePass(doc, " >", ">", true, true, webbots, blockAware, blockAware);
+        ReplacePass(doc, kTagGapRules, true, true, webbots, blockAware, blockAware);
     }
 }
 

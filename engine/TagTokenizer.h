@@ -45,6 +45,11 @@ public:
     [[nodiscard]] bool InText() const noexcept { return m_state == Data || m_state == TagOpen; }
     // Whether a ">" read next ends a start or end tag.
     [[nodiscard]] bool InTag() const noexcept { return m_state >= TagName && m_state <= SelfClosing; }
+    // Whether the byte read next is inside a quoted attribute value.
+    [[nodiscard]] bool InQuotedValue() const noexcept
+    {
+        return m_state == DoubleQuotedValue || m_state == SingleQuotedValue;
+    }
     // Where the "<" of the tag the tokenizer is in was read.
     [[nodiscard]] std::size_t TagStart() const noexcept { return m_lt; }
     // Makes the state one that the bytes to come may be read in from another block: a tag read

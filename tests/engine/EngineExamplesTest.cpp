@@ -98,6 +98,9 @@ const std::vector<Example>& Examples()
         // A "<" inside a quoted value opens no tag: the space beside the b element stays.
         {"lt_in_quoted_value", kSpaces, R"(x<b title="<p"> <tt>y</tt></b>)", R"(x<b title="<p"><tt>y</tt></b>)",
          R"(x<b title="<p"> <tt>y</tt></b>)"},
+        // A quoted value is the attribute's own: a title, an alt text or a field shows its spaces.
+        {"quoted_values_kept", kAllReturns | kSpaces, "<img alt=\"a\n b\" title='x  y'>\n<input value=\"  z \">",
+         "<img alt=\"a b\" title='x y'><input value=\" z \">", "<img alt=\"a\n b\" title='x  y'>\n<input value=\"  z \">"},
         {"pre_spaces_kept", kSpaces, "<PRE>a  b</pre>  c", "<PRE>a  b</pre> c"},
         {"pre_never_closed", kSpaces, "<pre>a  b</pre >  c", "<pre>a  b</pre >  c"},
         {"textarea_never_closed", kSpaces, "<textarea>a  b", "<textarea>a  b"},

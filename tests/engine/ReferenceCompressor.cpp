@@ -85,7 +85,7 @@ Pos RawTextEnd(const std::string& doc, Pos i, const std::string& name)
 
 // A tag from its "<" at i as a browser reads it: returns its ">" (or the length) and the name in
 // lower case.
-Pos TagEnd(const std::string& doc, Pos i, std::string& name)
+Pos TagEnd(const std::string& doc, Pos i, std::string& name, std::vector<std::pair<Pos, Pos>>* values = nullptr)
 {
     Pos k = i + 1 + (doc[i + 1] == '/');
     name.clear();
@@ -110,6 +110,8 @@ Pos TagEnd(const std::string& doc, Pos i, std::string& name)
             Pos close = k + 1;
             while (close < Len(doc) && doc[close] != doc[k])
                 ++close;
+            if (values)
+                values->push_back({k + 1, close});
             if (close >= Len(doc))
                 return Len(doc);
             k = close + 1;
@@ -210,6 +212,21 @@ Place PlaceOf(const std::string& doc, Pos p, Pos& tagStart)
     return Place::Other;
 }
 
+// p lies inside a quoted attribute value of a tag that a browser reads.
+bool InQuotedValueAt(const std::string& doc, Pos p)
+{
+    Pos lt = -1;
+    if (PlaceOf(doc, p, lt) != Place::Other || lt < 0)
+        return false;
+    std::string name;
+    std::vector<std::pair<Pos, Pos>> values;
+    TagEnd(doc, lt, name, &values);
+    for (const auto& [from, to] : values)
+        if (from <= p && p < to)
+            return true;
+    return false;
+}
+
 // A tag starts at p whose name (one "/" skipped, then ASCII letters and digits up to a space,
 // "/" or ">") is a block tag's. List items are not (style sheets often lay them out inline),
 // nor the elements a browser never shows (script, style, meta, link, base, title, noscript,
@@ -295,8 +312,8 @@ void ReplacePass(std::string& doc, const std::string& search, const std::string&
             ++i;
             continue;
         }
-        // 2: match
-        if (Is(doc, i, search)) {
+        // 2: match, never inside a quoted attribute value under the sound rules
+        if (Is(doc, i, search) && !(sound && InQuotedValueAt(doc, i))) {
             if (r > 0) {
                 const bool gap = sound && search.rfind("> ", 0) == 0;
                 const bool tagEnd = sound && search == " >";
