@@ -282,6 +282,35 @@ bool SoundQuoteScan::Tag(std::size_t lt, std::size_t& next) noexcept
     }
 }
 
+// Elements whose text a browser shows or reads as it stands, tags and quotes included.
+constexpr std::string_view kTextElements[] = {"textarea", "title", "style", "xmp"};
+
+bool EndsName(const char* d, std::size_t at, std::size_t len) noexcept
+{
+    return at == len || d[at] == ' ' || d[at] == '\t' || d[at] == '\n' || d[at] == '\f' || d[at] == '\r' ||
+           d[at] == '/' || d[at] == '>';
+}
+
+// Where the text of such an element opened at `lt` ends: the "<" of its closing tag, the length
+// when it has none, or npos when no such element opens there.
+std::size_t TextElementEnd(const char* d, std::size_t lt, std::size_t len) noexcept
+{
+    for (const std::string_view name : kTextElements) {
+        if (lt + 1 + name.size() > len || !MatchAt(d + lt + 1, len - lt - 1, name) || !EndsName(d, lt + 1 + name.size(), len))
+            continue;
+        for (std::size_t q = lt + 1;; ++q) {
+            q = Find(d, q, len, '<');
+            if (q == npos)
+                return len;
+            // A closing tag cut off by the end of the page closes nothing.
+            if (q + 2 + name.size() < len && d[q + 1] == '/' && MatchAt(d + q + 2, len - q - 2, name) &&
+                EndsName(d, q + 2 + name.size(), len))
+                return q;
+        }
+    }
+    return npos;
+}
+
 void SoundQuoteScan::Run(TWorkingDocument& doc) noexcept
 {
     Stream& s = m_s;
@@ -295,6 +324,12 @@ void SoundQuoteScan::Run(TWorkingDocument& doc) noexcept
             if (q == npos)
                 break;
             p = q + 2;
+            continue;
+        }
+        if (const std::size_t end = TextElementEnd(s.d, p, s.len); end != npos) {
+            if (end == s.len)
+                break;
+            p = end + 1;
             continue;
         }
         if (p + 1 < s.len && s.d[p + 1] == '!') {

@@ -33,7 +33,7 @@ BLOCKS = {"html", "body", "div", "p", "h1", "h2", "h3", "h4", "h5", "h6", "ul", 
           "blockquote", "center", "pre", "hr", "br", "address", "section", "article", "nav", "header",
           "footer", "aside", "main", "figure", "figcaption", "menu", "dir", "listing", "xmp", "details",
           "summary", "hgroup", "dialog", "option", "optgroup"}
-HIDDEN = {"head", "script", "style", "template", "noscript", "title"}
+HIDDEN = {"head", "script", "style", "template", "noscript", "title", "iframe", "noembed", "noframes"}
 VERBATIM = {"pre", "textarea", "script", "listing", "xmp", "plaintext"}
 LOOSE_VALUES = os.environ.get("LOOSE_VALUES") == "1"
 SPACES = re.compile(r"[ \t\n\f\r]+")

@@ -390,6 +390,20 @@ void QuoteRemovalPass(std::string& doc, bool literal)
 {
     Pos i = 0;
     while (i < Len(doc)) {
+        // 0: under the sound rules, the text of textarea, title, style and xmp as it stands
+        if (!literal && doc[i] == '<') {
+            bool skipped = false;
+            for (const std::string name : {"textarea", "title", "style", "xmp"}) {
+                const Pos after = i + 1 + Pos(name.size());
+                if (Is(doc, i + 1, name) && (after == Len(doc) || IsSpace(doc[after]) || IsOneOf(doc[after], "/>"))) {
+                    i = RawTextEnd(doc, after, name) + 1;
+                    skipped = true;
+                    break;
+                }
+            }
+            if (skipped)
+                continue;
+        }
         // 1: script elements are skipped whole
         if (Is(doc, i, "<script")) {
             Pos q = i + 6;
