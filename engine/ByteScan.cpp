@@ -375,9 +375,13 @@ __attribute__((target("avx2"))) void WideTokenMasks(const char* d, TokenMasks& m
     m = {};
     for (int half = 0; half < 2; ++half, d += 32) {
         const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
+        const __m256i lt = ByteIs(v0, '<');
+        m.gt |= Bits(ByteIs(v0, '>'), half);
+        m.quote |= Bits(_mm256_or_si256(ByteIs(v0, '"'), ByteIs(v0, '\'')), half);
+        if (_mm256_testz_si256(lt, lt))
+            continue; // text alone: nothing opens here
         const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 1));
         const __m256i v2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 2));
-        const __m256i lt = ByteIs(v0, '<');
         const __m256i f1 = _mm256_or_si256(v1, fold);
         const __m256i f2 = _mm256_or_si256(v2, fold);
         const __m256i letter1 = Letters(f1);
@@ -393,8 +397,6 @@ __attribute__((target("avx2"))) void WideTokenMasks(const char* d, TokenMasks& m
             _mm256_or_si256(raw, _mm256_or_si256(ByteIs(v1, '!'), ByteIs(v1, '?'))),
             _mm256_andnot_si256(_mm256_or_si256(letter2, ByteIs(v2, '>')), slash1));
         m.lt |= Bits(lt, half);
-        m.gt |= Bits(ByteIs(v0, '>'), half);
-        m.quote |= Bits(_mm256_or_si256(ByteIs(v0, '"'), ByteIs(v0, '\'')), half);
         m.open |= Bits(_mm256_and_si256(lt, open), half);
         m.odd |= Bits(_mm256_and_si256(lt, odd), half);
     }

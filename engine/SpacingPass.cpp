@@ -208,7 +208,6 @@ private:
     bool ClosesBlockTag(std::size_t gt) noexcept;
     bool OpensBlockTag(std::size_t at) noexcept;
     bool Settle(std::size_t start) noexcept;
-    bool Script(std::size_t closing) noexcept;
     bool Protected(std::size_t at, bool& handled) noexcept;
 
     const char* m_in;
@@ -402,39 +401,6 @@ bool Scanner::Settle(std::size_t start) noexcept
     return true;
 }
 
-// A script element from just after its "<" (m_pos) to the "<" of its closing text: the protecting
-// rows pass over it, and only the LF LF row changes it (the CR CR row would too, with a tag view
-// of its own: left to the rows one by one).
-bool Scanner::Script(std::size_t closing) noexcept
-{
-    for (;;) {
-        const std::size_t c = m_candidates.Next(m_pos, closing);
-        Emit(c);
-        if (c >= closing)
-            return true;
-        const char b = m_in[c];
-        if (b == '<') {
-            if (MatchAt(m_in + c, m_len - c, "<pre") || MatchAt(m_in + c, m_len - c, "<textarea") || IsMarker(c))
-                return false;
-        } else if (b == '\r') {
-            m_sawCR = true;
-            if (m_in[c + 1] == '\r')
-                return false;
-        } else if (b == '\n') {
-            std::size_t end = c + 1;
-            while (end < closing && m_in[end] == '\n')
-                ++end;
-            if (end > c + 1) {
-                StartCopying();
-                m_out[m_w++] = '\n';
-                m_pos = end;
-                continue;
-            }
-        }
-        Emit(c + 1);
-    }
-}
-
 // At a "<" that may open a protected element: copies the element and moves past the "<" of its
 // closing text. False when the rows one by one could see it differently.
 bool Scanner::Protected(std::size_t at, bool& handled) noexcept
@@ -459,10 +425,7 @@ bool Scanner::Protected(std::size_t at, bool& handled) noexcept
             Emit(m_len);      // every row stops at it
             return true;
         }
-        Emit(at + 1);
-        if (k == 2 && !Script(q))
-            return false;
-        Emit(q + 1);
+        Emit(q + 1); // a script too: no row changes it
         return true;
     }
     return true;

@@ -7,8 +7,10 @@ void SpacingRows(TWorkingDocument& doc, bool allReturns, bool returns, bool spac
     static constexpr TReplaceRule kTagGapRules[] = {{"> <t", "><t"}, {"> </t", "></t"}, {"> <l", "><l"},
                                                     {"> </l", "></l"}, {"> <p", "><p"},  {"> </p", "></p"}};
     if (allReturns || returns) {
-        ReplacePass(doc, "\r\r", "\r", true, false, webbots, false, blockAware);
-        ReplacePass(doc, "\n\n", "\n", true, false, webbots, false, blockAware);
+        // The written rows reach into scripts; block-aware ones leave a script as it is (a blank
+        // line may stand inside a template string).
+        ReplacePass(doc, "\r\r", "\r", true, blockAware, webbots, false, blockAware);
+        ReplacePass(doc, "\n\n", "\n", true, blockAware, webbots, false, blockAware);
     }
     if (allReturns) {
         ReplacePass(doc, "\r\n", "", true, true, webbots, blockAware, blockAware);

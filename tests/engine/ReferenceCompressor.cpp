@@ -535,15 +535,15 @@ std::string ReferenceCompress(std::string doc, const ReferenceSwitches& sw)
     if (sw.InvCommas)
         QuoteRemovalPass(doc, sw.Literal);
     if (sw.AllReturns) {
-        ReplacePass(doc, "\r\r", "\r", true, false, w, sound);
-        ReplacePass(doc, "\n\n", "\n", true, false, w, sound);
+        ReplacePass(doc, "\r\r", "\r", true, sound, w, sound);
+        ReplacePass(doc, "\n\n", "\n", true, sound, w, sound);
         ReplacePass(doc, "\r\n", "", true, true, w, sound);
         ReplacePass(doc, "\r", "", true, true, w, sound);
         ReplacePass(doc, "\n", "", true, true, w, sound);
     }
     if (sw.Returns && !sw.AllReturns) {
-        ReplacePass(doc, "\r\r", "\r", true, false, w, sound);
-        ReplacePass(doc, "\n\n", "\n", true, false, w, sound);
+        ReplacePass(doc, "\r\r", "\r", true, sound, w, sound);
+        ReplacePass(doc, "\n\n", "\n", true, sound, w, sound);
     }
     if (sw.Spaces) {
         ReplacePass(doc, "    ", " ", true, true, w, sound);
