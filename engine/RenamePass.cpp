@@ -69,6 +69,44 @@ private:
     std::uint64_t m_bits = 0;
 };
 
+// Whether the element whose exact opening ends just before `from` may take the short name: its
+// closing tag, "</name>" exactly, comes within kRenameReach bytes, and nothing before it would
+// pair differently once renamed: no tag of the short name (a "</b>" a browser ignores inside a
+// strong element would close a b), no other closing of the long name, no comment and no element
+// whose text is no markup.
+constexpr std::size_t kRenameReach = 65536;
+
+bool RenameIsSafe(const char* d, std::size_t from, std::size_t len, const TRenamePair& pair) noexcept
+{
+    const std::string_view name = pair.opening.substr(1);
+    const std::string_view shortName = pair.shortOpening.substr(1, pair.shortOpening.size() - 2);
+    const std::size_t end = len - from > kRenameReach ? from + kRenameReach : len;
+    const auto nameAt = [&](std::size_t at, std::string_view n) {
+        return at + n.size() <= len && MatchAt(d + at, len - at, n) && NameEndsAt(d, at + n.size(), len);
+    };
+    int depth = 1;
+    for (std::size_t q = Find(d, from, end, '<'); q != npos; q = Find(d, q + 1, end, '<')) {
+        const bool closing = q + 1 < len && d[q + 1] == '/';
+        const std::size_t at = q + 1 + closing;
+        if (at >= len)
+            break;
+        if (d[q + 1] == '!' || nameAt(at, shortName))
+            return false;
+        if (!closing) {
+            for (const std::string_view text : kTextOpenings)
+                if (nameAt(at, text.substr(1)))
+                    return false;
+            depth += nameAt(at, name);
+        } else if (nameAt(at, name)) {
+            if (!MatchAt(d + q, len - q, pair.closing))
+                return false;
+            if (--depth == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool centre)
@@ -159,9 +197,14 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
             if (MatchAt(s.At(), s.Left(), pair.opening)) {
                 const std::size_t after = s.r + pair.opening.size();
                 const char next = after < s.len ? s.d[after] : '\0';
-                if (next == '>') {
+                if (next == '>' && RenameIsSafe(s.d, after + 1, s.len, pair)) {
                     open[k].push_back(true);
                     write(pair.shortOpening, pair.opening.size() + 1);
+                    break;
+                }
+                if (next == '>') {
+                    open[k].push_back(false);
+                    s.Emit(after + 1);
                     break;
                 }
                 if (IsHtmlSpace(next) || next == '/') {

@@ -115,6 +115,12 @@ const std::vector<Example>& Examples()
          "<em class=x>a</i> <i>b</i><em/>c</i>d</i>", "<em class=x>a</em> <i>b</i><em/>c</em>d</em>"},
         // A closing tag with nothing open is ignored by a browser; renamed, it would close the b.
         {"orphan_closing_kept", kSimpleTags, "<b>x</strong>y</b>z", "<b>x</b>y</b>z", "<b>x</strong>y</b>z"},
+        // A renamed element must pair as it did: a "</b>" a browser ignores inside strong would
+        // close the b, and a closing in a comment is none.
+        {"rename_meets_its_short_name", kSimpleTags, "<strong>x</b>y</strong>z", "<b>x</b>y</b>z",
+         "<strong>x</b>y</strong>z"},
+        {"rename_meets_a_comment", kSimpleTags, "<em>a<!-- </em> -->b</em>", "<i>a<!-- </i> -->b</i>",
+         "<em>a<!-- </em> -->b</em>"},
         {"nested_strong", kSimpleTags, "<strong>x<strong class=y>z</strong></strong>", "<b>x<strong class=y>z</b></b>",
          "<b>x<strong class=y>z</strong></b>"},
         {"tags_in_pre_and_textarea", kSimpleTags, "<pre><em>x</em></pre><textarea><strike></textarea>",

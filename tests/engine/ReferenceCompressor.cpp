@@ -470,6 +470,41 @@ void QuoteRemovalPass(std::string& doc, bool literal)
 // One pair of renaming rows as a single scan: only an element opened as exactly <name> is
 // renamed, so its closing tag is renamed with it and nothing else is. Nothing inside script,
 // textarea, title or style is renamed.
+// The element opened exactly as "<name>" just before `from` may be renamed: "</name>" closes it
+// within 65536 bytes, and before that comes no tag of the short name, no other closing of the
+// name, no "<!" and no script, textarea, title or style.
+bool RenameIsSafe(const std::string& doc, Pos from, const std::string& name, const std::string& shortName)
+{
+    const auto nameAt = [&doc](Pos at, const std::string& n) {
+        const Pos after = at + Len(n);
+        return Is(doc, at, n) && (after >= Len(doc) || IsSpace(doc[after]) || IsOneOf(doc[after], "/>"));
+    };
+    int depth = 1;
+    for (Pos q = from; q < Len(doc) && q < from + 65536; ++q) {
+        if (doc[q] != '<' || q + 1 >= Len(doc))
+            continue;
+        const bool closing = doc[q + 1] == '/';
+        const Pos at = q + 1 + (closing ? 1 : 0);
+        if (at >= Len(doc))
+            break;
+        if (doc[q + 1] == '!' || nameAt(at, shortName))
+            return false;
+        if (!closing) {
+            for (const std::string text : {"script", "textarea", "title", "style"})
+                if (nameAt(at, text))
+                    return false;
+            if (nameAt(at, name))
+                ++depth;
+        } else if (nameAt(at, name)) {
+            if (!Is(doc, q, "</" + name + ">"))
+                return false;
+            if (--depth == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
 void RenamePass(std::string& doc, const std::string& name, const std::string& shortName)
 {
     const std::string opening = "<" + name;
@@ -494,9 +529,11 @@ void RenamePass(std::string& doc, const std::string& name, const std::string& sh
         if (text)
             continue;
         const Pos after = i + Len(opening);
-        if (Is(doc, i, opening + ">")) {
+        if (Is(doc, i, opening + ">") && RenameIsSafe(doc, after + 1, name, shortName)) {
             doc.replace(i, opening.size() + 1, "<" + shortName + ">");
             open.push_back(true);
+        } else if (Is(doc, i, opening + ">")) {
+            open.push_back(false);
         } else if (Is(doc, i, opening) && after < Len(doc) && IsOneOf(doc[after], std::string_view(" \t\n\f\r/", 6))) {
             open.push_back(false);
         } else if (Is(doc, i, closing)) {
