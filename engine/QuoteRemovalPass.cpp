@@ -282,8 +282,9 @@ bool SoundQuoteScan::Tag(std::size_t lt, std::size_t& next) noexcept
     }
 }
 
-// Elements whose text a browser shows or reads as it stands, tags and quotes included.
-constexpr std::string_view kTextElements[] = {"textarea", "title", "style", "xmp"};
+// Elements whose text a browser shows or reads as it stands, tags and quotes included, each
+// ended only by its own closing tag ("</scripts>" ends no script).
+constexpr std::string_view kTextElements[] = {"script", "textarea", "title", "style", "xmp"};
 
 bool EndsName(const char* d, std::size_t at, std::size_t len) noexcept
 {
@@ -319,17 +320,17 @@ void SoundQuoteScan::Run(TWorkingDocument& doc) noexcept
         p = NextLt(p);
         if (p == npos)
             break;
+        if (const std::size_t end = TextElementEnd(s.d, p, s.len); end != npos) {
+            if (end == s.len)
+                break;
+            p = end + 1;
+            continue;
+        }
         if (MatchAt(s.d + p, s.len - p, kScriptOpening)) {
             const std::size_t q = FindLiteral(s.d, p + 6, s.len, kScriptEnd);
             if (q == npos)
                 break;
             p = q + 2;
-            continue;
-        }
-        if (const std::size_t end = TextElementEnd(s.d, p, s.len); end != npos) {
-            if (end == s.len)
-                break;
-            p = end + 1;
             continue;
         }
         if (p + 1 < s.len && s.d[p + 1] == '!') {

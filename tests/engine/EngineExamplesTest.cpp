@@ -130,6 +130,8 @@ const std::vector<Example>& Examples()
          "<textarea><b>x</b></textarea>", "<textarea><strong>x</strong></textarea>"},
         {"quotes_in_textarea_kept", kInvCommas, "<textarea><a href=\"x.html\">x</a></textarea><a href=\"y\">",
          "<textarea><a href=x.html>x</a></textarea><a href=y>", "<textarea><a href=\"x.html\">x</a></textarea><a href=y>"},
+        {"script_ends_at_its_own_name", kInvCommas, "<script>\"</scripti><a href=\"x\">\"</script><a href=\"y\">",
+         "<script>\"</scripti><a href=x>\"</script><a href=y>", "<script>\"</scripti><a href=\"x\">\"</script><a href=y>"},
         {"tags_in_script_kept", kSimpleTags, "<script><em>x</em></script>", "<script><em>x</em></script>"},
         // Only a whole name opens or closes a text element: a renamed element keeps its closing.
         {"text_element_names_end", kSimpleTags, "<em class=x><em>a<scripti></em>b<style>x</styles></style><em>c</em>",

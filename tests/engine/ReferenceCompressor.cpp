@@ -393,10 +393,15 @@ void QuoteRemovalPass(std::string& doc, bool literal)
         // 0: under the sound rules, the text of textarea, title, style and xmp as it stands
         if (!literal && doc[i] == '<') {
             bool skipped = false;
-            for (const std::string name : {"textarea", "title", "style", "xmp"}) {
+            const auto endsName = [&doc](Pos at) { return at == Len(doc) || IsSpace(doc[at]) || IsOneOf(doc[at], "/>"); };
+            for (const std::string name : {"script", "textarea", "title", "style", "xmp"}) {
                 const Pos after = i + 1 + Pos(name.size());
-                if (Is(doc, i + 1, name) && (after == Len(doc) || IsSpace(doc[after]) || IsOneOf(doc[after], "/>"))) {
-                    i = RawTextEnd(doc, after, name) + 1;
+                if (Is(doc, i + 1, name) && endsName(after)) {
+                    Pos q = after;
+                    while (q < Len(doc) && !(Is(doc, q, "</" + name) && q + 2 + Len(name) < Len(doc) &&
+                                             endsName(q + 2 + Len(name))))
+                        ++q;
+                    i = q + 1;
                     skipped = true;
                     break;
                 }
