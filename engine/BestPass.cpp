@@ -245,6 +245,7 @@ void BestScan::Text() noexcept
     }
     m_s.Emit(end);
     m_inHead = false;
+    m_bodyStarted = true;
     m_last = Last::Content;
 }
 
@@ -328,14 +329,17 @@ bool BestScan::RawText(const Tag& tag) noexcept
 // A start tag: written, and what it opens noted. False when the pass has to stop.
 bool BestScan::StartTag(Tag& tag) noexcept
 {
-    const bool block = blocktags::StartsBlockTag(m_s.d + tag.start, m_s.len - tag.start);
+    const bool merged = MergedIntoBody(tag.id);
+    const bool block = !merged && blocktags::StartsBlockTag(m_s.d + tag.start, m_s.len - tag.start);
     Before(Next::StartTag, &tag, block);
     const std::uint32_t t = tag.traits;
-    if (!(t & kHeadItem))
+    if (!(t & kHeadItem)) {
         m_inHead = false;
+        m_bodyStarted = true;
+    }
     const std::string_view name = tag.Name();
     const Id id = tag.id;
-    const bool transparent = id == Id::Link || id == Id::Meta || id == Id::Base;
+    const bool transparent = merged || id == Id::Link || id == Id::Meta || id == Id::Base;
     const std::size_t centreEnd = m_centre && tag.centred && m_keepDepth == 0 ? CentredEnd(tag.end) : npos;
     if (centreEnd != npos) {
         // <p align=center> becomes <center>, and its own "</p>" </center>.
@@ -379,7 +383,8 @@ bool BestScan::StartTag(Tag& tag) noexcept
 
 void BestScan::EndTag(Tag& tag) noexcept
 {
-    const bool block = blocktags::StartsBlockTag(m_s.d + tag.start, m_s.len - tag.start);
+    const bool merged = MergedIntoBody(tag.id);
+    const bool block = !merged && blocktags::StartsBlockTag(m_s.d + tag.start, m_s.len - tag.start);
     const std::uint32_t t = tag.traits;
     const std::string_view name = tag.Name();
     const Id id = tag.id;
@@ -434,7 +439,7 @@ void BestScan::EndTag(Tag& tag) noexcept
         WriteTag(tag);
     }
     m_elements.End(name, element);
-    if (id != Id::Style)
+    if (id != Id::Style && !merged)
         m_last = block || m_inHead ? Last::Edge : Last::Content;
 }
 

@@ -152,6 +152,13 @@ private:
     std::size_t m_spaceEnd = bytescan::npos; // the output's length just after the last space written
     Last m_last = Last::Edge;
     bool m_inHead = true;
+    bool m_bodyStarted = false; // text or an element of the body has come
+    // Once the body has begun, html, head and body tags begin or end no box: the parser merges
+    // them into what is open or drops them, and the text around them runs on.
+    [[nodiscard]] bool MergedIntoBody(Id id) const noexcept
+    {
+        return m_bodyStarted && (id == Id::Html || id == Id::Head || id == Id::Body);
+    }
 
     // Inside an element that keeps its white space as written (or another parser's content):
     // its name, how deep it nests, and whether it is foreign.

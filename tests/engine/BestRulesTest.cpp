@@ -74,6 +74,9 @@ TEST(BestRules, WhiteSpaceKeptWhereItShows)
         {"<textarea>  a  </textarea><script> x  =  1 </script><style> p  { } </style>",
          "<textarea>  a  </textarea><script> x  =  1 </script><style> p  { } </style>"},
         {"<svg>  <text> a  b </text> </svg>  x", "<svg>  <text> a  b </text> </svg> x"},
+        // Text in the head begins the body: the head and body tags after it part no words.
+        {"<head><title>t</title>\n  CSS\n</head>\n<body class=\"x\">\n  <a>Skip</a>",
+         "<head><title>t</title>CSS\n<body class=x><a>Skip</a>"},
     });
 }
 
