@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/stat.h>
 
 namespace {
@@ -45,8 +47,8 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
         listing.problem = {path, TReasonText::OfSystemError(errno)};
         return listing;
     }
-    const auto byName = [](const Found& a, const Found& b) { return TFileList::NameOrder(a.name, b.name); };
-    std::vector<Found>& entries = listing.entries;
+    // The names first, in order, so that what they name is made in its place once.
+    std::vector<QByteArray> names;
     int failure = 0;
     for (;;) {
         errno = 0;
@@ -55,22 +57,29 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
             failure = errno ? errno : failure;
             break;
         }
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == ".." || name == ManifestName ||
-            filestore::KindOfName(entry->d_name) != filestore::OwnFileKind::None)
+        const char* name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0 || std::strcmp(name, ManifestName) == 0 ||
+            filestore::KindOfName(name) != filestore::OwnFileKind::None)
             continue;
+        names.emplace_back(name);
+    }
+    std::sort(names.begin(), names.end(), TFileList::NameOrder);
+    listing.entries.reserve(names.size());
+    for (QByteArray& name : names) {
         struct stat info;
-        if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (::fstatat(::dirfd(dir), name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT) // gone since it was listed: nothing to mirror
                 failure = errno;
             continue;
         }
-        const QByteArray source = Below(path, name, '/');
-        const QByteArray relative = Below(folder.item.relative, name, '/');
+        QByteArray source = Below(path, name, '/');
+        QByteArray relative = Below(folder.item.relative, name, '/');
         if (S_ISDIR(info.st_mode)) {
-            if (std::pair<quint64, quint64>(info.st_dev, info.st_ino) != m_skip)
-                listing.subfolders.push_back({name, ItemOf(info, TTreeItem::Folder, source, relative),
-                                              folder.hidden || name.startsWith('.')});
+            if (std::pair<quint64, quint64>(info.st_dev, info.st_ino) != m_skip) {
+                const bool hidden = folder.hidden || name.startsWith('.');
+                listing.subfolders.push_back(
+                    {std::move(name), ItemOf(info, TTreeItem::Folder, std::move(source), std::move(relative)), hidden});
+            }
             continue;
         }
         TTreeItem::Kind kind = TTreeItem::Special;
@@ -78,13 +87,11 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
             kind = TTreeItem::Link;
         else if (S_ISREG(info.st_mode))
             kind = !folder.hidden && TFileList::IsHtmlName(name) ? TTreeItem::Page : TTreeItem::File;
-        entries.push_back({name, ItemOf(info, kind, source, relative)});
+        listing.entries.push_back(ItemOf(info, kind, std::move(source), std::move(relative)));
     }
     ::closedir(dir);
     if (failure)
         listing.problem = {path, TReasonText::OfSystemError(failure)};
-    std::sort(entries.begin(), entries.end(), byName);
-    std::sort(listing.subfolders.begin(), listing.subfolders.end(), byName);
     return listing;
 }
 
@@ -144,8 +151,7 @@ void TTreeWalk::Walk(const QByteArray& root, const QByteArray& base, std::vector
         items.push_back(std::move(node.folder.item));
         if (node.listing.problem)
             m_problems.push_back(std::move(*node.listing.problem));
-        for (Found& entry : node.listing.entries)
-            items.push_back(std::move(entry.item));
+        std::move(node.listing.entries.begin(), node.listing.entries.end(), std::back_inserter(items));
         pending.insert(pending.end(), node.children.rbegin(), node.children.rend());
     }
 }

@@ -48,7 +48,7 @@ private:
     // One folder's entries other than folders, and its subfolders, each in name order.
     struct Listing
     {
-        std::vector<Found> entries;
+        std::vector<TTreeItem> entries;
         std::vector<Found> subfolders;
         std::optional<TWalkProblem> problem;
     };
