@@ -329,7 +329,7 @@ bool BestScan::RawText(const Tag& tag) noexcept
 // A start tag: written, and what it opens noted. False when the pass has to stop.
 bool BestScan::StartTag(Tag& tag) noexcept
 {
-    const bool merged = MergedIntoBody(tag.id);
+    const bool merged = MergedIntoBody(tag.id, true);
     const bool block = !merged && blocktags::StartsBlockTag(m_s.d + tag.start, m_s.len - tag.start);
     Before(Next::StartTag, &tag, block);
     const std::uint32_t t = tag.traits;
@@ -383,7 +383,7 @@ bool BestScan::StartTag(Tag& tag) noexcept
 
 void BestScan::EndTag(Tag& tag) noexcept
 {
-    const bool merged = MergedIntoBody(tag.id);
+    const bool merged = MergedIntoBody(tag.id, false);
     const bool block = !merged && blocktags::StartsBlockTag(m_s.d + tag.start, m_s.len - tag.start);
     const std::uint32_t t = tag.traits;
     const std::string_view name = tag.Name();

@@ -153,11 +153,13 @@ private:
     Last m_last = Last::Edge;
     bool m_inHead = true;
     bool m_bodyStarted = false; // text or an element of the body has come
-    // Once the body has begun, html, head and body tags begin or end no box: the parser merges
-    // them into what is open or drops them, and the text around them runs on.
-    [[nodiscard]] bool MergedIntoBody(Id id) const noexcept
+    // Once the body has begun, html, head and body start tags and a head end tag begin or end
+    // no box: the parser merges them into what is open or drops them, and the text around them
+    // runs on. (The body and html end tags still close the page, as the text after them rarely
+    // shows.)
+    [[nodiscard]] bool MergedIntoBody(Id id, bool start) const noexcept
     {
-        return m_bodyStarted && (id == Id::Html || id == Id::Head || id == Id::Body);
+        return m_bodyStarted && (start ? id == Id::Html || id == Id::Head || id == Id::Body : id == Id::Head);
     }
 
     // Inside an element that keeps its white space as written (or another parser's content):
