@@ -296,6 +296,10 @@ bool EndsName(const char* d, std::size_t at, std::size_t len) noexcept
 // when it has none, or npos when no such element opens there.
 std::size_t TextElementEnd(const char* d, std::size_t lt, std::size_t len) noexcept
 {
+    // Asked at every "<": most tags are turned away by their first letter.
+    const char first = lt + 1 < len ? static_cast<char>(Fold(static_cast<unsigned char>(d[lt + 1]))) : '\0';
+    if (first != 's' && first != 't' && first != 'x')
+        return npos;
     for (const std::string_view name : kTextElements) {
         if (lt + 1 + name.size() > len || !MatchAt(d + lt + 1, len - lt - 1, name) || !EndsName(d, lt + 1 + name.size(), len))
             continue;
