@@ -85,7 +85,13 @@ bool RenameIsSafe(const char* d, std::size_t from, std::size_t len, const TRenam
         return at + n.size() <= len && MatchAt(d + at, len - at, n) && NameEndsAt(d, at + n.size(), len);
     };
     int depth = 1;
-    for (std::size_t q = Find(d, from, end, '<'); q != npos; q = Find(d, q + 1, end, '<')) {
+    bool inTag = false; // the last "<" or ">" was a "<": a "<" now stands inside that tag
+    for (std::size_t q = FindEither(d, from, end, '<', '>'); q != npos; q = FindEither(d, q + 1, end, '<', '>')) {
+        if (d[q] == '>' || inTag) {
+            inTag = d[q] == '<' || (inTag && d[q] != '>');
+            continue;
+        }
+        inTag = true;
         const bool closing = q + 1 < len && d[q + 1] == '/';
         const std::size_t at = q + 1 + closing;
         if (at >= len)
@@ -152,10 +158,15 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
     // Every text this pass changes holds a ">", so none begins where none follows.
     const std::size_t limit = s.len - doc.noGtTail;
     doc.noGtTail = 0;
+    // Whether the last "<" or ">" before the read position is a "<": a tag to be renamed never
+    // begins inside another one.
+    bool inTag = false;
     while (s.r < limit) {
         const std::size_t c = windowed ? windows.Next(s.r) : finder.Next(s.d, s.r, s.len);
         if (c >= limit)
             break;
+        if (const std::size_t angle = FindLastEither(s.d, s.r, c, '<', '>'); angle != npos)
+            inTag = s.d[angle] == '<';
         s.Emit(c);
         if (centre) {
             // The first row sees the text before the second does; neither's texts can begin
@@ -173,13 +184,16 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
             }
             if (row < 2) {
                 closingWanted[row] = !closingWanted[row];
+                inTag = false;
                 continue;
             }
         }
-        if (s.r < renameFrom) {
+        if (s.r < renameFrom || inTag) {
             s.Emit(s.r + 1);
+            inTag = true;
             continue;
         }
+        inTag = true; // what is read of this "<" below ends before its ">" unless said otherwise
         // Script, textarea, title and style hold text to a browser, tags or not.
         std::size_t e = 0;
         while (e < std::size(kTextOpenings) &&
@@ -200,11 +214,13 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
                 if (next == '>' && RenameIsSafe(s.d, after + 1, s.len, pair)) {
                     open[k].push_back(true);
                     write(pair.shortOpening, pair.opening.size() + 1);
+                    inTag = false;
                     break;
                 }
                 if (next == '>') {
                     open[k].push_back(false);
                     s.Emit(after + 1);
+                    inTag = false;
                     break;
                 }
                 if (IsHtmlSpace(next) || next == '/') {
@@ -222,6 +238,7 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
                     write(pair.shortClosing, pair.closing.size());
                 else
                     s.Emit(s.r + pair.closing.size());
+                inTag = false;
                 break;
             }
         }

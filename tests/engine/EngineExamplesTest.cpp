@@ -121,6 +121,8 @@ const std::vector<Example>& Examples()
          "<strong>x</b>y</strong>z"},
         {"rename_meets_a_comment", kSimpleTags, "<em>a<!-- </em> -->b</em>", "<i>a<!-- </i> -->b</i>",
          "<em>a<!-- </em> -->b</em>"},
+        // A "<" inside another tag begins none: "<em" is an attribute of the strong tag here.
+        {"rename_not_inside_a_tag", kSimpleTags, "<strong\t<em>x</em>", "<strong\t<i>x</i>", "<strong\t<em>x</em>"},
         {"nested_strong", kSimpleTags, "<strong>x<strong class=y>z</strong></strong>", "<b>x<strong class=y>z</b></b>",
          "<b>x<strong class=y>z</strong></b>"},
         {"tags_in_pre_and_textarea", kSimpleTags, "<pre><em>x</em></pre><textarea><strike></textarea>",

@@ -485,8 +485,16 @@ bool RenameIsSafe(const std::string& doc, Pos from, const std::string& name, con
         return Is(doc, at, n) && (after >= Len(doc) || IsSpace(doc[after]) || IsOneOf(doc[after], "/>"));
     };
     int depth = 1;
+    bool inTag = false; // the last "<" or ">" was a "<"
     for (Pos q = from; q < Len(doc) && q < from + 65536; ++q) {
-        if (doc[q] != '<' || q + 1 >= Len(doc))
+        if (doc[q] == '>')
+            inTag = false;
+        if (doc[q] != '<')
+            continue;
+        if (inTag)
+            continue; // inside a tag: no tag of its own
+        inTag = true;
+        if (q + 1 >= Len(doc))
             continue;
         const bool closing = doc[q + 1] == '/';
         const Pos at = q + 1 + (closing ? 1 : 0);
@@ -518,6 +526,14 @@ void RenamePass(std::string& doc, const std::string& name, const std::string& sh
     // A name ends at a space, "/", ">" or the end of the document.
     const auto nameEnds = [&doc](Pos at) { return at >= Len(doc) || IsSpace(doc[at]) || IsOneOf(doc[at], "/>"); };
     for (Pos i = 0; i < Len(doc); ++i) {
+        if (doc[i] != '<')
+            continue;
+        // A "<" after another with no ">" between stands inside that tag: nothing of it counts.
+        Pos k = i - 1;
+        while (k >= 0 && doc[k] != '<' && doc[k] != '>')
+            --k;
+        if (k >= 0 && doc[k] == '<')
+            continue;
         bool text = false;
         for (const std::string element : {"script", "textarea", "title", "style"}) {
             if (!text && Is(doc, i, "<" + element) && nameEnds(i + 1 + Len(element))) {
