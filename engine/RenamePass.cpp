@@ -69,6 +69,29 @@ private:
     std::uint64_t m_bits = 0;
 };
 
+// Whether the "<" at `lt` opens a tag, a comment or the like, rather than standing in text.
+bool OpensMarkup(const char* d, std::size_t lt, std::size_t len) noexcept
+{
+    if (lt + 1 >= len)
+        return false;
+    const unsigned char next = static_cast<unsigned char>(d[lt + 1]);
+    return IsLetter(next) || next == '/' || next == '!' || next == '?';
+}
+
+// Whether the last "<" that opens markup or ">" in d[from, to) is such a "<"; `before` when
+// there is neither.
+bool EndsInsideTag(const char* d, std::size_t from, std::size_t to, std::size_t len, bool before) noexcept
+{
+    for (;;) {
+        const std::size_t angle = FindLastEither(d, from, to, '<', '>');
+        if (angle == npos)
+            return before;
+        if (d[angle] == '>' || OpensMarkup(d, angle, len))
+            return d[angle] == '<';
+        to = angle;
+    }
+}
+
 // Whether the element whose exact opening ends just before `from` may take the short name: its
 // closing tag, "</name>" exactly, comes within kRenameReach bytes, and nothing before it would
 // pair differently once renamed: no tag of the short name (a "</b>" a browser ignores inside a
@@ -85,12 +108,14 @@ bool RenameIsSafe(const char* d, std::size_t from, std::size_t len, const TRenam
         return at + n.size() <= len && MatchAt(d + at, len - at, n) && NameEndsAt(d, at + n.size(), len);
     };
     int depth = 1;
-    bool inTag = false; // the last "<" or ">" was a "<": a "<" now stands inside that tag
+    bool inTag = false; // the last "<" that opens something, or ">", was such a "<"
     for (std::size_t q = FindEither(d, from, end, '<', '>'); q != npos; q = FindEither(d, q + 1, end, '<', '>')) {
-        if (d[q] == '>' || inTag) {
-            inTag = d[q] == '<' || (inTag && d[q] != '>');
+        if (d[q] == '>') {
+            inTag = false;
             continue;
         }
+        if (inTag || !OpensMarkup(d, q, len))
+            continue;
         inTag = true;
         const bool closing = q + 1 < len && d[q + 1] == '/';
         const std::size_t at = q + 1 + closing;
@@ -165,8 +190,7 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
         const std::size_t c = windowed ? windows.Next(s.r) : finder.Next(s.d, s.r, s.len);
         if (c >= limit)
             break;
-        if (const std::size_t angle = FindLastEither(s.d, s.r, c, '<', '>'); angle != npos)
-            inTag = s.d[angle] == '<';
+        inTag = EndsInsideTag(s.d, s.r, c, s.len, inTag);
         s.Emit(c);
         if (centre) {
             // The first row sees the text before the second does; neither's texts can begin
@@ -189,11 +213,11 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
             }
         }
         if (s.r < renameFrom || inTag) {
+            inTag = inTag || OpensMarkup(s.d, s.r, s.len);
             s.Emit(s.r + 1);
-            inTag = true;
             continue;
         }
-        inTag = true; // what is read of this "<" below ends before its ">" unless said otherwise
+        inTag = OpensMarkup(s.d, s.r, s.len); // what is read of it below ends before its ">" unless said otherwise
         // Script, textarea, title and style hold text to a browser, tags or not.
         std::size_t e = 0;
         while (e < std::size(kTextOpenings) &&

@@ -122,7 +122,8 @@ const std::vector<Example>& Examples()
         {"rename_meets_a_comment", kSimpleTags, "<em>a<!-- </em> -->b</em>", "<i>a<!-- </i> -->b</i>",
          "<em>a<!-- </em> -->b</em>"},
         // A "<" inside another tag begins none: "<em" is an attribute of the strong tag here.
-        {"rename_not_inside_a_tag", kSimpleTags, "<strong\t<em>x</em>", "<strong\t<i>x</i>", "<strong\t<em>x</em>"},
+        {"rename_not_inside_a_tag", kSimpleTags, "<strong\t<em>x</em> <em>0 < x</em>",
+         "<strong\t<i>x</i> <i>0 < x</i>", "<strong\t<em>x</em> <i>0 < x</i>"},
         {"nested_strong", kSimpleTags, "<strong>x<strong class=y>z</strong></strong>", "<b>x<strong class=y>z</b></b>",
          "<b>x<strong class=y>z</strong></b>"},
         {"tags_in_pre_and_textarea", kSimpleTags, "<pre><em>x</em></pre><textarea><strike></textarea>",

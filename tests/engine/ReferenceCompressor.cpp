@@ -489,13 +489,11 @@ bool RenameIsSafe(const std::string& doc, Pos from, const std::string& name, con
     for (Pos q = from; q < Len(doc) && q < from + 65536; ++q) {
         if (doc[q] == '>')
             inTag = false;
-        if (doc[q] != '<')
-            continue;
+        if (doc[q] != '<' || q + 1 >= Len(doc) || !(IsLetter(doc[q + 1]) || IsOneOf(doc[q + 1], "/!?")))
+            continue; // a "<" of the text
         if (inTag)
             continue; // inside a tag: no tag of its own
         inTag = true;
-        if (q + 1 >= Len(doc))
-            continue;
         const bool closing = doc[q + 1] == '/';
         const Pos at = q + 1 + (closing ? 1 : 0);
         if (at >= Len(doc))
@@ -528,9 +526,13 @@ void RenamePass(std::string& doc, const std::string& name, const std::string& sh
     for (Pos i = 0; i < Len(doc); ++i) {
         if (doc[i] != '<')
             continue;
-        // A "<" after another with no ">" between stands inside that tag: nothing of it counts.
+        // A "<" after another that opens markup, with no ">" between, stands inside that tag:
+        // nothing of it counts.
+        const auto opens = [&doc](Pos k) {
+            return k + 1 < Len(doc) && (IsLetter(doc[k + 1]) || IsOneOf(doc[k + 1], "/!?"));
+        };
         Pos k = i - 1;
-        while (k >= 0 && doc[k] != '<' && doc[k] != '>')
+        while (k >= 0 && doc[k] != '>' && !(doc[k] == '<' && opens(k)))
             --k;
         if (k >= 0 && doc[k] == '<')
             continue;
