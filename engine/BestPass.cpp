@@ -160,6 +160,15 @@ bool BestScan::Goes(const Held& held, Next next, Id n, std::uint32_t t, bool fou
     return n == Id::Dt || n == Id::Dd;
 }
 
+// As the default rules judge a tag (blocktags::StartsBlockTag), from what its name is known as:
+// every block name is known, and a known name is read whole by both.
+bool BestScan::IsBlockTag(const Tag& tag) const noexcept
+{
+    if (tag.traits != 0)
+        return tag.traits & kBlockTag;
+    return blocktags::StartsBlockTag(m_s.d + tag.start, m_s.len - tag.start);
+}
+
 bool BestScan::SpaceShows(Next next, bool block) const noexcept
 {
     return m_pending && !(m_inHead || m_last != Last::Content || block || next == Next::End);
@@ -330,7 +339,7 @@ bool BestScan::RawText(const Tag& tag) noexcept
 bool BestScan::StartTag(Tag& tag) noexcept
 {
     const bool merged = MergedIntoBody(tag.id, true);
-    const bool block = !merged && blocktags::StartsBlockTag(m_s.d + tag.start, m_s.len - tag.start);
+    const bool block = !merged && IsBlockTag(tag);
     Before(Next::StartTag, &tag, block);
     const std::uint32_t t = tag.traits;
     if (!(t & kHeadItem)) {
@@ -384,7 +393,7 @@ bool BestScan::StartTag(Tag& tag) noexcept
 void BestScan::EndTag(Tag& tag) noexcept
 {
     const bool merged = MergedIntoBody(tag.id, false);
-    const bool block = !merged && blocktags::StartsBlockTag(m_s.d + tag.start, m_s.len - tag.start);
+    const bool block = !merged && IsBlockTag(tag);
     const std::uint32_t t = tag.traits;
     const std::string_view name = tag.Name();
     const Id id = tag.id;

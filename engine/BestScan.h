@@ -151,6 +151,8 @@ private:
     char m_pendingByte = ' ';
     std::size_t m_spaceEnd = bytescan::npos; // the output's length just after the last space written
     Last m_last = Last::Edge;
+    [[nodiscard]] bool IsBlockTag(const Tag& tag) const noexcept;
+
     bool m_inHead = true;
     bool m_bodyStarted = false; // text or an element of the body has come
     // Once the body has begun, html, head and body start tags and a head end tag begin or end

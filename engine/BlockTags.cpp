@@ -8,20 +8,6 @@ namespace blocktags {
 
 namespace {
 
-// Not li: style sheets lay list items out inline all the time (menus, breadcrumbs), and then the
-// space between two of them is seen. Not script, style, meta, link, base, title or noscript
-// either: a browser shows nothing for them, so in a body the breaks on both sides of one meet
-// and show as a space, which only a break that stays can give; nor dialog, hidden or laid out
-// over the page, for the same reason. Not select: it sits in the line like a word. Not frameset
-// or frame: a body drops them, and the breaks around them meet.
-constexpr std::string_view kBlockTags[] = {
-    "html",    "head",       "body",    "div",     "p",        "h1",       "h2",      "h3",     "h4",
-    "h5",      "h6",         "ul",      "ol",      "dl",       "dt",       "dd",      "table",  "caption",
-    "thead",   "tbody",      "tfoot",   "tr",      "td",       "th",       "col",     "colgroup", "form",
-    "fieldset", "legend",    "blockquote", "center", "pre",    "hr",       "br",      "address", "section",
-    "article", "aside",      "nav",     "header",  "footer",   "main",     "figure",  "figcaption", "details",
-    "summary", "menu",       "option",  "optgroup", "dir"};
-
 // A name of up to 8 bytes packed into one number; the two longer names are compared whole.
 constexpr std::size_t kPacked = 8;
 
@@ -44,7 +30,7 @@ constexpr std::size_t Slot(std::uint64_t key)
 constexpr std::array<std::uint64_t, kSlots> MakeTable()
 {
     std::array<std::uint64_t, kSlots> table{};
-    for (std::string_view name : kBlockTags) {
+    for (std::string_view name : kBlockTagNames) {
         if (name.size() > kPacked)
             continue;
         std::size_t s = Slot(Pack(name));

@@ -11,6 +11,21 @@
 
 namespace blocktags {
 
+// The names whose tags a browser lays out as blocks. Not li: style sheets lay list items out
+// inline all the time (menus, breadcrumbs), and then the space between two of them is seen. Not
+// script, style, meta, link, base, title or noscript either: a browser shows nothing for them, so
+// in a body the breaks on both sides of one meet and show as a space, which only a break that
+// stays can give; nor dialog, hidden or laid out over the page, for the same reason. Not select:
+// it sits in the line like a word. Not frameset or frame: a body drops them, and the breaks
+// around them meet.
+inline constexpr std::string_view kBlockTagNames[] = {
+    "html",    "head",       "body",    "div",     "p",        "h1",       "h2",      "h3",     "h4",
+    "h5",      "h6",         "ul",      "ol",      "dl",       "dt",       "dd",      "table",  "caption",
+    "thead",   "tbody",      "tfoot",   "tr",      "td",       "th",       "col",     "colgroup", "form",
+    "fieldset", "legend",    "blockquote", "center", "pre",    "hr",       "br",      "address", "section",
+    "article", "aside",      "nav",     "header",  "footer",   "main",     "figure",  "figcaption", "details",
+    "summary", "menu",       "option",  "optgroup", "dir"};
+
 // Whether the bytes at `lt` (a "<", `avail` bytes left) begin a tag whose name, read past one "/"
 // as ASCII letters and digits and compared without regard to case, is a block tag's.
 [[nodiscard]] bool StartsBlockTag(const char* lt, std::size_t avail) noexcept;

@@ -1,5 +1,6 @@
 #include "ElementNames.h"
 
+#include "BlockTags.h"
 #include "ByteScan.h"
 
 using bytescan::Fold;
@@ -148,6 +149,7 @@ constexpr Entry kEntries[] = {
     {"tbody", kRowGroup, Id::Tbody},
     {"thead", kRowGroup, Id::Thead},
     {"tfoot", kRowGroup, Id::Tfoot},
+    {"legend", 0},
 };
 
 constexpr std::size_t kSlots = 512;
@@ -187,7 +189,16 @@ struct Table
 {
     std::array<Key, kSlots> keys{};
     std::array<std::int16_t, kSlots> entry{};
+    std::array<std::uint32_t, kSlots> traits{}; // the entry's, with kBlockTag added
 };
+
+constexpr bool IsBlockTagName(std::string_view name)
+{
+    for (const std::string_view block : blocktags::kBlockTagNames)
+        if (block == name)
+            return true;
+    return false;
+}
 
 constexpr Table MakeTable()
 {
@@ -201,11 +212,25 @@ constexpr Table MakeTable()
             s = (s + 1) % kSlots;
         t.entry[s] = static_cast<std::int16_t>(e);
         t.keys[s] = k;
+        t.traits[s] = kEntries[e].traits | (IsBlockTagName(kEntries[e].name) ? kBlockTag : 0);
     }
     return t;
 }
 
 constexpr Table kTable = MakeTable();
+
+constexpr bool AllBlockTagNamesKnown()
+{
+    for (const std::string_view block : blocktags::kBlockTagNames) {
+        bool known = false;
+        for (const Entry& e : kEntries)
+            known = known || e.name == block;
+        if (!known)
+            return false;
+    }
+    return true;
+}
+static_assert(AllBlockTagNamesKnown(), "the --best pass reads block tags from this table");
 
 } // namespace
 
@@ -227,7 +252,7 @@ Element Lookup(std::string_view name) noexcept
         if (e < 0)
             return {};
         if (kTable.keys[s] == k)
-            return {kEntries[e].traits, kEntries[e].id};
+            return {kTable.traits[s], kEntries[e].id};
     }
 }
 

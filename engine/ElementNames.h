@@ -24,6 +24,7 @@ enum Trait : std::uint32_t
     kRowGroup = 1u << 10, // tbody, thead, tfoot
     kVoid = 1u << 11,
     kUntrusting = 1u << 12, // modes of its own that the --best pass does not follow
+    kBlockTag = 1u << 13,   // one of the block tags of the default rules (blocktags::kBlockTagNames)
 };
 
 // The names the --best pass asks about one by one.
@@ -64,7 +65,8 @@ struct Element
     Id id = Id::Other;
 };
 
-// What a name given as written (any letter case) is; no traits for a name not known here.
+// What a name given as written (any letter case) is; no traits for a name not known here. Every
+// name with kBlockTag is known here.
 [[nodiscard]] Element Lookup(std::string_view name) noexcept;
 
 // Case-blind equality of a name as written with a lower-case one.
