@@ -129,6 +129,8 @@ private:
     struct Held;
     static bool Goes(const Held& held, Next next, Id n, std::uint32_t t, bool found) noexcept;
     bool SpaceShows(Next next, bool block) const noexcept;
+    // Whether the default rules take the tag for a block tag.
+    [[nodiscard]] bool IsBlockTag(const Tag& tag) const noexcept;
     void Space() noexcept;
     void Text() noexcept;
     bool Markup() noexcept;
@@ -151,8 +153,6 @@ private:
     char m_pendingByte = ' ';
     std::size_t m_spaceEnd = bytescan::npos; // the output's length just after the last space written
     Last m_last = Last::Edge;
-    [[nodiscard]] bool IsBlockTag(const Tag& tag) const noexcept;
-
     bool m_inHead = true;
     bool m_bodyStarted = false; // text or an element of the body has come
     // Once the body has begun, html, head and body start tags and a head end tag begin or end

@@ -160,6 +160,8 @@ bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len) noex
         return f2 == 't' || f2 == 'c' || f2 == 'm';
     if (f1 == 't')
         return f2 == 'e' || f2 == 'i';
+    if (f1 == 'x')
+        return f2 == 'm';
     if (f1 == 'p')
         return d[j + 2] == ' ';
     if (d[j + 1] != '/' || j + 3 >= len)
@@ -418,7 +420,8 @@ __attribute__((target("avx2"))) std::uint64_t WideShortTagCandidates(const char*
         const __m256i opening = _mm256_or_si256(
             _mm256_or_si256(_mm256_and_si256(_mm256_or_si256(ByteIs(f1, 's'), ByteIs(f1, 'e')), s2),
                             _mm256_and_si256(ByteIs(f1, 't'), _mm256_or_si256(ByteIs(f2, 'e'), ByteIs(f2, 'i')))),
-            _mm256_and_si256(ByteIs(f1, 'p'), ByteIs(v2, ' ')));
+            _mm256_or_si256(_mm256_and_si256(ByteIs(f1, 'p'), ByteIs(v2, ' ')),
+                            _mm256_and_si256(ByteIs(f1, 'x'), ByteIs(f2, 'm'))));
         const __m256i v3 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + 3));
         const __m256i f3 = _mm256_or_si256(v3, fold);
         const __m256i closing = _mm256_and_si256(

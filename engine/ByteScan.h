@@ -86,7 +86,7 @@ bool MakeTokenMasks(const char* d, TokenMasks& masks) noexcept;
 // The same for the n (at most 64) bytes at d, with nothing after them.
 void MakeTokenMasks(const char* d, std::size_t n, TokenMasks& masks) noexcept;
 
-// Whether "<st", "<sc", "<em", "<te", "<ti", "<p ", "</st", "</em" or "</p>" (letters in either
+// Whether "<st", "<sc", "<em", "<te", "<ti", "<xm", "<p ", "</st", "</em" or "</p>" (letters in either
 // case) begins at d[j] (`len` bytes in all): where the default tag renaming and centred paragraphs
 // may act, and where the text elements they skip may open.
 bool StartsShortTagCandidate(const char* d, std::size_t j, std::size_t len) noexcept;

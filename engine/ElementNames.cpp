@@ -212,7 +212,7 @@ constexpr Table MakeTable()
             s = (s + 1) % kSlots;
         t.entry[s] = static_cast<std::int16_t>(e);
         t.keys[s] = k;
-        t.traits[s] = kEntries[e].traits | (IsBlockTagName(kEntries[e].name) ? kBlockTag : 0);
+        t.traits[s] = kEntries[e].traits | (IsBlockTagName(kEntries[e].name) ? std::uint32_t{kBlockTag} : 0u);
     }
     return t;
 }

@@ -3,6 +3,7 @@
 // What the passes share: the stream they edit the document through, and the texts they all read
 // alike. Internal to the engine.
 
+#include "ByteScan.h"
 #include "Passes.h"
 
 #include <cstddef>
@@ -46,6 +47,28 @@ inline bool IsHtmlSpace(char b) noexcept
 {
     return b == ' ' || b == '\t' || b == '\n' || b == '\f' || b == '\r';
 }
+
+// Whether a tag's name ends at d[at]: "<scripts>" opens no script, and "</titles>" ends no title.
+inline bool NameEndsAt(const char* d, std::size_t at, std::size_t len) noexcept
+{
+    return at == len || IsHtmlSpace(d[at]) || d[at] == '/' || d[at] == '>';
+}
+
+// The "<" of the first closing tag `closing` ("</name", lower case) at or after `from` whose name
+// ends there; one cut off by the end of the document closes nothing. npos when there is none.
+inline std::size_t FindClosingTag(const char* d, std::size_t from, std::size_t len, std::string_view closing) noexcept
+{
+    for (std::size_t q = bytescan::FindLiteral(d, from, len, closing); q != bytescan::npos;
+         q = bytescan::FindLiteral(d, q + 1, len, closing))
+        if (q + closing.size() < len && NameEndsAt(d, q + closing.size(), len))
+            return q;
+    return bytescan::npos;
+}
+
+// Elements whose text a browser shows or reads as it stands, tags and quotes included: no tag in
+// it is renamed or loses its quotes. Openings and closings go pair by pair, names ending after.
+inline constexpr std::string_view kTextElementOpenings[] = {"<script", "<textarea", "<title", "<style", "<xmp"};
+inline constexpr std::string_view kTextElementClosings[] = {"</script", "</textarea", "</title", "</style", "</xmp"};
 
 // Script elements, which no pass changes inside.
 inline constexpr std::string_view kScriptOpening = "<script";

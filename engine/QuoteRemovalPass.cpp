@@ -282,17 +282,7 @@ bool SoundQuoteScan::Tag(std::size_t lt, std::size_t& next) noexcept
     }
 }
 
-// Elements whose text a browser shows or reads as it stands, tags and quotes included, each
-// ended only by its own closing tag ("</scripts>" ends no script).
-constexpr std::string_view kTextElements[] = {"script", "textarea", "title", "style", "xmp"};
-
-bool EndsName(const char* d, std::size_t at, std::size_t len) noexcept
-{
-    return at == len || d[at] == ' ' || d[at] == '\t' || d[at] == '\n' || d[at] == '\f' || d[at] == '\r' ||
-           d[at] == '/' || d[at] == '>';
-}
-
-// Where the text of such an element opened at `lt` ends: the "<" of its closing tag, the length
+// Where the text of an element of passes::kTextElementOpenings opened at `lt` ends: the "<" of its closing tag, the length
 // when it has none, or npos when no such element opens there.
 std::size_t TextElementEnd(const char* d, std::size_t lt, std::size_t len) noexcept
 {
@@ -300,17 +290,11 @@ std::size_t TextElementEnd(const char* d, std::size_t lt, std::size_t len) noexc
     const char first = lt + 1 < len ? static_cast<char>(Fold(static_cast<unsigned char>(d[lt + 1]))) : '\0';
     if (first != 's' && first != 't' && first != 'x')
         return npos;
-    for (const std::string_view name : kTextElements) {
-        if (lt + 1 + name.size() > len || !MatchAt(d + lt + 1, len - lt - 1, name) || !EndsName(d, lt + 1 + name.size(), len))
-            continue;
-        for (std::size_t q = lt + 1;; ++q) {
-            q = Find(d, q, len, '<');
-            if (q == npos)
-                return len;
-            // A closing tag cut off by the end of the page closes nothing.
-            if (q + 2 + name.size() < len && d[q + 1] == '/' && MatchAt(d + q + 2, len - q - 2, name) &&
-                EndsName(d, q + 2 + name.size(), len))
-                return q;
+    for (std::size_t e = 0; e < std::size(passes::kTextElementOpenings); ++e) {
+        const std::string_view opening = passes::kTextElementOpenings[e];
+        if (MatchAt(d + lt, len - lt, opening) && passes::NameEndsAt(d, lt + opening.size(), len)) {
+            const std::size_t q = passes::FindClosingTag(d, lt + 1, len, passes::kTextElementClosings[e]);
+            return q == npos ? len : q;
         }
     }
     return npos;
@@ -328,13 +312,6 @@ void SoundQuoteScan::Run(TWorkingDocument& doc) noexcept
             if (end == s.len)
                 break;
             p = end + 1;
-            continue;
-        }
-        if (MatchAt(s.d + p, s.len - p, kScriptOpening)) {
-            const std::size_t q = FindLiteral(s.d, p + 6, s.len, kScriptEnd);
-            if (q == npos)
-                break;
-            p = q + 2;
             continue;
         }
         if (p + 1 < s.len && s.d[p + 1] == '!') {

@@ -8,31 +8,15 @@
 #include <vector>
 
 using namespace bytescan;
+using passes::FindClosingTag;
 using passes::IsHtmlSpace;
-using passes::kScriptClosing;
-using passes::kScriptOpening;
+using passes::NameEndsAt;
 using passes::Stream;
 
 namespace {
 
-constexpr std::string_view kStyleOpening = "<style";
-constexpr std::string_view kTextOpenings[] = {kScriptOpening, "<textarea", "<title", kStyleOpening};
-constexpr std::string_view kTextClosings[] = {"</script", "</textarea", "</title", "</style"};
-
-// Whether a tag's name ends at d[at]: "<scripts>" opens no script, and "</titles>" ends no title.
-bool NameEndsAt(const char* d, std::size_t at, std::size_t len) noexcept
-{
-    return at == len || passes::IsHtmlSpace(d[at]) || d[at] == '/' || d[at] == '>';
-}
-
-// The "<" of the first closing tag ("</name" with its name ending there) at or after `from`.
-std::size_t FindClosingTag(const char* d, std::size_t from, std::size_t len, std::string_view closing) noexcept
-{
-    for (std::size_t q = FindLiteral(d, from, len, closing); q != npos; q = FindLiteral(d, q + 1, len, closing))
-        if (q + closing.size() < len && NameEndsAt(d, q + closing.size(), len))
-            return q;
-    return npos;
-}
+using passes::kTextElementClosings;
+using passes::kTextElementOpenings;
 
 // Where the default renaming and centred paragraphs may act, 64 bytes at a time from the start of
 // the document. Only asked about bytes not yet rewritten, so a window once worked out stays right.
@@ -72,7 +56,7 @@ private:
 // Whether the "<" at `lt` opens a tag, a comment or the like, rather than standing in text.
 bool OpensMarkup(const char* d, std::size_t lt, std::size_t len) noexcept
 {
-    if (lt + 1 >= len)
+    if (lt + 1 >= len || d[lt] != '<')
         return false;
     const unsigned char next = static_cast<unsigned char>(d[lt + 1]);
     return IsLetter(next) || next == '/' || next == '!' || next == '?';
@@ -124,7 +108,7 @@ bool RenameIsSafe(const char* d, std::size_t from, std::size_t len, const TRenam
         if (d[q + 1] == '!' || nameAt(at, shortName))
             return false;
         if (!closing) {
-            for (const std::string_view text : kTextOpenings)
+            for (const std::string_view text : kTextElementOpenings)
                 if (nameAt(at, text.substr(1)))
                     return false;
             depth += nameAt(at, name);
@@ -152,9 +136,8 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
         finder.Add(pair.closing);
     }
     if (!pairs.empty()) {
-        finder.Add(kScriptOpening);
-        finder.Add(kStyleOpening);
-        finder.Add("<t"); // textarea, title
+        for (const std::string_view opening : kTextElementOpenings)
+            finder.Add(opening);
     }
     if (centre) {
         finder.Add(kCentreOpenings[0]);
@@ -212,21 +195,27 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
                 continue;
             }
         }
-        if (s.r < renameFrom || inTag) {
-            inTag = inTag || OpensMarkup(s.d, s.r, s.len);
+        // Passes one byte, noting an angle in it.
+        const auto passByte = [&] {
+            if (s.d[s.r] == '>')
+                inTag = false;
+            else if (OpensMarkup(s.d, s.r, s.len))
+                inTag = true;
             s.Emit(s.r + 1);
+        };
+        if (s.r < renameFrom || inTag) {
+            passByte();
             continue;
         }
-        inTag = OpensMarkup(s.d, s.r, s.len); // what is read of it below ends before its ">" unless said otherwise
-        // Script, textarea, title and style hold text to a browser, tags or not.
+        // Script, textarea, title, style and xmp hold text to a browser, tags or not.
         std::size_t e = 0;
-        while (e < std::size(kTextOpenings) &&
-               !(MatchAt(s.At(), s.Left(), kTextOpenings[e]) && NameEndsAt(s.d, s.r + kTextOpenings[e].size(), s.len)))
+        while (e < std::size(kTextElementOpenings) &&
+               !(MatchAt(s.At(), s.Left(), kTextElementOpenings[e]) && NameEndsAt(s.d, s.r + kTextElementOpenings[e].size(), s.len)))
             ++e;
-        if (e < std::size(kTextOpenings)) {
-            const std::size_t q = FindClosingTag(s.d, s.r + 1, s.len, kTextClosings[e]);
+        if (e < std::size(kTextElementOpenings)) {
+            const std::size_t q = FindClosingTag(s.d, s.r + 1, s.len, kTextElementClosings[e]);
             renameFrom = q == npos ? s.len : q + 1; // one never closed ends the renaming
-            s.Emit(s.r + 1);
+            passByte();
             continue;
         }
         std::size_t k = 0;
@@ -250,6 +239,7 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
                 if (IsHtmlSpace(next) || next == '/') {
                     open[k].push_back(false);
                     s.Emit(after);
+                    inTag = true;
                     break;
                 }
             } else if (MatchAt(s.At(), s.Left(), pair.closing)) {
@@ -267,7 +257,7 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
             }
         }
         if (k == pairs.size())
-            s.Emit(s.r + 1);
+            passByte();
     }
     s.Finish(doc);
 }

@@ -135,6 +135,7 @@ const std::vector<Example>& Examples()
          "<textarea><a href=x.html>x</a></textarea><a href=y>", "<textarea><a href=\"x.html\">x</a></textarea><a href=y>"},
         {"script_ends_at_its_own_name", kInvCommas, "<script>\"</scripti><a href=\"x\">\"</script><a href=\"y\">",
          "<script>\"</scripti><a href=x>\"</script><a href=y>", "<script>\"</scripti><a href=\"x\">\"</script><a href=y>"},
+        {"tags_in_xmp_kept", kSimpleTags, "<xmp><em>x</em></xmp>", "<xmp><i>x</i></xmp>", "<xmp><em>x</em></xmp>"},
         {"tags_in_script_kept", kSimpleTags, "<script><em>x</em></script>", "<script><em>x</em></script>"},
         // Only a whole name opens or closes a text element: a renamed element keeps its closing.
         {"text_element_names_end", kSimpleTags, "<em class=x><em>a<scripti></em>b<style>x</styles></style><em>c</em>",

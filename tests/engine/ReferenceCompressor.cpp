@@ -409,8 +409,8 @@ void QuoteRemovalPass(std::string& doc, bool literal)
             if (skipped)
                 continue;
         }
-        // 1: script elements are skipped whole
-        if (Is(doc, i, "<script")) {
+        // 1: under the written rules, whatever begins "<script" is skipped to a "</script"
+        if (literal && Is(doc, i, "<script")) {
             Pos q = i + 6;
             while (q < Len(doc) && !Is(doc, q, "</script"))
                 ++q;
@@ -501,7 +501,7 @@ bool RenameIsSafe(const std::string& doc, Pos from, const std::string& name, con
         if (doc[q + 1] == '!' || nameAt(at, shortName))
             return false;
         if (!closing) {
-            for (const std::string text : {"script", "textarea", "title", "style"})
+            for (const std::string text : {"script", "textarea", "title", "style", "xmp"})
                 if (nameAt(at, text))
                     return false;
             if (nameAt(at, name))
@@ -537,7 +537,7 @@ void RenamePass(std::string& doc, const std::string& name, const std::string& sh
         if (k >= 0 && doc[k] == '<')
             continue;
         bool text = false;
-        for (const std::string element : {"script", "textarea", "title", "style"}) {
+        for (const std::string element : {"script", "textarea", "title", "style", "xmp"}) {
             if (!text && Is(doc, i, "<" + element) && nameEnds(i + 1 + Len(element))) {
                 Pos q = i + 1;
                 while (q < Len(doc) && !(Is(doc, q, "</" + element) && q + 2 + Len(element) < Len(doc) &&
