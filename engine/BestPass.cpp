@@ -87,6 +87,25 @@ std::size_t RunEnd(const char* d, std::size_t p, std::size_t len) noexcept
     }
 }
 
+// Where a comment opened by the "<!--" at `lt` ends, as a browser reads it ("<!-->" and "<!--->"
+// end at once, "--!>" ends one too): just past its ">", or npos when it runs to the end.
+std::size_t CommentEnd(const char* d, std::size_t lt, std::size_t len) noexcept
+{
+    if (lt + 4 < len && d[lt + 4] == '>')
+        return lt + 5;
+    if (lt + 5 < len && d[lt + 4] == '-' && d[lt + 5] == '>')
+        return lt + 6;
+    for (std::size_t q = lt + 4;; ++q) {
+        q = FindLiteral(d, q, len, "--");
+        if (q == npos || q + 2 >= len)
+            return npos;
+        if (d[q + 2] == '>')
+            return q + 3;
+        if (d[q + 2] == '!' && q + 3 < len && d[q + 3] == '>')
+            return q + 4;
+    }
+}
+
 } // namespace
 
 // Where the "</p>" of a centred paragraph whose text runs from `from` stands, when nothing but
@@ -111,7 +130,7 @@ std::size_t BestScan::CentredEnd(std::size_t from) noexcept
                 return npos;
             q = m_look.end;
         } else if (MatchAt(d + q, len - q, "<!--")) {
-            q = FindLiteral(d, q + 4, len, "-->");
+            q = CommentEnd(d, q, len);
             if (q == npos)
                 return npos;
         } else if (b1 == '!' || b1 == '?' || b1 == '/') {
@@ -269,22 +288,9 @@ bool BestScan::Comment(std::size_t lt) noexcept
 {
     const char* d = m_s.d;
     const std::size_t len = m_s.len;
-    std::size_t end = npos;
-    if (lt + 4 < len && d[lt + 4] == '>')
-        end = lt + 5;
-    else if (lt + 5 < len && d[lt + 4] == '-' && d[lt + 5] == '>')
-        end = lt + 6;
-    for (std::size_t q = lt + 4; end == npos;) {
-        q = FindLiteral(d, q, len, "--");
-        if (q == npos || q + 2 >= len)
-            return false;
-        if (d[q + 2] == '>')
-            end = q + 3;
-        else if (d[q + 2] == '!' && q + 3 < len && d[q + 3] == '>')
-            end = q + 4;
-        else
-            ++q;
-    }
+    const std::size_t end = CommentEnd(d, lt, len);
+    if (end == npos)
+        return false;
     const std::string_view text(d + lt + 4, end - lt - 4);
     bool keep = m_keepDepth > 0 || text.starts_with("[if") || text.starts_with("[endif") ||
                 text.starts_with("<![endif") || text.starts_with("#") || text.starts_with("!");

@@ -34,6 +34,8 @@ TEST(BestRules, CommentsGoExceptThoseThatMeanSomething)
         {"a <!-- note --> b", "a b"},
         {"a<!-- x --!>b", "ab"},
         {"<p>x<!---->y<!-->z", "<p>xyz"},
+        // A comment that ends at once leaves a centred paragraph centred on the first run.
+        {"<p align=\"center\"><!-->x</p>", "<center>x</center>"},
         {"<!--[if IE]><p>old<![endif]--><!--<![endif]-->", "<!--[if IE]><p>old<![endif]--><!--<![endif]-->"},
         {"<!--#include virtual=\"x\" --><!--! licence -->",
          "<!--#include virtual=\"x\" --><!--! licence -->"},
