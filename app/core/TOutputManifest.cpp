@@ -39,8 +39,9 @@ template <typename Number> bool ParseNumber(QByteArrayView field, Number& value,
     return true;
 }
 
-// One line's fields in place, without a copy of each: a large tree's manifest has many lines.
-// Lines mostly share their recipe: `recipe` holds the last one read, so that they share its bytes.
+// One line's fields in place, without a copy of each: a path without escapes stays a view into
+// the line (which the caller keeps). Lines mostly share their recipe: `recipe` holds the last one
+// read, so that they share its bytes.
 bool ParseLine(QByteArrayView line, QByteArray& relative, TOutputManifest::Entry& entry, QByteArray& recipe)
 {
     QByteArrayView fields[7];
@@ -62,7 +63,7 @@ bool ParseLine(QByteArrayView line, QByteArray& relative, TOutputManifest::Entry
         recipe = fields[5].toByteArray();
     entry.recipe = recipe;
     relative = fields[6].contains('%') ? QByteArray::fromPercentEncoding(fields[6].toByteArray())
-                                        : fields[6].toByteArray();
+                                        : QByteArray::fromRawData(fields[6].data(), fields[6].size());
     return !relative.isEmpty();
 }
 
@@ -71,14 +72,16 @@ bool ParseLine(QByteArrayView line, QByteArray& relative, TOutputManifest::Entry
 bool TOutputManifest::Load(const QByteArray& outputFolder)
 {
     m_entries.clear();
+    m_text.reset();
     filestore::SourceFile file;
     const FileStatus opened = file.Open(PathOf(outputFolder).toStdString());
     if (opened == FileStatus::Missing)
         return true;
-    std::string bytes;
-    if (opened != FileStatus::Ok || file.Read(bytes) != FileStatus::Ok)
+    auto bytes = std::make_shared<std::string>();
+    if (opened != FileStatus::Ok || file.Read(*bytes) != FileStatus::Ok)
         return false;
-    const QByteArrayView text(bytes.data(), qsizetype(bytes.size()));
+    m_text = bytes;
+    const QByteArrayView text(bytes->data(), qsizetype(bytes->size()));
     const qsizetype headerEnd = text.indexOf('\n');
     if (headerEnd < 0 || text.first(headerEnd) != QByteArrayView(kHeader))
         return false;

@@ -4,6 +4,9 @@
 #include <QHash>
 #include <QtGlobal>
 
+#include <memory>
+#include <string>
+
 // What an output folder's files were made from, kept in the folder (TTreeWalk::ManifestName), so
 // that a rerun leaves alone what is still current and removes only what it made itself. One text
 // line per output, sorted by path:
@@ -38,11 +41,15 @@ public:
     void Remove(const QByteArray& relative) { m_entries.remove(relative); }
     [[nodiscard]] const QHash<QByteArray, Entry>& Entries() const { return m_entries; }
 
-    bool operator==(const TOutputManifest&) const = default;
+    // Same entries (the text they were read from aside).
+    bool operator==(const TOutputManifest& other) const { return m_entries == other.m_entries; }
 
     // The digest of a recipe text, as lines store it.
     [[nodiscard]] static QByteArray RecipeDigest(const QByteArray& recipe);
 
 private:
+    // The file as read: paths without escapes are keys that point into it rather than copies (a
+    // large tree's manifest has many lines), so it lives as long as the entries and copies share it.
+    std::shared_ptr<const std::string> m_text;
     QHash<QByteArray, Entry> m_entries;
 };

@@ -157,14 +157,15 @@ bool TOutputPlan::Build(const QByteArray& outputFolder, const QList<QByteArray>&
     for (const QByteArray& path : paths) {
         const QByteArray absolute = TFileList::NormalizedDirectory(path);
         if (TFileList::KindOf(path) == TFileList::PathKind::Folder) {
-            std::vector<TTreeItem> items;
-            walk.Walk(absolute, {}, items);
-            if (items.empty())
+            // Walked straight into the plan (a large tree's items are many); the folder's own item
+            // stands for the output folder when it is the first, and is dropped after that.
+            const std::size_t at = m_items.size();
+            walk.Walk(absolute, {}, m_items);
+            if (m_items.size() == at)
                 continue;
             if (m_items.front().source.isEmpty())
-                m_items.front() = items.front(); // the folder's own item stands for the output folder
-            m_items.reserve(m_items.size() + items.size());
-            std::move(items.begin() + 1, items.end(), std::back_inserter(m_items));
+                m_items.front() = std::move(m_items[at]);
+            m_items.erase(m_items.begin() + std::ptrdiff_t(at));
             continue;
         }
         // A file named is a page whatever its name, as in place; a link named leads to it.

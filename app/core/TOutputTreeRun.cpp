@@ -183,7 +183,9 @@ const TOutputManifest::Entry* TOutputTreeRun::IsUpToDate(const TTreeItem& item, 
     // up in its open folder where there is one: a rerun over a large tree is mostly this.
     struct stat output;
     const bool inFolder = folder && folder->fd >= 0;
-    const int found = inFolder ? ::fstatat(folder->fd, NameOf(item.relative).c_str(), &output, AT_SYMLINK_NOFOLLOW)
+    // The last name of a path is its tail, ended as the path is: no copy needed.
+    const char* name = item.relative.constData() + item.relative.lastIndexOf('/') + 1;
+    const int found = inFolder ? ::fstatat(folder->fd, name, &output, AT_SYMLINK_NOFOLLOW)
                                : ::lstat(m_plan.OutputPath(item.relative).constData(), &output);
     const bool current = found == 0 && S_ISREG(output.st_mode) && quint64(output.st_size) == known->outputSize &&
            output.st_mtim.tv_sec == item.mtimeSec && output.st_mtim.tv_nsec == item.mtimeNsec &&
