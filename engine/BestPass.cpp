@@ -106,6 +106,13 @@ std::size_t CommentEnd(const char* d, std::size_t lt, std::size_t len) noexcept
     }
 }
 
+// A comment's text that a browser or a server reads, or that is kept by convention.
+bool MeansSomething(std::string_view text) noexcept
+{
+    return text.starts_with("[if") || text.starts_with("[endif") || text.starts_with("<![endif") ||
+           text.starts_with("#") || text.starts_with("!");
+}
+
 } // namespace
 
 // Where the "</p>" of a centred paragraph whose text runs from `from` stands, when nothing but
@@ -274,6 +281,7 @@ void BestScan::Text() noexcept
     m_s.Emit(end);
     m_inHead = false;
     m_bodyStarted = true;
+    m_textSinceTag = true;
     m_last = Last::Content;
 }
 
@@ -291,9 +299,7 @@ bool BestScan::Comment(std::size_t lt) noexcept
     const std::size_t end = CommentEnd(d, lt, len);
     if (end == npos)
         return false;
-    const std::string_view text(d + lt + 4, end - lt - 4);
-    bool keep = m_keepDepth > 0 || text.starts_with("[if") || text.starts_with("[endif") ||
-                text.starts_with("<![endif") || text.starts_with("#") || text.starts_with("!");
+    bool keep = m_keepDepth > 0 || MeansSomething({d + lt + 4, end - lt - 4});
     if (!keep && !m_pending && m_s.w > 0) {
         // Text on both sides meets: it must not become a tag or a character reference.
         std::size_t b = m_s.w;
@@ -341,12 +347,54 @@ bool BestScan::RawText(const Tag& tag) noexcept
     }
 }
 
+// Where the next thing after `from` that this pass writes begins: past white space and the
+// comments that go (as far as no text before them keeps them).
+std::size_t BestScan::NextKept(std::size_t from) const noexcept
+{
+    const char* d = m_s.d;
+    const std::size_t len = m_s.len;
+    const bool textBefore = !m_pending && m_s.w > 0 && d[m_s.w - 1] != '>';
+    for (std::size_t q = from;;) {
+        while (q < len && IsHtmlSpace(d[q]))
+            ++q;
+        if (textBefore || !MatchAt(d + q, len - q, "<!--"))
+            return q;
+        const std::size_t end = CommentEnd(d, q, len);
+        if (end == npos || MeansSomething({d + q + 4, end - q - 4}))
+            return q;
+        q = end;
+    }
+}
+
+// Whether the parser makes a start tag's element just the same without the tag: a tbody without
+// attributes before its first row and a colgroup before its first col, straight inside a table
+// whose last group of the same kind was not left to end unwritten.
+bool BestScan::Implied(const Tag& tag) const noexcept
+{
+    // (Text in a table just before it would be moved out of the table with what follows.)
+    if ((tag.id != Id::Tbody && tag.id != Id::Colgroup) || m_keepDepth > 0 || tag.count > 0 || tag.tooMany ||
+        m_textSinceTag || !m_elements.TopIs(Id::Table))
+        return false;
+    for (int k = 0; k < m_heldCount; ++k) {
+        const Id held = m_held[k].name.id;
+        if (tag.id == Id::Tbody ? held == Id::Tbody || held == Id::Thead || held == Id::Tfoot : held == Id::Colgroup)
+            return false;
+    }
+    const char* d = m_s.d;
+    const std::size_t len = m_s.len;
+    const std::size_t q = NextKept(tag.end);
+    const std::string_view first = tag.id == Id::Tbody ? "<tr" : "<col";
+    return q + first.size() < len && MatchAt(d + q, len - q, first) && Is(d[q + first.size()], kEndsName);
+}
+
 // A start tag: written, and what it opens noted. False when the pass has to stop.
 bool BestScan::StartTag(Tag& tag) noexcept
 {
     const bool merged = MergedIntoBody(tag.id, true);
     const bool block = !merged && IsBlockTag(tag);
+    const bool implied = Implied(tag); // before the end tags held back are settled
     Before(Next::StartTag, &tag, block);
+    m_textSinceTag = false;
     const std::uint32_t t = tag.traits;
     if (!(t & kHeadItem)) {
         m_inHead = false;
@@ -362,6 +410,9 @@ bool BestScan::StartTag(Tag& tag) noexcept
         m_s.w += 8;
         m_s.r = tag.end;
         m_centreEnd = centreEnd;
+    } else if (implied) {
+        m_s.r = tag.end;
+        m_spaceEnd = npos; // as after a tag written: the next block takes no space back
     } else {
         tag.centred = false;
         WriteTag(tag);
@@ -413,6 +464,7 @@ void BestScan::EndTag(Tag& tag) noexcept
         m_pending = false; // joins the run held back; the space between shows nothing
     else
         Before(Next::EndTag, &tag, block);
+    m_textSinceTag = false;
     const bool raw = t & kRawText;
     if (!raw && id != Id::Head)
         m_inHead = false;

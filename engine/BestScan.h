@@ -124,6 +124,8 @@ private:
     void WriteEndTag(std::size_t nameStart, std::size_t nameLength) noexcept;
     int RemovableType(const Tag& tag) const noexcept;
     bool KeepsSpaceByStyle(const Tag& tag) const noexcept;
+    [[nodiscard]] std::size_t NextKept(std::size_t from) const noexcept;
+    [[nodiscard]] bool Implied(const Tag& tag) const noexcept;
 
     void Before(Next next, const Tag* tag, bool block) noexcept;
     struct Held;
@@ -155,6 +157,7 @@ private:
     Last m_last = Last::Edge;
     bool m_inHead = true;
     bool m_bodyStarted = false; // text or an element of the body has come
+    bool m_textSinceTag = false; // text written since the last start or end tag
     // Once the body has begun, html, head and body start tags and a head end tag begin or end
     // no box: the parser merges them into what is open or drops them, and the text around them
     // runs on. (The body and html end tags still close the page, as the text after them rarely

@@ -42,6 +42,7 @@ TAGS = ["p", "div", "span", "b", "strong", "em", "i", "a", "center", "font", "st
         "h1", "blockquote", "ul", "li", "ol", "dl", "dt", "dd", "table", "tr", "td", "th", "tbody", "caption",
         "select", "option", "br", "img", "input", "button", "label", "small", "sup", "pre", "textarea",
         "title", "style", "script", "xmp", "noscript", "svg", "path", "math", "form", "hr", "nobr", "scripti",
+        "colgroup", "col", "thead",
         "stronger", "p2", "h7", "iframe", "template", "head", "body", "html"]
 VALUES = ['"center"', "center", "CENTER", "'left'", '"a<b"', '"<p"', "'x>y'", '"a > b"', '"x\'y"', "'a\"b'",
           '""', "a/b", "x=y", '"  two  spaces "', '"text/javascript"', "text/css", '"white-space: pre"']

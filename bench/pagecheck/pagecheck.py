@@ -5,8 +5,8 @@ Copies a page set, compresses one copy with `corvane`, one with `corvane --liter
 `corvane --best` (and, with --peers, one with each peer minifier named), then:
   - parses every page before and after with Python's html.parser and counts the start tags whose
     attributes changed (a <p align=center> that became <center>, a renamed b/i/s element,
-    `a=""` written `a` and the default script and style sheet types that --best drops are not
-    changes; a value whose white space changed is, and is also counted on its own), and the pages whose visible words changed
+    `a=""` written `a`, the default script and style sheet types that --best drops and the start
+    tags without attributes the parser implies (html, head, body, tbody, colgroup) are not changes; a value whose white space changed is, and is also counted on its own), and the pages whose visible words changed
     (text outside script, style, head and comments, split at white space and at block tags);
   - loads a sample of pages before and after in headless Chromium and compares the words a reader
     sees, the italic / bold / decoration of every visible character and the box (position and
@@ -108,6 +108,13 @@ def default_type(name, attrs):
     return None
 
 
+def implied(tag):
+    """A start tag without attributes whose element the parser makes just the same where it is left
+    out (pagetrees.py checks that it does)."""
+    name, attrs = tag
+    return not attrs and name in ("html", "head", "body", "tbody", "colgroup")
+
+
 def normal(tag, collapse):
     name, attrs = tag
     name = RENAMED.get(name, name)
@@ -190,7 +197,8 @@ def Matcher(a, b):
 def compare_tags(job):
     """One page: changed start tags, and how many of them differ only in a value's white space."""
     before_path, after_path = job
-    before, after = start_tags(before_path), start_tags(after_path)
+    before, after = [t for t in start_tags(before_path) if not implied(t)], \
+                    [t for t in start_tags(after_path) if not implied(t)]
     a = [normal(t, False) for t in before]
     b = [normal(t, False) for t in after]
     result = {"tags": len(a), "changed": 0, "attributes": collections.Counter(), "whitespace": 0, "example": None}

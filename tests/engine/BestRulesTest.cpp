@@ -120,11 +120,29 @@ TEST(BestRules, EndTagsTheParserImplies)
          "<table><tr><td>a<th>b<tr><td>c</table>"},
         {"<table><colgroup><col></colgroup><thead><tr><th>h</th></tr></thead><tbody><tr><td>c</td></tr></"
          "tbody></table>",
-         "<table><colgroup><col><thead><tr><th>h<tbody><tr><td>c</table>"},
+         "<table><col><thead><tr><th>h<tbody><tr><td>c</table>"},
         {"<div><p>a <b>b</b></p>\n<p>c</p>\n<ul><li>d</li><li>e</li></ul></div>",
          "<div><p>a <b>b</b><p>c<ul><li>d<li>e</ul></div>"},
         {"<dl><dt>a</dt>\n<dd>b</dd><dt>c</dt><dd>d</dd></dl>", "<dl><dt>a<dd>b<dt>c<dd>d</dl>"},
         {"<body><p>x</p></body>\n</html>\n", "<body><p>x</p>"},
+    });
+}
+
+TEST(BestRules, StartTagsTheParserImplies)
+{
+    ExpectAll({
+        {"<table>\n<tbody>\n<!-- c -->\n<tr><td>a</td></tr>\n</tbody>\n</table><table><colgroup><col></colgroup>"
+         "<tbody><tr><td>b</td></tr></tbody></table>",
+         "<table><tr><td>a</table><table><col><tr><td>b</table>"},
+        // Attributes keep it; so does a group after one whose end went (the row would join that
+        // one), text moved out of the table before it, or anything but a row or col after it.
+        {"<table><tbody class=a><tr><td>a</td></tr></tbody><tbody><tr><td>b</table>",
+         "<table><tbody class=a><tr><td>a<tbody><tr><td>b</table>"},
+        {"<table>x<tbody><tr><td>a</table><table><tbody><track></table>",
+         "<table>x<tbody><tr><td>a</table><table><tbody><track></table>"},
+        // Only straight inside a table.
+        {"<table><tr><td>a</td></tr><tbody><tr><td>b</table><p><tbody><tr>",
+         "<table><tr><td>a<tbody><tr><td>b</table><p><tbody><tr>"},
     });
 }
 
