@@ -7,6 +7,7 @@
 #include "Passes.h"
 
 #include <cstddef>
+#include <iterator>
 #include <cstring>
 #include <string_view>
 
@@ -69,6 +70,24 @@ inline std::size_t FindClosingTag(const char* d, std::size_t from, std::size_t l
 // it is renamed or loses its quotes. Openings and closings go pair by pair, names ending after.
 inline constexpr std::string_view kTextElementOpenings[] = {"<script", "<textarea", "<title", "<style", "<xmp"};
 inline constexpr std::string_view kTextElementClosings[] = {"</script", "</textarea", "</title", "</style", "</xmp"};
+
+// Where the text of an element of kTextElementOpenings opened at `lt` ends: the "<" of its
+// closing tag, `len` when it has none, or npos when no such element opens there. Asked at many a
+// "<": most tags are turned away by their first letter.
+inline std::size_t TextElementEnd(const char* d, std::size_t lt, std::size_t len) noexcept
+{
+    const char first = lt + 1 < len ? static_cast<char>(bytescan::Fold(static_cast<unsigned char>(d[lt + 1]))) : '\0';
+    if (first != 's' && first != 't' && first != 'x')
+        return bytescan::npos;
+    for (std::size_t e = 0; e < std::size(kTextElementOpenings); ++e) {
+        const std::string_view opening = kTextElementOpenings[e];
+        if (bytescan::MatchAt(d + lt, len - lt, opening) && NameEndsAt(d, lt + opening.size(), len)) {
+            const std::size_t q = FindClosingTag(d, lt + 1, len, kTextElementClosings[e]);
+            return q == bytescan::npos ? len : q;
+        }
+    }
+    return bytescan::npos;
+}
 
 // Script elements, which no pass changes inside.
 inline constexpr std::string_view kScriptOpening = "<script";

@@ -282,24 +282,6 @@ bool SoundQuoteScan::Tag(std::size_t lt, std::size_t& next) noexcept
     }
 }
 
-// Where the text of an element of passes::kTextElementOpenings opened at `lt` ends: the "<" of its closing tag, the length
-// when it has none, or npos when no such element opens there.
-std::size_t TextElementEnd(const char* d, std::size_t lt, std::size_t len) noexcept
-{
-    // Asked at every "<": most tags are turned away by their first letter.
-    const char first = lt + 1 < len ? static_cast<char>(Fold(static_cast<unsigned char>(d[lt + 1]))) : '\0';
-    if (first != 's' && first != 't' && first != 'x')
-        return npos;
-    for (std::size_t e = 0; e < std::size(passes::kTextElementOpenings); ++e) {
-        const std::string_view opening = passes::kTextElementOpenings[e];
-        if (MatchAt(d + lt, len - lt, opening) && passes::NameEndsAt(d, lt + opening.size(), len)) {
-            const std::size_t q = passes::FindClosingTag(d, lt + 1, len, passes::kTextElementClosings[e]);
-            return q == npos ? len : q;
-        }
-    }
-    return npos;
-}
-
 void SoundQuoteScan::Run(TWorkingDocument& doc) noexcept
 {
     Stream& s = m_s;
@@ -308,7 +290,7 @@ void SoundQuoteScan::Run(TWorkingDocument& doc) noexcept
         p = NextLt(p);
         if (p == npos)
             break;
-        if (const std::size_t end = TextElementEnd(s.d, p, s.len); end != npos) {
+        if (const std::size_t end = passes::TextElementEnd(s.d, p, s.len); end != npos) {
             if (end == s.len)
                 break;
             p = end + 1;

@@ -8,15 +8,12 @@
 #include <vector>
 
 using namespace bytescan;
-using passes::FindClosingTag;
 using passes::IsHtmlSpace;
+using passes::kTextElementOpenings;
 using passes::NameEndsAt;
 using passes::Stream;
 
 namespace {
-
-using passes::kTextElementClosings;
-using passes::kTextElementOpenings;
 
 // Where the default renaming and centred paragraphs may act, 64 bytes at a time from the start of
 // the document. Only asked about bytes not yet rewritten, so a window once worked out stays right.
@@ -208,13 +205,8 @@ void RenamePass(TWorkingDocument& doc, std::span<const TRenamePair> pairs, bool 
             continue;
         }
         // Script, textarea, title, style and xmp hold text to a browser, tags or not.
-        std::size_t e = 0;
-        while (e < std::size(kTextElementOpenings) &&
-               !(MatchAt(s.At(), s.Left(), kTextElementOpenings[e]) && NameEndsAt(s.d, s.r + kTextElementOpenings[e].size(), s.len)))
-            ++e;
-        if (e < std::size(kTextElementOpenings)) {
-            const std::size_t q = FindClosingTag(s.d, s.r + 1, s.len, kTextElementClosings[e]);
-            renameFrom = q == npos ? s.len : q + 1; // one never closed ends the renaming
+        if (const std::size_t end = passes::TextElementEnd(s.d, s.r, s.len); end != npos) {
+            renameFrom = end == s.len ? s.len : end + 1; // one never closed ends the renaming
             passByte();
             continue;
         }
