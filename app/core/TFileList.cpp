@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cstring>
 #include <cerrno>
 #include <cstdlib>
 
@@ -25,7 +26,7 @@ char Lower(char c)
 }
 
 // Name order independent of the file system and the locale: ASCII case-blind, then exact bytes.
-bool NameLess(const QByteArray& a, const QByteArray& b)
+bool NameLess(QByteArrayView a, QByteArrayView b)
 {
     const qsizetype n = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
@@ -34,7 +35,7 @@ bool NameLess(const QByteArray& a, const QByteArray& b)
         if (x != y)
             return quint8(x) < quint8(y);
     }
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
+    return a.size() != b.size() ? a.size() < b.size() : std::memcmp(a.data(), b.data(), std::size_t(n)) < 0;
 }
 
 const char kSeparator = QDir::separator().toLatin1();
@@ -526,7 +527,7 @@ QString TFileList::GetDirectoryName(const QString& path)
     return native.endsWith(QDir::separator()) ? native : native + QDir::separator();
 }
 
-bool TFileList::NameOrder(const QByteArray& a, const QByteArray& b)
+bool TFileList::NameOrder(QByteArrayView a, QByteArrayView b)
 {
     return NameLess(a, b);
 }

@@ -121,7 +121,7 @@ public:
     [[nodiscard]] static bool IsHtmlName(QByteArrayView name);
     // The order of names in a walk, whatever the file system and locale: ASCII case-blind, then
     // exact bytes.
-    [[nodiscard]] static bool NameOrder(const QByteArray& a, const QByteArray& b);
+    [[nodiscard]] static bool NameOrder(QByteArrayView a, QByteArrayView b);
 
 private:
     // Appends entries not yet listed as one batch for the observer; returns how many.

@@ -2,11 +2,13 @@
 
 #include "TTreeWalk.h"
 #include "engine/OutputFile.h"
+#include "engine/PosixIo.h"
 #include "engine/SafeOpen.h"
 #include "engine/SourceFile.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <unistd.h>
@@ -44,15 +46,22 @@ template <typename Number> bool ParseNumber(QByteArrayView field, Number& value,
 // read, so that they share its bytes.
 bool ParseLine(QByteArrayView line, QByteArray& relative, TOutputManifest::Entry& entry, QByteArray& recipe)
 {
+    // Six fields each ended by a space, then the path to the end of the line.
     QByteArrayView fields[7];
-    qsizetype at = 0;
-    for (int i = 0; i < 7; ++i) {
-        const qsizetype end = i == 6 ? line.size() : line.indexOf(' ', at);
-        if (end < 0 || (i == 6 && line.indexOf(' ', at) >= 0))
+    const char* at = line.data();
+    const char* const end = at + line.size();
+    for (int i = 0; i < 6; ++i) {
+        const char* space = at;
+        while (space < end && *space != ' ')
+            ++space;
+        if (space == end)
             return false;
-        fields[i] = line.sliced(at, end - at);
-        at = end + 1;
+        fields[i] = QByteArrayView(at, space - at);
+        at = space + 1;
     }
+    fields[6] = QByteArrayView(at, end - at);
+    if (fields[6].contains(' '))
+        return false;
     if (fields[0].size() != 1 || !QByteArrayView("pfld").contains(fields[0][0]))
         return false;
     entry.kind = fields[0][0];
@@ -67,25 +76,60 @@ bool ParseLine(QByteArrayView line, QByteArray& relative, TOutputManifest::Entry
     return !relative.isEmpty();
 }
 
+std::size_t SlotOf(QByteArrayView path, std::size_t mask) noexcept
+{
+    return qHash(path, 0) & mask;
+}
+
 } // namespace
+
+void TOutputManifest::Index()
+{
+    std::size_t size = 16;
+    while (size < 2 * m_read.size())
+        size *= 2;
+    m_slots.assign(size, 0);
+    m_pathTwice = false;
+    const std::size_t mask = size - 1;
+    for (std::size_t i = 0; i < m_read.size(); ++i) {
+        std::size_t slot = SlotOf(m_read[i].first, mask);
+        while (m_slots[slot] != 0) {
+            if (m_read[m_slots[slot] - 1].first == m_read[i].first) {
+                m_pathTwice = true; // the later line holds
+                break;
+            }
+            slot = (slot + 1) & mask;
+        }
+        m_slots[slot] = std::uint32_t(i + 1);
+    }
+}
 
 bool TOutputManifest::Load(const QByteArray& outputFolder)
 {
-    m_entries.clear();
+    m_read.clear();
+    m_slots.clear();
+    m_changes.clear();
     m_text.reset();
     filestore::SourceFile file;
     const FileStatus opened = file.Open(PathOf(outputFolder).toStdString());
     if (opened == FileStatus::Missing)
         return true;
-    auto bytes = std::make_shared<std::string>();
-    if (opened != FileStatus::Ok || file.Read(*bytes) != FileStatus::Ok)
+    if (opened != FileStatus::Ok)
         return false;
-    m_text = bytes;
-    const QByteArrayView text(bytes->data(), qsizetype(bytes->size()));
+    const std::size_t size = std::size_t(file.Info().st_size);
+    m_text = Text(TPrefaultedAllocator<char>().allocate(size ? size : 1), TextRelease{size ? size : 1});
+    if (!filestore::ReadAll(file.Fd(), m_text.get(), size, 0) || !file.Unchanged())
+        return false;
+    const QByteArrayView text(m_text.get(), qsizetype(size));
     const qsizetype headerEnd = text.indexOf('\n');
-    if (headerEnd < 0 || text.first(headerEnd) != QByteArrayView(kHeader))
+    if (headerEnd < 0 || text.first(headerEnd) != QByteArrayView(kHeader) || text.size() > qsizetype(UINT32_MAX))
         return false;
-    m_entries.reserve(text.count('\n'));
+    std::size_t lines = 0;
+    for (const char* at = text.data(); (at = static_cast<const char*>(std::memchr(at, '\n', std::size_t(
+                                            text.data() + text.size() - at)))) != nullptr;
+         ++at)
+        ++lines;
+    m_read.reserve(lines);
     QByteArray recipe;
     for (qsizetype at = headerEnd + 1; at < text.size();) {
         qsizetype end = text.indexOf('\n', at);
@@ -94,26 +138,85 @@ bool TOutputManifest::Load(const QByteArray& outputFolder)
         QByteArray relative;
         Entry entry;
         if (end > at && !ParseLine(text.sliced(at, end - at), relative, entry, recipe)) {
-            m_entries.clear();
+            m_read.clear();
             return false;
         }
         if (end > at)
-            m_entries.insert(relative, entry);
+            m_read.emplace_back(std::move(relative), std::move(entry));
         at = end + 1;
     }
+    Index();
     return true;
+}
+
+std::size_t TOutputManifest::IndexOf(const QByteArray& relative) const noexcept
+{
+    if (m_slots.empty())
+        return m_read.size();
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t slot = SlotOf(relative, mask); m_slots[slot] != 0; slot = (slot + 1) & mask) {
+        if (m_read[m_slots[slot] - 1].first == relative)
+            return m_slots[slot] - 1;
+    }
+    return m_read.size();
+}
+
+const TOutputManifest::Entry* TOutputManifest::Find(const QByteArray& relative) const noexcept
+{
+    const std::size_t at = IndexOf(relative);
+    return at < m_read.size() ? &m_read[at].second : nullptr;
+}
+
+const TOutputManifest::Entry* TOutputManifest::FindNext(const QByteArray& relative, std::size_t& next) const noexcept
+{
+    std::size_t at = next;
+    if (m_pathTwice || at >= m_read.size() || m_read[at].first != relative)
+        at = IndexOf(relative);
+    if (at >= m_read.size())
+        return nullptr;
+    next = at + 1;
+    return &m_read[at].second;
+}
+
+void TOutputManifest::Set(const QByteArray& relative, const Entry& entry)
+{
+    const Entry* read = Find(relative);
+    if (read && *read == entry)
+        m_changes.remove(relative);
+    else
+        m_changes.insert(relative, entry);
+}
+
+void TOutputManifest::Remove(const QByteArray& relative)
+{
+    if (Find(relative))
+        m_changes.insert(relative, std::nullopt);
+    else
+        m_changes.remove(relative);
+}
+
+TOutputManifest::Entries TOutputManifest::Current() const
+{
+    Entries entries;
+    entries.reserve(m_read.size() + std::size_t(m_changes.size()));
+    for (std::size_t i = 0; i < m_read.size(); ++i) {
+        // The later of two lines for one path only.
+        const auto& path = m_read[i].first;
+        if (!m_changes.contains(path) && Find(path) == &m_read[i].second)
+            entries.push_back(m_read[i]);
+    }
+    for (auto it = m_changes.cbegin(); it != m_changes.cend(); ++it) {
+        if (it.value())
+            entries.emplace_back(it.key(), *it.value());
+    }
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    return entries;
 }
 
 int TOutputManifest::Save(const QByteArray& outputFolder) const
 {
-    std::vector<QByteArray> paths;
-    paths.reserve(std::size_t(m_entries.size()));
-    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it)
-        paths.push_back(it.key());
-    std::sort(paths.begin(), paths.end());
     QByteArray text = QByteArray(kHeader) + '\n';
-    for (const QByteArray& path : paths) {
-        const Entry& entry = m_entries[path];
+    for (const auto& [path, entry] : Current()) {
         text += entry.kind + (' ' + QByteArray::number(entry.sourceSize)) + ' ' + QByteArray::number(entry.mtimeSec) +
                 ' ' + QByteArray::number(entry.mtimeNsec) + ' ' + QByteArray::number(entry.outputSize) + ' ' +
                 entry.recipe + ' ' + path.toPercentEncoding("/") + '\n';
@@ -137,12 +240,6 @@ int TOutputManifest::Save(const QByteArray& outputFolder) const
     if (status == FileStatus::Ok)
         return 0;
     return status == FileStatus::DiskFull ? ENOSPC : status == FileStatus::NotWritable ? EACCES : EIO;
-}
-
-const TOutputManifest::Entry* TOutputManifest::Find(const QByteArray& relative) const
-{
-    const auto it = m_entries.constFind(relative);
-    return it == m_entries.cend() ? nullptr : &it.value();
 }
 
 QByteArray TOutputManifest::RecipeDigest(const QByteArray& recipe)

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <iterator>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -154,18 +155,17 @@ bool TOutputPlan::Build(const QByteArray& outputFolder, const QList<QByteArray>&
     top.kind = TTreeItem::Folder;
     m_items.push_back(top);
     TTreeWalk walk(m_outputKey, m_jobs);
+    walk.SetMirror(m_output);
+    // The output folder's record is read while the sources are listed (the walk leaves time).
+    std::jthread reading([this] { m_manifestReadable = m_manifest.Load(m_output); });
     for (const QByteArray& path : paths) {
         const QByteArray absolute = TFileList::NormalizedDirectory(path);
         if (TFileList::KindOf(path) == TFileList::PathKind::Folder) {
             // Walked straight into the plan (a large tree's items are many); the folder's own item
-            // stands for the output folder when it is the first, and is dropped after that.
-            const std::size_t at = m_items.size();
-            walk.Walk(absolute, {}, m_items);
-            if (m_items.size() == at)
-                continue;
-            if (m_items.front().source.isEmpty())
-                m_items.front() = std::move(m_items[at]);
-            m_items.erase(m_items.begin() + std::ptrdiff_t(at));
+            // stands for the output folder when it is the first.
+            std::optional<TTreeItem> own = walk.Walk(absolute, {}, m_items);
+            if (own && m_items.front().source.isEmpty())
+                m_items.front() = std::move(*own);
             continue;
         }
         // A file named is a page whatever its name, as in place; a link named leads to it.
@@ -174,6 +174,7 @@ bool TOutputPlan::Build(const QByteArray& outputFolder, const QList<QByteArray>&
             continue; // checked before; gone since, it is no longer there to write
         m_items.push_back(TTreeWalk::ItemOf(info, TTreeItem::Page, absolute, LastName(absolute)));
     }
+    reading.join();
     m_problems = walk.TakeProblems();
     for (const TTreeItem& item : m_items) {
         if (item.kind != TTreeItem::Folder) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TFileList.h"
+#include "TOutputManifest.h"
 #include "TTreeItem.h"
 
 #include <QByteArray>
@@ -24,7 +25,7 @@ public:
     // Folders listed at once by Build.
     void SetJobs(int jobs) { m_jobs = jobs; }
 
-    [[nodiscard]] const std::vector<TTreeItem>& Items() const { return m_items; }
+    [[nodiscard]] const TTreeItems& Items() const { return m_items; }
     // Absolute and clean.
     [[nodiscard]] const QByteArray& OutputFolder() const { return m_output; }
     [[nodiscard]] QByteArray OutputPath(const QByteArray& relative) const;
@@ -32,6 +33,10 @@ public:
     [[nodiscard]] int FileCount() const { return m_fileCount; }
     [[nodiscard]] quint64 TotalBytes() const { return m_totalBytes; }
     [[nodiscard]] std::vector<TWalkProblem> TakeWalkProblems() { return std::exchange(m_problems, {}); }
+    // The output folder's record of what it holds, read by Build while the sources are listed; a
+    // run changes it. False from ManifestReadable when one was there that could not be read.
+    [[nodiscard]] TOutputManifest& Manifest() { return m_manifest; }
+    [[nodiscard]] bool ManifestReadable() const { return m_manifestReadable; }
 
 private:
     // The output folder can be made (or is one), and what it truly names.
@@ -42,8 +47,10 @@ private:
     QByteArray m_output;
     QByteArray m_outputReal; // links resolved, for the nesting checks
     std::pair<quint64, quint64> m_outputKey{0, 0};
-    std::vector<TTreeItem> m_items;
+    TTreeItems m_items;
     std::vector<TWalkProblem> m_problems;
+    TOutputManifest m_manifest;
+    bool m_manifestReadable = true;
     int m_jobs = 1;
     int m_fileCount = 0;
     quint64 m_totalBytes = 0;

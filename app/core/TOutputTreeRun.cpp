@@ -18,16 +18,15 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-QByteArray ParentOf(const QByteArray& relative)
+QByteArrayView ParentOf(const QByteArray& relative)
 {
     const qsizetype cut = relative.lastIndexOf('/');
-    return cut < 0 ? QByteArray() : relative.left(cut);
+    return cut < 0 ? QByteArrayView() : QByteArrayView(relative).first(cut);
 }
 
 std::string NameOf(const QByteArray& relative)
@@ -70,6 +69,7 @@ struct TOutputTreeRun::Folder
     int fd = -1;
     QString reason;
     FileStatus status = FileStatus::Ok;
+    bool recovered = false; // something was put right in it: the walk's look is out of date
 
     ~Folder()
     {
@@ -90,8 +90,8 @@ struct TOutputTreeRun::Turn
     bool inBatch = false;
 };
 
-TOutputTreeRun::TOutputTreeRun(const TOutputPlan& plan, THTMLCompressor& HC, TCompressRunObserver* observer)
-    : m_plan(plan), m_engine(HC), m_observer(observer ? observer : &m_silent)
+TOutputTreeRun::TOutputTreeRun(TOutputPlan& plan, THTMLCompressor& HC, TCompressRunObserver* observer)
+    : m_plan(plan), m_engine(HC), m_observer(observer ? observer : &m_silent), m_manifest(plan.Manifest())
 {
 }
 
@@ -144,6 +144,7 @@ TOutputTreeRun::Turn TOutputTreeRun::MakeFolder(int index, std::shared_ptr<Folde
     }
     // What a run into this folder that died left behind goes first.
     const filestore::DeadRunReport report = filestore::RecoverDeadRuns(path.toStdString());
+    current->recovered = !report.findings.empty();
     for (const filestore::DeadRunFinding& finding : report.findings)
         m_observer->RecoveryNotice(QByteArray::fromStdString(finding.copy), QByteArray::fromStdString(finding.page),
                                    TReasonText::OfDeadRunFinding(finding.kind));
@@ -159,12 +160,12 @@ TOutputTreeRun::Turn TOutputTreeRun::MakeFolder(int index, std::shared_ptr<Folde
 std::shared_ptr<TOutputTreeRun::Folder> TOutputTreeRun::FolderOf(const QByteArray& relative,
                                                                  std::shared_ptr<Folder> current) const
 {
-    const QByteArray parent = ParentOf(relative);
+    const QByteArrayView parent = ParentOf(relative);
     if (m_dryRun || (current && current->relative == parent))
         return current;
     auto folder = std::make_shared<Folder>();
-    folder->relative = parent;
-    folder->fd = ::open(m_plan.OutputPath(parent).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    folder->relative = parent.toByteArray();
+    folder->fd = ::open(m_plan.OutputPath(folder->relative).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder->fd < 0) {
         folder->status = FileStatus::WriteFailed;
         folder->reason = TReasonText::OfSystemError(errno);
@@ -172,57 +173,28 @@ std::shared_ptr<TOutputTreeRun::Folder> TOutputTreeRun::FolderOf(const QByteArra
     return folder;
 }
 
-const TOutputManifest::Entry* TOutputTreeRun::IsUpToDate(const TTreeItem& item, const Folder* folder) const
+const TOutputManifest::Entry* TOutputTreeRun::IsUpToDate(const TTreeItem& item, const Folder* folder)
 {
-    const TOutputManifest::Entry* known = m_previous.Find(item.relative);
+    const TOutputManifest::Entry* known = m_manifest.FindNext(item.relative, m_nextLine);
     const char kind = item.kind == TTreeItem::Page ? 'p' : 'f';
     if (!known || known->kind != kind || known->sourceSize != item.size || known->mtimeSec != item.mtimeSec ||
         known->mtimeNsec != item.mtimeNsec || (kind == 'p' && known->recipe != m_recipe))
         return nullptr;
-    // The output itself must still be as it was made: same size, the source's time and mode. Looked
-    // up in its open folder where there is one: a rerun over a large tree is mostly this.
-    struct stat output;
-    const bool inFolder = folder && folder->fd >= 0;
-    // The last name of a path is its tail, ended as the path is: no copy needed.
-    const char* name = item.relative.constData() + item.relative.lastIndexOf('/') + 1;
-    const int found = inFolder ? ::fstatat(folder->fd, name, &output, AT_SYMLINK_NOFOLLOW)
-                               : ::lstat(m_plan.OutputPath(item.relative).constData(), &output);
-    const bool current = found == 0 && S_ISREG(output.st_mode) && quint64(output.st_size) == known->outputSize &&
-           output.st_mtim.tv_sec == item.mtimeSec && output.st_mtim.tv_nsec == item.mtimeNsec &&
-           (output.st_mode & 07777) == item.mode;
+    // The output itself must still be as it was made: same size, the source's time and mode. The
+    // walk looked already where it could; else it is looked up in its open folder.
+    bool same = item.outputLook == TTreeItem::OutputLook::SameStamp;
+    quint64 size = item.outputSize;
+    if (item.outputLook == TTreeItem::OutputLook::NotLooked || (folder && folder->recovered)) {
+        struct stat there;
+        // The last name of a path is its tail, ended as the path is: no copy needed.
+        const char* name = item.relative.constData() + item.relative.lastIndexOf('/') + 1;
+        const int found = folder && folder->fd >= 0 ? ::fstatat(folder->fd, name, &there, AT_SYMLINK_NOFOLLOW)
+                                                    : ::lstat(m_plan.OutputPath(item.relative).constData(), &there);
+        same = found == 0 && item.HasSourceStamp(there);
+        size = same ? quint64(there.st_size) : 0;
+    }
+    const bool current = same && size == known->outputSize;
     return current ? known : nullptr;
-}
-
-std::vector<TOutputTreeRun::Check> TOutputTreeRun::CheckFolderItems(int index, const Folder* folder) const
-{
-    // The items right after a folder's own are its entries, save the files named on their own
-    // after a walk: those stay to be checked one by one.
-    const std::vector<TTreeItem>& items = m_plan.Items();
-    const QByteArray prefix = folder->relative.isEmpty() ? QByteArray() : folder->relative + '/';
-    std::size_t end = std::size_t(index) + 1;
-    while (end < items.size() && items[end].kind != TTreeItem::Folder &&
-           items[end].relative.startsWith(prefix) && items[end].relative.indexOf('/', prefix.size()) < 0)
-        ++end;
-    const std::size_t first = std::size_t(index) + 1;
-    std::vector<Check> current(end - first);
-    // Only worth threads for a folder of many files: a rerun over a large tree is mostly this.
-    if (m_jobs == 1 || current.size() < 64)
-        return current;
-    const auto check = [&](std::size_t from, std::size_t to) {
-        for (std::size_t k = from; k < to; ++k) {
-            const TTreeItem& item = items[first + k];
-            if (item.kind == TTreeItem::Page || item.kind == TTreeItem::File)
-                current[k] = {true, IsUpToDate(item, folder)};
-        }
-    };
-    const std::size_t share = (current.size() + std::size_t(m_jobs) - 1) / std::size_t(m_jobs);
-    std::vector<std::thread> helpers;
-    for (std::size_t from = share; from < current.size(); from += share)
-        helpers.emplace_back(check, from, std::min(from + share, current.size()));
-    check(0, std::min(share, current.size()));
-    for (std::thread& helper : helpers)
-        helper.join();
-    return current;
 }
 
 TOutputTreeRun::Turn TOutputTreeRun::UpToDate(int index, const TOutputManifest::Entry& made) const
@@ -378,7 +350,7 @@ void TOutputTreeRun::Report(Turn& turn, TRunTotals& totals)
 {
     TFileOutcome& outcome = turn.outcome;
     if (turn.record && !m_dryRun && outcome.result != TFileOutcome::Failed)
-        m_fresh.Set(m_plan.Items()[std::size_t(turn.row)].relative, turn.entry);
+        m_manifest.Set(m_plan.Items()[std::size_t(turn.row)].relative, turn.entry);
     if (turn.isFolder && outcome.result != TFileOutcome::Failed)
         return;
     switch (outcome.result) {
@@ -406,33 +378,33 @@ void TOutputTreeRun::RemoveStale(TRunTotals& totals)
     planned.reserve(qsizetype(m_plan.Items().size()));
     for (const TTreeItem& item : m_plan.Items())
         planned.insert(item.relative);
-    std::vector<QByteArray> gone;
-    for (auto it = m_previous.Entries().cbegin(); it != m_previous.Entries().cend(); ++it) {
-        if (!planned.contains(it.key()))
-            gone.push_back(it.key());
+    // Paths point into the manifest, which outlives them here.
+    TOutputManifest::Entries gone;
+    for (auto& found : m_manifest.Current()) {
+        if (!planned.contains(found.first))
+            gone.push_back(std::move(found));
     }
     // What a folder holds goes before the folder.
-    std::sort(gone.begin(), gone.end(), std::greater<>());
-    for (const QByteArray& relative : gone) {
-        const TOutputManifest::Entry entry = *m_previous.Find(relative);
+    std::sort(gone.begin(), gone.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& [relative, entry] : gone) {
         TFileOutcome outcome;
         outcome.path = outcome.output = m_plan.OutputPath(relative);
         struct stat there;
         if (::lstat(outcome.output.constData(), &there) != 0) {
-            m_fresh.Remove(relative); // gone already
+            m_manifest.Remove(relative); // gone already
             continue;
         }
         if (entry.kind == 'd') {
             // Only while empty: whatever else is in it is not ours to remove.
             if (S_ISDIR(there.st_mode) && !m_dryRun && ::rmdir(outcome.output.constData()) == 0)
-                m_fresh.Remove(relative);
+                m_manifest.Remove(relative);
             continue;
         }
         const bool ours = entry.kind == 'l'
                               ? S_ISLNK(there.st_mode)
                               : S_ISREG(there.st_mode) && quint64(there.st_size) == entry.outputSize &&
                                     there.st_mtim.tv_sec == entry.mtimeSec && there.st_mtim.tv_nsec == entry.mtimeNsec;
-        m_fresh.Remove(relative); // removed, or changed by someone and no longer ours
+        m_manifest.Remove(relative); // removed, or changed by someone and no longer ours
         if (!ours) {
             outcome.result = TFileOutcome::Skipped;
             outcome.reason = TReasonText::OfOutput(TReasonText::ChangedSinceMade);
@@ -443,7 +415,7 @@ void TOutputTreeRun::RemoveStale(TRunTotals& totals)
             ++totals.removed;
         } else {
             Fail(outcome, FileStatus::WriteFailed, TReasonText::OfSystemError(errno));
-            m_fresh.Set(relative, entry);
+            m_manifest.Set(relative, entry);
             ++totals.failed;
         }
         m_observer->FileFinished(-1, outcome);
@@ -455,11 +427,10 @@ TRunTotals TOutputTreeRun::Execute()
     TRunTotals totals;
     m_observer->PanelShown();
     const QByteArray manifestPath = m_plan.OutputPath(TTreeWalk::ManifestName);
-    if (!m_previous.Load(m_plan.OutputFolder())) {
+    if (!m_plan.ManifestReadable()) {
         ++totals.recoveryNotices;
         m_observer->RecoveryNotice(manifestPath, {}, TReasonText::OfOutput(TReasonText::UnreadableManifest));
     }
-    m_fresh = m_previous;
 
     std::vector<std::unique_ptr<THTMLCompressor>> engines;
     for (int worker = 1; worker < m_jobs; ++worker) {
@@ -495,12 +466,7 @@ TRunTotals TOutputTreeRun::Execute()
     auto takeTurn = [&] { accept(work.Take()); };
 
     std::shared_ptr<Folder> folder;
-    std::vector<Check> checked; // of the items after the last folder made
-    int checkedFrom = 0;
-    const auto isUpToDate = [&](int i, const TTreeItem& item) {
-        const std::size_t k = std::size_t(i - checkedFrom);
-        if (i >= checkedFrom && k < checked.size() && checked[k].done)
-            return checked[k].current;
+    const auto isUpToDate = [&](const TTreeItem& item) {
         return IsUpToDate(item, (folder = FolderOf(item.relative, folder)).get());
     };
     const int n = int(m_plan.Items().size());
@@ -511,12 +477,10 @@ TRunTotals TOutputTreeRun::Execute()
         }
         const TTreeItem& item = m_plan.Items()[std::size_t(i)];
         if (item.kind == TTreeItem::Folder) {
-            // Made here, before any task can write into it; what it holds checked once it is.
+            // Made here, before any task can write into it.
             work.GiveResult(MakeFolder(i, folder));
-            checked = CheckFolderItems(i, folder.get());
-            checkedFrom = i + 1;
         } else if (const TOutputManifest::Entry* made = item.kind == TTreeItem::Page || item.kind == TTreeItem::File
-                                                            ? isUpToDate(i, item)
+                                                            ? isUpToDate(item)
                                                             : nullptr) {
             // Checked here: handing a rerun's many current outputs to workers would cost more.
             if (work.InFlight() == 0)
@@ -540,8 +504,8 @@ TRunTotals TOutputTreeRun::Execute()
 
     if (m_delete && !totals.stopped)
         RemoveStale(totals);
-    if (!m_dryRun && !(m_fresh == m_previous)) {
-        if (const int error = m_fresh.Save(m_plan.OutputFolder())) {
+    if (!m_dryRun && m_manifest.IsChanged()) {
+        if (const int error = m_manifest.Save(m_plan.OutputFolder())) {
             TFileOutcome outcome;
             outcome.path = outcome.output = manifestPath;
             Fail(outcome, FileStatus::WriteFailed, TReasonText::OfSystemError(error));

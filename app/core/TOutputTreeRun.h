@@ -29,7 +29,7 @@ struct TTreeItem;
 class TOutputTreeRun
 {
 public:
-    TOutputTreeRun(const TOutputPlan& plan, THTMLCompressor& HC, TCompressRunObserver* observer = nullptr);
+    TOutputTreeRun(TOutputPlan& plan, THTMLCompressor& HC, TCompressRunObserver* observer = nullptr);
     ~TOutputTreeRun();
 
     // Everything that shapes a page's result (options, version); a page made with another
@@ -64,21 +64,13 @@ private:
                              const std::string* bytes, Turn& turn) const;
     // The output was made from the source as it is, with this recipe, and is still as made: its
     // entry in the manifest; null otherwise.
-    [[nodiscard]] const TOutputManifest::Entry* IsUpToDate(const TTreeItem& item, const Folder* folder) const;
-    struct Check
-    {
-        bool done = false;
-        const TOutputManifest::Entry* current = nullptr; // as IsUpToDate
-    };
-    // IsUpToDate for the files of the folder just made at `index`, on every job's thread; an
-    // entry per item that follows (not done where it was not checked).
-    [[nodiscard]] std::vector<Check> CheckFolderItems(int index, const Folder* folder) const;
+    [[nodiscard]] const TOutputManifest::Entry* IsUpToDate(const TTreeItem& item, const Folder* folder);
     [[nodiscard]] Turn UpToDate(int index, const TOutputManifest::Entry& made) const;
     // Counts, records and tells one finished turn.
     void Report(Turn& turn, TRunTotals& totals);
     void RemoveStale(TRunTotals& totals);
 
-    const TOutputPlan& m_plan;
+    TOutputPlan& m_plan;
     THTMLCompressor& m_engine;
     TCompressRunObserver* m_observer;
     TCompressRunObserver m_silent; // stands in when no observer is given
@@ -87,6 +79,7 @@ private:
     bool m_delete = false;
     int m_jobs = 1;
     std::function<bool()> m_stopRequested;
-    TOutputManifest m_previous; // as the run found it; read by every thread
-    TOutputManifest m_fresh;    // as the run leaves it; the run's thread only
+    // The plan's: read by every thread as the run found it; changed on the run's thread only.
+    TOutputManifest& m_manifest;
+    std::size_t m_nextLine = 0; // of the manifest, for IsUpToDate
 };

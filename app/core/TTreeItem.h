@@ -1,9 +1,14 @@
 #pragma once
 
+#include "TPrefaultedAllocator.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
-// One thing a source tree holds, as an output tree mirrors it.
+#include <sys/stat.h>
+#include <vector>
+
+// One thing a source tree holds, as an output tree mirrors it. Kept small: a large tree has many.
 struct TTreeItem
 {
     enum Kind : quint8
@@ -14,14 +19,41 @@ struct TTreeItem
         Link,    // made again as a link with the same target
         Special, // pipe, socket or device: skipped with a warning
     };
+    // What lay at the same place in the output tree when the source was listed, for pages and
+    // copied files: a rerun over a large tree is mostly this look, made on the walk's threads.
+    enum class OutputLook : quint8
+    {
+        NotLooked,
+        Other,     // nothing, or not a regular file with the source's time and mode
+        SameStamp, // a regular file with the source's time and mode, of outputSize bytes
+    };
 
-    Kind kind = File;
     QByteArray source;   // full path, the system's bytes; empty for an output folder of no source
     QByteArray relative; // below the output folder, '/' between names; empty for the folder itself
     quint64 size = 0;
-    quint32 mode = 0; // permission bits of the source; 0 where there is no source
     qint64 mtimeSec = 0;
-    qint64 mtimeNsec = 0;
     quint64 device = 0;
     quint64 inode = 0;
+    quint64 outputSize = 0;
+    quint32 mode = 0;      // permission bits of the source; 0 where there is no source
+    qint32 mtimeNsec = 0;  // below a second
+    Kind kind = File;
+    OutputLook outputLook = OutputLook::NotLooked;
+
+    // Whether `there` (an lstat of the output's place) is a regular file with the source's time
+    // and mode.
+    [[nodiscard]] bool HasSourceStamp(const struct stat& there) const
+    {
+        return S_ISREG(there.st_mode) && (there.st_mode & 07777) == mode && there.st_mtim.tv_sec == mtimeSec &&
+               there.st_mtim.tv_nsec == mtimeNsec;
+    }
+    // Takes what `there` shows, or nothing (null).
+    void LookAtOutput(const struct stat* there)
+    {
+        const bool same = there && HasSourceStamp(*there);
+        outputLook = same ? OutputLook::SameStamp : OutputLook::Other;
+        outputSize = same ? quint64(there->st_size) : 0;
+    }
 };
+
+using TTreeItems = std::vector<TTreeItem, TPrefaultedAllocator<TTreeItem>>;

@@ -10,15 +10,25 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <iterator>
+#include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-QByteArray Below(const QByteArray& folder, const QByteArray& name, char separator)
+// One allocation: a large tree has many names.
+QByteArray Below(const QByteArray& folder, QByteArrayView name)
 {
     if (folder.isEmpty())
-        return name;
-    return folder.endsWith(separator) ? folder + name : folder + separator + name;
+        return name.toByteArray();
+    const bool slash = !folder.endsWith('/');
+    QByteArray path;
+    path.reserve(folder.size() + qsizetype(slash) + name.size());
+    path.append(folder);
+    if (slash)
+        path.append('/');
+    path.append(name);
+    return path;
 }
 
 } // namespace
@@ -32,7 +42,7 @@ TTreeItem TTreeWalk::ItemOf(const struct stat& info, TTreeItem::Kind kind, QByte
     item.size = S_ISREG(info.st_mode) ? quint64(info.st_size) : 0;
     item.mode = info.st_mode & 07777;
     item.mtimeSec = info.st_mtim.tv_sec;
-    item.mtimeNsec = info.st_mtim.tv_nsec;
+    item.mtimeNsec = qint32(info.st_mtim.tv_nsec);
     item.device = info.st_dev;
     item.inode = info.st_ino;
     return item;
@@ -48,7 +58,8 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
         return listing;
     }
     // The names first, in order, so that what they name is made in its place once.
-    std::vector<QByteArray> names;
+    std::string text; // the names one after another, each ended by a NUL
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
     int failure = 0;
     for (;;) {
         errno = 0;
@@ -61,24 +72,38 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0 || std::strcmp(name, ManifestName) == 0 ||
             filestore::KindOfName(name) != filestore::OwnFileKind::None)
             continue;
-        names.emplace_back(name);
+        const std::size_t length = std::strlen(name);
+        spans.emplace_back(text.size(), length);
+        text.append(name, length + 1);
     }
+    std::vector<QByteArrayView> names;
+    names.reserve(spans.size());
+    for (const auto& [at, length] : spans)
+        names.emplace_back(text.data() + at, qsizetype(length));
     std::sort(names.begin(), names.end(), TFileList::NameOrder);
+    // The same folder in the mirror; never through a link below its top.
+    int mirror = -1;
+    if (!m_mirror.isEmpty()) {
+        const QByteArray& relative = folder.item.relative;
+        mirror = relative.isEmpty() ? ::open(m_mirror.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                                    : ::open(Below(m_mirror, relative).constData(),
+                                             O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    }
     listing.entries.reserve(names.size());
-    for (QByteArray& name : names) {
+    for (const QByteArrayView name : names) {
         struct stat info;
         if (::fstatat(::dirfd(dir), name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT) // gone since it was listed: nothing to mirror
                 failure = errno;
             continue;
         }
-        QByteArray source = Below(path, name, '/');
-        QByteArray relative = Below(folder.item.relative, name, '/');
+        QByteArray source = Below(path, name);
+        QByteArray relative = Below(folder.item.relative, name);
         if (S_ISDIR(info.st_mode)) {
             if (std::pair<quint64, quint64>(info.st_dev, info.st_ino) != m_skip) {
                 const bool hidden = folder.hidden || name.startsWith('.');
                 listing.subfolders.push_back(
-                    {std::move(name), ItemOf(info, TTreeItem::Folder, std::move(source), std::move(relative)), hidden});
+                    {name.toByteArray(), ItemOf(info, TTreeItem::Folder, std::move(source), std::move(relative)), hidden});
             }
             continue;
         }
@@ -88,19 +113,26 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
         else if (S_ISREG(info.st_mode))
             kind = !folder.hidden && TFileList::IsHtmlName(name) ? TTreeItem::Page : TTreeItem::File;
         listing.entries.push_back(ItemOf(info, kind, std::move(source), std::move(relative)));
+        if (!m_mirror.isEmpty() && (kind == TTreeItem::Page || kind == TTreeItem::File)) {
+            struct stat there;
+            const bool found = mirror >= 0 && ::fstatat(mirror, name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0;
+            listing.entries.back().LookAtOutput(found ? &there : nullptr);
+        }
     }
+    if (mirror >= 0)
+        ::close(mirror);
     ::closedir(dir);
     if (failure)
         listing.problem = {path, TReasonText::OfSystemError(failure)};
     return listing;
 }
 
-void TTreeWalk::Walk(const QByteArray& root, const QByteArray& base, std::vector<TTreeItem>& items)
+std::optional<TTreeItem> TTreeWalk::Walk(const QByteArray& root, const QByteArray& base, TTreeItems& items)
 {
     struct stat rootInfo;
     if (::stat(root.constData(), &rootInfo) != 0) {
         m_problems.push_back({root, TReasonText::OfSystemError(errno)});
-        return;
+        return std::nullopt;
     }
     // Folders are listed a level at a time, several at once (listing a large tree is mostly
     // waiting for the system), then put in walk order.
@@ -140,7 +172,7 @@ void TTreeWalk::Walk(const QByteArray& root, const QByteArray& base, std::vector
     }
     // A folder's own item comes first, then its entries, then its subfolders, depth first; an
     // explicit stack, so that very deep trees cannot exhaust the call stack.
-    std::size_t count = items.size() + nodes.size();
+    std::size_t count = items.size() + nodes.size() - 1;
     for (const Node& node : nodes)
         count += node.listing.entries.size();
     items.reserve(count);
@@ -148,10 +180,12 @@ void TTreeWalk::Walk(const QByteArray& root, const QByteArray& base, std::vector
     while (!pending.empty()) {
         Node& node = nodes[pending.back()];
         pending.pop_back();
-        items.push_back(std::move(node.folder.item));
+        if (&node != &nodes.front())
+            items.push_back(std::move(node.folder.item));
         if (node.listing.problem)
             m_problems.push_back(std::move(*node.listing.problem));
         std::move(node.listing.entries.begin(), node.listing.entries.end(), std::back_inserter(items));
         pending.insert(pending.end(), node.children.rbegin(), node.children.rend());
     }
+    return std::move(nodes.front().folder.item);
 }

@@ -25,9 +25,13 @@ public:
     {
     }
 
-    // Appends the items of the folder `root` (absolute, clean), its own first with relative path
-    // `base` (empty: the output folder itself). Folders that cannot be read are noted.
-    void Walk(const QByteArray& root, const QByteArray& base, std::vector<TTreeItem>& items);
+    // Pages and copied files also learn what lies at their place below `folder` (TTreeItem::output).
+    void SetMirror(const QByteArray& folder) { m_mirror = folder; }
+
+    // Appends the items below the folder `root` (absolute, clean) and returns its own, with
+    // relative path `base` (empty: the output folder itself); none when it is not there. Folders
+    // that cannot be read are noted.
+    std::optional<TTreeItem> Walk(const QByteArray& root, const QByteArray& base, TTreeItems& items);
 
     // An item with the size, mode, time and identity of what `info` describes.
     [[nodiscard]] static TTreeItem ItemOf(const struct stat& info, TTreeItem::Kind kind, QByteArray source,
@@ -48,7 +52,7 @@ private:
     // One folder's entries other than folders, and its subfolders, each in name order.
     struct Listing
     {
-        std::vector<TTreeItem> entries;
+        TTreeItems entries;
         std::vector<Found> subfolders;
         std::optional<TWalkProblem> problem;
     };
@@ -57,5 +61,6 @@ private:
 
     std::pair<quint64, quint64> m_skip;
     int m_jobs;
+    QByteArray m_mirror;
     std::vector<TWalkProblem> m_problems;
 };

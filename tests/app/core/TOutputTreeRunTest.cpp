@@ -97,10 +97,18 @@ void TOutputTreeRunTest::testManifestRoundTrip()
     QVERIFY(read.Load(folder));
     QVERIFY(read == written);
 
+    // A path on two lines: the later holds, looked up in order or not.
+    QVERIFY(WriteFile(m_dir->filePath(QStringLiteral(".corvane-manifest")),
+                      "corvane-manifest 1\np 1 2 3 4 - a\np 5 2 3 4 - a\n"));
+    QVERIFY(read.Load(folder));
+    std::size_t next = 0;
+    QCOMPARE(read.FindNext("a", next)->sourceSize, quint64(5));
+    QCOMPARE(read.Current().size(), std::size_t(1));
+
     // A damaged record reads as none, so nothing is taken for current or removed as ours.
     QVERIFY(WriteFile(m_dir->filePath(QStringLiteral(".corvane-manifest")), "corvane-manifest 1\np 1 2 x 4 - a\n"));
     QVERIFY(!read.Load(folder));
-    QVERIFY(read.Entries().isEmpty());
+    QVERIFY(read.Current().empty());
     QVERIFY(QFile::remove(m_dir->filePath(QStringLiteral(".corvane-manifest"))));
     QVERIFY(read.Load(folder)); // none yet is no damage
 }
