@@ -142,8 +142,10 @@ TOutputTreeRun::Turn TOutputTreeRun::MakeFolder(int index, std::shared_ptr<Folde
         Fail(turn.outcome, current->status, current->reason);
         return turn;
     }
-    // What a run into this folder that died left behind goes first.
-    const filestore::DeadRunReport report = filestore::RecoverDeadRuns(path.toStdString());
+    // What a run into this folder that died left behind goes first (where the walk saw any).
+    const filestore::DeadRunReport report = item.outputLook == TTreeItem::OutputLook::Matches
+                                                ? filestore::DeadRunReport()
+                                                : filestore::RecoverDeadRuns(path.toStdString());
     current->recovered = !report.findings.empty();
     for (const filestore::DeadRunFinding& finding : report.findings)
         m_observer->RecoveryNotice(QByteArray::fromStdString(finding.copy), QByteArray::fromStdString(finding.page),
@@ -182,7 +184,7 @@ const TOutputManifest::Entry* TOutputTreeRun::IsUpToDate(const TTreeItem& item, 
         return nullptr;
     // The output itself must still be as it was made: same size, the source's time and mode. The
     // walk looked already where it could; else it is looked up in its open folder.
-    bool same = item.outputLook == TTreeItem::OutputLook::SameStamp;
+    bool same = item.outputLook == TTreeItem::OutputLook::Matches;
     quint64 size = item.outputSize;
     if (item.outputLook == TTreeItem::OutputLook::NotLooked || (folder && folder->recovered)) {
         struct stat there;

@@ -19,13 +19,15 @@ struct TTreeItem
         Link,    // made again as a link with the same target
         Special, // pipe, socket or device: skipped with a warning
     };
-    // What lay at the same place in the output tree when the source was listed, for pages and
-    // copied files: a rerun over a large tree is mostly this look, made on the walk's threads.
+    // What lay at the same place in the output tree when the source was listed: a rerun over a
+    // large tree is mostly this look, made on the walk's threads.
     enum class OutputLook : quint8
     {
         NotLooked,
-        Other,     // nothing, or not a regular file with the source's time and mode
-        SameStamp, // a regular file with the source's time and mode, of outputSize bytes
+        Differs, // a page or file: nothing, or not a regular file with the source's time and mode;
+                 // a folder: it holds what a run left (temporary or recovery files)
+        Matches, // a page or file: a regular file with the source's time and mode, of outputSize
+                 // bytes; a folder: it holds nothing a run left
     };
 
     QByteArray source;   // full path, the system's bytes; empty for an output folder of no source
@@ -51,7 +53,7 @@ struct TTreeItem
     void LookAtOutput(const struct stat* there)
     {
         const bool same = there && HasSourceStamp(*there);
-        outputLook = same ? OutputLook::SameStamp : OutputLook::Other;
+        outputLook = same ? OutputLook::Matches : OutputLook::Differs;
         outputSize = same ? quint64(there->st_size) : 0;
     }
 };

@@ -31,6 +31,28 @@ QByteArray Below(const QByteArray& folder, QByteArrayView name)
     return path;
 }
 
+// Whether an open folder holds a temporary or recovery file of a run (which the run recovers).
+bool HoldsLeftovers(int folderFd)
+{
+    const int listFd = ::dup(folderFd);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!dir) {
+        if (listFd >= 0)
+            ::close(listFd);
+        return true; // not known: looked at again
+    }
+    bool found = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        const filestore::OwnFileKind kind = filestore::KindOfName(entry->d_name);
+        if (kind == filestore::OwnFileKind::Temporary || kind == filestore::OwnFileKind::Recovery) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
 } // namespace
 
 TTreeItem TTreeWalk::ItemOf(const struct stat& info, TTreeItem::Kind kind, QByteArray source, QByteArray relative)
@@ -119,8 +141,10 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
             listing.entries.back().LookAtOutput(found ? &there : nullptr);
         }
     }
-    if (mirror >= 0)
+    if (mirror >= 0) {
+        listing.leftovers = HoldsLeftovers(mirror);
         ::close(mirror);
+    }
     ::closedir(dir);
     if (failure)
         listing.problem = {path, TReasonText::OfSystemError(failure)};
@@ -159,6 +183,9 @@ std::optional<TTreeItem> TTreeWalk::Walk(const QByteArray& root, const QByteArra
                 nodes.push_back({std::move(subfolder), {}, {}});
             }
             listing.subfolders.clear();
+            if (listing.leftovers)
+                nodes[index].folder.item.outputLook =
+                    *listing.leftovers ? TTreeItem::OutputLook::Differs : TTreeItem::OutputLook::Matches;
             nodes[index].listing = std::move(listing);
         };
         for (const std::size_t index : level) {

@@ -55,6 +55,7 @@ private:
         TTreeItems entries;
         std::vector<Found> subfolders;
         std::optional<TWalkProblem> problem;
+        std::optional<bool> leftovers; // whether the mirror folder holds what a run left; none: not looked
     };
     // Any thread.
     [[nodiscard]] Listing List(const Found& folder) const;

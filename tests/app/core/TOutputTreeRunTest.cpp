@@ -50,6 +50,7 @@ private slots:
     void testJobsAgreeAndRerunsSkip();
     void testDeleteRemovesOnlyItsOwn();
     void testWideTreeOnSeveralJobs();
+    void testRerunClearsDeadRunLeftovers();
 
 private:
     TRunTotals RunInto(const QString& out, Recorder& recorder, int jobs = 1, const QByteArray& recipe = "a",
@@ -187,6 +188,19 @@ void TOutputTreeRunTest::testDeleteRemovesOnlyItsOwn()
     RunInto(out, emptied, 1, "a", true);
     QVERIFY(!QFileInfo::exists(out + QStringLiteral("/sub")));
     QVERIFY(QFileInfo::exists(out + QStringLiteral("/b.htm")));
+}
+
+void TOutputTreeRunTest::testRerunClearsDeadRunLeftovers()
+{
+    // What a killed run left in an output folder goes on the next run, however current the rest.
+    const QString out = m_dir->filePath(QStringLiteral("out"));
+    Recorder made;
+    RunInto(out, made, 2);
+    const QString leftover = out + QStringLiteral("/sub/.corvane-0123456789ab.tmp");
+    QVERIFY(WriteFile(leftover, "torn"));
+    Recorder again;
+    QCOMPARE(RunInto(out, again, 2).upToDate, 4);
+    QVERIFY(!QFileInfo::exists(leftover));
 }
 
 QTEST_GUILESS_MAIN(TOutputTreeRunTest)
