@@ -2,7 +2,7 @@
 
 #include "TFileList.h"
 #include "TOutputManifest.h"
-#include "TTreeItem.h"
+#include "TTreeItemList.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,7 +25,7 @@ public:
     // Folders listed at once by Build.
     void SetJobs(int jobs) { m_jobs = jobs; }
 
-    [[nodiscard]] const TTreeItems& Items() const { return m_items; }
+    [[nodiscard]] const TTreeItemList& Items() const { return m_items; }
     // Absolute and clean.
     [[nodiscard]] const QByteArray& OutputFolder() const { return m_output; }
     [[nodiscard]] QByteArray OutputPath(const QByteArray& relative) const;
@@ -47,7 +47,7 @@ private:
     QByteArray m_output;
     QByteArray m_outputReal; // links resolved, for the nesting checks
     std::pair<quint64, quint64> m_outputKey{0, 0};
-    TTreeItems m_items;
+    TTreeItemList m_items;
     std::vector<TWalkProblem> m_problems;
     TOutputManifest m_manifest;
     bool m_manifestReadable = true;

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <iterator>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -151,7 +150,7 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
     return listing;
 }
 
-std::optional<TTreeItem> TTreeWalk::Walk(const QByteArray& root, const QByteArray& base, TTreeItems& items)
+std::optional<TTreeItem> TTreeWalk::Walk(const QByteArray& root, const QByteArray& base, TTreeItemList& items)
 {
     struct stat rootInfo;
     if (::stat(root.constData(), &rootInfo) != 0) {
@@ -198,21 +197,26 @@ std::optional<TTreeItem> TTreeWalk::Walk(const QByteArray& root, const QByteArra
         level = std::move(next);
     }
     // A folder's own item comes first, then its entries, then its subfolders, depth first; an
-    // explicit stack, so that very deep trees cannot exhaust the call stack.
+    // explicit stack, so that very deep trees cannot exhaust the call stack. The items stay where
+    // they were listed.
     std::size_t count = items.size() + nodes.size() - 1;
     for (const Node& node : nodes)
         count += node.listing.entries.size();
     items.reserve(count);
+    TTreeItems& folders = items.Keep({});
+    folders.reserve(nodes.size());
     std::vector<std::size_t> pending{0};
     while (!pending.empty()) {
         Node& node = nodes[pending.back()];
         pending.pop_back();
+        folders.push_back(std::move(node.folder.item));
         if (&node != &nodes.front())
-            items.push_back(std::move(node.folder.item));
+            items.Add(folders.back());
         if (node.listing.problem)
             m_problems.push_back(std::move(*node.listing.problem));
-        std::move(node.listing.entries.begin(), node.listing.entries.end(), std::back_inserter(items));
+        for (TTreeItem& entry : items.Keep(std::move(node.listing.entries)))
+            items.Add(entry);
         pending.insert(pending.end(), node.children.rbegin(), node.children.rend());
     }
-    return std::move(nodes.front().folder.item);
+    return std::move(folders.front());
 }

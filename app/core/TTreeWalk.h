@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TFileList.h"
-#include "TTreeItem.h"
+#include "TTreeItemList.h"
 
 #include <QByteArray>
 #include <optional>
@@ -31,7 +31,7 @@ public:
     // Appends the items below the folder `root` (absolute, clean) and returns its own, with
     // relative path `base` (empty: the output folder itself); none when it is not there. Folders
     // that cannot be read are noted.
-    std::optional<TTreeItem> Walk(const QByteArray& root, const QByteArray& base, TTreeItems& items);
+    std::optional<TTreeItem> Walk(const QByteArray& root, const QByteArray& base, TTreeItemList& items);
 
     // An item with the size, mode, time and identity of what `info` describes.
     [[nodiscard]] static TTreeItem ItemOf(const struct stat& info, TTreeItem::Kind kind, QByteArray source,
