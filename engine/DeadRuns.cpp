@@ -148,7 +148,37 @@ void FolderRecovery::JudgeForeign(const std::string& name, int copyFd)
     CloseFd(page);
 }
 
+// The temporaries and recovery copies in an open folder (only the first when `firstOnly`); false
+// when it cannot be listed.
+bool ListLeftovers(int folderFd, bool firstOnly, std::vector<std::pair<std::string, OwnFileKind>>& found)
+{
+    const int listFd = ::dup(folderFd);
+    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+    if (!dir) {
+        if (listFd >= 0)
+            ::close(listFd);
+        return false;
+    }
+    ::rewinddir(dir); // the descriptor shares its place with the folder kept open for pages
+    while (const dirent* entry = ::readdir(dir)) {
+        const OwnFileKind kind = KindOfName(entry->d_name);
+        if (kind == OwnFileKind::Temporary || kind == OwnFileKind::Recovery) {
+            found.emplace_back(entry->d_name, kind);
+            if (firstOnly)
+                break;
+        }
+    }
+    ::closedir(dir);
+    return true;
+}
+
 } // namespace
+
+bool HoldsLeftovers(int folderFd)
+{
+    std::vector<std::pair<std::string, OwnFileKind>> found;
+    return !ListLeftovers(folderFd, true, found) || !found.empty();
+}
 
 DeadRunReport RecoverDeadRuns(const std::string& folder)
 {
@@ -156,22 +186,11 @@ DeadRunReport RecoverDeadRuns(const std::string& folder)
     const int folderFd = OpenPageFolder(folder).fd;
     if (folderFd < 0)
         return report;
-    const int listFd = ::dup(folderFd);
-    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-    if (!dir) {
-        if (listFd >= 0)
-            ::close(listFd);
+    std::vector<std::pair<std::string, OwnFileKind>> candidates;
+    if (!ListLeftovers(folderFd, false, candidates)) {
         ::close(folderFd);
         return report;
     }
-    ::rewinddir(dir); // the descriptor shares its place with the folder kept open for pages
-    std::vector<std::pair<std::string, OwnFileKind>> candidates;
-    while (const dirent* entry = ::readdir(dir)) {
-        const OwnFileKind kind = KindOfName(entry->d_name);
-        if (kind == OwnFileKind::Temporary || kind == OwnFileKind::Recovery)
-            candidates.emplace_back(entry->d_name, kind);
-    }
-    ::closedir(dir);
     FolderRecovery recovery(folderFd, folder, report);
     for (const auto& [name, kind] : candidates)
         recovery.Take(name, kind);

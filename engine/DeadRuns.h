@@ -37,6 +37,10 @@ struct DeadRunReport
     std::vector<std::pair<unsigned long long, unsigned long long>> damagedPages;
 };
 
+// Whether an open folder may hold what a run left (true too when it cannot be listed): where it
+// holds nothing, RecoverDeadRuns has nothing to do.
+[[nodiscard]] bool HoldsLeftovers(int folderFd);
+
 // Clears up one folder (a path as the run lists it).
 [[nodiscard]] DeadRunReport RecoverDeadRuns(const std::string& folder);
 

@@ -1,5 +1,6 @@
 #include "TTreeWalk.h"
 
+#include "engine/DeadRuns.h"
 #include "engine/OwnFiles.h"
 #include "TOrderedWork.h"
 #include "TReasonText.h"
@@ -28,28 +29,6 @@ QByteArray Below(const QByteArray& folder, QByteArrayView name)
         path.append('/');
     path.append(name);
     return path;
-}
-
-// Whether an open folder holds a temporary or recovery file of a run (which the run recovers).
-bool HoldsLeftovers(int folderFd)
-{
-    const int listFd = ::dup(folderFd);
-    DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-    if (!dir) {
-        if (listFd >= 0)
-            ::close(listFd);
-        return true; // not known: looked at again
-    }
-    bool found = false;
-    while (const dirent* entry = ::readdir(dir)) {
-        const filestore::OwnFileKind kind = filestore::KindOfName(entry->d_name);
-        if (kind == filestore::OwnFileKind::Temporary || kind == filestore::OwnFileKind::Recovery) {
-            found = true;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return found;
 }
 
 } // namespace
@@ -141,7 +120,7 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
         }
     }
     if (mirror >= 0) {
-        listing.leftovers = HoldsLeftovers(mirror);
+        listing.leftovers = filestore::HoldsLeftovers(mirror);
         ::close(mirror);
     }
     ::closedir(dir);
