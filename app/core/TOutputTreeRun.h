@@ -79,7 +79,7 @@ private:
     bool m_delete = false;
     int m_jobs = 1;
     std::function<bool()> m_stopRequested;
-    // The plan's: read by every thread as the run found it; changed on the run's thread only.
+    // The plan's record of the output folder, as read and as the run changes it.
     TOutputManifest& m_manifest;
     std::size_t m_nextLine = 0; // of the manifest, for IsUpToDate
 };

@@ -25,7 +25,8 @@ public:
     {
     }
 
-    // Pages and copied files also learn what lies at their place below `folder` (TTreeItem::output).
+    // Pages and copied files also learn what lies at their place below `folder`, and folders
+    // whether theirs holds what a run left (TTreeItem::outputLook).
     void SetMirror(const QByteArray& folder) { m_mirror = folder; }
 
     // Appends the items below the folder `root` (absolute, clean) and returns its own, with
