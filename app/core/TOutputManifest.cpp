@@ -149,7 +149,7 @@ bool TOutputManifest::Load(const QByteArray& outputFolder)
     return true;
 }
 
-std::size_t TOutputManifest::IndexOf(const QByteArray& relative) const noexcept
+std::size_t TOutputManifest::IndexOf(QByteArrayView relative) const noexcept
 {
     if (m_slots.empty())
         return m_read.size();
@@ -161,13 +161,13 @@ std::size_t TOutputManifest::IndexOf(const QByteArray& relative) const noexcept
     return m_read.size();
 }
 
-const TOutputManifest::Entry* TOutputManifest::Find(const QByteArray& relative) const noexcept
+const TOutputManifest::Entry* TOutputManifest::Find(QByteArrayView relative) const noexcept
 {
     const std::size_t at = IndexOf(relative);
     return at < m_read.size() ? &m_read[at].second : nullptr;
 }
 
-const TOutputManifest::Entry* TOutputManifest::FindNext(const QByteArray& relative, std::size_t& next) const noexcept
+const TOutputManifest::Entry* TOutputManifest::FindNext(QByteArrayView relative, std::size_t& next) const noexcept
 {
     std::size_t at = next;
     if (m_pathTwice || at >= m_read.size() || m_read[at].first != relative)
@@ -178,21 +178,21 @@ const TOutputManifest::Entry* TOutputManifest::FindNext(const QByteArray& relati
     return &m_read[at].second;
 }
 
-void TOutputManifest::Set(const QByteArray& relative, const Entry& entry)
+void TOutputManifest::Set(QByteArrayView relative, const Entry& entry)
 {
     const Entry* read = Find(relative);
     if (read && *read == entry)
-        m_changes.remove(relative);
+        m_changes.remove(relative.toByteArray());
     else
-        m_changes.insert(relative, entry);
+        m_changes.insert(relative.toByteArray(), entry);
 }
 
-void TOutputManifest::Remove(const QByteArray& relative)
+void TOutputManifest::Remove(QByteArrayView relative)
 {
     if (Find(relative))
-        m_changes.insert(relative, std::nullopt);
+        m_changes.insert(relative.toByteArray(), std::nullopt);
     else
-        m_changes.remove(relative);
+        m_changes.remove(relative.toByteArray());
 }
 
 TOutputManifest::Entries TOutputManifest::Current() const

@@ -52,12 +52,12 @@ public:
     [[nodiscard]] int Save(const QByteArray& outputFolder) const;
 
     // The entry as read; null when there was none.
-    [[nodiscard]] const Entry* Find(const QByteArray& relative) const noexcept;
+    [[nodiscard]] const Entry* Find(QByteArrayView relative) const noexcept;
     // As Find, trying first the line after the one found last through `next` (a run through a
     // tree mostly asks for the lines in the order they were written), which it then updates.
-    [[nodiscard]] const Entry* FindNext(const QByteArray& relative, std::size_t& next) const noexcept;
-    void Set(const QByteArray& relative, const Entry& entry);
-    void Remove(const QByteArray& relative);
+    [[nodiscard]] const Entry* FindNext(QByteArrayView relative, std::size_t& next) const noexcept;
+    void Set(QByteArrayView relative, const Entry& entry);
+    void Remove(QByteArrayView relative);
     // Whether Set and Remove left anything other than as read.
     [[nodiscard]] bool IsChanged() const { return !m_changes.isEmpty(); }
     // Every entry as it stands now, sorted by path; the paths live as long as the manifest.
@@ -71,7 +71,7 @@ public:
 private:
     void Index();
     // The line of `relative` in m_read; its size when there is none.
-    [[nodiscard]] std::size_t IndexOf(const QByteArray& relative) const noexcept;
+    [[nodiscard]] std::size_t IndexOf(QByteArrayView relative) const noexcept;
 
     // The file as read: paths without escapes point into it rather than being copied (a large
     // tree's manifest has many lines).

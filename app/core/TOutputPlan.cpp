@@ -46,11 +46,17 @@ QByteArray LastName(const QByteArray& path)
 
 } // namespace
 
-QByteArray TOutputPlan::OutputPath(const QByteArray& relative) const
+QByteArray TOutputPlan::OutputPath(QByteArrayView relative) const
 {
     if (relative.isEmpty())
         return m_output;
-    return m_output.endsWith('/') ? m_output + relative : m_output + '/' + relative;
+    const bool slash = !m_output.endsWith('/');
+    QByteArray path;
+    path.reserve(m_output.size() + qsizetype(slash) + relative.size());
+    path.append(m_output);
+    if (slash)
+        path.append('/');
+    return path.append(relative);
 }
 
 bool TOutputPlan::CheckOutputFolder(QString& error)
@@ -115,18 +121,18 @@ bool TOutputPlan::CheckSource(const QByteArray& path, bool folder, QString& erro
 
 bool TOutputPlan::CheckCollisions(QString& error) const
 {
-    QHash<QByteArray, const TTreeItem*> taken;
+    QHash<QByteArrayView, const TTreeItem*> taken;
     taken.reserve(qsizetype(m_items.size()));
     for (const TTreeItem& item : m_items) {
-        const auto it = taken.constFind(item.relative);
+        const auto it = taken.constFind(item.Relative());
         if (it == taken.cend()) {
-            taken.insert(item.relative, &item);
+            taken.insert(item.Relative(), &item);
             continue;
         }
         if (item.kind == TTreeItem::Folder && (*it)->kind == TTreeItem::Folder)
             continue; // two folders mirrored into one
         error = QStringLiteral("%1 and %2 would both be written to %3")
-                    .arg(Shown((*it)->source), Shown(item.source), Shown(OutputPath(item.relative)));
+                    .arg(Shown((*it)->source), Shown(item.source), Shown(OutputPath(item.Relative())));
         return false;
     }
     return true;
@@ -163,7 +169,7 @@ bool TOutputPlan::Build(const QByteArray& outputFolder, const QList<QByteArray>&
         if (TFileList::KindOf(path) == TFileList::PathKind::Folder) {
             // Walked straight into the plan (a large tree's items are many); the folder's own item
             // stands for the output folder when it is the first.
-            std::optional<TTreeItem> own = walk.Walk(absolute, {}, m_items);
+            std::optional<TTreeItem> own = walk.Walk(absolute, m_items);
             if (own && m_items.front().source.isEmpty())
                 m_items.front() = std::move(*own);
             continue;
@@ -172,7 +178,7 @@ bool TOutputPlan::Build(const QByteArray& outputFolder, const QList<QByteArray>&
         struct stat info;
         if (::stat(absolute.constData(), &info) != 0)
             continue; // checked before; gone since, it is no longer there to write
-        m_items.push_back(TTreeWalk::ItemOf(info, TTreeItem::Page, absolute, LastName(absolute)));
+        m_items.push_back(TTreeWalk::ItemOf(info, TTreeItem::Page, absolute, LastName(absolute).size()));
     }
     reading.join();
     m_problems = walk.TakeProblems();

@@ -28,7 +28,7 @@ public:
     [[nodiscard]] const TTreeItemList& Items() const { return m_items; }
     // Absolute and clean.
     [[nodiscard]] const QByteArray& OutputFolder() const { return m_output; }
-    [[nodiscard]] QByteArray OutputPath(const QByteArray& relative) const;
+    [[nodiscard]] QByteArray OutputPath(QByteArrayView relative) const;
     // Files, links and special files the run goes through, and the bytes of the files.
     [[nodiscard]] int FileCount() const { return m_fileCount; }
     [[nodiscard]] quint64 TotalBytes() const { return m_totalBytes; }

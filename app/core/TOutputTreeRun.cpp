@@ -23,15 +23,15 @@
 
 namespace {
 
-QByteArrayView ParentOf(const QByteArray& relative)
+QByteArrayView ParentOf(QByteArrayView relative)
 {
     const qsizetype cut = relative.lastIndexOf('/');
-    return cut < 0 ? QByteArrayView() : QByteArrayView(relative).first(cut);
+    return cut < 0 ? QByteArrayView() : relative.first(cut);
 }
 
-std::string NameOf(const QByteArray& relative)
+QByteArrayView NameOf(QByteArrayView relative)
 {
-    return relative.mid(relative.lastIndexOf('/') + 1).toStdString();
+    return relative.sliced(relative.lastIndexOf('/') + 1);
 }
 
 filestore::Stamp StampOf(const struct stat& info)
@@ -116,14 +116,14 @@ TOutputTreeRun::Turn TOutputTreeRun::MakeFolder(int index, std::shared_ptr<Folde
     turn.row = index;
     turn.isFolder = true;
     turn.outcome.path = item.source;
-    turn.outcome.output = m_plan.OutputPath(item.relative);
+    turn.outcome.output = m_plan.OutputPath(item.Relative());
     current = std::make_shared<Folder>();
-    current->relative = item.relative;
+    current->relative = item.Relative().toByteArray();
     if (m_dryRun)
         return turn;
     const QByteArray path = turn.outcome.output;
     bool made = false;
-    if (item.relative.isEmpty()) {
+    if (item.Relative().isEmpty()) {
         // The output folder, and any folders missing on the way to it.
         for (qsizetype at = path.indexOf('/', 1); at > 0; at = path.indexOf('/', at + 1))
             (void)::mkdir(path.left(at).constData(), 0777);
@@ -133,7 +133,7 @@ TOutputTreeRun::Turn TOutputTreeRun::MakeFolder(int index, std::shared_ptr<Folde
         made = ::mkdir(path.constData(), (item.mode | 0700) & 07777) == 0;
     }
     // A link in the output tree is never followed: what the run writes stays inside.
-    const int noFollow = item.relative.isEmpty() ? 0 : O_NOFOLLOW;
+    const int noFollow = item.Relative().isEmpty() ? 0 : O_NOFOLLOW;
     current->fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | noFollow);
     if (current->fd < 0) {
         const int error = errno == ELOOP ? ENOTDIR : errno;
@@ -150,7 +150,7 @@ TOutputTreeRun::Turn TOutputTreeRun::MakeFolder(int index, std::shared_ptr<Folde
     for (const filestore::DeadRunFinding& finding : report.findings)
         m_observer->RecoveryNotice(QByteArray::fromStdString(finding.copy), QByteArray::fromStdString(finding.page),
                                    TReasonText::OfDeadRunFinding(finding.kind));
-    if (made && !item.relative.isEmpty()) {
+    if (made && !item.Relative().isEmpty()) {
         turn.record = true;
         turn.entry.kind = 'd';
         turn.entry.mtimeSec = item.mtimeSec;
@@ -159,7 +159,7 @@ TOutputTreeRun::Turn TOutputTreeRun::MakeFolder(int index, std::shared_ptr<Folde
     return turn;
 }
 
-std::shared_ptr<TOutputTreeRun::Folder> TOutputTreeRun::FolderOf(const QByteArray& relative,
+std::shared_ptr<TOutputTreeRun::Folder> TOutputTreeRun::FolderOf(QByteArrayView relative,
                                                                  std::shared_ptr<Folder> current) const
 {
     const QByteArrayView parent = ParentOf(relative);
@@ -177,7 +177,7 @@ std::shared_ptr<TOutputTreeRun::Folder> TOutputTreeRun::FolderOf(const QByteArra
 
 const TOutputManifest::Entry* TOutputTreeRun::IsUpToDate(const TTreeItem& item, const Folder* folder)
 {
-    const TOutputManifest::Entry* known = m_manifest.FindNext(item.relative, m_nextLine);
+    const TOutputManifest::Entry* known = m_manifest.FindNext(item.Relative(), m_nextLine);
     const char kind = item.kind == TTreeItem::Page ? 'p' : 'f';
     if (!known || known->kind != kind || known->sourceSize != item.size || known->mtimeSec != item.mtimeSec ||
         known->mtimeNsec != item.mtimeNsec || (kind == 'p' && known->recipe != m_recipe))
@@ -188,10 +188,10 @@ const TOutputManifest::Entry* TOutputTreeRun::IsUpToDate(const TTreeItem& item, 
     quint64 size = item.outputSize;
     if (item.outputLook == TTreeItem::OutputLook::NotLooked || (folder && folder->recovered)) {
         struct stat there;
-        // The last name of a path is its tail, ended as the path is: no copy needed.
-        const char* name = item.relative.constData() + item.relative.lastIndexOf('/') + 1;
+        // The last name of a path is the tail of the source, ended as it is: no copy needed.
+        const char* name = NameOf(item.Relative()).data();
         const int found = folder && folder->fd >= 0 ? ::fstatat(folder->fd, name, &there, AT_SYMLINK_NOFOLLOW)
-                                                    : ::lstat(m_plan.OutputPath(item.relative).constData(), &there);
+                                                    : ::lstat(m_plan.OutputPath(item.Relative()).constData(), &there);
         same = found == 0 && item.HasSourceStamp(there);
         size = same ? quint64(there.st_size) : 0;
     }
@@ -206,7 +206,7 @@ TOutputTreeRun::Turn TOutputTreeRun::UpToDate(int index, const TOutputManifest::
     turn.row = index;
     turn.outcome.result = TFileOutcome::UpToDate;
     turn.outcome.path = item.source;
-    turn.outcome.output = m_plan.OutputPath(item.relative);
+    turn.outcome.output = m_plan.OutputPath(item.Relative());
     turn.outcome.sizeBefore = item.size;
     turn.outcome.sizeAfter = made.outputSize;
     return turn;
@@ -221,7 +221,7 @@ TOutputTreeRun::Turn TOutputTreeRun::Build(int index, const std::shared_ptr<Fold
     turn.source = {item.device, item.inode};
     TFileOutcome& outcome = turn.outcome;
     outcome.path = item.source;
-    outcome.output = m_plan.OutputPath(item.relative);
+    outcome.output = m_plan.OutputPath(item.Relative());
     outcome.sizeBefore = item.size;
     if (!m_dryRun && folder->fd < 0 && item.kind != TTreeItem::Special) {
         Fail(outcome, folder->status, folder->reason);
@@ -287,7 +287,7 @@ bool TOutputTreeRun::Stage(const TTreeItem& item, const Folder* folder, const fi
                            const std::string* bytes, Turn& turn) const
 {
     auto file = std::make_unique<filestore::OutputFile>();
-    FileStatus status = file->Create(folder->fd, NameOf(item.relative));
+    FileStatus status = file->Create(folder->fd, NameOf(item.Relative()).toByteArray().toStdString());
     if (status == FileStatus::Ok && bytes) {
         status = file->Write(bytes->data(), bytes->size());
     } else if (status == FileStatus::Ok) {
@@ -341,7 +341,7 @@ void TOutputTreeRun::BuildLink(const TTreeItem& item, const Folder* folder, Turn
     if (m_dryRun)
         return;
     const FileStatus status =
-        filestore::PlaceLink(folder->fd, NameOf(item.relative), target, StampOf(info), turn.source);
+        filestore::PlaceLink(folder->fd, NameOf(item.Relative()).toByteArray().toStdString(), target, StampOf(info), turn.source);
     if (status != FileStatus::Ok) {
         turn.record = false;
         Fail(outcome, status);
@@ -352,7 +352,7 @@ void TOutputTreeRun::Report(Turn& turn, TRunTotals& totals)
 {
     TFileOutcome& outcome = turn.outcome;
     if (turn.record && !m_dryRun && outcome.result != TFileOutcome::Failed)
-        m_manifest.Set(m_plan.Items()[std::size_t(turn.row)].relative, turn.entry);
+        m_manifest.Set(m_plan.Items()[std::size_t(turn.row)].Relative(), turn.entry);
     if (turn.isFolder && outcome.result != TFileOutcome::Failed)
         return;
     switch (outcome.result) {
@@ -376,10 +376,10 @@ void TOutputTreeRun::Report(Turn& turn, TRunTotals& totals)
 
 void TOutputTreeRun::RemoveStale(TRunTotals& totals)
 {
-    QSet<QByteArray> planned;
+    QSet<QByteArrayView> planned;
     planned.reserve(qsizetype(m_plan.Items().size()));
     for (const TTreeItem& item : m_plan.Items())
-        planned.insert(item.relative);
+        planned.insert(item.Relative());
     // Paths point into the manifest, which outlives them here.
     TOutputManifest::Entries gone;
     for (auto& found : m_manifest.Current()) {
@@ -469,7 +469,7 @@ TRunTotals TOutputTreeRun::Execute()
 
     std::shared_ptr<Folder> folder;
     const auto isUpToDate = [&](const TTreeItem& item) {
-        return IsUpToDate(item, (folder = FolderOf(item.relative, folder)).get());
+        return IsUpToDate(item, (folder = FolderOf(item.Relative(), folder)).get());
     };
     const int n = int(m_plan.Items().size());
     for (int i = 0; i < n; ++i) {
@@ -490,7 +490,7 @@ TRunTotals TOutputTreeRun::Execute()
             else
                 work.GiveResult(UpToDate(i, *made));
         } else {
-            folder = FolderOf(item.relative, folder);
+            folder = FolderOf(item.Relative(), folder);
             work.Give([this, i, folder, &engines](int worker) {
                 return Build(i, folder, worker == 0 ? m_engine : *engines[std::size_t(worker - 1)]);
             });

@@ -53,7 +53,7 @@ private:
     // On the run's thread: the output folder made (or found) and opened for what it holds.
     [[nodiscard]] Turn MakeFolder(int index, std::shared_ptr<Folder>& current);
     // The output folder an item goes into, opened unless it is the one open already.
-    [[nodiscard]] std::shared_ptr<Folder> FolderOf(const QByteArray& relative, std::shared_ptr<Folder> current) const;
+    [[nodiscard]] std::shared_ptr<Folder> FolderOf(QByteArrayView relative, std::shared_ptr<Folder> current) const;
     // On any thread, with that thread's engine.
     [[nodiscard]] Turn Build(int index, const std::shared_ptr<Folder>& folder, THTMLCompressor& engine) const;
     void BuildPage(const TTreeItem& item, const Folder* folder, THTMLCompressor& engine, Turn& turn) const;

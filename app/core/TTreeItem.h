@@ -30,8 +30,10 @@ struct TTreeItem
                  // bytes; a folder: it holds nothing a run left
     };
 
-    QByteArray source;   // full path, the system's bytes; empty for an output folder of no source
-    QByteArray relative; // below the output folder, '/' between names; empty for the folder itself
+    QByteArray source; // full path, the system's bytes; empty for an output folder of no source
+    // Where the path below the output folder ('/' between names) begins in `source`, which ends
+    // with it: one allocation for both, a large tree has many items.
+    quint32 relativeAt = 0;
     quint64 size = 0;
     qint64 mtimeSec = 0;
     quint64 device = 0;
@@ -41,6 +43,12 @@ struct TTreeItem
     qint32 mtimeNsec = 0;  // below a second
     Kind kind = File;
     OutputLook outputLook = OutputLook::NotLooked;
+
+    // The path below the output folder; empty for the folder itself. A view into `source`.
+    [[nodiscard]] QByteArrayView Relative() const noexcept
+    {
+        return QByteArrayView(source).sliced(qsizetype(relativeAt));
+    }
 
     // Whether `there` (an lstat of the output's place) is a regular file with the source's time
     // and mode.

@@ -33,12 +33,12 @@ QByteArray Below(const QByteArray& folder, QByteArrayView name)
 
 } // namespace
 
-TTreeItem TTreeWalk::ItemOf(const struct stat& info, TTreeItem::Kind kind, QByteArray source, QByteArray relative)
+TTreeItem TTreeWalk::ItemOf(const struct stat& info, TTreeItem::Kind kind, QByteArray source, qsizetype relativeLength)
 {
     TTreeItem item;
     item.kind = kind;
     item.source = std::move(source);
-    item.relative = std::move(relative);
+    item.relativeAt = quint32(item.source.size() - relativeLength);
     item.size = S_ISREG(info.st_mode) ? quint64(info.st_size) : 0;
     item.mode = info.st_mode & 07777;
     item.mtimeSec = info.st_mtim.tv_sec;
@@ -84,7 +84,7 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
     // The same folder in the mirror; never through a link below its top.
     int mirror = -1;
     if (!m_mirror.isEmpty()) {
-        const QByteArray& relative = folder.item.relative;
+        const QByteArrayView relative = folder.item.Relative();
         mirror = relative.isEmpty() ? ::open(m_mirror.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
                                     : ::open(Below(m_mirror, relative).constData(),
                                              O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
@@ -98,12 +98,13 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
             continue;
         }
         QByteArray source = Below(path, name);
-        QByteArray relative = Below(folder.item.relative, name);
+        const qsizetype relative = folder.item.Relative().isEmpty() ? name.size()
+                                                                     : folder.item.Relative().size() + 1 + name.size();
         if (S_ISDIR(info.st_mode)) {
             if (std::pair<quint64, quint64>(info.st_dev, info.st_ino) != m_skip) {
                 const bool hidden = folder.hidden || name.startsWith('.');
                 listing.subfolders.push_back(
-                    {name.toByteArray(), ItemOf(info, TTreeItem::Folder, std::move(source), std::move(relative)), hidden});
+                    {name.toByteArray(), ItemOf(info, TTreeItem::Folder, std::move(source), relative), hidden});
             }
             continue;
         }
@@ -112,7 +113,7 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
             kind = TTreeItem::Link;
         else if (S_ISREG(info.st_mode))
             kind = !folder.hidden && TFileList::IsHtmlName(name) ? TTreeItem::Page : TTreeItem::File;
-        listing.entries.push_back(ItemOf(info, kind, std::move(source), std::move(relative)));
+        listing.entries.push_back(ItemOf(info, kind, std::move(source), relative));
         if (!m_mirror.isEmpty() && (kind == TTreeItem::Page || kind == TTreeItem::File)) {
             struct stat there;
             const bool found = mirror >= 0 && ::fstatat(mirror, name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0;
@@ -129,7 +130,7 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
     return listing;
 }
 
-std::optional<TTreeItem> TTreeWalk::Walk(const QByteArray& root, const QByteArray& base, TTreeItemList& items)
+std::optional<TTreeItem> TTreeWalk::Walk(const QByteArray& root, TTreeItemList& items)
 {
     struct stat rootInfo;
     if (::stat(root.constData(), &rootInfo) != 0) {
@@ -145,7 +146,7 @@ std::optional<TTreeItem> TTreeWalk::Walk(const QByteArray& root, const QByteArra
         std::vector<std::size_t> children;
     };
     std::vector<Node> nodes;
-    nodes.push_back({{{}, ItemOf(rootInfo, TTreeItem::Folder, root, base), false}, {}, {}});
+    nodes.push_back({{{}, ItemOf(rootInfo, TTreeItem::Folder, root, 0), false}, {}, {}});
     TOrderedWork<Listing> work(m_jobs);
     const std::size_t inFlight = 4 * std::size_t(work.Jobs());
     std::vector<std::size_t> level{0};

@@ -29,14 +29,15 @@ public:
     // whether theirs holds what a run left (TTreeItem::outputLook).
     void SetMirror(const QByteArray& folder) { m_mirror = folder; }
 
-    // Appends the items below the folder `root` (absolute, clean) and returns its own, with
-    // relative path `base` (empty: the output folder itself); none when it is not there. Folders
-    // that cannot be read are noted.
-    std::optional<TTreeItem> Walk(const QByteArray& root, const QByteArray& base, TTreeItemList& items);
+    // Appends the items below the folder `root` (absolute, clean), their paths relative to it, and
+    // returns its own (with an empty relative path); none when it is not there. Folders that
+    // cannot be read are noted.
+    std::optional<TTreeItem> Walk(const QByteArray& root, TTreeItemList& items);
 
-    // An item with the size, mode, time and identity of what `info` describes.
+    // An item with the size, mode, time and identity of what `info` describes; its relative path
+    // is the last `relativeLength` bytes of `source`.
     [[nodiscard]] static TTreeItem ItemOf(const struct stat& info, TTreeItem::Kind kind, QByteArray source,
-                                          QByteArray relative);
+                                          qsizetype relativeLength);
 
     [[nodiscard]] std::vector<TWalkProblem> TakeProblems() { return std::exchange(m_problems, {}); }
 

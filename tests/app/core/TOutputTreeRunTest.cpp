@@ -124,7 +124,7 @@ void TOutputTreeRunTest::testPlanOrderAndChecks()
     QVERIFY(plan.Build(Bytes(Site() + QStringLiteral("/out")), {Bytes(Site())}, error));
     QStringList order;
     for (const TTreeItem& item : plan.Items())
-        order << QString::fromLatin1(item.relative) + QLatin1Char(':') + QString::number(item.kind);
+        order << QString::fromLatin1(item.Relative()) + QLatin1Char(':') + QString::number(item.kind);
     QCOMPARE(order, QStringList({":0", "A.html:1", "b.htm:1", "sub:0", "sub/c.htm:1", "sub/style.css:2"}));
     QCOMPARE(plan.FileCount(), 4);
 
@@ -222,7 +222,7 @@ void TOutputTreeRunTest::testWideTreeOnSeveralJobs()
             qFatal("%s", qPrintable(error));
         QByteArrayList relative;
         for (const TTreeItem& item : plan.Items())
-            relative << item.relative;
+            relative << item.Relative().toByteArray();
         return relative;
     };
     const QByteArrayList one = order(1);
