@@ -48,15 +48,7 @@ QByteArray LastName(const QByteArray& path)
 
 QByteArray TOutputPlan::OutputPath(QByteArrayView relative) const
 {
-    if (relative.isEmpty())
-        return m_output;
-    const bool slash = !m_output.endsWith('/');
-    QByteArray path;
-    path.reserve(m_output.size() + qsizetype(slash) + relative.size());
-    path.append(m_output);
-    if (slash)
-        path.append('/');
-    return path.append(relative);
+    return relative.isEmpty() ? m_output : TTreeWalk::PathBelow(m_output, relative);
 }
 
 bool TOutputPlan::CheckOutputFolder(QString& error)

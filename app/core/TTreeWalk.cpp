@@ -14,10 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-// One allocation: a large tree has many names.
-QByteArray Below(const QByteArray& folder, QByteArrayView name)
+QByteArray TTreeWalk::PathBelow(const QByteArray& folder, QByteArrayView name)
 {
     if (folder.isEmpty())
         return name.toByteArray();
@@ -27,11 +24,8 @@ QByteArray Below(const QByteArray& folder, QByteArrayView name)
     path.append(folder);
     if (slash)
         path.append('/');
-    path.append(name);
-    return path;
+    return path.append(name);
 }
-
-} // namespace
 
 TTreeItem TTreeWalk::ItemOf(const struct stat& info, TTreeItem::Kind kind, QByteArray source, qsizetype relativeLength)
 {
@@ -86,7 +80,7 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
     if (!m_mirror.isEmpty()) {
         const QByteArrayView relative = folder.item.Relative();
         mirror = relative.isEmpty() ? ::open(m_mirror.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                                    : ::open(Below(m_mirror, relative).constData(),
+                                    : ::open(PathBelow(m_mirror, relative).constData(),
                                              O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
     }
     listing.entries.reserve(names.size());
@@ -97,7 +91,7 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
                 failure = errno;
             continue;
         }
-        QByteArray source = Below(path, name);
+        QByteArray source = PathBelow(path, name);
         const qsizetype relative = folder.item.Relative().isEmpty() ? name.size()
                                                                      : folder.item.Relative().size() + 1 + name.size();
         if (S_ISDIR(info.st_mode)) {

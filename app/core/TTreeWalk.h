@@ -34,6 +34,9 @@ public:
     // cannot be read are noted.
     std::optional<TTreeItem> Walk(const QByteArray& root, TTreeItemList& items);
 
+    // `name` below `folder` (as it is when that is empty), in one allocation: a large tree has many.
+    [[nodiscard]] static QByteArray PathBelow(const QByteArray& folder, QByteArrayView name);
+
     // An item with the size, mode, time and identity of what `info` describes; its relative path
     // is the last `relativeLength` bytes of `source`.
     [[nodiscard]] static TTreeItem ItemOf(const struct stat& info, TTreeItem::Kind kind, QByteArray source,
