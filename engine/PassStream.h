@@ -73,11 +73,18 @@ inline constexpr std::string_view kTextElementClosings[] = {"</script", "</texta
 
 // Where the text of an element of kTextElementOpenings opened at `lt` ends: the "<" of its
 // closing tag, `len` when it has none, or npos when no such element opens there. Asked at many a
-// "<": most tags are turned away by their first letter.
+// "<": most tags are turned away by their first two letters.
 inline std::size_t TextElementEnd(const char* d, std::size_t lt, std::size_t len) noexcept
 {
-    const char first = lt + 1 < len ? static_cast<char>(bytescan::Fold(static_cast<unsigned char>(d[lt + 1]))) : '\0';
-    if (first != 's' && first != 't' && first != 'x')
+    if (lt + 2 >= len)
+        return bytescan::npos;
+    // sc, st, te, ti and xm begin the names of the list.
+    const char first = static_cast<char>(bytescan::Fold(static_cast<unsigned char>(d[lt + 1])));
+    const char second = static_cast<char>(bytescan::Fold(static_cast<unsigned char>(d[lt + 2])));
+    const bool listed = first == 's'   ? second == 'c' || second == 't'
+                        : first == 't' ? second == 'e' || second == 'i'
+                                       : first == 'x' && second == 'm';
+    if (!listed)
         return bytescan::npos;
     for (std::size_t e = 0; e < std::size(kTextElementOpenings); ++e) {
         const std::string_view opening = kTextElementOpenings[e];
