@@ -7,8 +7,8 @@
 #include "Passes.h"
 
 #include <cstddef>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 namespace passes {

@@ -7,9 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <cstring>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #ifndef Q_OS_WIN
 #include <dirent.h>

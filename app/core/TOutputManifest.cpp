@@ -76,6 +76,19 @@ bool ParseLine(QByteArrayView line, QByteArray& relative, TOutputManifest::Entry
     return !relative.isEmpty();
 }
 
+// Line ends in a text, found many bytes at a time (a large tree's manifest is megabytes).
+std::size_t LineCount(QByteArrayView text) noexcept
+{
+    std::size_t lines = 0;
+    const char* const end = text.data() + text.size();
+    for (const char* at = text.data(); at < end; ++at, ++lines) {
+        at = static_cast<const char*>(std::memchr(at, '\n', std::size_t(end - at)));
+        if (!at)
+            break;
+    }
+    return lines;
+}
+
 std::size_t SlotOf(QByteArrayView path, std::size_t mask) noexcept
 {
     return qHash(path, 0) & mask;
@@ -124,12 +137,7 @@ bool TOutputManifest::Load(const QByteArray& outputFolder)
     const qsizetype headerEnd = text.indexOf('\n');
     if (headerEnd < 0 || text.first(headerEnd) != QByteArrayView(kHeader) || text.size() > qsizetype(UINT32_MAX))
         return false;
-    std::size_t lines = 0;
-    for (const char* at = text.data(); (at = static_cast<const char*>(std::memchr(at, '\n', std::size_t(
-                                            text.data() + text.size() - at)))) != nullptr;
-         ++at)
-        ++lines;
-    m_read.reserve(lines);
+    m_read.reserve(LineCount(text));
     QByteArray recipe;
     for (qsizetype at = headerEnd + 1; at < text.size();) {
         qsizetype end = text.indexOf('\n', at);

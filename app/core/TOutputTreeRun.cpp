@@ -29,9 +29,16 @@ QByteArrayView ParentOf(QByteArrayView relative)
     return cut < 0 ? QByteArrayView() : relative.first(cut);
 }
 
+// The last name of a path below the output folder: the tail of the item's source, ended as it is.
 QByteArrayView NameOf(QByteArrayView relative)
 {
     return relative.sliced(relative.lastIndexOf('/') + 1);
+}
+
+std::string OutputName(const TTreeItem& item)
+{
+    const QByteArrayView name = NameOf(item.Relative());
+    return std::string(name.data(), std::size_t(name.size()));
 }
 
 filestore::Stamp StampOf(const struct stat& info)
@@ -188,8 +195,7 @@ const TOutputManifest::Entry* TOutputTreeRun::IsUpToDate(const TTreeItem& item, 
     quint64 size = item.outputSize;
     if (item.outputLook == TTreeItem::OutputLook::NotLooked || (folder && folder->recovered)) {
         struct stat there;
-        // The last name of a path is the tail of the source, ended as it is: no copy needed.
-        const char* name = NameOf(item.Relative()).data();
+        const char* name = NameOf(item.Relative()).data(); // no copy needed
         const int found = folder && folder->fd >= 0 ? ::fstatat(folder->fd, name, &there, AT_SYMLINK_NOFOLLOW)
                                                     : ::lstat(m_plan.OutputPath(item.Relative()).constData(), &there);
         same = found == 0 && item.HasSourceStamp(there);
@@ -287,7 +293,7 @@ bool TOutputTreeRun::Stage(const TTreeItem& item, const Folder* folder, const fi
                            const std::string* bytes, Turn& turn) const
 {
     auto file = std::make_unique<filestore::OutputFile>();
-    FileStatus status = file->Create(folder->fd, NameOf(item.Relative()).toByteArray().toStdString());
+    FileStatus status = file->Create(folder->fd, OutputName(item));
     if (status == FileStatus::Ok && bytes) {
         status = file->Write(bytes->data(), bytes->size());
     } else if (status == FileStatus::Ok) {
@@ -341,7 +347,7 @@ void TOutputTreeRun::BuildLink(const TTreeItem& item, const Folder* folder, Turn
     if (m_dryRun)
         return;
     const FileStatus status =
-        filestore::PlaceLink(folder->fd, NameOf(item.Relative()).toByteArray().toStdString(), target, StampOf(info), turn.source);
+        filestore::PlaceLink(folder->fd, OutputName(item), target, StampOf(info), turn.source);
     if (status != FileStatus::Ok) {
         turn.record = false;
         Fail(outcome, status);

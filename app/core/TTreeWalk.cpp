@@ -92,8 +92,8 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
             continue;
         }
         QByteArray source = PathBelow(path, name);
-        const qsizetype relative = folder.item.Relative().isEmpty() ? name.size()
-                                                                     : folder.item.Relative().size() + 1 + name.size();
+        const qsizetype above = folder.item.Relative().size();
+        const qsizetype relative = above == 0 ? name.size() : above + 1 + name.size();
         if (S_ISDIR(info.st_mode)) {
             if (std::pair<quint64, quint64>(info.st_dev, info.st_ino) != m_skip) {
                 const bool hidden = folder.hidden || name.startsWith('.');
