@@ -4,6 +4,7 @@
 #include "PosixIo.h"
 #include "RecoveryCopy.h"
 #include "SafeOpen.h"
+#include "SpareFiles.h"
 
 #include <cerrno>
 #include <dirent.h>
@@ -118,7 +119,7 @@ FileStatus PageFile::CheckUnchanged(bool ctimeToo) const
     return FileStatus::Ok;
 }
 
-bool PageFile::CopyIdentity(int to) const
+bool PageFile::CopyIdentity(int to)
 {
     // Owner first: the system clears set-id bits on a change of owner, so the mode comes last.
     // Attributes (ACLs among them) before the mode, which then only restates the ACL's mask.
@@ -131,6 +132,7 @@ bool PageFile::CopyIdentity(int to) const
     std::vector<std::pair<std::string, std::string>> wanted;
     if (!Attributes(m_fd, wanted))
         return false;
+    m_plain = wanted.empty();
     for (const auto& [name, value] : wanted) {
         if (::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) != 0)
             return false;
@@ -165,18 +167,26 @@ FileStatus PageFile::WriteTemporary(const char* data, std::size_t size)
     m_inPlace = m_viaLink || m_identity.links > 1;
     if (m_inPlace)
         return FileStatus::Ok;
-    m_tempFd = CreateOwnFile(m_folderFd, m_tempName);
-    if (m_tempFd < 0)
-        return WriteError(errno);
-    if (!WriteAll(m_tempFd, data, size, 0)) {
-        const int error = errno;
+    // A spare file of an earlier page first; a new one when there is none or it cannot carry
+    // the page's identity.
+    for (const bool spare : {true, false}) {
+        long long held = 0;
+        m_tempFd = spare ? TakeSpareFile(m_folderFd, m_identity.device, m_tempName, held) : -1;
+        if (spare && m_tempFd < 0)
+            continue;
+        if (!spare && (m_tempFd = CreateOwnFile(m_folderFd, m_tempName)) < 0)
+            return WriteError(errno);
+        // Written over what a spare holds, then cut to length (which also dates an empty page).
+        if (!WriteAll(m_tempFd, data, size, 0) || ((held > (long long)size || size == 0) && ::ftruncate(m_tempFd, off_t(size)) != 0)) {
+            const int error = errno;
+            Discard();
+            return WriteError(error);
+        }
+        if (CopyIdentity(m_tempFd))
+            return FileStatus::Ok;
         Discard();
-        return WriteError(error);
     }
-    if (!CopyIdentity(m_tempFd)) {
-        Discard();
-        m_inPlace = true;
-    }
+    m_inPlace = true;
     return FileStatus::Ok;
 }
 
@@ -212,13 +222,19 @@ FileStatus PageFile::ReplaceByTemporary()
 {
     if (m_tempFd < 0)
         return FileStatus::WriteFailed;
-    if (::renameat(m_folderFd, m_tempName.c_str(), m_folderFd, m_name.c_str()) != 0) {
+    // Swapped rather than renamed over while the run keeps spares: the old file then stays at the
+    // temporary's name, to be reused.
+    const bool swapped = WantsSpares() && ::renameat2(m_folderFd, m_tempName.c_str(), m_folderFd, m_name.c_str(),
+                                                      RENAME_EXCHANGE) == 0;
+    if (!swapped && ::renameat(m_folderFd, m_tempName.c_str(), m_folderFd, m_name.c_str()) != 0) {
         Discard();
         return FileStatus::WriteFailed;
     }
     // The new file is the page now; a second save goes through it. The folder is not synced:
     // after a crash the name holds either the old or the new complete content, and a sync per
     // file would cost more than the compression itself.
+    if (swapped)
+        RetireFile(m_folderFd, m_tempName, m_fd, m_plain);
     CloseFd(m_fd);
     m_fd = m_tempFd;
     m_tempFd = -1;

@@ -68,7 +68,7 @@ public:
 
 private:
     [[nodiscard]] FileStatus CheckUnchanged(bool ctimeToo = true) const;
-    [[nodiscard]] bool CopyIdentity(int to) const;
+    [[nodiscard]] bool CopyIdentity(int to);
     [[nodiscard]] FileStatus ReplaceByTemporary();
     [[nodiscard]] FileStatus RewriteInPlace();
 
@@ -85,6 +85,7 @@ private:
     const char* m_data = nullptr;
     std::size_t m_size = 0;
     bool m_inPlace = false;
+    bool m_plain = false; // the page has no extended attributes
     std::string m_recoveryCopy;
     std::function<void()> m_inPlaceWritten;
 };

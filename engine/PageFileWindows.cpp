@@ -4,6 +4,7 @@
 #include "FileStore.h"
 #include "OwnFiles.h"
 #include "SafeOpen.h"
+#include "SpareFiles.h"
 
 #include <filesystem>
 #include <fstream>
@@ -158,6 +159,15 @@ void ForgetFolder() {}
 OpenResult OpenRegular(const std::string&, int)
 {
     return {-1, FileStatus::ReadFailed, 0};
+}
+
+// Pages are replaced by a temporary of a fixed name here: there are no spares to keep.
+SpareFileScope::SpareFileScope() = default;
+SpareFileScope::~SpareFileScope() = default;
+
+bool WantsSpares()
+{
+    return false;
 }
 
 } // namespace filestore

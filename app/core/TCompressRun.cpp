@@ -4,6 +4,7 @@
 #include "engine/HTMLCompressor.h"
 #include "engine/PageBatch.h"
 #include "engine/SafeOpen.h"
+#include "engine/SpareFiles.h"
 #include "TFileList.h"
 #include "TLogFile.h"
 #include "TOrderedWork.h"
@@ -188,6 +189,10 @@ TRunTotals TCompressRun::Execute()
         m_jobs == 1 ? 1
                     : std::max<std::size_t>(1, std::min(4 * std::size_t(m_jobs),
                                                         filestore::PageBatch::PagesOpenAtMost() / 2));
+    // The files of replaced pages become the temporaries of later ones while the run lasts.
+    std::optional<filestore::SpareFileScope> spares;
+    if (!m_dryRun)
+        spares.emplace();
     filestore::PageBatch batch(filestore::PageBatch::DefaultBytes, filestore::PageBatch::DefaultPages, inFlight);
     std::vector<Turn> turns;
     // Device and inode of every page read and not yet in place: another name of one of them is

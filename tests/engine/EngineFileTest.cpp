@@ -3,6 +3,7 @@
 #include "engine/FileStore.h"
 #include "engine/HTMLCompressor.h"
 #include "engine/PageBatch.h"
+#include "engine/SpareFiles.h"
 #include "PageFolder.h"
 
 #include <csignal>
@@ -20,6 +21,7 @@
 #include <grp.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -430,6 +432,67 @@ TEST_F(PageIdentity, BatchPutsPagesInPlaceOnlyAtFlushAndEachFailsAlone)
     m_hc.Compress();
     ASSERT_EQ(m_hc.SaveToFile(paths[1], batch), FileStatus::Ok);
     EXPECT_EQ(Statuses(batch.Flush()), std::vector<FileStatus>{FileStatus::Ok});
+}
+
+// The files of replaced pages become later temporaries, across folders, and every page still gets
+// its own mode and bytes; a file someone still reads, or one with attributes, is never reused,
+// and closing the run leaves no spare behind.
+TEST_F(PageIdentity, ReplacedPagesLendTheirFilesToLaterOnes)
+{
+    fs::create_directory(m_dir / "b");
+    const std::vector<std::string> paths = {Write("a1.htm", kSmallPage), Write("a2.htm", kSmallPage + "<p>2</p>"),
+                                            Write("a3.htm", kSmallPage), Write("b/b1.htm", kSmallPage + "<p>b</p>"),
+                                            Write("b/b2.htm", kSmallPage), Write("b/b3.htm", kSmallPage)};
+    const mode_t modes[] = {0644, 0600, 0640, 0604, 0664, 0620};
+    // A file by inode and birth time: the file system may give a freed inode number to a new file.
+    const auto fileOf = [](const std::string& path) {
+        struct statx info = {};
+        ::statx(AT_FDCWD, path.c_str(), 0, STATX_INO | STATX_BTIME, &info);
+        return std::tuple(info.stx_ino, info.stx_btime.tv_sec, info.stx_btime.tv_nsec,
+                          (info.stx_mask & STATX_BTIME) != 0);
+    };
+    std::vector<decltype(fileOf(""))> before;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        ASSERT_EQ(::chmod(paths[i].c_str(), modes[i]), 0);
+        before.push_back(fileOf(paths[i]));
+    }
+    const int reader = ::open(paths[1].c_str(), O_RDONLY); // someone serving a2 meanwhile
+    const bool attributes = ::setxattr(paths[2].c_str(), "user.mark", "x", 1, 0) == 0;
+    {
+        filestore::SpareFileScope spares;
+        filestore::PageBatch batch(1 << 20, 3);
+        for (const std::string& path : paths) {
+            ASSERT_EQ(m_hc.LoadFromFile(path), FileStatus::Ok);
+            m_hc.Compress();
+            ASSERT_EQ(m_hc.SaveToFile(path, batch), FileStatus::Ok);
+            if (batch.Full())
+                EXPECT_EQ(Statuses(batch.Flush()), std::vector<FileStatus>(3, FileStatus::Ok));
+        }
+    }
+    std::vector<decltype(fileOf(""))> after;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        struct stat info;
+        ASSERT_EQ(::stat(paths[i].c_str(), &info), 0);
+        after.push_back(fileOf(paths[i]));
+        EXPECT_EQ(info.st_mode & 07777, modes[i]) << paths[i];
+        EXPECT_EQ(Read(paths[i]), THTMLCompressor().CompressBytes(Read(paths[i]))) << paths[i];
+        char value[4];
+        EXPECT_EQ(::getxattr(paths[i].c_str(), "user.mark", value, sizeof value) > 0, attributes && i == 2) << paths[i];
+    }
+    EXPECT_EQ(Read(paths[4]), kSmallResult);
+    // The second batch's temporaries were files of the first: a1 in place of one of b's pages.
+    const auto reused = [&](std::size_t i) { return std::find(after.begin() + 3, after.end(), before[i]) != after.end(); };
+    if (std::get<3>(before[0])) {
+        EXPECT_TRUE(reused(0));
+        EXPECT_FALSE(reused(1)) << "a2 was open elsewhere";
+        EXPECT_EQ(reused(2), !attributes);
+    }
+    char old[64] = {};
+    EXPECT_EQ(::pread(reader, old, sizeof old - 1, 0), ssize_t(kSmallPage.size() + 8));
+    EXPECT_EQ(old, kSmallPage + "<p>2</p>");
+    ::close(reader);
+    EXPECT_EQ(EntryCount(), 4u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "b"), fs::directory_iterator()), 3);
 }
 
 TEST_F(PageIdentity, BatchIsBoundedByBytesPagesAndDescriptors)
