@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <csignal>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <mutex>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -62,6 +64,17 @@ bool OpenOnlyHere(int fd)
     return true;
 }
 
+// The flags a user may set on a file (chattr) that a new file takes from its folder: a spare
+// carries its old page's instead. Neither may have any for a spare to stand in for a new file.
+bool WithoutFlags(int fd)
+{
+    constexpr unsigned kUserFlags = FS_SECRM_FL | FS_UNRM_FL | FS_COMPR_FL | FS_SYNC_FL | FS_IMMUTABLE_FL |
+                                    FS_APPEND_FL | FS_NODUMP_FL | FS_NOATIME_FL | FS_JOURNAL_DATA_FL | FS_NOTAIL_FL |
+                                    FS_DIRSYNC_FL | FS_NOCOW_FL | FS_NOCOMP_FL | FS_PROJINHERIT_FL | FS_DAX_FL;
+    int flags = 0;
+    return ::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0 || (unsigned(flags) & kUserFlags) == 0;
+}
+
 } // namespace
 
 SpareFileScope::SpareFileScope()
@@ -103,7 +116,8 @@ void RetireFile(int folderFd, const std::string& name, int& fd, bool plain)
                      S_ISREG(mine.st_mode) && mine.st_nlink == 1 &&
                      (::geteuid() == 0 || mine.st_uid == ::geteuid()) &&
                      ::fstatat(folderFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-                     named.st_dev == mine.st_dev && named.st_ino == mine.st_ino && OpenOnlyHere(fd);
+                     named.st_dev == mine.st_dev && named.st_ino == mine.st_ino && WithoutFlags(fd) &&
+                     OpenOnlyHere(fd);
     if (fit) {
         Pool& pool = ThePool();
         const std::lock_guard lock(pool.mutex);
@@ -122,6 +136,8 @@ void RetireFile(int folderFd, const std::string& name, int& fd, bool plain)
 
 int TakeSpareFile(int folderFd, unsigned long long device, std::string& name, long long& size)
 {
+    if (!WithoutFlags(folderFd))
+        return -1;
     Spare spare;
     {
         Pool& pool = ThePool();

@@ -19,6 +19,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <grp.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <tuple>
@@ -435,15 +437,16 @@ TEST_F(PageIdentity, BatchPutsPagesInPlaceOnlyAtFlushAndEachFailsAlone)
 }
 
 // The files of replaced pages become later temporaries, across folders, and every page still gets
-// its own mode and bytes; a file someone still reads, or one with attributes, is never reused,
-// and closing the run leaves no spare behind.
+// its own mode and bytes; a file someone still reads, or one with attributes or flags, is never
+// reused, and closing the run leaves no spare behind.
 TEST_F(PageIdentity, ReplacedPagesLendTheirFilesToLaterOnes)
 {
     fs::create_directory(m_dir / "b");
-    const std::vector<std::string> paths = {Write("a1.htm", kSmallPage), Write("a2.htm", kSmallPage + "<p>2</p>"),
-                                            Write("a3.htm", kSmallPage), Write("b/b1.htm", kSmallPage + "<p>b</p>"),
-                                            Write("b/b2.htm", kSmallPage), Write("b/b3.htm", kSmallPage)};
-    const mode_t modes[] = {0644, 0600, 0640, 0604, 0664, 0620};
+    const std::vector<std::string> paths = {Write("a1.htm", kSmallPage),        Write("a2.htm", kSmallPage + "<p>2</p>"),
+                                            Write("a3.htm", kSmallPage),        Write("a4.htm", kSmallPage),
+                                            Write("b/b1.htm", kSmallPage + "<p>b</p>"), Write("b/b2.htm", kSmallPage),
+                                            Write("b/b3.htm", kSmallPage),      Write("b/b4.htm", kSmallPage)};
+    const mode_t modes[] = {0644, 0600, 0640, 0644, 0604, 0664, 0620, 0644};
     // A file by inode and birth time: the file system may give a freed inode number to a new file.
     const auto fileOf = [](const std::string& path) {
         struct statx info = {};
@@ -458,15 +461,27 @@ TEST_F(PageIdentity, ReplacedPagesLendTheirFilesToLaterOnes)
     }
     const int reader = ::open(paths[1].c_str(), O_RDONLY); // someone serving a2 meanwhile
     const bool attributes = ::setxattr(paths[2].c_str(), "user.mark", "x", 1, 0) == 0;
+    const auto flagsOf = [](const std::string& path) {
+        int flags = 0;
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        (void)::ioctl(fd, FS_IOC_GETFLAGS, &flags);
+        ::close(fd);
+        return flags;
+    };
+    const int fd = ::open(paths[3].c_str(), O_RDONLY);
+    int noDump = flagsOf(paths[3]) | FS_NODUMP_FL;
+    const bool flagged = ::ioctl(fd, FS_IOC_SETFLAGS, &noDump) == 0;
+    ::close(fd);
     {
         filestore::SpareFileScope spares;
-        filestore::PageBatch batch(1 << 20, 3);
+        filestore::PageBatch batch(1 << 20, 4);
         for (const std::string& path : paths) {
             ASSERT_EQ(m_hc.LoadFromFile(path), FileStatus::Ok);
             m_hc.Compress();
             ASSERT_EQ(m_hc.SaveToFile(path, batch), FileStatus::Ok);
-            if (batch.Full())
-                EXPECT_EQ(Statuses(batch.Flush()), std::vector<FileStatus>(3, FileStatus::Ok));
+            if (batch.Full()) {
+                EXPECT_EQ(Statuses(batch.Flush()), std::vector<FileStatus>(4, FileStatus::Ok));
+            }
         }
     }
     std::vector<decltype(fileOf(""))> after;
@@ -478,21 +493,23 @@ TEST_F(PageIdentity, ReplacedPagesLendTheirFilesToLaterOnes)
         EXPECT_EQ(Read(paths[i]), THTMLCompressor().CompressBytes(Read(paths[i]))) << paths[i];
         char value[4];
         EXPECT_EQ(::getxattr(paths[i].c_str(), "user.mark", value, sizeof value) > 0, attributes && i == 2) << paths[i];
+        EXPECT_EQ(flagsOf(paths[i]) & FS_NODUMP_FL, 0) << paths[i];
     }
-    EXPECT_EQ(Read(paths[4]), kSmallResult);
+    EXPECT_EQ(Read(paths[5]), kSmallResult);
     // The second batch's temporaries were files of the first: a1 in place of one of b's pages.
-    const auto reused = [&](std::size_t i) { return std::find(after.begin() + 3, after.end(), before[i]) != after.end(); };
+    const auto reused = [&](std::size_t i) { return std::find(after.begin() + 4, after.end(), before[i]) != after.end(); };
     if (std::get<3>(before[0])) {
         EXPECT_TRUE(reused(0));
         EXPECT_FALSE(reused(1)) << "a2 was open elsewhere";
         EXPECT_EQ(reused(2), !attributes);
+        EXPECT_EQ(reused(3), !flagged);
     }
     char old[64] = {};
     EXPECT_EQ(::pread(reader, old, sizeof old - 1, 0), ssize_t(kSmallPage.size() + 8));
     EXPECT_EQ(old, kSmallPage + "<p>2</p>");
     ::close(reader);
-    EXPECT_EQ(EntryCount(), 4u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "b"), fs::directory_iterator()), 3);
+    EXPECT_EQ(EntryCount(), 5u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir / "b"), fs::directory_iterator()), 4);
 }
 
 TEST_F(PageIdentity, BatchIsBoundedByBytesPagesAndDescriptors)
