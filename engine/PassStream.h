@@ -71,10 +71,24 @@ inline std::size_t FindClosingTag(const char* d, std::size_t from, std::size_t l
 inline constexpr std::string_view kTextElementOpenings[] = {"<script", "<textarea", "<title", "<style", "<xmp"};
 inline constexpr std::string_view kTextElementClosings[] = {"</script", "</textarea", "</title", "</style", "</xmp"};
 
+// TextElementEnd past its quick test: a tag whose first two letters begin a name of the list.
+// Kept out of line so that the test itself costs a caller next to nothing.
+[[gnu::noinline]] inline std::size_t ListedTextElementEnd(const char* d, std::size_t lt, std::size_t len) noexcept
+{
+    for (std::size_t e = 0; e < std::size(kTextElementOpenings); ++e) {
+        const std::string_view opening = kTextElementOpenings[e];
+        if (bytescan::MatchAt(d + lt, len - lt, opening) && NameEndsAt(d, lt + opening.size(), len)) {
+            const std::size_t q = FindClosingTag(d, lt + 1, len, kTextElementClosings[e]);
+            return q == bytescan::npos ? len : q;
+        }
+    }
+    return bytescan::npos;
+}
+
 // Where the text of an element of kTextElementOpenings opened at `lt` ends: the "<" of its
 // closing tag, `len` when it has none, or npos when no such element opens there. Asked at many a
 // "<": most tags are turned away by their first two letters.
-inline std::size_t TextElementEnd(const char* d, std::size_t lt, std::size_t len) noexcept
+[[gnu::always_inline]] inline std::size_t TextElementEnd(const char* d, std::size_t lt, std::size_t len) noexcept
 {
     if (lt + 2 >= len)
         return bytescan::npos;
@@ -84,16 +98,7 @@ inline std::size_t TextElementEnd(const char* d, std::size_t lt, std::size_t len
     const bool listed = first == 's'   ? second == 'c' || second == 't'
                         : first == 't' ? second == 'e' || second == 'i'
                                        : first == 'x' && second == 'm';
-    if (!listed)
-        return bytescan::npos;
-    for (std::size_t e = 0; e < std::size(kTextElementOpenings); ++e) {
-        const std::string_view opening = kTextElementOpenings[e];
-        if (bytescan::MatchAt(d + lt, len - lt, opening) && NameEndsAt(d, lt + opening.size(), len)) {
-            const std::size_t q = FindClosingTag(d, lt + 1, len, kTextElementClosings[e]);
-            return q == bytescan::npos ? len : q;
-        }
-    }
-    return bytescan::npos;
+    return listed ? ListedTextElementEnd(d, lt, len) : bytescan::npos;
 }
 
 // Script elements, which no pass changes inside.
