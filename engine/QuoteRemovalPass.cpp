@@ -296,7 +296,10 @@ void SoundQuoteScan::Run(TWorkingDocument& doc) noexcept
             p = end + 1;
             continue;
         }
-        if (p + 1 < s.len && s.d[p + 1] == '!') {
+        // A "<" before anything but a letter, "/", "!" or "?" is text to a browser: the quotes
+        // after it are words, kept as they stand.
+        const unsigned char next = p + 1 < s.len ? static_cast<unsigned char>(s.d[p + 1]) : 0;
+        if (next == '!' || !(IsLetter(next) || next == '/' || next == '?')) {
             ++p;
             continue;
         }

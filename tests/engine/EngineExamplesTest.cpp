@@ -179,6 +179,10 @@ const std::vector<Example>& Examples()
          R"(<input value="a>b">)"},
         {"gt_and_space_in_value", kInvCommas, R"(<input value="a >b">)", R"(<input value="a >b">)"},
         {"text_quotes_kept", kInvCommas, R"(<p>Say "hi"</p>)", R"(<p>Say "hi"</p>)"},
+        // A "<" before a space or another "<" is text: the quotes after it are words, and a
+        // textarea opened right after it still keeps its text.
+        {"lt_before_non_letter_is_text", kInvCommas, R"(<p>if a < b="x" then</p><<textarea><b class="y">)",
+         R"(<p>if a < b=x then</p><<textarea><b class=y>)", R"(<p>if a < b="x" then</p><<textarea><b class="y">)"},
         {"comment_quotes_kept", kInvCommas, R"(<!-- "x" --><a href="y">)", R"(<!-- "x" --><a href=y>)"},
         {"tag_in_comment", kInvCommas, R"(<!-- <a href="x"> -->)", "<!-- <a href=x> -->"},
         {"script_skipped", kInvCommas, R"(<script src="a.js">var s="a";</script><a href="z">)",

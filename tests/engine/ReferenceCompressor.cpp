@@ -418,8 +418,9 @@ void QuoteRemovalPass(std::string& doc, bool literal)
                 return;
             i = q + 1;
         }
-        // 2
-        if (doc[i] == '<' && !(i + 1 < Len(doc) && doc[i + 1] == '!')) {
+        // 2; under the sound rules only where a tag may start: "<" then a letter, "/" or "?"
+        const char after = i + 1 < Len(doc) ? doc[i + 1] : '\0';
+        if (doc[i] == '<' && after != '!' && (literal || IsLetter(after) || after == '/' || after == '?')) {
             // 3: pre-scan for a single quote
             bool single = false;
             for (Pos k = i + 1; k < Len(doc); ++k) {
