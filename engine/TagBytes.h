@@ -11,11 +11,13 @@
 namespace blocktags::tagbytes {
 
 // Start tags after which only the element's own closing tag is markup: their text first, then
-// script, whose escapes differ, then plaintext, which nothing closes.
-constexpr std::string_view kRawNames[] = {"title",   "textarea", "style",    "xmp",    "iframe",
-                                          "noembed", "noframes", "noscript", "script", "plaintext"};
-constexpr std::uint8_t kScript = 8;
-constexpr std::uint8_t kPlainText = 9;
+// script, whose escapes differ, then plaintext, which nothing closes. Noscript is not among them:
+// a browser without scripts shows its contents as markup, and one with scripts shows nothing of
+// them, so they are read as markup, quoted values and all.
+constexpr std::string_view kRawNames[] = {"title",    "textarea", "style",  "xmp",
+                                          "iframe",   "noembed",  "noframes", "script", "plaintext"};
+constexpr std::uint8_t kScript = 7;
+constexpr std::uint8_t kPlainText = 8;
 constexpr std::string_view kScriptName = kRawNames[kScript];
 
 inline bool IsSpace(unsigned char c) noexcept

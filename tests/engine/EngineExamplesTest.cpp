@@ -104,6 +104,9 @@ const std::vector<Example>& Examples()
         // A quoted value is the attribute's own: a title, an alt text or a field shows its spaces.
         {"quoted_values_kept", kAllReturns | kSpaces, "<img alt=\"a\n b\" title='x  y'>\n<input value=\"  z \">",
          "<img alt=\"a b\" title='x y'><input value=\" z \">", "<img alt=\"a\n b\" title='x  y'>\n<input value=\"  z \">"},
+        // So inside noscript, whose contents a browser without scripts reads as markup.
+        {"noscript_values_kept", kSpaces, "<noscript><img alt=\"a  b\"></noscript>",
+         "<noscript><img alt=\"a b\"></noscript>", "<noscript><img alt=\"a  b\"></noscript>"},
         {"pre_spaces_kept", kSpaces, "<PRE>a  b</pre>  c", "<PRE>a  b</pre> c"},
         {"pre_never_closed", kSpaces, "<pre>a  b</pre >  c", "<pre>a  b</pre >  c"},
         {"textarea_never_closed", kSpaces, "<textarea>a  b", "<textarea>a  b"},

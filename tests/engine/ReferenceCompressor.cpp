@@ -150,8 +150,9 @@ Place PlaceOf(const std::string& doc, Pos p, Pos& tagStart)
                 return p == end ? Place::TagEnd : Place::Other;
             }
             i = end + 1;
-            static const std::set<std::string> kRaw = {"title",   "textarea", "style",    "xmp",   "iframe",
-                                                       "noembed", "noframes", "noscript", "script"};
+            // Noscript's contents are markup to a browser without scripts, hidden to one with them.
+            static const std::set<std::string> kRaw = {"title",   "textarea", "style", "xmp",
+                                                       "iframe",  "noembed",  "noframes", "script"};
             if (next != '/' && name == "plaintext")
                 return Place::Other;
             if (next != '/' && kRaw.count(name)) {
