@@ -136,11 +136,16 @@ void RetireFile(int folderFd, const std::string& name, int& fd, bool plain)
 
 int TakeSpareFile(int folderFd, unsigned long long device, std::string& name, long long& size)
 {
+    Pool& pool = ThePool();
+    {
+        const std::lock_guard lock(pool.mutex);
+        if (pool.spares.empty())
+            return -1;
+    }
     if (!WithoutFlags(folderFd))
         return -1;
     Spare spare;
     {
-        Pool& pool = ThePool();
         const std::lock_guard lock(pool.mutex);
         const auto found = std::find_if(pool.spares.rbegin(), pool.spares.rend(),
                                         [device](const Spare& s) { return s.device == device; });
