@@ -154,17 +154,11 @@ int TakeSpareFile(int folderFd, unsigned long long device, std::string& name, lo
         spare = std::move(*found);
         pool.spares.erase(std::next(found).base());
     }
+    // Made private before it moves: the old page's bytes are never readable in another folder.
     // Across folders of one file system a rename moves the file; where it cannot (another mount of
     // the same file system), the spare goes and the caller makes a new file.
-    const bool moved = NewTemporaryName(name) &&
-                       ::renameat2(spare.folderFd, spare.name.c_str(), folderFd, name.c_str(), RENAME_NOREPLACE) == 0;
-    if (moved && ::fchmod(spare.fd, 0600) != 0) {
-        ::unlinkat(folderFd, name.c_str(), 0);
-        CloseFd(spare.fd);
-        CloseFd(spare.folderFd);
-        return -1;
-    }
-    if (!moved) {
+    if (::fchmod(spare.fd, 0600) != 0 || !NewTemporaryName(name) ||
+        ::renameat2(spare.folderFd, spare.name.c_str(), folderFd, name.c_str(), RENAME_NOREPLACE) != 0) {
         Remove(spare);
         return -1;
     }
