@@ -55,6 +55,9 @@ public:
     // Whether d[at] lies inside a quoted attribute value. A ">" just before, not yet read, is
     // judged first, so that ClosesBlock may still be asked about it.
     [[nodiscard]] bool InQuotedValue(const char* d, std::size_t at) noexcept;
+    // Whether a "<" at d[lt] stands in text, where it may open a tag or a comment: not inside a
+    // tag, a comment or the text of an element such as title or style. Judged as InQuotedValue.
+    [[nodiscard]] bool InText(const char* d, std::size_t lt) noexcept;
     // Reads on past d[from, to) as though it were not there: a marker comment the rows remove. A
     // ">" before it asked about just before is still answered.
     void Skip(const char* d, std::size_t from, std::size_t to) noexcept;
@@ -159,6 +162,14 @@ inline bool TagJudge::InQuotedValue(const char* d, std::size_t at) noexcept
         (void)ClosesBlock(d, at - 1);
     ReadTo(d, at);
     return m_tokenizer.InQuotedValue(); // a tag read quickly holds no quote so far
+}
+
+inline bool TagJudge::InText(const char* d, std::size_t lt) noexcept
+{
+    if (lt > 0 && d[lt - 1] == '>' && m_readUpTo < lt)
+        (void)ClosesBlock(d, lt - 1);
+    ReadTo(d, lt);
+    return m_readUpTo == lt && m_tokenizer.InText(); // read past already: no answer, so no
 }
 
 inline void TagJudge::Skip(const char* d, std::size_t from, std::size_t to) noexcept

@@ -172,7 +172,8 @@ void ReplaceScan(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
 
         if (tagSkipping && s.d[s.r] == '<') {
             const std::size_t gt = Find(s.d, s.r, s.len, '>');
-            if (markers && MatchAt(s.At(), s.Left(), kMarker)) {
+            // Under the sound rules a marker goes only where it stands in text (see SpacingPass).
+            if (markers && MatchAt(s.At(), s.Left(), kMarker) && (!keepValues || tag.InText(s.d, s.w))) {
                 if (gt == npos)
                     break;
                 s.r = gt + 1; // gone; the bytes after it are examined from the same place

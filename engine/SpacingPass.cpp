@@ -203,8 +203,8 @@ public:
 private:
     void Emit(std::size_t upto) noexcept;
     void StartCopying() noexcept;
-    bool IsMarker(std::size_t at) const noexcept;
-    bool MarkerAt(std::size_t at) const noexcept;
+    bool IsMarker(std::size_t at) noexcept;
+    bool MarkerAt(std::size_t at) noexcept;
     bool ClosesBlockTag(std::size_t gt) noexcept;
     bool OpensBlockTag(std::size_t at) noexcept;
     bool Settle(std::size_t start) noexcept;
@@ -254,12 +254,14 @@ void Scanner::StartCopying() noexcept
     m_copying = true;
 }
 
-bool Scanner::IsMarker(std::size_t at) const noexcept
+// A marker comment goes only where it stands in text: inside another comment its "-->" ends
+// that one, and inside the text of a title or style element it is text.
+bool Scanner::IsMarker(std::size_t at) noexcept
 {
-    return m_webbots && MatchAt(m_in + at, m_len - at, "<!--webbot");
+    return m_webbots && MatchAt(m_in + at, m_len - at, "<!--webbot") && m_judge.InText(m_in, at);
 }
 
-bool Scanner::MarkerAt(std::size_t at) const noexcept
+bool Scanner::MarkerAt(std::size_t at) noexcept
 {
     return m_webbots && at + 1 < m_len && m_in[at] == '<' && m_in[at + 1] == '!' && IsMarker(at);
 }

@@ -152,6 +152,11 @@ const std::vector<Example>& Examples()
         {"marker_pair_removed", kWebbots | kAllReturns,
          "<!--webbot bot=A startspan -->T<!--webbot bot=A endspan -->\r\n<p>", "T<p>"},
         {"marker_removed_by_returns", kWebbots | kReturns, "<!--webbot bot=A -->x\r\r\ny", "x\r\ny"},
+        // Inside another comment its "-->" ends that one, and inside a title it is text: it stays.
+        {"marker_in_comment_kept", kWebbots | kReturns, "<!--<b><!--webbot bot=A -->x\r\ny", "<!--<b>x\r\ny",
+         "<!--<b><!--webbot bot=A -->x\r\ny"},
+        {"marker_in_title_kept", kWebbots | kReturns, "<title><!--webbot bot=A --></title>", "<title></title>",
+         "<title><!--webbot bot=A --></title>"},
         {"marker_kept_alone", kWebbots, "<!--webbot bot=A -->x", "<!--webbot bot=A -->x"},
         {"marker_kept_with_spaces", kWebbots | kSpaces, "<!--webbot bot=A -->x", "<!--webbot bot=A -->x"},
         // Quotes

@@ -128,6 +128,7 @@ enum class Place
 {
     TagStart,
     TagEnd,
+    CommentStart, // the "<" of a comment that begins in text
     Other,
 };
 
@@ -163,6 +164,8 @@ Place PlaceOf(const std::string& doc, Pos p, Pos& tagStart)
             continue;
         }
         if (Is(doc, i, "<!--")) {
+            if (p == i)
+                return Place::CommentStart;
             // Ends at the first "-->" or "--!>"; "<!-->" and "<!--->" end at once.
             Pos end = Len(doc);
             if (Is(doc, i + 4, ">"))
@@ -339,7 +342,9 @@ void ReplacePass(std::string& doc, const std::string& search, const std::string&
         }
         // 3: tags and marker comments, for passes whose search text begins with CR
         if (search[0] == '\r' && doc[i] == '<') {
-            if (webbots && Is(doc, i, "<!--webbot")) {
+            // Under the sound rules a marker goes only where it begins in text.
+            Pos unused = 0;
+            if (webbots && Is(doc, i, "<!--webbot") && (!sound || PlaceOf(doc, i, unused) == Place::CommentStart)) {
                 const std::size_t g = doc.find('>', i);
                 if (g != std::string::npos) {
                     doc.erase(i, g - i + 1);
