@@ -81,6 +81,7 @@ struct ProtectedElement
 
 constexpr ProtectedElement kTextarea{"<textarea", "</textarea>"};
 constexpr ProtectedElement kPre{"<pre", "</pre>"};
+constexpr ProtectedElement kXmp{"<xmp", "</xmp>"}; // shown as pre is; the written rules knew nothing of it
 constexpr ProtectedElement kScript{passes::kScriptOpening, passes::kScriptClosing};
 constexpr std::string_view kMarker = "<!--webbot";
 
@@ -107,10 +108,13 @@ void ReplaceScan(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
     CandidateFinder finder;
     for (const TReplaceRule& rule : rules)
         finder.Add(rule.search);
+    const bool protectXmp = protectPreTextarea && keepValues;
     if (protectPreTextarea) {
         finder.Add(kTextarea.opening);
         finder.Add(kPre.opening);
     }
+    if (protectXmp)
+        finder.Add(kXmp.opening);
     if (protectScript)
         finder.Add(kScript.opening);
     if (markers)
@@ -145,6 +149,8 @@ void ReplaceScan(TWorkingDocument& doc, std::span<const TReplaceRule> rules, boo
             element = &kTextarea;
         else if (protectPreTextarea && MatchAt(s.At(), s.Left(), kPre.opening))
             element = &kPre;
+        else if (protectXmp && MatchAt(s.At(), s.Left(), kXmp.opening))
+            element = &kXmp;
         else if (protectScript && MatchAt(s.At(), s.Left(), kScript.opening))
             element = &kScript;
         if (element) {

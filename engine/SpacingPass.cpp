@@ -28,8 +28,8 @@ inline bool IsGapLetter(char b) noexcept
 }
 
 // Where something may happen: a line break; a space before a space, a break, ">" or "<!" (a
-// marker comment may go); a ">" before a space; a "<" that may open a pre, textarea or script
-// element or a comment.
+// marker comment may go); a ">" before a space; a "<" that may open a pre, textarea, xmp or
+// script element or a comment.
 inline bool IsCandidate(const char* d, std::size_t j, std::size_t len) noexcept
 {
     const char b0 = d[j];
@@ -45,7 +45,7 @@ inline bool IsCandidate(const char* d, std::size_t j, std::size_t len) noexcept
     const unsigned char f1 = Fold(static_cast<unsigned char>(b1));
     const unsigned char f2 = j + 2 < len ? Fold(static_cast<unsigned char>(d[j + 2])) : 0;
     return (f1 == 'p' && f2 == 'r') || (f1 == 't' && f2 == 'e') || (f1 == 's' && f2 == 'c') ||
-           (f1 == '!' && f2 == '-');
+           (f1 == 'x' && f2 == 'm') || (f1 == '!' && f2 == '-');
 }
 
 #ifdef CORVANE_AVX2
@@ -84,8 +84,9 @@ __attribute__((target("avx2"))) std::uint64_t WideCandidates(const char* d) noex
         if (!_mm256_testz_si256(lt, lt)) {
             const __m256i f1 = Or(v1, fold);
             const __m256i f2 = Or(v2, fold);
-            const __m256i opens = Or(Or(And(Is(f1, 'p'), Is(f2, 'r')), And(Is(f1, 't'), Is(f2, 'e'))),
-                                     Or(And(Is(f1, 's'), Is(f2, 'c')), And(Is(v1, '!'), Is(v2, '-'))));
+            const __m256i opens = Or(Or(Or(And(Is(f1, 'p'), Is(f2, 'r')), And(Is(f1, 't'), Is(f2, 'e'))),
+                                        Or(And(Is(f1, 's'), Is(f2, 'c')), And(Is(v1, '!'), Is(v2, '-')))),
+                                     And(Is(f1, 'x'), Is(f2, 'm')));
             hits = Or(hits, And(lt, opens));
         }
         all |= std::uint64_t(static_cast<unsigned>(_mm256_movemask_epi8(hits))) << (32 * half);
@@ -407,10 +408,11 @@ bool Scanner::Settle(std::size_t start) noexcept
 // closing text. False when the rows one by one could see it differently.
 bool Scanner::Protected(std::size_t at, bool& handled) noexcept
 {
-    static constexpr std::string_view kOpenings[] = {"<textarea", "<pre", "<script"};
-    static constexpr std::string_view kClosings[] = {"</textarea>", "</pre>", "</script>"};
+    // Xmp shows its text as pre does (the written rules knew nothing of it).
+    static constexpr std::string_view kOpenings[] = {"<textarea", "<pre", "<script", "<xmp"};
+    static constexpr std::string_view kClosings[] = {"</textarea>", "</pre>", "</script>", "</xmp>"};
     handled = false;
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 4; ++k) {
         if (!MatchAt(m_in + at, m_len - at, kOpenings[k]))
             continue;
         handled = true;

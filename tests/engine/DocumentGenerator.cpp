@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 70> kTokens = {
+constexpr std::array<std::string_view, 72> kTokens = {
     " ", "  ", "   ", "    ", "     ", "\r", "\n", "\r\n", "\r\n", "\"", "'", "<", ">", "<pre", "</pre>",
     "<PRE", "<pre>", "<textarea", "</textarea>", "<script", "</script", "</script>", "<!--webbot", "<!--",
     "<p align=center>", "<p align=\"center\">", "</p>", "</P>", "<strong>", "</strong>", "<em>", "</em>",
@@ -14,7 +14,7 @@ constexpr std::array<std::string_view, 70> kTokens = {
     // What decides whether a browser would see a change: values, block and inline tags, renamed
     // elements opened with attributes.
     "=\"", "\f", "`", "/", "<td>", "</TD>", "<b>", "</b>", "<Div", "<!DOCTYPE html>", "<h1>", "<tt>",
-    "<em ", "<EM/", "<strong\t", "<strike\n", "<blockquote ", "</li>",
+    "<em ", "<EM/", "<strong\t", "<strike\n", "<blockquote ", "</li>", "<xmp>", "</XMP>",
 };
 
 } // namespace

@@ -108,6 +108,9 @@ const std::vector<Example>& Examples()
         {"noscript_values_kept", kSpaces, "<noscript><img alt=\"a  b\"></noscript>",
          "<noscript><img alt=\"a b\"></noscript>", "<noscript><img alt=\"a  b\"></noscript>"},
         {"pre_spaces_kept", kSpaces, "<PRE>a  b</pre>  c", "<PRE>a  b</pre> c"},
+        // Xmp shows its text as pre does.
+        {"xmp_spaces_kept", kSpaces | kAllReturns, "<XMP>a  b\n\n c</xmp>  d", "<XMP>a b c</xmp> d",
+         "<XMP>a  b\n\n c</xmp> d"},
         {"pre_never_closed", kSpaces, "<pre>a  b</pre >  c", "<pre>a  b</pre >  c"},
         {"textarea_never_closed", kSpaces, "<textarea>a  b", "<textarea>a  b"},
         // Tag names

@@ -307,6 +307,11 @@ void ReplacePass(std::string& doc, const std::string& search, const std::string&
                 return;
             skipped = true;
         }
+        if (protectPreTextarea && sound && Is(doc, i, "<xmp")) { // shown as pre is
+            if (!SkipToClosingTag(doc, i, "</xmp>"))
+                return;
+            skipped = true;
+        }
         if (protectScript && Is(doc, i, "<script")) {
             if (!SkipToClosingTag(doc, i, "</script>"))
                 return;
