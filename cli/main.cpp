@@ -18,10 +18,17 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#ifndef Q_OS_WIN
+#include <sys/resource.h>
+#endif
 
 namespace {
 
 volatile std::sig_atomic_t g_signal = 0;
+
+#ifndef Q_OS_WIN
+constexpr rlim_t kOpenFilesWanted = 4096;
+#endif
 
 void RememberSignal(int signal)
 {
@@ -43,6 +50,19 @@ void CatchStopSignals()
         ::sigaction(signal, &action, nullptr);
     // Past a file size limit a write fails cleanly instead of killing us mid-file.
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+// A run holds a batch of pages and the files of pages it replaced open at once (a few per page):
+// room for a few thousand descriptors where the system allows it.
+void RaiseOpenFileLimit()
+{
+#ifndef Q_OS_WIN
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < kOpenFilesWanted) {
+        limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, kOpenFilesWanted);
+        (void)::setrlimit(RLIMIT_NOFILE, &limit);
+    }
 #endif
 }
 
@@ -131,6 +151,7 @@ int main(int argc, char* argv[])
         return UsageError(error);
 
     CatchStopSignals();
+    RaiseOpenFileLimit();
     QElapsedTimer clock;
     clock.start();
     TCliJsonReport json;

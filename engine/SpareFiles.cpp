@@ -2,6 +2,7 @@
 
 #include "FileStore.h"
 #include "OwnFiles.h"
+#include "PageBatch.h"
 #include "PosixIo.h"
 
 #include <algorithm>
@@ -21,9 +22,10 @@ namespace {
 
 // A batch's worth: the pages of one batch are put in place, their files become the temporaries
 // of the next. Each spare holds two descriptors (itself and its folder).
-constexpr std::size_t kMostSpares = 256;
-// Descriptors left to the batch and the rest of the run before any spare is kept.
-constexpr std::size_t kDescriptorsFirst = 1024;
+constexpr std::size_t kMostSpares = PageBatch::DefaultPages;
+// Descriptors left to a full batch (three a page) and the rest of the run before any spare is
+// kept: spares not taken stay while the next batch fills.
+constexpr std::size_t kDescriptorsFirst = 3 * PageBatch::DefaultPages + 64;
 
 struct Spare
 {
