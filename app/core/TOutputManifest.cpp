@@ -210,7 +210,7 @@ TOutputManifest::Entries TOutputManifest::Current() const
     for (std::size_t i = 0; i < m_read.size(); ++i) {
         // The later of two lines for one path only.
         const auto& path = m_read[i].first;
-        if (!m_changes.contains(path) && Find(path) == &m_read[i].second)
+        if (!m_changes.contains(path) && (!m_pathTwice || Find(path) == &m_read[i].second))
             entries.push_back(m_read[i]);
     }
     for (auto it = m_changes.cbegin(); it != m_changes.cend(); ++it) {

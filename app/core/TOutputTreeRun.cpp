@@ -191,18 +191,17 @@ const TOutputManifest::Entry* TOutputTreeRun::IsUpToDate(const TTreeItem& item, 
         return nullptr;
     // The output itself must still be as it was made: same size, the source's time and mode. The
     // walk looked already where it could; else it is looked up in its open folder.
-    bool same = item.outputLook == TTreeItem::OutputLook::Matches;
-    quint64 size = item.outputSize;
+    std::optional<quint64> size;
+    if (item.outputLook == TTreeItem::OutputLook::Matches)
+        size = item.outputSize;
     if (item.outputLook == TTreeItem::OutputLook::NotLooked || (folder && folder->recovered)) {
         struct stat there;
         const char* name = NameOf(item.Relative()).data(); // no copy needed
         const int found = folder && folder->fd >= 0 ? ::fstatat(folder->fd, name, &there, AT_SYMLINK_NOFOLLOW)
                                                     : ::lstat(m_plan.OutputPath(item.Relative()).constData(), &there);
-        same = found == 0 && item.HasSourceStamp(there);
-        size = same ? quint64(there.st_size) : 0;
+        size = item.StampedSize(found == 0 ? &there : nullptr);
     }
-    const bool current = same && size == known->outputSize;
-    return current ? known : nullptr;
+    return size == known->outputSize ? known : nullptr;
 }
 
 TOutputTreeRun::Turn TOutputTreeRun::UpToDate(int index, const TOutputManifest::Entry& made) const

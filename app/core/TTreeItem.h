@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <optional>
 #include <sys/stat.h>
 #include <vector>
 
@@ -57,12 +58,18 @@ struct TTreeItem
         return S_ISREG(there.st_mode) && (there.st_mode & 07777) == mode && there.st_mtim.tv_sec == mtimeSec &&
                there.st_mtim.tv_nsec == mtimeNsec;
     }
+    // The size of the output `there` describes (null: nothing there) when it has the source's
+    // stamp; none otherwise.
+    [[nodiscard]] std::optional<quint64> StampedSize(const struct stat* there) const
+    {
+        return there && HasSourceStamp(*there) ? std::optional<quint64>(quint64(there->st_size)) : std::nullopt;
+    }
     // Takes what `there` shows, or nothing (null).
     void LookAtOutput(const struct stat* there)
     {
-        const bool same = there && HasSourceStamp(*there);
-        outputLook = same ? OutputLook::Matches : OutputLook::Differs;
-        outputSize = same ? quint64(there->st_size) : 0;
+        const std::optional<quint64> stamped = StampedSize(there);
+        outputLook = stamped ? OutputLook::Matches : OutputLook::Differs;
+        outputSize = stamped.value_or(0);
     }
 };
 

@@ -84,6 +84,7 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
                                              O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
     }
     listing.entries.reserve(names.size());
+    const qsizetype above = folder.item.Relative().size();
     for (const QByteArrayView name : names) {
         struct stat info;
         if (::fstatat(::dirfd(dir), name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -92,7 +93,6 @@ TTreeWalk::Listing TTreeWalk::List(const Found& folder) const
             continue;
         }
         QByteArray source = PathBelow(path, name);
-        const qsizetype above = folder.item.Relative().size();
         const qsizetype relative = above == 0 ? name.size() : above + 1 + name.size();
         if (S_ISDIR(info.st_mode)) {
             if (std::pair<quint64, quint64>(info.st_dev, info.st_ino) != m_skip) {
