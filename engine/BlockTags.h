@@ -30,6 +30,13 @@ inline constexpr std::string_view kBlockTagNames[] = {
 // as ASCII letters and digits and compared without regard to case, is a block tag's.
 [[nodiscard]] bool StartsBlockTag(const char* lt, std::size_t avail) noexcept;
 
+// Whether d[0, end) ends in "</". Followed by white space, that opens a comment; with nothing
+// after it at the end of the document, a browser shows it as text instead.
+[[nodiscard]] inline bool EndsInEndTagOpen(const char* d, std::size_t end) noexcept
+{
+    return end >= 2 && d[end - 2] == '<' && d[end - 1] == '/';
+}
+
 // For a scan that asks with ever larger positions: each byte is looked back over once and read
 // forward once, and a tag asked about twice (as the one after a run, then as the one before the
 // next) is judged once. What a tag is, is what a browser reads: a "<" or ">" inside a quoted value,

@@ -20,11 +20,14 @@ bool IsDeletableNeighbourAfter(char b) noexcept
 }
 
 // Whether a line break of n bytes at the read position is one a browser never shows: at either
-// end of the document, beside a space, a tab or another break, or beside a block tag.
+// end of the document, beside a space, a tab or another break, or beside a block tag. At the end
+// after "</" the break keeps a comment open that would otherwise show as text.
 bool IsInvisibleBreak(const Stream& s, std::size_t n, blocktags::TagJudge& tag) noexcept
 {
-    if (s.w == 0 || s.r + n == s.len)
+    if (s.w == 0)
         return true;
+    if (s.r + n == s.len)
+        return !blocktags::EndsInEndTagOpen(s.d, s.w);
     const char before = s.d[s.w - 1];
     const char after = s.d[s.r + n];
     if (before == ' ' || before == '\t' || after == ' ' || after == '\t' || after == '\r' || after == '\n')

@@ -150,6 +150,7 @@ struct Surroundings
     bool blockBefore = false; // before is a ">" that closes a block tag
     bool blockAfter = false;  // after is a "<" that opens one
     bool gap = false;         // between ">" and "<t", "</t", "<l", "</l", "<p" or "</p"
+    bool afterEndTagOpen = false; // before is the "/" of a "</"
 };
 
 // One row's collapse of a run of `b` into one.
@@ -175,7 +176,9 @@ std::size_t DeleteBreaks(char* run, std::size_t n, char first, char second,
             const int before = w > 0 ? run[w - 1] : around.before;
             const int after = r + m < n ? run[r + m] : around.after;
             const bool atStart = w == 0 && (around.before < 0 || around.blockBefore);
-            const bool atEnd = r + m == n && (around.after < 0 || around.blockAfter);
+            // A last break after "</" keeps it a comment rather than text.
+            const bool atEnd = r + m == n && ((around.after < 0 && !(w == 0 && around.afterEndTagOpen)) ||
+                                              around.blockAfter);
             if (atStart || atEnd || before == ' ' || before == '\t' || after == ' ' || after == '\t' ||
                 after == '\r' || after == '\n') {
                 r += m;
@@ -296,6 +299,7 @@ bool Scanner::Settle(std::size_t start) noexcept
     const std::size_t beforeAt = m_lastAt;
     Surroundings around;
     around.before = m_w > 0 ? static_cast<unsigned char>(m_out[m_w - 1]) : -1;
+    around.afterEndTagOpen = blocktags::EndsInEndTagOpen(m_out, m_w);
     std::size_t end = start;
     bool breaks = false;
     bool cr = false;
@@ -331,7 +335,8 @@ bool Scanner::Settle(std::size_t start) noexcept
             m_sawCR = true;
         m_pos = end;
         if (!space) {
-            const bool invisible = around.before < 0 || end == m_len || around.before == '\t' || m_in[end] == '\t' ||
+            const bool invisible = around.before < 0 || (end == m_len && !around.afterEndTagOpen) ||
+                                   around.before == '\t' || m_in[end] == '\t' ||
                                    (around.before == '>' && ClosesBlockTag(beforeAt)) ||
                                    (m_in[end] == '<' && OpensBlockTag(end));
             if (!invisible)

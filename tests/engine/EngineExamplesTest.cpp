@@ -59,6 +59,8 @@ const std::vector<Example>& Examples()
         {"crlf_around_text", kAllReturns, "<p>\r\nHello\r\n</p>", "<p>Hello</p>"},
         {"blank_line", kAllReturns, "a\r\n\r\nb", "a\nb"},
         {"breaks_at_the_ends", kAllReturns, "\nx\r\n", "\nx\n", "x"},
+        // "</" and a break at the end are a comment; "</" alone would show as text.
+        {"break_after_end_tag_open_at_the_end", kAllReturns | kSpaces, "a </\n\n", "a </\n"},
         {"breaks_beside_block_tags", kAllReturns, "<td>\nword</td>\n<td>x</td>", "<td>word</td><td>x</td>"},
         // A select sits in the line like a word: the break before it shows as a space.
         {"select_sits_in_the_line", kAllReturns, "Sort by\n<select><option>a</option></select>",

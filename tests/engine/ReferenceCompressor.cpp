@@ -337,7 +337,9 @@ void ReplacePass(std::string& doc, const std::string& search, const std::string&
                 if (!sound)
                     deletable = (i > 0 && IsOneOf(b, "> ")) || (i + n < Len(doc) && IsOneOf(a, "< \r\n"));
                 else
-                    deletable = i == 0 || i + n == Len(doc) || IsOneOf(b, " \t") || IsOneOf(a, " \t\r\n") ||
+                    // At the end, a break after "</" keeps that a comment, not text.
+                    deletable = i == 0 || (i + n == Len(doc) && !(i >= 2 && doc[i - 2] == '<' && b == '/')) ||
+                                IsOneOf(b, " \t") || IsOneOf(a, " \t\r\n") ||
                                 (b == '>' && BlockTagClosedAt(doc, i - 1)) || (a == '<' && BlockTagAt(doc, i + n));
                 if (deletable) {
                     doc.erase(i, n);
