@@ -43,6 +43,21 @@ constexpr std::array<std::uint64_t, kSlots> MakeTable()
 
 constexpr std::array<std::uint64_t, kSlots> kTable = MakeTable();
 
+// The index in kBlockTagNames of each slot's name.
+constexpr std::array<std::uint8_t, kSlots> MakeIndex()
+{
+    std::array<std::uint8_t, kSlots> index{};
+    for (std::size_t s = 0; s < kSlots; ++s)
+        for (std::size_t k = 0; k < std::size(kBlockTagNames); ++k)
+            if (kTable[s] != 0 && kBlockTagNames[k].size() <= kPacked && Pack(kBlockTagNames[k]) == kTable[s])
+                index[s] = static_cast<std::uint8_t>(k);
+    return index;
+}
+
+constexpr std::array<std::uint8_t, kSlots> kIndex = MakeIndex();
+constexpr int kBlockquote = BlockNameIndex("blockquote");
+constexpr int kFigcaption = BlockNameIndex("figcaption");
+
 // Name bytes (ASCII letters and digits) folded to lower case; 0 for every other byte.
 constexpr std::array<unsigned char, 256> MakeNameBytes()
 {
@@ -58,10 +73,10 @@ constexpr std::array<unsigned char, 256> kNameBytes = MakeNameBytes();
 
 } // namespace
 
-bool StartsBlockTag(const char* lt, std::size_t avail) noexcept
+int BlockTagIndex(const char* lt, std::size_t avail) noexcept
 {
     if (avail < 2 || lt[0] != '<')
-        return false;
+        return -1;
     std::size_t k = lt[1] == '/' ? 2 : 1;
     const std::size_t start = k;
     std::uint64_t key = 0;
@@ -80,17 +95,17 @@ bool StartsBlockTag(const char* lt, std::size_t avail) noexcept
         for (k = start; k < avail && n < 10 && kNameBytes[static_cast<unsigned char>(lt[k])] != 0; ++k)
             name[n++] = static_cast<char>(kNameBytes[static_cast<unsigned char>(lt[k])]);
         if (n != 10 || (k < avail && kNameBytes[static_cast<unsigned char>(lt[k])] != 0))
-            return false;
+            return -1;
         const std::string_view longName(name, n);
-        return longName == "blockquote" || longName == "figcaption";
+        return longName == "blockquote" ? kBlockquote : longName == "figcaption" ? kFigcaption : -1;
     }
     if (key == 0)
-        return false;
+        return -1;
     for (std::size_t s = Slot(key);; s = (s + 1) % kSlots) {
         if (kTable[s] == key)
-            return true;
+            return kIndex[s];
         if (kTable[s] == 0)
-            return false;
+            return -1;
     }
 }
 

@@ -7,6 +7,9 @@
 #include "TagTokenizer.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <iterator>
 #include <string_view>
 
 namespace blocktags {
@@ -26,9 +29,26 @@ inline constexpr std::string_view kBlockTagNames[] = {
     "article", "aside",      "nav",     "header",  "footer",   "main",     "figure",  "figcaption", "details",
     "summary", "menu",       "option",  "optgroup", "dir"};
 
-// Whether the bytes at `lt` (a "<", `avail` bytes left) begin a tag whose name, read past one "/"
-// as ASCII letters and digits and compared without regard to case, is a block tag's.
-[[nodiscard]] bool StartsBlockTag(const char* lt, std::size_t avail) noexcept;
+static_assert(std::size(kBlockTagNames) <= 64, "a block name is a bit of one number");
+
+// A block name's index in kBlockTagNames, or -1.
+constexpr int BlockNameIndex(std::string_view name)
+{
+    for (std::size_t k = 0; k < std::size(kBlockTagNames); ++k)
+        if (kBlockTagNames[k] == name)
+            return static_cast<int>(k);
+    return -1;
+}
+
+// If the bytes at `lt` (a "<", `avail` bytes left) begin a tag whose name, read past one "/" as
+// ASCII letters and digits and compared without regard to case, is a block tag's: its index in
+// kBlockTagNames; otherwise -1.
+[[nodiscard]] int BlockTagIndex(const char* lt, std::size_t avail) noexcept;
+
+[[nodiscard]] inline bool StartsBlockTag(const char* lt, std::size_t avail) noexcept
+{
+    return BlockTagIndex(lt, avail) >= 0;
+}
 
 // Whether d[0, end) ends in "</". Followed by white space, that opens a comment; with nothing
 // after it at the end of the document, a browser shows it as text instead.
@@ -73,6 +93,13 @@ private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     void ReadTo(const char* d, std::size_t end) noexcept;
     TagTokenizer After(const char* d, std::string_view between) noexcept;
+    // Whether the tag at `tag` (`avail` bytes there), after d[0, before), is a block tag that a
+    // browser keeps where it stands; one it drops parts nothing, and the breaks beside it meet.
+    [[nodiscard]] bool StandsAsBlock(const char* d, std::size_t before, const char* tag, std::size_t avail) noexcept;
+    // Whether a start tag of the block name `index` stands in d[0, before).
+    [[nodiscard]] bool StartedBefore(const char* d, std::size_t before, int index) noexcept;
+    // Notes the block names started in d[m_startsUpTo, to), until one of `wanted` is among them.
+    void ReadStarts(const char* d, std::size_t to, std::uint64_t wanted) noexcept;
 
     std::size_t m_seenUpTo = 0;
     std::size_t m_lastAngle = kNone; // the last "<" or ">" in [0, m_seenUpTo)
@@ -83,7 +110,31 @@ private:
     bool m_judgedBlock = false;
     std::size_t m_closesAt = kNone; // the last ">" asked about, and its answer
     bool m_closesBlock = false;
+    std::uint64_t m_started = 0;    // the block names whose start tags stand in [0, m_startsUpTo)
+    std::size_t m_startsUpTo = 0;
 };
+
+namespace detail {
+
+constexpr std::uint64_t NameBits(std::initializer_list<std::string_view> names)
+{
+    std::uint64_t bits = 0;
+    for (std::string_view name : names)
+        bits |= std::uint64_t(1) << BlockNameIndex(name);
+    return bits;
+}
+
+// Dropped wherever they stand in a body, and before it they part nothing that shows.
+inline constexpr std::uint64_t kPageFrame = NameBits({"html", "head", "body"});
+// Void: their end tags are dropped (and "</br>" is read as a br, "</p>" as an empty p).
+inline constexpr std::uint64_t kVoidNames = NameBits({"hr", "col"});
+inline constexpr std::uint64_t kEndsAlwaysStand = NameBits({"p", "br"});
+// Dropped outside a table.
+inline constexpr std::uint64_t kTableParts =
+    NameBits({"caption", "thead", "tbody", "tfoot", "tr", "td", "th", "col", "colgroup"});
+inline constexpr int kTableIndex = BlockNameIndex("table");
+
+} // namespace detail
 
 // Inline: the scans ask at nearly every line break.
 inline std::size_t TagJudge::LastAngle(const char* d, std::size_t end) noexcept
@@ -128,7 +179,7 @@ inline bool TagJudge::ClosesBlock(const char* d, std::size_t end) noexcept
     const std::size_t lt = m_tokenizer.TagStart();
     if (lt != m_judgedLt) {
         m_judgedLt = lt;
-        m_judgedBlock = StartsBlockTag(d + lt, end - lt);
+        m_judgedBlock = StandsAsBlock(d, lt, d + lt, end - lt);
     }
     m_closesBlock = m_judgedBlock;
     return m_closesBlock;
@@ -145,7 +196,7 @@ inline bool TagJudge::OpensBlock(const char* d, std::size_t lt, std::size_t avai
     // Most tags are no block tags: the cheaper question first.
     if (lt != m_judgedLt) {
         m_judgedLt = lt;
-        m_judgedBlock = StartsBlockTag(d + lt, avail);
+        m_judgedBlock = StandsAsBlock(d, lt, d + lt, avail);
     }
     if (!m_judgedBlock)
         return false;
@@ -157,10 +208,56 @@ inline bool TagJudge::OpensBlockAfter(const char* d, std::size_t end, std::strin
                                       std::size_t avail) noexcept
 {
     // Unread bytes become written ones at other places, so no judgement of them is kept.
-    if (!StartsBlockTag(lt, avail))
+    if (!StandsAsBlock(d, end, lt, avail))
         return false;
     ReadTo(d, end);
     return After(d, between).InText();
+}
+
+// Read from the start tags before: an end tag whose name never opened, or a table part with no
+// table before it, is one a browser drops. Elements closed again or tables ended before are not
+// told apart, so some dropped tags still count as blocks.
+inline bool TagJudge::StandsAsBlock(const char* d, std::size_t before, const char* tag, std::size_t avail) noexcept
+{
+    using namespace detail;
+    const int index = BlockTagIndex(tag, avail);
+    if (index < 0)
+        return false;
+    const std::uint64_t bit = std::uint64_t(1) << index;
+    const bool end = tag[1] == '/';
+    if ((bit & kPageFrame) || (end && (bit & kVoidNames)))
+        return false;
+    if ((bit & kTableParts) && !StartedBefore(d, before, kTableIndex))
+        return false;
+    return !end || (bit & kEndsAlwaysStand) || StartedBefore(d, before, index);
+}
+
+inline bool TagJudge::StartedBefore(const char* d, std::size_t before, int index) noexcept
+{
+    const std::uint64_t bit = std::uint64_t(1) << index;
+    if (before < m_startsUpTo) {
+        m_started = 0; // the scans never ask so; start over rather than answer wrongly
+        m_startsUpTo = 0;
+    }
+    ReadStarts(d, before, bit); // only as far as the answer needs
+    return m_started & bit;
+}
+
+inline void TagJudge::ReadStarts(const char* d, std::size_t to, std::uint64_t wanted) noexcept
+{
+    while (!(m_started & wanted) && m_startsUpTo < to) {
+        const std::size_t lt = bytescan::Find(d, m_startsUpTo, to, '<');
+        if (lt == bytescan::npos) {
+            m_startsUpTo = to;
+            break;
+        }
+        m_startsUpTo = lt + 1;
+        if (lt + 1 < to && bytescan::IsLetter(static_cast<unsigned char>(d[lt + 1]))) {
+            const int started = BlockTagIndex(d + lt, to - lt);
+            if (started >= 0)
+                m_started |= std::uint64_t(1) << started;
+        }
+    }
 }
 
 inline bool TagJudge::InQuotedValue(const char* d, std::size_t at) noexcept
@@ -181,6 +278,16 @@ inline bool TagJudge::InText(const char* d, std::size_t lt) noexcept
 
 inline void TagJudge::Skip(const char* d, std::size_t from, std::size_t to) noexcept
 {
+    // A start tag inside what goes started nothing. Such a marker is rare, so only then are the
+    // start tags before it read and the reading moved past it.
+    for (std::size_t lt = bytescan::Find(d, from, to, '<'); lt != bytescan::npos; lt = bytescan::Find(d, lt + 1, to, '<')) {
+        if (lt + 1 < to && bytescan::IsLetter(static_cast<unsigned char>(d[lt + 1])) && BlockTagIndex(d + lt, to - lt) >= 0) {
+            ReadStarts(d, from, 0);
+            if (m_startsUpTo < to)
+                m_startsUpTo = to;
+            break;
+        }
+    }
     ReadTo(d, from);
     m_tokenizer.Settle(d, from); // a tag read quickly is read again from its start
     m_readUpTo = to;

@@ -19,6 +19,11 @@ TEST(BlockTags, NamesAndNearMisses)
         EXPECT_TRUE(Starts(std::string("<") + name + ">")) << name;
         EXPECT_TRUE(Starts(std::string("</") + name + " x")) << name;
     }
+    // Each name is told by its own index, which says what a browser does with it.
+    for (std::string_view name : blocktags::kBlockTagNames) {
+        const std::string tag = "</" + std::string(name) + ">";
+        EXPECT_EQ(blocktags::BlockTagIndex(tag.data(), tag.size()), blocktags::BlockNameIndex(name)) << name;
+    }
     for (const char* text : {"<li>",        "</li>",       "<b>",           "<tt>",
                              "<span>",      "<h7>",        "<pre2>",        "<noscripts>",
                              "<noscript>",  "<script>",    "<TITLE>",       "<meta x>",

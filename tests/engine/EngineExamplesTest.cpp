@@ -61,16 +61,20 @@ const std::vector<Example>& Examples()
         {"breaks_at_the_ends", kAllReturns, "\nx\r\n", "\nx\n", "x"},
         // "</" and a break at the end are a comment; "</" alone would show as text.
         {"break_after_end_tag_open_at_the_end", kAllReturns | kSpaces, "a </\n\n", "a </\n"},
-        {"breaks_beside_block_tags", kAllReturns, "<td>\nword</td>\n<td>x</td>", "<td>word</td><td>x</td>"},
+        {"breaks_beside_block_tags", kAllReturns, "<table><td>\nword</td>\n<td>x</td>", "<table><td>word</td><td>x</td>"},
+        // Tags a browser drops where they stand part nothing: a table part outside a table, an end
+        // tag with nothing of its name opened, and html, head and body tags.
+        {"breaks_beside_dropped_tags", kAllReturns, "a\n</div>\nb\n<td>\nc\n</hr>\nd\n</body>\ne",
+         "a</div>b<td>c</hr>d</body>e", "a\n</div>\nb\n<td>\nc\n</hr>\nd\n</body>\ne"},
         // A select sits in the line like a word: the break before it shows as a space.
         {"select_sits_in_the_line", kAllReturns, "Sort by\n<select><option>a</option></select>",
          "Sort by<select><option>a</option></select>", "Sort by\n<select><option>a</option></select>"},
         {"breaks_beside_inline_tags", kAllReturns, "to\n<code>x</code>\nmethod <span>a</span>\r\n<span>b</span>",
          "to<code>x</code>method <span>a</span><span>b</span>",
          "to\n<code>x</code>\nmethod <span>a</span>\n<span>b</span>"},
-        {"breaks_beside_comments", kAllReturns, "<!DOCTYPE html>\n<html>\n<!-- x -->\n<body>word<!-- c -->\nnext",
-         "<!DOCTYPE html><html><!-- x --><body>word<!-- c -->next",
-         "<!DOCTYPE html><html><!-- x --><body>word<!-- c -->\nnext"},
+        {"breaks_beside_comments", kAllReturns, "<!DOCTYPE html>\n<div>\n<!-- x -->\n<p>word<!-- c -->\nnext",
+         "<!DOCTYPE html><div><!-- x --><p>word<!-- c -->next",
+         "<!DOCTYPE html><div><!-- x --><p>word<!-- c -->\nnext"},
         // A ">" in text closes no tag, and elements that show nothing separate no words.
         {"gt_in_text_after_block_tag", kAllReturns, "<td>a ->\nb</td>", "<td>a ->b</td>", "<td>a ->\nb</td>"},
         {"breaks_around_hidden_elements", kAllReturns | kSpaces,
@@ -93,13 +97,13 @@ const std::vector<Example>& Examples()
         {"space_before_gt", kSpaces, "x > y", "x> y", "x > y"},
         // A ">" of the text ends no tag, so the space before it stays.
         {"gt_in_text", kSpaces, "the zoom is > 1", "the zoom is> 1", "the zoom is > 1"},
-        {"space_between_table_tags", kSpaces, "<TR> <TD>x</TD> </TR>", "<TR><tD>x</TD></tR>"},
+        {"space_between_table_tags", kSpaces, "<table> <TR> <TD>x</TD> </TR>", "<table><tR><tD>x</TD></tR>"},
         {"space_between_list_tags", kSpaces, "<ul> <li>a</li> </ul>", "<ul><li>a</li> </ul>"},
         {"space_between_paragraph_tags", kSpaces, "<p> <b>x</b> </p>", "<p> <b>x</b></p>"},
         {"list_items_may_be_inline", kAllReturns | kSpaces, "<ul>\n<li>a</li>\n<li>b</li> <li>c</li>\n</ul>",
          "<ul><li>a</li><li>b</li><li>c</li></ul>", "<ul><li>a</li>\n<li>b</li> <li>c</li></ul>"},
-        {"space_between_inline_tags", kSpaces, "<b>Option:</b> <tt>-x</tt></td> <td>", "<b>Option:</b><tt>-x</tt></td><td>",
-         "<b>Option:</b> <tt>-x</tt></td><td>"},
+        {"space_between_inline_tags", kSpaces, "<table><td><b>Option:</b> <tt>-x</tt></td> <td>",
+         "<table><td><b>Option:</b><tt>-x</tt></td><td>", "<table><td><b>Option:</b> <tt>-x</tt></td><td>"},
         // A "<" inside a quoted value opens no tag: the space beside the b element stays.
         {"lt_in_quoted_value", kSpaces, R"(x<b title="<p"> <tt>y</tt></b>)", R"(x<b title="<p"><tt>y</tt></b>)",
          R"(x<b title="<p"> <tt>y</tt></b>)"},
@@ -218,15 +222,16 @@ const std::vector<Example>& Examples()
         // The whole table, as the window runs it
         {"window_table", kWindow, "<table border=\"1\">\r\n  <tr>\r\n    <td>One  two</td>\r\n  </tr>\r\n</table>\r\n",
          "<table border=1><tr><td>One two</td></tr></table>"},
+        // Text before them would make html and body tags ones a browser drops, so the breaks stay.
         {"window_page", kWindow, "<html>\r\n<body>\r\nText\r\nmore text\r\n</body>\r\n</html>\r\n",
-         "<html><body>Text\nmore text</body></html>"},
+         "<html><body>Text\nmore text</body></html>", "<html>\n<body>\nText\nmore text\n</body>\n</html>"},
         {"window_centred", kWindow, "<p align=\"center\">\r\n<STRONG>Hello</STRONG>  world\r\n</p>\r\n<pre>a  b</pre>",
          "<center><b>Hello</b> world</center><pre>a  b</pre>"},
         {"window_marker_only", kWindow, "<!--webbot bot=Timestamp startspan -->", ""},
         // A removed marker comment joins the runs around it; a gap's letter is written in lower case.
         {"window_markers_join_runs", kWindow, "word \r\n<!--webbot bot=A -->\r\n  <p>x</p>\r\n<!--WEBBOT b--> >",
          "word <p>x</p>>", "word <p>x</p> >"},
-        {"window_marker_in_a_gap", kWindow, "<td> <!--webbot x--><TD>y</td>", "<td><tD>y</td>"},
+        {"window_marker_in_a_gap", kWindow, "<table><td> <!--webbot x--><TD>y</td>", "<table><td><tD>y</td>"},
         {"window_commented_script", kWindow, "<!--\n<script>\n\n\nx  y\n</script>\n-->  <b>z</b>\n",
          "<!--<script>\nx  y\n</script>--> <b>z</b>", "<!--\n<script>\n\n\nx  y\n</script>\n--> <b>z</b>"},
         {"window_tag_open_at_the_end", kWindow, "<em>x</em>\n a  b <p align=center>c</p> <a href=x  y\n z",

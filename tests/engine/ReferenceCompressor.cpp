@@ -231,11 +231,11 @@ bool InQuotedValueAt(const std::string& doc, Pos p)
     return false;
 }
 
-// A tag starts at p whose name (one "/" skipped, then ASCII letters and digits up to a space,
-// "/" or ">") is a block tag's. List items are not (style sheets often lay them out inline),
-// nor the elements a browser never shows (script, style, meta, link, base, title, noscript,
-// dialog), nor select, which sits in the line, nor frameset and frame, which a body drops.
-bool BlockNameAt(const std::string& doc, Pos p)
+// The name of a tag at p (one "/" skipped, then ASCII letters and digits up to a space, "/" or
+// ">") when it is a block tag's, or "". List items are not (style sheets often lay them out
+// inline), nor the elements a browser never shows (script, style, meta, link, base, title,
+// noscript, dialog), nor select, which sits in the line, nor frameset and frame, which a body drops.
+std::string BlockNameAt(const std::string& doc, Pos p)
 {
     static const std::set<std::string> kBlockTags = {
         "html", "head", "body", "div", "p",
@@ -244,28 +244,55 @@ bool BlockNameAt(const std::string& doc, Pos p)
         "center", "pre", "hr", "br", "address", "section", "article", "aside", "nav", "header", "footer",
         "main", "figure", "figcaption", "details", "summary", "menu", "option", "optgroup", "dir"};
     if (p < 0 || p >= Len(doc) || doc[p] != '<')
-        return false;
+        return {};
     Pos k = p + 1;
     if (k < Len(doc) && doc[k] == '/')
         ++k;
     std::string name;
     for (; k < Len(doc) && IsOneOf(Lower(doc[k]), "abcdefghijklmnopqrstuvwxyz0123456789"); ++k)
         name += Lower(doc[k]);
-    return kBlockTags.count(name) > 0;
+    return kBlockTags.count(name) > 0 ? name : std::string();
+}
+
+// A start tag of the block name `name` stands before p, read as bytes.
+bool StartedBefore(const std::string& doc, Pos p, const std::string& name)
+{
+    for (Pos q = 0; q + 1 < p; ++q)
+        if (doc[q] == '<' && IsOneOf(Lower(doc[q + 1]), "abcdefghijklmnopqrstuvwxyz") && BlockNameAt(doc, q) == name)
+            return true;
+    return false;
+}
+
+// A block tag at p that a browser keeps where it stands. It drops html, head and body tags in a
+// body (and before one they part nothing that shows), the end tags of hr and col, an end tag
+// whose element never opened and a table part with no table before it.
+bool StandsAsBlock(const std::string& doc, Pos p)
+{
+    static const std::set<std::string> kTableParts = {"caption", "thead", "tbody", "tfoot", "tr",
+                                                       "td",      "th",    "col",   "colgroup"};
+    const std::string name = BlockNameAt(doc, p);
+    if (name.empty() || name == "html" || name == "head" || name == "body")
+        return false;
+    const bool end = doc[p + 1] == '/';
+    if (end && (name == "hr" || name == "col"))
+        return false;
+    if (kTableParts.count(name) && !StartedBefore(doc, p, "table"))
+        return false;
+    return !end || name == "p" || name == "br" || StartedBefore(doc, p, name);
 }
 
 // A block tag starts at p, where a browser sees a tag begin.
 bool BlockTagAt(const std::string& doc, Pos p)
 {
     Pos unused = 0;
-    return BlockNameAt(doc, p) && PlaceOf(doc, p, unused) == Place::TagStart;
+    return StandsAsBlock(doc, p) && PlaceOf(doc, p, unused) == Place::TagStart;
 }
 
 // The ">" at p ends a block tag.
 bool BlockTagClosedAt(const std::string& doc, Pos p)
 {
     Pos lt = 0;
-    return PlaceOf(doc, p, lt) == Place::TagEnd && BlockNameAt(doc, lt);
+    return PlaceOf(doc, p, lt) == Place::TagEnd && StandsAsBlock(doc, lt);
 }
 
 // The ">" at p ends a tag.
