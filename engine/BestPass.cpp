@@ -390,7 +390,9 @@ bool BestScan::Implied(const Tag& tag) const noexcept
 // A start tag: written, and what it opens noted. False when the pass has to stop.
 bool BestScan::StartTag(Tag& tag) noexcept
 {
-    const bool merged = MergedIntoBody(tag.id, true);
+    // A table part the parser drops parts nothing either, and opens nothing.
+    const bool dropped = m_keepDepth == 0 && m_elements.TablePartDropped({tag.traits, tag.id});
+    const bool merged = MergedIntoBody(tag.id, true) || dropped;
     const bool block = !merged && IsBlockTag(tag);
     const bool implied = Implied(tag); // before the end tags held back are settled
     Before(Next::StartTag, &tag, block);
@@ -430,6 +432,8 @@ bool BestScan::StartTag(Tag& tag) noexcept
     }
     if (centreEnd != npos)
         m_elements.Start("center", Lookup("center"));
+    else if (dropped)
+        ;
     else if (!m_keepForeign)
         m_elements.Start(name, {t, id});
     else if (LeavesForeignContent(name))
@@ -449,7 +453,11 @@ bool BestScan::StartTag(Tag& tag) noexcept
 
 void BestScan::EndTag(Tag& tag) noexcept
 {
-    const bool merged = MergedIntoBody(tag.id, false);
+    // Nor does an end tag the parser drops: a void one other than br's, or one finding nothing open.
+    const bool merged =
+        MergedIntoBody(tag.id, false) ||
+        (m_keepDepth == 0 && (((tag.traits & kVoid) && !NameIs(tag.Name(), "br") && IsBlockTag(tag)) ||
+                              m_elements.EndDropped(tag.Name(), {tag.traits, tag.id})));
     const bool block = !merged && IsBlockTag(tag);
     const std::uint32_t t = tag.traits;
     const std::string_view name = tag.Name();

@@ -185,4 +185,23 @@ bool OpenElements::InCell() const noexcept
     return false;
 }
 
+bool OpenElements::EndDropped(std::string_view name, Element element) const noexcept
+{
+    return !m_stopped && Followed(name, element) &&
+           !(element.traits & (kUntrusting | kForeign | kTemplate)) && element.id != Id::P &&
+           Find(name, element) < 0;
+}
+
+bool OpenElements::TablePartDropped(Element element) const noexcept
+{
+    const Id id = element.id;
+    if (m_stopped || !((element.traits & (kCell | kRowGroup)) || id == Id::Tr || id == Id::Caption ||
+                       id == Id::Colgroup || id == Id::Col))
+        return false;
+    for (int k = 0; k < m_depth; ++k)
+        if (m_entries[k].id == Id::Table)
+            return false;
+    return true;
+}
+
 } // namespace openelements

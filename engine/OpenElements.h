@@ -30,6 +30,12 @@ public:
     [[nodiscard]] bool EndFinds(std::string_view name, elementnames::Element element) const noexcept;
     // Whether the innermost table part open is a cell.
     [[nodiscard]] bool InCell() const noexcept;
+    // Whether the parser drops an end tag of `name` here, finding nothing of it open (only for the
+    // elements followed, never while stopped; a lone "</p>" still makes an empty paragraph).
+    [[nodiscard]] bool EndDropped(std::string_view name, elementnames::Element element) const noexcept;
+    // Whether the parser drops this table part's start tag here, with no table open (never while
+    // stopped).
+    [[nodiscard]] bool TablePartDropped(elementnames::Element element) const noexcept;
 
 private:
     static constexpr int kDepth = 96;

@@ -63,7 +63,10 @@ TEST(BestRules, WhiteSpaceInTheHeadAndBesideBlocks)
         {"<title>T</title> <span>a</span>\n  <span>b</span> <br> c",
          "<title>T</title><span>a</span> <span>b</span><br>c"},
         {"a\nb a\tb a \n b", "a\nb a b a b"},
-        {"<td> x </td>", "<td>x</td>"},
+        {"<table><td> x </td>", "<table><td>x</td>"},
+        // Tags the parser drops where they stand part nothing: a table part with no table open,
+        // an end tag finding nothing open.
+        {"a\n<td>\nb\n</div>\nc <div> d </div> </div> e", "a\n<td>b\n</div>c<div>d</div></div>e"},
     });
 }
 
