@@ -375,9 +375,11 @@ bool BestScan::Implied(const Tag& tag) const noexcept
     if ((tag.id != Id::Tbody && tag.id != Id::Colgroup) || m_keepDepth > 0 || tag.count > 0 || tag.tooMany ||
         m_textSinceTag || !m_elements.TopIs(Id::Table))
         return false;
+    // (A held end tag that finds nothing open ends no group: whether it goes changes nothing.)
     for (int k = 0; k < m_heldCount; ++k) {
         const Id held = m_held[k].name.id;
-        if (tag.id == Id::Tbody ? held == Id::Tbody || held == Id::Thead || held == Id::Tfoot : held == Id::Colgroup)
+        if (m_held[k].found &&
+            (tag.id == Id::Tbody ? held == Id::Tbody || held == Id::Thead || held == Id::Tfoot : held == Id::Colgroup))
             return false;
     }
     const char* d = m_s.d;
@@ -453,11 +455,22 @@ bool BestScan::StartTag(Tag& tag) noexcept
 
 void BestScan::EndTag(Tag& tag) noexcept
 {
-    // Nor does an end tag the parser drops: a void one other than br's, or one finding nothing open.
-    const bool merged =
-        MergedIntoBody(tag.id, false) ||
-        (m_keepDepth == 0 && (((tag.traits & kVoid) && !NameIs(tag.Name(), "br") && IsBlockTag(tag)) ||
-                              m_elements.EndDropped(tag.Name(), {tag.traits, tag.id})));
+    // An end tag the parser drops (a void one other than br's, or one finding nothing open) is
+    // written as it comes and changes nothing: the white space before it is settled by what
+    // follows, as the parser sees it. Not so after end tags held back, nor for the kinds this pass
+    // may leave out (unless no table is open for a table part): one of those dropped here would
+    // close the element once an earlier one went, and a second run would read it otherwise.
+    const bool mayGo = (tag.traits & (kCell | kRowGroup)) || tag.id == Id::Tr || tag.id == Id::Colgroup ||
+                       tag.id == Id::Li || tag.id == Id::Dt || tag.id == Id::Dd || tag.id == Id::Head ||
+                       tag.id == Id::Body || tag.id == Id::Html;
+    if (m_keepDepth == 0 && m_heldCount == 0 && (!mayGo || m_elements.TablePartDropped({tag.traits, tag.id})) &&
+        tag.start != m_centreEnd &&
+        (((tag.traits & kVoid) && !NameIs(tag.Name(), "br") && IsBlockTag(tag)) ||
+         m_elements.EndDropped(tag.Name(), {tag.traits, tag.id}))) {
+        WriteTag(tag);
+        return;
+    }
+    const bool merged = MergedIntoBody(tag.id, false);
     const bool block = !merged && IsBlockTag(tag);
     const std::uint32_t t = tag.traits;
     const std::string_view name = tag.Name();

@@ -66,7 +66,7 @@ TEST(BestRules, WhiteSpaceInTheHeadAndBesideBlocks)
         {"<table><td> x </td>", "<table><td>x</td>"},
         // Tags the parser drops where they stand part nothing: a table part with no table open,
         // an end tag finding nothing open.
-        {"a\n<td>\nb\n</div>\nc <div> d </div> </div> e", "a\n<td>b\n</div>c<div>d</div></div>e"},
+        {"a\n<td>\nb\n</div>\nc <div> d </div> </div> e", "a\n<td>b</div> c<div>d</div></div>e"},
     });
 }
 
