@@ -54,6 +54,17 @@ void OpenElements::Push(std::string_view name, Id id) noexcept
 
 void OpenElements::Start(std::string_view name, Element element) noexcept
 {
+    if (!m_stopped && element.id == Id::Col && Top() != Id::Colgroup) {
+        // Void itself, but outside a column group it opens one straight in the table, as the
+        // parser does; the same page with that colgroup tag left out reads the same.
+        while (m_depth > 0 && Top() != Id::Table)
+            PopTo(m_depth - 1);
+        if (m_depth == 0)
+            m_stopped = true;
+        else
+            Push("colgroup", Id::Colgroup);
+        return;
+    }
     if (m_stopped || !Followed(name, element))
         return;
     const Id id = element.id;
