@@ -1,7 +1,8 @@
 #pragma once
 
-// The scan behind BestPass, shared by its reading and writing of tags (BestTags.cpp) and its
-// walk through the document (BestPass.cpp). Internal to the engine.
+// The scan behind BestPass, shared by its reading and writing of tags (BestTags.cpp), what it
+// knows the parser implies (BestImplied.cpp) and its walk through the document (BestPass.cpp).
+// Internal to the engine.
 
 #include "ByteScan.h"
 #include "CharacterReferences.h"
