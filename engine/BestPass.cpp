@@ -374,7 +374,7 @@ bool BestScan::StartTag(Tag& tag) noexcept
     if (centreEnd != npos)
         m_elements.Start("center", Lookup("center"));
     else if (dropped)
-        ;
+        ; // the parser drops it: nothing opens
     else if (!m_keepForeign)
         m_elements.Start(name, {t, id});
     else if (LeavesForeignContent(name))
