@@ -113,6 +113,19 @@ bool MeansSomething(std::string_view text) noexcept
            text.starts_with("#") || text.starts_with("!");
 }
 
+// End tags this pass holds back and may leave out: table parts and the page's frame wherever
+// they stand, paragraphs, list items and definitions while their element is the innermost.
+bool AlwaysHeld(Id id, std::uint32_t traits) noexcept
+{
+    return (traits & (kCell | kRowGroup)) || id == Id::Tr || id == Id::Colgroup || id == Id::Head ||
+           id == Id::Body || id == Id::Html;
+}
+
+bool HeldWhenInnermost(Id id) noexcept
+{
+    return id == Id::P || id == Id::Li || id == Id::Dt || id == Id::Dd;
+}
+
 } // namespace
 
 // Where the "</p>" of a centred paragraph whose text runs from `from` stands, when nothing but
@@ -399,9 +412,7 @@ void BestScan::EndTag(Tag& tag) noexcept
     // follows, as the parser sees it. Not so after end tags held back, nor for the kinds this pass
     // may leave out (unless no table is open for a table part): one of those dropped here would
     // close the element once an earlier one went, and a second run would read it otherwise.
-    const bool mayGo = (tag.traits & (kCell | kRowGroup)) || tag.id == Id::Tr || tag.id == Id::Colgroup ||
-                       tag.id == Id::Li || tag.id == Id::Dt || tag.id == Id::Dd || tag.id == Id::Head ||
-                       tag.id == Id::Body || tag.id == Id::Html;
+    const bool mayGo = AlwaysHeld(tag.id, tag.traits) || HeldWhenInnermost(tag.id);
     if (m_keepDepth == 0 && m_heldCount == 0 && (!mayGo || m_elements.TablePartDropped({tag.traits, tag.id})) &&
         tag.start != m_centreEnd &&
         (((tag.traits & kVoid) && !NameIs(tag.Name(), "br") && IsBlockTag(tag)) ||
@@ -415,11 +426,9 @@ void BestScan::EndTag(Tag& tag) noexcept
     const std::string_view name = tag.Name();
     const Id id = tag.id;
     const Element element{t, id};
-    const bool tracked = m_keepDepth == 0 && (id == Id::P || id == Id::Li || id == Id::Dt || id == Id::Dd) &&
-                         m_elements.TopIs(id);
-    const bool impliable = m_keepDepth == 0 && tag.start != m_centreEnd && !tag.tooMany &&
-                           (tracked || (t & (kCell | kRowGroup)) || id == Id::Tr || id == Id::Colgroup ||
-                            id == Id::Head || id == Id::Body || id == Id::Html);
+    const bool tracked = m_keepDepth == 0 && HeldWhenInnermost(id) && m_elements.TopIs(id);
+    const bool impliable =
+        m_keepDepth == 0 && tag.start != m_centreEnd && !tag.tooMany && (tracked || AlwaysHeld(id, t));
     if (impliable && m_heldCount > 0 && m_heldCount < kMaxHeld && !SpaceShows(Next::EndTag, block))
         m_pending = false; // joins the run held back; the space between shows nothing
     else

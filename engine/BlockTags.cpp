@@ -26,35 +26,31 @@ constexpr std::size_t Slot(std::uint64_t key)
     return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 56);
 }
 
-// Open addressing: a name is looked for from its slot on until it or an empty slot is met.
-constexpr std::array<std::uint64_t, kSlots> MakeTable()
+// Open addressing: a name is looked for from its slot on until it or an empty slot is met. Each
+// slot holds the packed name and its index in kBlockTagNames.
+struct Slots
 {
-    std::array<std::uint64_t, kSlots> table{};
-    for (std::string_view name : kBlockTagNames) {
+    std::array<std::uint64_t, kSlots> key{};
+    std::array<std::uint8_t, kSlots> index{};
+};
+
+constexpr Slots MakeTable()
+{
+    Slots table;
+    for (std::size_t k = 0; k < std::size(kBlockTagNames); ++k) {
+        const std::string_view name = kBlockTagNames[k];
         if (name.size() > kPacked)
             continue;
         std::size_t s = Slot(Pack(name));
-        while (table[s] != 0)
+        while (table.key[s] != 0)
             s = (s + 1) % kSlots;
-        table[s] = Pack(name);
+        table.key[s] = Pack(name);
+        table.index[s] = static_cast<std::uint8_t>(k);
     }
     return table;
 }
 
-constexpr std::array<std::uint64_t, kSlots> kTable = MakeTable();
-
-// The index in kBlockTagNames of each slot's name.
-constexpr std::array<std::uint8_t, kSlots> MakeIndex()
-{
-    std::array<std::uint8_t, kSlots> index{};
-    for (std::size_t s = 0; s < kSlots; ++s)
-        for (std::size_t k = 0; k < std::size(kBlockTagNames); ++k)
-            if (kTable[s] != 0 && kBlockTagNames[k].size() <= kPacked && Pack(kBlockTagNames[k]) == kTable[s])
-                index[s] = static_cast<std::uint8_t>(k);
-    return index;
-}
-
-constexpr std::array<std::uint8_t, kSlots> kIndex = MakeIndex();
+constexpr Slots kTable = MakeTable();
 constexpr int kBlockquote = BlockNameIndex("blockquote");
 constexpr int kFigcaption = BlockNameIndex("figcaption");
 
@@ -102,9 +98,9 @@ int BlockTagIndex(const char* lt, std::size_t avail) noexcept
     if (key == 0)
         return -1;
     for (std::size_t s = Slot(key);; s = (s + 1) % kSlots) {
-        if (kTable[s] == key)
-            return kIndex[s];
-        if (kTable[s] == 0)
+        if (kTable.key[s] == key)
+            return kTable.index[s];
+        if (kTable.key[s] == 0)
             return -1;
     }
 }
